@@ -1,0 +1,304 @@
+#include "datafiles.h"
+
+#include "database.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+namespace korvane {
+
+// ---- Paths ---------------------------------------------------------------------------------
+
+QString AppFolderPath()
+{
+    const QString home = qEnvironmentVariable("KORVANE_HOME");
+    if (!home.isEmpty()) return QDir(home).absolutePath();
+    return QCoreApplication::applicationDirPath();
+}
+
+QString DataPath(const QString& appFolder, const QString& name)
+{
+    return QDir(appFolder).filePath(QStringLiteral("data/") + name);
+}
+
+QString FolderOf(const QString& path)
+{
+    const qsizetype cut = path.lastIndexOf(QLatin1Char('/'));
+    return cut < 0 ? QString() : path.left(cut + 1);
+}
+
+QString RefFileFor(const QString& dataFile) { return FolderOf(dataFile) + QStringLiteral("zelttk.mdb"); }
+
+DriveKind DriveKindOf(const QString& path)
+{
+    // The mount that holds the path is the longest mount point that prefixes it.
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    QFile mounts(QStringLiteral("/proc/self/mounts"));
+    if (!mounts.open(QIODevice::ReadOnly)) return DriveKind::LocalHardDisk;
+    QString bestPoint, bestType, bestDevice;
+    for (const QByteArray& line : mounts.readAll().split('\n')) {
+        const QList<QByteArray> f = line.split(' ');
+        if (f.size() < 3) continue;
+        const QString point = QString::fromUtf8(f[1]).replace(QLatin1String("\\040"), QLatin1String(" "));
+        const bool holds = absolute == point || absolute.startsWith(point.endsWith(QLatin1Char('/')) ? point : point + QLatin1Char('/'));
+        if (holds && point.size() >= bestPoint.size()) {
+            bestPoint = point;
+            bestType = QString::fromUtf8(f[2]);
+            bestDevice = QString::fromUtf8(f[0]);
+        }
+    }
+    static const QStringList network = {QStringLiteral("cifs"), QStringLiteral("smb3"), QStringLiteral("smbfs"),
+                                        QStringLiteral("nfs"),  QStringLiteral("nfs4"), QStringLiteral("fuse.sshfs"),
+                                        QStringLiteral("9p"),   QStringLiteral("afs"),  QStringLiteral("ncpfs"),
+                                        QStringLiteral("fuse.rclone"), QStringLiteral("davfs")};
+    if (network.contains(bestType)) return DriveKind::NetworkDriver;
+    if (bestType == QLatin1String("iso9660") || bestType == QLatin1String("udf")) return DriveKind::CdRom;
+    if (bestDevice.startsWith(QLatin1String("/dev/"))) {
+        // /dev/sdb1 -> /sys/block/sdb/removable
+        QString disk = QFileInfo(bestDevice).canonicalFilePath().mid(5);
+        while (!disk.isEmpty() && disk.back().isDigit() && !QFileInfo::exists(QStringLiteral("/sys/block/") + disk)) disk.chop(1);
+        if (disk.endsWith(QLatin1Char('p')) && !QFileInfo::exists(QStringLiteral("/sys/block/") + disk)) disk.chop(1);
+        QFile removable(QStringLiteral("/sys/block/%1/removable").arg(disk));
+        if (removable.open(QIODevice::ReadOnly) && removable.readAll().trimmed() == "1") return DriveKind::FloppyUsb;
+    }
+    return DriveKind::LocalHardDisk;
+}
+
+QString DriveKindName(DriveKind kind)
+{
+    switch (kind) {
+    case DriveKind::NetworkDriver: return QStringLiteral("Network Driver");
+    case DriveKind::FloppyUsb: return QStringLiteral("Floppy USB");
+    case DriveKind::CdRom: return QStringLiteral("CDROM");
+    case DriveKind::LocalHardDisk: break;
+    }
+    return QStringLiteral("Local Hard Disk");
+}
+
+// ---- Helpers -------------------------------------------------------------------------------
+
+QString PathExists(const QString& path)
+{
+    if (path.isEmpty()) return QString();
+    const QFileInfo info(path);
+    if (!info.exists()) return QString();
+    if (info.isDir()) return QStringLiteral("  ");
+    return info.fileName();
+}
+
+namespace {
+
+constexpr QFile::Permissions kWriteBits = QFile::WriteOwner | QFile::WriteUser | QFile::WriteGroup | QFile::WriteOther;
+
+// "*" any run, "?" one character; both texts already lower-cased.
+bool wildcardMatch(const QString& pattern, const QString& text)
+{
+    qsizetype p = 0, t = 0, starP = -1, starT = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && (pattern[p] == QLatin1Char('?') || pattern[p] == text[t])) {
+            ++p;
+            ++t;
+        } else if (p < pattern.size() && pattern[p] == QLatin1Char('*')) {
+            starP = ++p;
+            starT = t;
+        } else if (starP >= 0) {
+            p = starP;
+            t = ++starT;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == QLatin1Char('*')) ++p;
+    return p == pattern.size();
+}
+
+}  // namespace
+
+void ClearReadOnly(const QString& path, QString& MsgText, const ShowMessage& show)
+{
+    QFile file(path);
+    if (!file.exists()) return;
+    const QFile::Permissions perms = file.permissions();
+    if (perms & QFile::WriteOwner) return;
+    if (!file.setPermissions(perms | QFile::WriteOwner | QFile::WriteUser)) {
+        MsgText = QStringLiteral("Gặp lỗi khi đang sửa tính chất Readonly của file ") + path.trimmed();
+        if (show) show(MsgText);
+    }
+}
+
+bool KiemtraMDB(const QString& path, const QString& kind, QString& MsgText, const ShowMessage& show)
+{
+    if (PathExists(path).isEmpty()) return false;
+    MsgText.clear();
+    if (!wildcardMatch(QStringLiteral("*goc.mdb"), path.toLower())) ClearReadOnly(path, MsgText, show);
+    if (!MsgText.isEmpty()) return false;
+    QStringList required;
+    if (kind == QLatin1String("zeltgoc")) {
+        required = {QStringLiteral("kehoachmau"), QStringLiteral("lichmau"), QStringLiteral("cvdenmau"), QStringLiteral("cvdimau")};
+    } else if (kind == QLatin1String("zelttk")) {
+        required = {QStringLiteral("donvi"),  QStringLiteral("bophan"), QStringLiteral("chutat"),  QStringLiteral("noigui"),
+                    QStringLiteral("loaicv"), QStringLiteral("inlich"), QStringLiteral("incvden"), QStringLiteral("incvdi")};
+    } else if (kind == QLatin1String("zeltcv")) {
+        required = {QStringLiteral("cvdi*"), QStringLiteral("cvden*")};
+    } else if (kind == QLatin1String("zeltlich")) {
+        required = {QStringLiteral("lich*"), QStringLiteral("kehoach*")};
+    } else {
+        return false;
+    }
+    try {
+        engine::Database db(path, engine::Database::Access::ReadOnly);
+        for (const QString& pattern : required)
+            if (!TableExists(pattern, db)) return false;
+        return true;
+    } catch (const engine::DbError&) {
+        return false;
+    }
+}
+
+bool TableExists(const QString& pattern, engine::Database& db)
+{
+    const QString p = pattern.toLower();
+    for (const QString& name : db.TableNames())
+        if (wildcardMatch(p, name.toLower())) return true;
+    return false;
+}
+
+bool QueryExists(const QString& name, engine::Database& db) { return db.HasQueryDef(name); }
+
+bool CopyOrDelete(const QString& source, const QString& target, const QString& action)
+{
+    if (action == QLatin1String("xoa")) return QFile::remove(source);
+    if (action != QLatin1String("copy")) return false;
+    // Copy beside the target first, so that a failed copy never leaves half a file in its place.
+    const QString temp = target + QStringLiteral(".part");
+    QFile::remove(temp);
+    if (!QFile::copy(source, temp)) return false;
+    if (QFile::exists(target)) {
+        QFile::setPermissions(target, QFile::permissions(target) | QFile::WriteOwner);
+        if (!QFile::remove(target)) {
+            QFile::remove(temp);
+            return false;
+        }
+    }
+    return QFile::rename(temp, target);
+}
+
+bool CreateTableFromTemplate(engine::Database& source, engine::Database& target, const QString& templateTable,
+                             const QString& newTable, bool checkFirst)
+{
+    try {
+        if (checkFirst)
+            for (const QString& name : target.TableNames())
+                if (name.toUpper() == newTable.toUpper()) return true;
+        engine::TableDef def = source.TableDefOf(templateTable);
+        def.name = newTable;
+        target.CreateTable(def);
+        return true;
+    } catch (const engine::DbError&) {
+        return false;
+    }
+}
+
+QString FieldListWithoutId(const QString& table, engine::Database& db)
+{
+    QStringList names;
+    for (const engine::FieldDef& f : db.TableDefOf(table).fields)
+        if (f.name.toLower() != QLatin1String("id")) names.append(f.name);
+    return names.join(QLatin1Char(','));
+}
+
+// ---- Settings files ------------------------------------------------------------------------
+
+namespace {
+
+// Splits a line at the commas outside double quotes and drops the quotes.
+QStringList splitQuoted(const QString& line)
+{
+    QStringList parts;
+    QString current;
+    bool quoted = false;
+    for (const QChar c : line) {
+        if (c == QLatin1Char('"')) quoted = !quoted;
+        else if (c == QLatin1Char(',') && !quoted) {
+            parts.append(current);
+            current.clear();
+        } else current += c;
+    }
+    parts.append(current);
+    return parts;
+}
+
+QString quoted(const QString& text) { return QLatin1Char('"') + text + QLatin1Char('"'); }
+
+QStringList readLines(const QString& file, int limit)
+{
+    QStringList lines;
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) return lines;
+    QTextStream in(&f);
+    in.setEncoding(QStringConverter::Utf8);
+    while (!in.atEnd() && (limit < 0 || lines.size() < limit)) lines.append(in.readLine());
+    return lines;
+}
+
+bool writeLines(const QString& file, const QStringList& lines)
+{
+    QFile f(file);
+    if (f.exists()) f.setPermissions(f.permissions() | QFile::WriteOwner);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    QByteArray bytes;
+    for (const QString& line : lines) bytes += line.toUtf8() + "\r\n";
+    return f.write(bytes) == bytes.size();
+}
+
+}  // namespace
+
+std::optional<Sysmem> ReadSysmem(const QString& file)
+{
+    const QStringList lines = readLines(file, 1);
+    if (lines.isEmpty()) return std::nullopt;
+    const QStringList v = splitQuoted(lines.front());
+    return Sysmem{v.value(0), v.value(1), v.value(2), v.value(3)};
+}
+
+bool WriteSysmem(const QString& file, const Sysmem& s)
+{
+    return writeLines(file, {QStringList{quoted(s.PlanFile), quoted(s.DocFile), quoted(s.BackupFile), quoted(s.WorkYear)}
+                                 .join(QLatin1Char(','))});
+}
+
+Sysmem DefaultSysmem(const QString& appFolder, int currentYear)
+{
+    return {DataPath(appFolder, QStringLiteral("zeltlich.MDB")), DataPath(appFolder, QStringLiteral("zeltcv.MDB")),
+            QStringLiteral(" "), QString::number(currentYear)};
+}
+
+void RememberUsedFile(const QString& appFolder, const QString& listName, const QString& path)
+{
+    const QString file = DataPath(appFolder, listName);
+    if (!QFile::exists(file)) {
+        writeLines(file, {quoted(path)});
+        return;
+    }
+    const QStringList lines = readLines(file, 21);
+    if (!lines.isEmpty() && splitQuoted(lines.front()).value(0) == path) return;
+    QStringList out{quoted(path)};
+    for (const QString& line : lines) {
+        if (line.isEmpty()) break;
+        if (splitQuoted(line).value(0) != path) out.append(line);
+    }
+    writeLines(file, out);
+}
+
+QStringList ReadUsedFiles(const QString& appFolder, const QString& listName)
+{
+    QStringList paths;
+    for (const QString& line : readLines(DataPath(appFolder, listName), -1))
+        if (!line.isEmpty()) paths.append(splitQuoted(line).value(0));
+    return paths;
+}
+
+}  // namespace korvane

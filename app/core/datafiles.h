@@ -1,0 +1,74 @@
+// Data files, their folders and the small settings files beside them, and the shared helpers
+// that check, copy and extend data files.
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+
+namespace engine {
+class Database;
+}
+
+namespace korvane {
+
+// Shows a text in the message dialog in mode "ok".
+using ShowMessage = std::function<void(const QString&)>;
+
+// ---- Paths ---------------------------------------------------------------------------------
+
+// The program's folder: $KORVANE_HOME when set, otherwise the folder of the program file.
+QString AppFolderPath();
+// A file of the data folder: DataPath("zeltgoc.mdb") is <AppFolder>/data/zeltgoc.mdb.
+QString DataPath(const QString& appFolder, const QString& name);
+// The folder part of a path, up to and including the last separator.
+QString FolderOf(const QString& path);
+// The reference file that lies beside a data file.
+QString RefFileFor(const QString& dataFile);
+
+enum class DriveKind { LocalHardDisk, NetworkDriver, FloppyUsb, CdRom };
+// The kind of the file system that holds `path`.
+DriveKind DriveKindOf(const QString& path);
+QString DriveKindName(DriveKind kind);  // "Local Hard Disk", "Network Driver", ...
+
+// ---- Helpers -------------------------------------------------------------------------------
+
+// A non-empty text when a file or folder of that name exists ("  " for a folder found only as
+// a folder), otherwise empty.
+QString PathExists(const QString& path);
+// Removes the read-only attribute of an existing file. On failure it sets MsgText and shows it.
+void ClearReadOnly(const QString& path, QString& MsgText, const ShowMessage& show);
+// True when the file exists, opens and holds the tables of its kind: "zeltgoc", "zelttk",
+// "zeltcv" or "zeltlich". Any file but the template loses its read-only attribute on the way.
+bool KiemtraMDB(const QString& path, const QString& kind, QString& MsgText, const ShowMessage& show);
+// True when some table's name matches the pattern ("*" any run, "?" one character), ignoring case.
+bool TableExists(const QString& pattern, engine::Database& db);
+bool QueryExists(const QString& name, engine::Database& db);
+// "copy" copies source over target; "xoa" deletes source. Returns whether it worked.
+bool CopyOrDelete(const QString& source, const QString& target, const QString& action);
+bool CreateTableFromTemplate(engine::Database& source, engine::Database& target, const QString& templateTable,
+                             const QString& newTable, bool checkFirst);
+QString FieldListWithoutId(const QString& table, engine::Database& db);
+
+// ---- Settings files ------------------------------------------------------------------------
+
+// The settings file "sysmem": one line of four quoted texts.
+struct Sysmem {
+    QString PlanFile;
+    QString DocFile;
+    QString BackupFile;
+    QString WorkYear;
+    bool operator==(const Sysmem&) const = default;
+};
+std::optional<Sysmem> ReadSysmem(const QString& file);
+bool WriteSysmem(const QString& file, const Sysmem& values);
+// The values used when "sysmem" is missing.
+Sysmem DefaultSysmem(const QString& appFolder, int currentYear);
+
+// Used-file lists ("sysmem2" for document files, "sysmem3" for plan files), most recent first.
+void RememberUsedFile(const QString& appFolder, const QString& listName, const QString& path);
+QStringList ReadUsedFiles(const QString& appFolder, const QString& listName);
+
+}  // namespace korvane

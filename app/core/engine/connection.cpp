@@ -1,0 +1,477 @@
+#include "connection.h"
+
+#include "sqlfunctions.h"
+#include "tcvn3.h"
+
+#include <sqlite3.h>
+#include <openssl/evp.h>
+
+#include <QByteArray>
+#include <QDir>
+#include <QFileInfo>
+
+#include <array>
+#include <cstdio>
+#include <mutex>
+
+namespace engine {
+namespace {
+
+// The cipher's own key derivation: PBKDF2-HMAC-SHA1 over the 16-byte salt at the head of the
+// file. Most data files are byte copies of the template and share its salt, so a derived key is
+// remembered per (passphrase, salt) and handed to the engine as a raw key.
+constexpr int kKdfIterations = 64000;
+constexpr int kSaltBytes = 16;
+constexpr int kKeyBytes = 32;
+constexpr int kBusyTimeoutMs = 8000;
+
+std::mutex keyMutex;
+std::map<std::string, std::string> keyCache;  // passphrase + salt -> "x'<hex key>'"
+bool rawKeysWork = true;
+
+std::string readSalt(const QString& path)
+{
+    std::string salt;
+    if (FILE* f = std::fopen(QFile::encodeName(path).constData(), "rb")) {
+        std::array<char, kSaltBytes> buf{};
+        if (std::fread(buf.data(), 1, buf.size(), f) == buf.size()) salt.assign(buf.data(), buf.size());
+        std::fclose(f);
+    }
+    return salt;
+}
+
+std::string rawKeyFor(const std::string& passphrase, const std::string& salt, bool* cached)
+{
+    const std::string cacheKey = passphrase + '\0' + salt;
+    {
+        std::lock_guard lock(keyMutex);
+        if (!rawKeysWork) return {};
+        auto it = keyCache.find(cacheKey);
+        *cached = it != keyCache.end();
+        if (*cached) return it->second;
+    }
+    std::array<unsigned char, kKeyBytes> key{};
+    if (PKCS5_PBKDF2_HMAC_SHA1(passphrase.data(), static_cast<int>(passphrase.size()),
+                               reinterpret_cast<const unsigned char*>(salt.data()), kSaltBytes,
+                               kKdfIterations, kKeyBytes, key.data()) != 1)
+        return {};
+    static const char hex[] = "0123456789ABCDEF";
+    std::string text = "x'";
+    for (unsigned char b : key) {
+        text.push_back(hex[b >> 4]);
+        text.push_back(hex[b & 15]);
+    }
+    text.push_back('\'');
+    return text;
+}
+
+void rememberKey(const std::string& passphrase, const std::string& salt, const std::string& rawKey)
+{
+    std::lock_guard lock(keyMutex);
+    keyCache[passphrase + '\0' + salt] = rawKey;
+}
+
+void forgetRawKeys()
+{
+    std::lock_guard lock(keyMutex);
+    rawKeysWork = false;
+    keyCache.clear();
+}
+
+// Reads the schema: the first statement that needs the key to be right.
+int probe(sqlite3* db, const char* schema)
+{
+    const std::string sql = std::string("SELECT count(*) FROM \"") + schema + "\".sqlite_master";
+    sqlite3_stmt* st = nullptr;
+    int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &st, nullptr);
+    if (rc == SQLITE_OK) {
+        rc = sqlite3_step(st);
+        if (rc == SQLITE_ROW) rc = SQLITE_OK;
+    }
+    sqlite3_finalize(st);
+    return rc;
+}
+
+// Explains why a file that exists does not open with the key.
+DbError openFailure(const QString& path, int rc)
+{
+    QFile file(path);
+    const qint64 size = file.size();
+    QByteArray head;
+    if (file.open(QIODevice::ReadOnly)) head = file.read(16);
+    if (size < 1024 || size % 1024 != 0)
+        return DbError(ErrUnrecognisedFormat,
+                       QStringLiteral("Tệp %1 bị hỏng hoặc không phải là tệp dữ liệu.").arg(path));
+    if (head.startsWith("SQLite format 3"))
+        return DbError(ErrUnrecognisedFormat,
+                       QStringLiteral("Tệp %1 không phải là tệp dữ liệu có mật khẩu của chương trình.").arg(path));
+    if (rc == SQLITE_NOTADB)
+        return DbError(ErrNotValidPassword,
+                       QStringLiteral("Mật khẩu không đúng, hoặc tệp %1 bị hỏng.").arg(path));
+    return DbError(ErrUnrecognisedFormat, QStringLiteral("Không mở được tệp dữ liệu %1.").arg(path));
+}
+
+bool folderWritable(const QString& path)
+{
+    const QFileInfo dir(QFileInfo(path).absolutePath());
+    return dir.isWritable();
+}
+
+}  // namespace
+
+[[noreturn]] void raiseEngineError(sqlite3* db, int rc, const QString& what)
+{
+    const QString message = db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString();
+    const QString text = what.isEmpty() ? message : what + QStringLiteral(": ") + message;
+    switch (rc & 0xFF) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED:
+        throw DbError(ErrBusy, QStringLiteral("Tệp dữ liệu đang bị người khác dùng (%1).").arg(text));
+    case SQLITE_NOTADB:
+        throw DbError(ErrNotValidPassword, text);
+    case SQLITE_CORRUPT:
+        throw DbError(ErrUnrecognisedFormat, QStringLiteral("Tệp dữ liệu bị hỏng (%1).").arg(text));
+    case SQLITE_READONLY:
+    case SQLITE_PERM:
+        throw DbError(ErrFileReadOnly, QStringLiteral("Không ghi được vào tệp dữ liệu (%1).").arg(text));
+    case SQLITE_CANTOPEN:
+        throw DbError(ErrFileNotFound, text);
+    case SQLITE_CONSTRAINT:
+        if (message.contains(QLatin1String("size:")))
+            throw DbError(ErrFieldTooSmall, QStringLiteral("Nội dung dài hơn độ dài của trường (%1).").arg(text));
+        if (message.contains(QLatin1String("nonempty:")))
+            throw DbError(ErrZeroLength, QStringLiteral("Trường không được để trống (%1).").arg(text));
+        throw DbError(ErrDuplicateKey, text);
+    default:
+        break;
+    }
+    if (message.startsWith(QLatin1String("no such table")))
+        throw DbError(ErrTableNotFound, text);
+    if (message.startsWith(QLatin1String("no such column")))
+        throw DbError(ErrItemNotFound, text);
+    if (message.contains(QLatin1String("syntax error")) || message.contains(QLatin1String("incomplete input")))
+        throw DbError(ErrSyntax, text);
+    if (message.contains(QLatin1String("already exists")))
+        throw DbError(ErrObjectExists, text);
+    throw DbError(ErrEngine, text);
+}
+
+std::string toStored(const QString& text)
+{
+    tcvn3::Encoded e = tcvn3::encode(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
+                                                        static_cast<std::size_t>(text.size())));
+    if (!e.ok())
+        throw DbError(ErrCharacterNotStorable,
+                      QStringLiteral("Ký tự '%1' không có trong bảng mã TCVN3.")
+                          .arg(text.mid(static_cast<qsizetype>(e.badIndex), 1)));
+    return std::move(e.bytes);
+}
+
+QString fromStored(std::string_view bytes)
+{
+    QString out(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+    QChar* dst = out.data();
+    for (std::size_t i = 0; i < bytes.size(); ++i) dst[i] = QChar(tcvn3::toUnicode(static_cast<unsigned char>(bytes[i])));
+    return out;
+}
+
+// ---- Statement ---------------------------------------------------------------------------
+
+Statement::Statement(sqlite3* db, std::string_view sql) : db_(db)
+{
+    const int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr);
+    if (rc != SQLITE_OK) {
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+        raiseEngineError(db, rc, QString());
+    }
+    if (!stmt_) throw DbError(ErrSyntax, QStringLiteral("Câu lệnh rỗng."));
+}
+
+Statement::~Statement() { sqlite3_finalize(stmt_); }
+
+bool Statement::step()
+{
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    sqlite3_reset(stmt_);
+    raiseEngineError(db_, rc, QString());
+}
+
+void Statement::reset()
+{
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
+
+void Statement::run()
+{
+    while (step()) {
+    }
+    reset();
+}
+
+void Statement::bind(int index, const QVariant& value)
+{
+    switch (value.typeId()) {
+    case QMetaType::UnknownType:
+        sqlite3_bind_null(stmt_, index);
+        break;
+    case QMetaType::Bool:
+        sqlite3_bind_int(stmt_, index, value.toBool() ? -1 : 0);
+        break;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::Long:
+        sqlite3_bind_int64(stmt_, index, value.toLongLong());
+        break;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        sqlite3_bind_double(stmt_, index, value.toDouble());
+        break;
+    case QMetaType::QByteArray: {
+        const QByteArray b = value.toByteArray();
+        sqlite3_bind_blob(stmt_, index, b.constData(), static_cast<int>(b.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    default:
+        if (value.isNull()) {
+            sqlite3_bind_null(stmt_, index);
+        } else {
+            bindBytes(index, toStored(value.toString()));
+        }
+        break;
+    }
+}
+
+void Statement::bindInt(int index, long long value) { sqlite3_bind_int64(stmt_, index, value); }
+
+void Statement::bindBytes(int index, std::string_view bytes)
+{
+    sqlite3_bind_text(stmt_, index, bytes.data(), static_cast<int>(bytes.size()), SQLITE_TRANSIENT);
+}
+
+int Statement::columnCount() const { return sqlite3_column_count(stmt_); }
+
+QVariant Statement::column(int index) const
+{
+    switch (sqlite3_column_type(stmt_, index)) {
+    case SQLITE_INTEGER:
+        return QVariant(static_cast<qlonglong>(sqlite3_column_int64(stmt_, index)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(stmt_, index));
+    case SQLITE_TEXT: {
+        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, index));
+        return QVariant(fromStored(std::string_view(p, static_cast<std::size_t>(sqlite3_column_bytes(stmt_, index)))));
+    }
+    case SQLITE_BLOB: {
+        const auto* p = static_cast<const char*>(sqlite3_column_blob(stmt_, index));
+        return QVariant(QByteArray(p, sqlite3_column_bytes(stmt_, index)));
+    }
+    default:
+        return QVariant();
+    }
+}
+
+long long Statement::columnInt(int index) const { return sqlite3_column_int64(stmt_, index); }
+
+bool Statement::columnIsNull(int index) const { return sqlite3_column_type(stmt_, index) == SQLITE_NULL; }
+
+QString Statement::columnName(int index) const
+{
+    return fromStored(sqlite3_column_name(stmt_, index));
+}
+
+// ---- Connection --------------------------------------------------------------------------
+
+namespace {
+
+void configure(sqlite3* db, const char* schema)
+{
+    // Shared files, often on a network share: a rollback journal (kept, not re-created, on
+    // every commit) and full synchronous writes.
+    const std::string s = std::string("\"") + schema + "\".";
+    const std::string pragmas = "PRAGMA " + s + "journal_mode=PERSIST; PRAGMA " + s + "synchronous=FULL;";
+    char* err = nullptr;
+    if (sqlite3_exec(db, pragmas.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+        const QString msg = QString::fromUtf8(err ? err : "");
+        sqlite3_free(err);
+        throw DbError(ErrEngine, msg);
+    }
+}
+
+// Opens `path` with the passphrase, using a remembered raw key when the salt is known.
+sqlite3* openKeyed(const QString& path, bool readOnly, const std::string& passphrase)
+{
+    const std::string salt = readSalt(path);
+    const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_FULLMUTEX;
+    const QByteArray nativePath = path.toUtf8();
+    int lastRc = SQLITE_NOTADB;
+    // First try: the raw key (remembered, or derived here); second: the passphrase itself.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        std::string key;
+        bool cached = false;
+        if (attempt == 0) {
+            if (salt.size() != kSaltBytes) continue;
+            key = rawKeyFor(passphrase, salt, &cached);
+            if (key.empty()) continue;
+        } else {
+            key = passphrase;
+        }
+        sqlite3* db = nullptr;
+        int rc = sqlite3_open_v2(nativePath.constData(), &db, flags, nullptr);
+        if (rc == SQLITE_OK) rc = sqlite3_key(db, key.data(), static_cast<int>(key.size()));
+        if (rc == SQLITE_OK) {
+            sqlite3_busy_timeout(db, kBusyTimeoutMs);
+            rc = probe(db, "main");
+        }
+        if (rc == SQLITE_OK) {
+            if (attempt == 0 && !cached) rememberKey(passphrase, salt, key);
+            if (attempt == 1 && salt.size() == kSaltBytes) {
+                // The passphrase works where our derivation did not: this engine derives keys
+                // differently, so stop handing it raw keys.
+                bool dummy = false;
+                if (!rawKeyFor(passphrase, salt, &dummy).empty()) forgetRawKeys();
+            }
+            return db;
+        }
+        lastRc = rc;
+        sqlite3_close_v2(db);
+        if ((rc & 0xFF) == SQLITE_BUSY) raiseEngineError(nullptr, rc, path);
+    }
+    throw openFailure(path, lastRc);
+}
+
+}  // namespace
+
+Connection::Connection(const QString& path, bool readOnly, const std::string& passphrase)
+    : path_(QFileInfo(path).absoluteFilePath()), readOnly_(readOnly), passphrase_(passphrase)
+{
+    const QFileInfo info(path_);
+    if (!info.exists() || !info.isFile())
+        throw DbError(ErrFileNotFound, QStringLiteral("Không tìm thấy tệp dữ liệu %1.").arg(path_));
+    if (!readOnly && (!info.isWritable() || !folderWritable(path_)))
+        throw DbError(ErrFileReadOnly,
+                      QStringLiteral("Tệp dữ liệu %1 hoặc thư mục của nó không cho phép ghi.").arg(path_));
+    db_ = openKeyed(path_, readOnly, passphrase);
+    try {
+        if (!readOnly && sqlite3_db_readonly(db_, "main") == 1)
+            throw DbError(ErrFileReadOnly, QStringLiteral("Tệp dữ liệu %1 chỉ cho phép đọc.").arg(path_));
+        registerSqlFunctions(db_);
+        if (!readOnly) configure(db_, "main");
+    } catch (...) {
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+        throw;
+    }
+}
+
+void Connection::createFile(const QString& path, const std::string& passphrase)
+{
+    if (QFileInfo::exists(path))
+        throw DbError(ErrObjectExists, QStringLiteral("Tệp %1 đã có.").arg(path));
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_key(db, passphrase.data(), static_cast<int>(passphrase.size()));
+    // Writing the first page fixes the salt and the key.
+    if (rc == SQLITE_OK) rc = sqlite3_exec(db, "PRAGMA user_version=1;", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString msg = QString::fromUtf8(sqlite3_errmsg(db));
+        sqlite3_close_v2(db);
+        throw DbError(ErrEngine, msg);
+    }
+    sqlite3_close_v2(db);
+}
+
+Connection::~Connection() { close(); }
+
+sqlite3* Connection::db() const
+{
+    if (!db_) throw DbError(ErrDatabaseClosed, QStringLiteral("Cơ sở dữ liệu đã đóng."));
+    return db_;
+}
+
+void Connection::close()
+{
+    if (db_) {
+        sqlite3_close_v2(db_);
+        db_ = nullptr;
+    }
+    attached_.clear();
+}
+
+void Connection::exec(std::string_view sql)
+{
+    const std::string text(sql);
+    const int rc = sqlite3_exec(db(), text.c_str(), nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) raiseEngineError(db_, rc, QString());
+}
+
+QString Connection::attach(const QString& otherPath)
+{
+    const QString canonical = QFileInfo(otherPath).absoluteFilePath();
+    auto it = attached_.find(canonical);
+    if (it != attached_.end()) {
+        ++it->second.users;
+        return it->second.alias;
+    }
+    const QFileInfo info(canonical);
+    if (!info.exists() || !info.isFile())
+        throw DbError(ErrFileNotFound, QStringLiteral("Không tìm thấy tệp dữ liệu %1.").arg(canonical));
+    const QString alias = QStringLiteral("jet%1").arg(nextAlias_++);
+    const std::string salt = readSalt(canonical);
+    bool cached = false;
+    std::string key = salt.size() == kSaltBytes ? rawKeyFor(passphrase_, salt, &cached) : std::string();
+    const bool usedRaw = !key.empty();
+    if (!usedRaw) key = passphrase_;
+    auto tryAttach = [&](const std::string& k) {
+        Statement st(db(), "ATTACH DATABASE ? AS " + alias.toStdString() + " KEY ?");
+        st.bindBytes(1, canonical.toUtf8().toStdString());
+        st.bindBytes(2, k);
+        st.run();
+        const int rc = probe(db_, alias.toUtf8().constData());
+        if (rc != SQLITE_OK) {
+            sqlite3_exec(db_, ("DETACH DATABASE " + alias.toStdString()).c_str(), nullptr, nullptr, nullptr);
+            return rc;
+        }
+        return SQLITE_OK;
+    };
+    int rc = tryAttach(key);
+    if (rc != SQLITE_OK && usedRaw) rc = tryAttach(passphrase_);
+    if (rc != SQLITE_OK) throw openFailure(canonical, rc);
+    if (usedRaw && !cached) rememberKey(passphrase_, salt, key);
+    if (!readOnly_) configure(db_, alias.toUtf8().constData());
+    attached_[canonical] = {alias, 1};
+    return alias;
+}
+
+void Connection::release(const QString& alias)
+{
+    for (auto it = attached_.begin(); it != attached_.end(); ++it) {
+        if (it->second.alias != alias) continue;
+        if (--it->second.users == 0) {
+            if (db_) sqlite3_exec(db_, ("DETACH DATABASE " + alias.toStdString()).c_str(), nullptr, nullptr, nullptr);
+            attached_.erase(it);
+        }
+        return;
+    }
+}
+
+void Connection::retain(const QString& alias)
+{
+    for (auto& entry : attached_)
+        if (entry.second.alias == alias) ++entry.second.users;
+}
+
+bool Connection::inTransaction() const { return db_ && sqlite3_get_autocommit(db_) == 0; }
+
+void Connection::rollback()
+{
+    if (inTransaction()) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+}
+
+}  // namespace engine

@@ -1,0 +1,70 @@
+// A data file opened through the adapter: catalogue, SQL in the Jet dialect, record sets and
+// saved queries. Every failure is a DbError.
+#pragma once
+
+#include "catalog.h"
+#include "dberror.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+namespace engine {
+
+class Recordset;
+struct DbState;
+
+enum class RecordsetType { Dynaset = 2, Snapshot = 4 };
+
+class Database {
+public:
+    // The connect string of every data file.
+    static constexpr const char* kConnect = ";pwd=mirokelvas";
+    enum class Access { Shared, ReadOnly };
+
+    // Opens an existing file; never creates one.
+    explicit Database(const QString& path, Access access = Access::Shared, const QString& connect = kConnect);
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    // Creates a new, empty data file keyed with the connect string's password.
+    static void createFile(const QString& path, const QString& connect = kConnect);
+    // The password of a connect string such as ";pwd=secret".
+    static QString passwordOf(const QString& connect);
+
+    void Close();
+    bool isOpen() const;
+    QString Name() const;
+    bool readOnly() const;
+
+    // Catalogue. Our own bookkeeping tables are not listed.
+    QStringList TableNames() const;
+    bool HasTable(const QString& name) const;
+    TableDef TableDefOf(const QString& name) const;
+    void CreateTable(const TableDef& table);
+    void CreateIndex(const QString& table, const IndexDef& index);
+    void SetAllowZeroLength(const QString& table, const QString& field, bool allow);
+
+    // Runs one action statement; returns the number of rows it changed.
+    long Execute(const QString& jetSql);
+
+    // A table name, a saved query name or SQL text.
+    std::unique_ptr<Recordset> OpenRecordset(const QString& source, RecordsetType type = RecordsetType::Dynaset);
+
+    // Saved queries, kept in the file in the Jet dialect.
+    QStringList QueryDefNames() const;
+    bool HasQueryDef(const QString& name) const;
+    QString QueryDefSql(const QString& name) const;
+    void SetQueryDefSql(const QString& name, const QString& jetSql);
+    void CreateQueryDef(const QString& name, const QString& jetSql);
+    void DeleteQueryDef(const QString& name);
+
+    std::shared_ptr<DbState> state() const { return state_; }
+
+private:
+    std::shared_ptr<DbState> state_;
+};
+
+}  // namespace engine

@@ -1,0 +1,49 @@
+// What a Database and its record sets share: the connection, the schema caches and the
+// translator's view of the file.
+#pragma once
+
+#include "catalog.h"
+#include "connection.h"
+#include "jetsql.h"
+
+#include <QHash>
+#include <QSet>
+
+#include <memory>
+
+namespace engine {
+
+struct DbState final : SchemaContext {
+    DbState(const QString& path, bool readOnly, const std::string& passphrase)
+        : conn(path, readOnly, passphrase)
+    {
+    }
+
+    Connection conn;
+
+    // SchemaContext
+    bool isTextColumn(const QString& column) override;
+    bool hasTable(const QString& schema, const QString& table) override;
+    std::optional<QString> savedQuery(const QString& schema, const QString& name) override;
+    QList<FieldDef> tableFields(const QString& schema, const QString& table) override;
+    QString attach(const QString& path) override { return conn.attach(path); }
+    void release(const QString& alias) override { conn.release(alias); }
+
+    TableDef tableDef(const QString& schema, const QString& table);
+    QStringList tableNames(const QString& schema);
+    void refreshSchema();  // re-reads the caches when the file's schema has changed
+    void releaseAll(const QStringList& aliases)
+    {
+        for (const QString& a : aliases) conn.release(a);
+    }
+
+private:
+    long long schemaVersion_ = -1;
+    QHash<QString, QString> tables_;  // lower-cased name -> name, of the file itself
+    QSet<QString> textColumns_;       // lower-cased names of text fields in any table
+};
+
+// Internal tables: the engine's own and ours (saved queries, scratch tables).
+bool isInternalTable(const QString& name);
+
+}  // namespace engine

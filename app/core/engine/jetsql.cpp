@@ -1,0 +1,856 @@
+#include "jetsql.h"
+
+#include "connection.h"
+#include "dberror.h"
+
+#include <QHash>
+
+namespace engine {
+
+QString escapeQuotes(const QString& value)
+{
+    QString out = value;
+    out.replace(QLatin1Char('\''), QLatin1String("''"));
+    return out;
+}
+
+std::string quoteIdent(const QString& name)
+{
+    QString q = name;
+    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
+    return '"' + toStored(q) + '"';
+}
+
+std::string columnDeclaration(const FieldDef& f, const QString& primaryName)
+{
+    const std::string name = quoteIdent(f.name);
+    std::string decl = name + ' ';
+    const std::string constraint = primaryName.isEmpty() ? std::string() : "CONSTRAINT " + quoteIdent(primaryName) + ' ';
+    // A counter is the table's row id; so is a whole-number primary key of one field.
+    if (f.isCounter()) return decl + "INTEGER " + constraint + "PRIMARY KEY AUTOINCREMENT";
+    if (!primaryName.isEmpty() && f.type == FieldType::Long) return decl + "INTEGER " + constraint + "PRIMARY KEY";
+    switch (f.type) {
+    case FieldType::Boolean: decl += "YESNO DEFAULT 0"; break;
+    case FieldType::Integer: decl += "SMALLINT"; break;
+    case FieldType::Long: decl += "INTEGER"; break;
+    case FieldType::Double: decl += "DOUBLE"; break;
+    case FieldType::Text:
+        decl += "TEXT(" + std::to_string(f.size) + ") COLLATE NOCASE";
+        // One byte per letter: the byte length is the length in characters.
+        decl += " CONSTRAINT " + quoteIdent(QStringLiteral("size:") + f.name) + " CHECK (length(CAST(" + name +
+                " AS BLOB)) <= " + std::to_string(f.size) + ")";
+        break;
+    case FieldType::Memo: decl += "LONGTEXT COLLATE NOCASE"; break;
+    }
+    if (f.isText() && !f.allowZeroLength)
+        decl += " CONSTRAINT " + quoteIdent(QStringLiteral("nonempty:") + f.name) + " CHECK (" + name + " <> '')";
+    return decl;
+}
+
+namespace {
+
+enum class Tok { Ident, Quoted, String, Number, Op, End };
+
+struct Token {
+    Tok kind = Tok::End;
+    QString text;  // identifier, string content, number or operator
+    bool is(const char* word) const
+    {
+        return (kind == Tok::Ident || kind == Tok::Op) && text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
+    }
+};
+
+[[noreturn]] void syntaxError(const QString& what)
+{
+    throw DbError(ErrSyntax, QStringLiteral("Lỗi cú pháp trong câu lệnh SQL: %1").arg(what));
+}
+
+std::vector<Token> tokenize(const QString& sql)
+{
+    std::vector<Token> out;
+    const qsizetype n = sql.size();
+    qsizetype i = 0;
+    auto isIdentStart = [](QChar c) { return c.isLetter() || c == QLatin1Char('_'); };
+    auto isIdentPart = [](QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$'); };
+    while (i < n) {
+        const QChar c = sql[i];
+        if (c.isSpace()) {
+            ++i;
+            continue;
+        }
+        Token t;
+        if (c == QLatin1Char('[')) {
+            const qsizetype end = sql.indexOf(QLatin1Char(']'), i + 1);
+            if (end < 0) syntaxError(QStringLiteral("thiếu dấu ']'"));
+            t = {Tok::Quoted, sql.mid(i + 1, end - i - 1)};
+            i = end + 1;
+        } else if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            QString value;
+            qsizetype j = i + 1;
+            for (;;) {
+                if (j >= n) syntaxError(QStringLiteral("chuỗi chưa đóng dấu nháy"));
+                if (sql[j] == c) {
+                    if (j + 1 < n && sql[j + 1] == c) {
+                        value += c;
+                        j += 2;
+                        continue;
+                    }
+                    break;
+                }
+                value += sql[j++];
+            }
+            t = {Tok::String, value};
+            i = j + 1;
+        } else if (c.isDigit() || (c == QLatin1Char('.') && i + 1 < n && sql[i + 1].isDigit())) {
+            qsizetype j = i;
+            while (j < n && (sql[j].isDigit() || sql[j] == QLatin1Char('.'))) ++j;
+            if (j < n && (sql[j] == QLatin1Char('e') || sql[j] == QLatin1Char('E')) && j + 1 < n &&
+                (sql[j + 1].isDigit() || ((sql[j + 1] == QLatin1Char('+') || sql[j + 1] == QLatin1Char('-')) &&
+                                          j + 2 < n && sql[j + 2].isDigit()))) {
+                j += 2;
+                while (j < n && sql[j].isDigit()) ++j;
+            }
+            t = {Tok::Number, sql.mid(i, j - i)};
+            i = j;
+        } else if (isIdentStart(c)) {
+            qsizetype j = i + 1;
+            while (j < n && isIdentPart(sql[j])) ++j;
+            t = {Tok::Ident, sql.mid(i, j - i)};
+            i = j;
+        } else {
+            static const char* twoChar[] = {"<>", "<=", ">=", "!=", "||", "=="};
+            t.kind = Tok::Op;
+            t.text = QString(c);
+            for (const char* op : twoChar)
+                if (i + 1 < n && c == QLatin1Char(op[0]) && sql[i + 1] == QLatin1Char(op[1]))
+                    t.text = QLatin1String(op);
+            static const QString single = QStringLiteral("=<>+-*/(),.;&%!");
+            if (t.text.size() == 1 && !single.contains(c))
+                syntaxError(QStringLiteral("ký tự không hợp lệ '%1'").arg(c));
+            i += t.text.size();
+        }
+        out.push_back(t);
+    }
+    out.push_back(Token{});
+    return out;
+}
+
+bool isKeyword(const Token& t)
+{
+    static const char* words[] = {"AND", "OR", "NOT", "LIKE", "BETWEEN", "IN", "IS", "NULL", "SELECT", "FROM",
+                                  "WHERE", "ORDER", "BY", "GROUP", "HAVING", "DISTINCT", "AS", "ASC", "DESC",
+                                  "SET", "VALUES", "INTO", "UPDATE", "DELETE", "INSERT", "JOIN", "ON", "LEFT",
+                                  "RIGHT", "INNER", "OUTER", "UNION", "ALL", "EXISTS", "CASE", "WHEN", "THEN",
+                                  "ELSE", "END", "TRUE", "FALSE", "WITH", "TABLE", "INDEX", "CREATE", "DROP",
+                                  "PRIMARY", "UNIQUE", "LIMIT", "TOP", "CROSS"};
+    if (t.kind != Tok::Ident) return false;
+    for (const char* w : words)
+        if (t.is(w)) return true;
+    return false;
+}
+
+// Ends a FROM list or a table reference.
+bool endsTableList(const Token& t)
+{
+    static const char* words[] = {"WHERE", "ORDER", "GROUP", "HAVING", "UNION", "ON", "SET", "SELECT", "VALUES",
+                                  "LEFT", "RIGHT", "INNER", "JOIN", "CROSS", "LIMIT", "WITH"};
+    if (t.kind == Tok::End || (t.kind == Tok::Op && (t.text == QLatin1String(")") || t.text == QLatin1String(";"))))
+        return true;
+    for (const char* w : words)
+        if (t.is(w)) return true;
+    return false;
+}
+
+// One piece of the output, kept apart so that comparisons can be rewritten afterwards.
+struct Piece {
+    enum Kind { Plain, Column, Number, String, Op, Word } kind = Plain;
+    std::string text;
+    bool textColumn = false;
+    bool nullAsEmpty = false;  // "&": a Null operand counts as an empty text
+};
+
+class Translator {
+public:
+    Translator(SchemaContext& ctx, QString defaultSchema, QStringList* aliases)
+        : ctx_(ctx), schema_(std::move(defaultSchema)), aliases_(aliases)
+    {
+    }
+
+    Translation statement(const QString& sql)
+    {
+        toks_ = tokenize(sql);
+        pos_ = 0;
+        // A trailing ";" (as saved queries are often stored) ends the statement.
+        while (toks_.size() > 1 && toks_[toks_.size() - 2].is(";")) toks_.erase(toks_.end() - 2);
+        Translation tr;
+        const Token& first = peek();
+        if (first.is("SELECT")) {
+            selectStatement(tr);
+        } else if (first.is("INSERT")) {
+            insertStatement(tr);
+        } else if (first.is("UPDATE")) {
+            updateStatement(tr);
+        } else if (first.is("DELETE")) {
+            deleteStatement(tr);
+        } else if (first.is("CREATE") && (peek(1).is("INDEX") || (peek(1).is("UNIQUE") && peek(2).is("INDEX")))) {
+            createIndex(tr);
+        } else if (first.is("DROP") && peek(1).is("INDEX")) {
+            dropIndex(tr);
+        } else if (first.kind == Tok::End) {
+            syntaxError(QStringLiteral("câu lệnh rỗng"));
+        } else {
+            tr.statements.push_back(expressionRun(toks_.size() - 1));
+        }
+        return tr;
+    }
+
+    std::string criteria(const QString& text)
+    {
+        toks_ = tokenize(text);
+        pos_ = 0;
+        if (peek().kind == Tok::End) syntaxError(QStringLiteral("điều kiện rỗng"));
+        return expressionRun(toks_.size() - 1);
+    }
+
+private:
+    const Token& peek(std::size_t ahead = 0) const
+    {
+        const std::size_t k = pos_ + ahead;
+        return k < toks_.size() ? toks_[k] : toks_.back();
+    }
+    const Token& next() { return toks_[pos_ < toks_.size() - 1 ? pos_++ : pos_]; }
+
+    void expect(const char* word)
+    {
+        if (!peek().is(word)) syntaxError(QStringLiteral("cần '%1' ở gần '%2'").arg(QLatin1String(word), peek().text));
+        ++pos_;
+    }
+
+    // Index of the first token at depth 0 from pos_ that is `word`, before `limit`; npos if none.
+    std::size_t findAtDepth0(const char* word, std::size_t limit) const
+    {
+        int depth = 0;
+        for (std::size_t k = pos_; k < limit && toks_[k].kind != Tok::End; ++k) {
+            if (toks_[k].is("(")) ++depth;
+            else if (toks_[k].is(")")) --depth;
+            else if (depth == 0 && toks_[k].is(word)) return k;
+        }
+        return std::string::npos;
+    }
+
+    bool isSavedQuery(const QString& schema, const QString& name, QString* sql)
+    {
+        if (ctx_.hasTable(schema, name)) return false;
+        if (auto q = ctx_.savedQuery(schema, name)) {
+            *sql = *q;
+            return true;
+        }
+        return false;
+    }
+
+    QString attach(const QString& path)
+    {
+        const QString alias = ctx_.attach(path);
+        if (aliases_) aliases_->append(alias);
+        return alias;
+    }
+
+    std::string qualified(const QString& schema, const QString& table) const
+    {
+        return schema.isEmpty() ? quoteIdent(table) : schema.toStdString() + '.' + quoteIdent(table);
+    }
+
+    struct TableRef {
+        QString name;
+        QString schema;
+        std::string sql;  // as it goes into the statement
+        bool query = false;
+    };
+
+    // Reads a table reference at pos_: a name, optionally followed by IN 'path'. A saved query
+    // used as a source is put in place as a subquery under its own name.
+    TableRef tableRef(bool asSource)
+    {
+        const Token& t = next();
+        if (t.kind != Tok::Ident && t.kind != Tok::Quoted) syntaxError(QStringLiteral("cần tên bảng ở gần '%1'").arg(t.text));
+        TableRef ref{t.text, schema_, {}, false};
+        if (peek().is("IN") && peek(1).kind == Tok::String) {
+            ++pos_;
+            ref.schema = attach(next().text);
+        }
+        QString querySql;
+        if (asSource && isSavedQuery(ref.schema, ref.name, &querySql)) {
+            Translator inner(ctx_, ref.schema, aliases_);
+            Translation sub = inner.statement(querySql);
+            if (sub.kind != Translation::Kind::Query || sub.statements.size() != 1)
+                syntaxError(QStringLiteral("truy vấn %1 không phải là câu lệnh chọn").arg(ref.name));
+            ref.sql = '(' + sub.statements.front() + ')';
+            ref.query = true;
+            if (!peek().is("AS") && !(peek().kind == Tok::Ident && !isKeyword(peek())))
+                ref.sql += " AS " + quoteIdent(ref.name);
+        } else {
+            ref.sql = qualified(ref.schema, ref.name);
+        }
+        return ref;
+    }
+
+    // Translates tokens from pos_ up to `limit` (exclusive), handling table references after
+    // FROM, JOIN and INTO, and every expression rule of the dialect.
+    std::string expressionRun(std::size_t limit)
+    {
+        std::vector<Piece> out;
+        std::vector<bool> fromList;  // per parenthesis depth: inside a FROM list
+        fromList.push_back(false);
+        bool expectTable = false;
+        while (pos_ < limit && peek().kind != Tok::End) {
+            const Token& t = peek();
+            if (expectTable && (t.kind == Tok::Ident || t.kind == Tok::Quoted) && !isKeyword(t)) {
+                const bool source = !(pos_ > 0 && (toks_[pos_ - 1].is("INTO") || toks_[pos_ - 1].is("TABLE")));
+                out.push_back({Piece::Plain, tableRef(source).sql});
+                expectTable = false;
+                // An alias may follow: AS name, or a bare name.
+                if (peek().is("AS")) {
+                    ++pos_;
+                    out.push_back({Piece::Word, "AS"});
+                    out.push_back({Piece::Plain, quoteIdent(next().text)});
+                } else if (peek().kind == Tok::Ident && !isKeyword(peek())) {
+                    out.push_back({Piece::Plain, quoteIdent(next().text)});
+                }
+                continue;
+            }
+            expectTable = false;
+            ++pos_;
+            switch (t.kind) {
+            case Tok::Quoted:
+            case Tok::Ident:
+                // left( and right( are functions here, not joins.
+                if (t.kind == Tok::Ident && peek().is("(") && (t.is("LEFT") || t.is("RIGHT"))) {
+                    out.push_back({Piece::Plain, functionName(t.text)});
+                    break;
+                }
+                if (t.kind == Tok::Ident && isKeyword(t)) {
+                    if (t.is("TRUE")) {
+                        out.push_back({Piece::Number, "-1"});
+                    } else if (t.is("FALSE")) {
+                        out.push_back({Piece::Number, "0"});
+                    } else {
+                        if (t.is("FROM") || t.is("JOIN") || t.is("INTO") || t.is("TABLE")) {
+                            expectTable = true;
+                            if (t.is("FROM")) fromList.back() = true;
+                        } else if (endsTableList(t)) {
+                            fromList.back() = false;
+                        }
+                        out.push_back({Piece::Word, t.text.toUpper().toStdString()});
+                    }
+                    break;
+                }
+                if (t.kind == Tok::Ident && peek().is("(")) {
+                    out.push_back({Piece::Plain, functionName(t.text)});
+                    break;
+                }
+                column(t, out);
+                break;
+            case Tok::String:
+                // Text comparisons ignore letter case even where no column gives the rule.
+                out.push_back({Piece::String, '\'' + toStored(escapeQuotes(t.text)) + "' COLLATE NOCASE"});
+                break;
+            case Tok::Number:
+                out.push_back({Piece::Number, t.text.toStdString()});
+                break;
+            case Tok::Op:
+                if (t.is("(")) {
+                    fromList.push_back(false);
+                } else if (t.is(")")) {
+                    if (fromList.size() > 1) fromList.pop_back();
+                } else if (t.is(",") && fromList.back()) {
+                    expectTable = true;
+                }
+                if (t.is("&")) {
+                    out.push_back({Piece::Op, "||", false, true});
+                } else if (t.is("+") && concatenates(out)) {
+                    out.push_back({Piece::Op, "||"});
+                } else {
+                    out.push_back({Piece::Op, t.text.toStdString()});
+                }
+                break;
+            case Tok::End:
+                break;
+            }
+        }
+        return join(compareNumerically(std::move(out)));
+    }
+
+    // A column, possibly qualified by its table (t.col or [t].[col]).
+    void column(const Token& t, std::vector<Piece>& out)
+    {
+        std::string text = quoteIdent(t.text);
+        QString name = t.text;
+        while (peek().is(".") && (peek(1).kind == Tok::Ident || peek(1).kind == Tok::Quoted || peek(1).is("*"))) {
+            ++pos_;
+            const Token& part = next();
+            text += '.';
+            text += part.is("*") ? std::string("*") : quoteIdent(part.text);
+            name = part.text;
+        }
+        if (name == QLatin1String("*")) {
+            out.push_back({Piece::Plain, text});
+            return;
+        }
+        out.push_back({Piece::Column, text, ctx_.isTextColumn(name)});
+    }
+
+    static std::string functionName(const QString& name)
+    {
+        static const QHash<QString, QString> map = {
+            {QStringLiteral("left"), QStringLiteral("jet_left")},   {QStringLiteral("right"), QStringLiteral("jet_right")},
+            {QStringLiteral("mid"), QStringLiteral("jet_mid")},     {QStringLiteral("ucase"), QStringLiteral("jet_upper")},
+            {QStringLiteral("lcase"), QStringLiteral("jet_lower")}, {QStringLiteral("val"), QStringLiteral("jet_val")},
+            {QStringLiteral("format"), QStringLiteral("jet_format")},
+        };
+        return map.value(name.toLower(), name).toStdString();
+    }
+
+    // "+" joins texts when a text stands on either side of it.
+    bool concatenates(const std::vector<Piece>& out) const
+    {
+        auto textual = [this](const Token& t) {
+            return t.kind == Tok::String || ((t.kind == Tok::Ident || t.kind == Tok::Quoted) && !isKeyword(t) &&
+                                             !peekIsCall(t) && ctx_.isTextColumn(t.text));
+        };
+        const bool left = !out.empty() && (out.back().kind == Piece::String || (out.back().kind == Piece::Column && out.back().textColumn));
+        return left || textual(peek());
+    }
+    bool peekIsCall(const Token& t) const { return &t == &peek() && peek(1).is("("); }
+
+    // A text column compared with a number is compared as a number: its leading digits count.
+    static std::vector<Piece> compareNumerically(std::vector<Piece> in)
+    {
+        auto isCmp = [](const Piece& p) {
+            return p.kind == Piece::Op && (p.text == "=" || p.text == "<>" || p.text == "<" || p.text == ">" ||
+                                          p.text == "<=" || p.text == ">=" || p.text == "!=" || p.text == "==");
+        };
+        auto numberAt = [&in](std::size_t k) {
+            if (k < in.size() && in[k].kind == Piece::Number) return true;
+            return k + 1 < in.size() && in[k].kind == Piece::Op && (in[k].text == "-" || in[k].text == "+") &&
+                   in[k + 1].kind == Piece::Number;
+        };
+        auto wrap = [](Piece& p) { p.text = "CAST(" + p.text + " AS REAL)"; };
+        for (std::size_t k = 0; k < in.size(); ++k) {
+            if (!in[k].nullAsEmpty) continue;
+            for (std::size_t side : {k - 1, k + 1})
+                if (side < in.size() && in[side].kind == Piece::Column) in[side].text = "ifnull(" + in[side].text + ", '')";
+        }
+        for (std::size_t k = 0; k < in.size(); ++k) {
+            if (in[k].kind != Piece::Column || !in[k].textColumn) continue;
+            if (k + 1 < in.size() && isCmp(in[k + 1]) && numberAt(k + 2)) {
+                wrap(in[k]);
+            } else if (k >= 1 && isCmp(in[k - 1]) &&
+                       ((k >= 2 && in[k - 2].kind == Piece::Number) ||
+                        (k >= 3 && in[k - 2].kind == Piece::Number && in[k - 3].kind == Piece::Op))) {
+                if (k + 1 >= in.size() || !(in[k + 1].kind == Piece::Op && (in[k + 1].text == "||")))
+                    wrap(in[k]);
+            } else if (k + 1 < in.size() && in[k + 1].kind == Piece::Word && in[k + 1].text == "BETWEEN" &&
+                       numberAt(k + 2)) {
+                wrap(in[k]);
+            } else if (k + 2 < in.size() && in[k + 1].kind == Piece::Word && in[k + 1].text == "NOT" &&
+                       in[k + 2].kind == Piece::Word && in[k + 2].text == "BETWEEN" && numberAt(k + 3)) {
+                wrap(in[k]);
+            }
+        }
+        return in;
+    }
+
+    static std::string join(const std::vector<Piece>& pieces)
+    {
+        std::string s;
+        for (std::size_t k = 0; k < pieces.size(); ++k) {
+            const Piece& p = pieces[k];
+            const bool tight = p.text == "," || p.text == ")" || p.text == "." ||
+                               (k > 0 && (pieces[k - 1].text == "(" || pieces[k - 1].text == "."));
+            if (!s.empty() && !tight) s += ' ';
+            s += p.text;
+        }
+        return s;
+    }
+
+    // SELECT ...; SELECT ... INTO t [IN 'path'] FROM ...
+    void selectStatement(Translation& tr)
+    {
+        const std::size_t end = toks_.size() - 1;
+        const std::size_t from = findAtDepth0("FROM", end);
+        const std::size_t into = findAtDepth0("INTO", from == std::string::npos ? end : from);
+        if (into != std::string::npos) {
+            selectInto(tr, into);
+            return;
+        }
+        tr.kind = Translation::Kind::Query;
+        // A single table without DISTINCT, grouping, joins or unions can be keyed by row id.
+        bool simple = from != std::string::npos && findAtDepth0("DISTINCT", from) == std::string::npos;
+        for (const char* w : {"GROUP", "UNION", "JOIN", "HAVING"})
+            if (findAtDepth0(w, end) != std::string::npos) simple = false;
+        if (simple) {
+            const std::size_t start = pos_;
+            pos_ = from + 1;
+            const std::size_t afterRef = skipTableRef();
+            simple = !toks_[afterRef].is(",");
+            pos_ = start;
+        }
+        if (!simple) {
+            tr.statements.push_back(expressionRun(end));
+            return;
+        }
+        ++pos_;  // SELECT
+        Translation::Base base;
+        base.columns = expressionRun(from);
+        ++pos_;  // FROM
+        TableRef ref = tableRef(true);
+        std::string aliasText;
+        if (peek().is("AS")) {
+            ++pos_;
+            aliasText = " AS " + quoteIdent(next().text);
+        } else if (peek().kind == Tok::Ident && !isKeyword(peek())) {
+            aliasText = ' ' + quoteIdent(next().text);
+        }
+        base.rest = expressionRun(end);
+        const std::string whole = "SELECT " + base.columns + " FROM " + ref.sql + aliasText +
+                                  (base.rest.empty() ? std::string() : ' ' + base.rest);
+        tr.statements.push_back(whole);
+        if (!ref.query && aliasText.empty()) {
+            base.table = ref.sql;
+            base.schema = ref.schema;
+            base.tableName = ref.name;
+            tr.base = base;
+        }
+    }
+
+    // Skips a table reference (name, IN 'path', alias) from pos_ and returns the index after it.
+    std::size_t skipTableRef() const
+    {
+        std::size_t k = pos_;
+        if (toks_[k].kind == Tok::Ident || toks_[k].kind == Tok::Quoted) ++k;
+        if (toks_[k].is("IN") && toks_[k + 1].kind == Tok::String) k += 2;
+        if (toks_[k].is("AS")) k += 2;
+        else if (toks_[k].kind == Tok::Ident && !isKeyword(toks_[k])) ++k;
+        return k;
+    }
+
+    void selectInto(Translation& tr, std::size_t into)
+    {
+        tr.kind = Translation::Kind::Action;
+        const std::size_t end = toks_.size() - 1;
+        // Target first: INTO name [IN 'path'].
+        const std::size_t start = pos_;
+        pos_ = into + 1;
+        TableRef target = tableRef(false);
+        const std::size_t afterTarget = pos_;
+        // The select list, then everything after the target.
+        pos_ = start + 1;
+        const bool star = (toks_[pos_].is("*") && pos_ + 1 == into) ||
+                          (pos_ + 3 == into && toks_[pos_ + 1].is(".") && toks_[pos_ + 2].is("*"));
+        const std::string list = expressionRun(into);
+        pos_ = afterTarget;
+        if (!peek().is("FROM")) syntaxError(QStringLiteral("cần FROM sau INTO"));
+        // Where the rows come from, for copying the field definitions of a whole table.
+        std::optional<TableRef> source;
+        if (star && (peek(1).kind == Tok::Ident || peek(1).kind == Tok::Quoted)) {
+            const std::size_t save = pos_;
+            ++pos_;
+            TableRef ref = tableRef(true);
+            if (!ref.query && endsTableList(peek())) source = ref;
+            pos_ = save;
+        }
+        const std::string rest = expressionRun(end);
+        const std::string select = "SELECT " + list + ' ' + rest;
+        if (source) {
+            std::string create = "CREATE TABLE " + target.sql + " (";
+            const QList<FieldDef> fields = ctx_.tableFields(source->schema, source->name);
+            for (qsizetype k = 0; k < fields.size(); ++k) {
+                if (k) create += ", ";
+                create += columnDeclaration(fields[k]);
+            }
+            create += ')';
+            tr.statements.push_back(create);
+            tr.statements.push_back("INSERT INTO " + target.sql + ' ' + select);
+        } else {
+            tr.statements.push_back("CREATE TABLE " + target.sql + " AS " + select);
+        }
+    }
+
+    // INSERT INTO t [IN 'path'] [(fields)] SELECT ... | VALUES (...)
+    // Without a field list the selected columns go into the fields of the same names.
+    void insertStatement(Translation& tr)
+    {
+        tr.kind = Translation::Kind::Action;
+        ++pos_;
+        expect("INTO");
+        const TableRef target = tableRef(false);
+        std::string head = "INSERT INTO " + target.sql;
+        if (peek().is("SELECT")) {
+            const std::size_t end = toks_.size() - 1;
+            const std::size_t save = pos_;
+            ++pos_;
+            if (peek().is("DISTINCT")) ++pos_;
+            const std::size_t from = findAtDepth0("FROM", end);
+            QStringList names;
+            bool byName = from != std::string::npos;
+            std::size_t k = pos_;
+            while (byName && k < from) {
+                std::size_t itemEnd = k;
+                int depth = 0;
+                while (itemEnd < from && !(depth == 0 && toks_[itemEnd].is(","))) {
+                    if (toks_[itemEnd].is("(")) ++depth;
+                    if (toks_[itemEnd].is(")")) --depth;
+                    ++itemEnd;
+                }
+                const std::size_t len = itemEnd - k;
+                const bool plain = toks_[k].kind == Tok::Ident || toks_[k].kind == Tok::Quoted;
+                if (len >= 2 && toks_[itemEnd - 2].is("AS")) names.append(toks_[itemEnd - 1].text);
+                else if (len == 1 && plain && !toks_[k].is("*")) names.append(toks_[k].text);
+                else if (len == 3 && plain && toks_[k + 1].is(".") && toks_[k + 2].kind != Tok::Op) names.append(toks_[k + 2].text);
+                else byName = false;  // "*" or an expression: the columns go in order
+                k = itemEnd + 1;
+            }
+            if (byName && !names.isEmpty()) {
+                head += " (";
+                for (qsizetype n = 0; n < names.size(); ++n) head += (n ? ", " : "") + quoteIdent(names[n]);
+                head += ')';
+            }
+            pos_ = save;
+        }
+        tr.statements.push_back(head + ' ' + expressionRun(toks_.size() - 1));
+    }
+
+    void deleteStatement(Translation& tr)
+    {
+        tr.kind = Translation::Kind::Action;
+        ++pos_;  // DELETE
+        // DELETE * FROM t, DELETE t.* FROM t
+        if (peek().is("*")) {
+            ++pos_;
+        } else if ((peek().kind == Tok::Ident || peek().kind == Tok::Quoted) && !isKeyword(peek()) && peek(1).is(".") &&
+                   peek(2).is("*")) {
+            pos_ += 3;
+        }
+        tr.statements.push_back("DELETE " + expressionRun(toks_.size() - 1));
+    }
+
+    void updateStatement(Translation& tr)
+    {
+        tr.kind = Translation::Kind::Action;
+        const std::size_t end = toks_.size() - 1;
+        const std::size_t set = findAtDepth0("SET", end);
+        if (set == std::string::npos) syntaxError(QStringLiteral("UPDATE cần SET"));
+        const std::size_t comma = findAtDepth0(",", set);
+        if (comma != std::string::npos) {
+            joinedUpdate(tr, set);
+            return;
+        }
+        ++pos_;  // UPDATE
+        TableRef target = tableRef(false);
+        tr.statements.push_back("UPDATE " + target.sql + ' ' + expressionRun(end));
+    }
+
+    // UPDATE a, b SET b.f = a.f, ... WHERE b.k = a.k AND <conditions on a>
+    // The rows of the source that pass its conditions go into a keyed scratch table; the target
+    // is then updated from it in one pass.
+    void joinedUpdate(Translation& tr, std::size_t set)
+    {
+        ++pos_;  // UPDATE
+        const std::size_t firstStart = pos_;
+        const QString firstName = peek().text;
+        pos_ = skipTableRef();
+        if (!peek().is(",")) syntaxError(QStringLiteral("UPDATE nối bảng"));
+        ++pos_;
+        const std::size_t secondStart = pos_;
+        const QString secondName = peek().text;
+        pos_ = set + 1;
+        // Assignments: target.f = expression over the source.
+        struct Assignment {
+            QString field;
+            std::size_t from, to;
+        };
+        std::vector<Assignment> assignments;
+        const std::size_t end = toks_.size() - 1;
+        const std::size_t where = findAtDepth0("WHERE", end);
+        const std::size_t setEnd = where == std::string::npos ? end : where;
+        QString targetName;
+        while (pos_ < setEnd) {
+            const Token& qual = next();
+            if (!peek().is(".")) syntaxError(QStringLiteral("UPDATE nối bảng cần tên bảng trước tên trường"));
+            ++pos_;
+            const QString field = next().text;
+            if (targetName.isEmpty()) targetName = qual.text;
+            if (qual.text.compare(targetName, Qt::CaseInsensitive) != 0)
+                syntaxError(QStringLiteral("UPDATE nối bảng chỉ sửa một bảng"));
+            expect("=");
+            std::size_t k = pos_;
+            int depth = 0;
+            while (k < setEnd && !(depth == 0 && toks_[k].is(","))) {
+                if (toks_[k].is("(")) ++depth;
+                if (toks_[k].is(")")) --depth;
+                ++k;
+            }
+            assignments.push_back({field, pos_, k});
+            pos_ = k < setEnd ? k + 1 : k;
+        }
+        const bool targetFirst = targetName.compare(firstName, Qt::CaseInsensitive) == 0;
+        if (!targetFirst && targetName.compare(secondName, Qt::CaseInsensitive) != 0)
+            syntaxError(QStringLiteral("UPDATE nối bảng: không rõ bảng được sửa"));
+        const QString sourceName = targetFirst ? secondName : firstName;
+
+        // The target: a table, or a saved query over one table (possibly in another file).
+        pos_ = targetFirst ? firstStart : secondStart;
+        TableRef targetRef = tableRef(false);
+        std::string targetTable = targetRef.sql;
+        QString querySql;
+        if (isSavedQuery(targetRef.schema, targetRef.name, &querySql)) {
+            Translator inner(ctx_, targetRef.schema, aliases_);
+            Translation sub = inner.statement(querySql);
+            if (!sub.base || !sub.base->rest.empty())
+                syntaxError(QStringLiteral("truy vấn %1 không sửa được").arg(targetRef.name));
+            targetTable = sub.base->table;
+        }
+        pos_ = targetFirst ? secondStart : firstStart;
+        TableRef sourceRef = tableRef(true);
+
+        // Split the WHERE clause into the join equality and the conditions on the source.
+        std::string keyOnSource, keyOnTarget;
+        std::vector<std::string> filters;
+        if (where != std::string::npos) {
+            std::size_t k = where + 1;
+            while (k < end) {
+                std::size_t termEnd = k;
+                int depth = 0;
+                while (termEnd < end && !(depth == 0 && toks_[termEnd].is("AND") && !betweenBefore(k, termEnd))) {
+                    if (toks_[termEnd].is("(")) ++depth;
+                    if (toks_[termEnd].is(")")) --depth;
+                    ++termEnd;
+                }
+                bool mentionsTarget = false;
+                for (std::size_t j = k; j + 1 < termEnd; ++j)
+                    if (toks_[j + 1].is(".") && toks_[j].text.compare(targetName, Qt::CaseInsensitive) == 0)
+                        mentionsTarget = true;
+                if (mentionsTarget) {
+                    // Must be  X.a = Y.b  with one side on each table.
+                    if (termEnd - k != 7 || !toks_[k + 1].is(".") || !toks_[k + 3].is("=") || !toks_[k + 5].is("."))
+                        syntaxError(QStringLiteral("UPDATE nối bảng: điều kiện nối không hỗ trợ"));
+                    const bool leftIsTarget = toks_[k].text.compare(targetName, Qt::CaseInsensitive) == 0;
+                    const Token& tf = toks_[leftIsTarget ? k + 2 : k + 6];
+                    const Token& sf = toks_[leftIsTarget ? k + 6 : k + 2];
+                    keyOnTarget = quoteIdent(tf.text);
+                    keyOnSource = quoteIdent(sourceName) + '.' + quoteIdent(sf.text);
+                } else {
+                    pos_ = k;
+                    filters.push_back(expressionRun(termEnd));
+                }
+                k = termEnd + 1;
+            }
+        }
+        if (keyOnTarget.empty()) syntaxError(QStringLiteral("UPDATE nối bảng cần điều kiện nối"));
+
+        std::string scratch = "CREATE TEMP TABLE jet_join AS SELECT " + keyOnSource + " AS jet_key";
+        std::string columns, values;
+        for (std::size_t a = 0; a < assignments.size(); ++a) {
+            pos_ = assignments[a].from;
+            scratch += ", " + expressionRun(assignments[a].to) + " AS v" + std::to_string(a);
+            columns += (a ? ", " : "") + quoteIdent(assignments[a].field);
+            values += (a ? ", v" : "v") + std::to_string(a);
+        }
+        scratch += " FROM " + sourceRef.sql + (sourceRef.query ? std::string() : " AS " + quoteIdent(sourceName));
+        for (std::size_t f = 0; f < filters.size(); ++f) scratch += (f ? " AND (" : " WHERE (") + filters[f] + ')';
+        const std::string targetBare = targetTable.substr(targetTable.rfind('"', targetTable.size() - 2));
+        tr.statements.push_back("DROP TABLE IF EXISTS temp.jet_join");
+        tr.statements.push_back(scratch);
+        tr.statements.push_back("CREATE INDEX temp.jet_join_key ON jet_join(jet_key)");
+        tr.statements.push_back("UPDATE " + targetTable + " SET (" + columns + ") = (SELECT " + values +
+                                " FROM temp.jet_join WHERE jet_key = " + targetBare + '.' + keyOnTarget +
+                                " LIMIT 1) WHERE " + keyOnTarget + " IN (SELECT jet_key FROM temp.jet_join)");
+        tr.statements.push_back("DROP TABLE temp.jet_join");
+    }
+
+    // True when the AND at `at` belongs to a BETWEEN ... AND ... of the term that starts at `from`.
+    bool betweenBefore(std::size_t from, std::size_t at) const
+    {
+        int open = 0;
+        for (std::size_t k = from; k < at; ++k) {
+            if (toks_[k].is("BETWEEN")) ++open;
+            if (toks_[k].is("AND")) --open;
+        }
+        return open > 0;
+    }
+
+    // CREATE [UNIQUE] INDEX name ON table (field [ASC|DESC], ...) [WITH PRIMARY | DISALLOW NULL | IGNORE NULL]
+    void createIndex(Translation& tr)
+    {
+        tr.kind = Translation::Kind::CreateIndex;
+        ++pos_;
+        if (peek().is("UNIQUE")) {
+            tr.index.unique = true;
+            ++pos_;
+        }
+        expect("INDEX");
+        tr.index.name = next().text;
+        expect("ON");
+        tr.indexTable = next().text;
+        expect("(");
+        while (!peek().is(")")) {
+            if (peek().kind == Tok::End) syntaxError(QStringLiteral("thiếu ')'"));
+            const Token& f = next();
+            if (f.kind == Tok::Ident || f.kind == Tok::Quoted) {
+                if (!f.is("ASC") && !f.is("DESC")) tr.index.fields.append(f.text);
+            }
+        }
+        ++pos_;
+        if (peek().is("WITH")) {
+            ++pos_;
+            while (peek().kind != Tok::End) {
+                const Token& w = next();
+                if (w.is("PRIMARY")) {
+                    tr.index.primary = true;
+                    tr.index.unique = true;
+                }
+            }
+        }
+        if (tr.index.fields.isEmpty()) syntaxError(QStringLiteral("chỉ mục không có trường"));
+    }
+
+    void dropIndex(Translation& tr)
+    {
+        tr.kind = Translation::Kind::Action;
+        pos_ += 2;
+        const QString name = next().text;
+        expect("ON");
+        const QString table = next().text;
+        tr.statements.push_back("DROP INDEX " + quoteIdent(table + QLatin1Char('.') + name));
+    }
+
+    SchemaContext& ctx_;
+    QString schema_;
+    QStringList* aliases_;
+    std::vector<Token> toks_;
+    std::size_t pos_ = 0;
+};
+
+}  // namespace
+
+Translation translateJet(const QString& jetSql, SchemaContext& context)
+{
+    QStringList aliases;
+    try {
+        Translator t(context, QString(), &aliases);
+        Translation tr = t.statement(jetSql);
+        tr.aliases = aliases;
+        return tr;
+    } catch (...) {
+        for (const QString& a : aliases) context.release(a);
+        throw;
+    }
+}
+
+std::string translateCriteria(const QString& criteria, SchemaContext& context, QStringList* aliases)
+{
+    Translator t(context, QString(), aliases);
+    return t.criteria(criteria);
+}
+
+}  // namespace engine
