@@ -1,1 +1,213 @@
-#include <gtest/gtest.h>
+// Opening files, the catalogue, saved queries and the failures a caller sees.
+#include "fixture.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+
+using engine::Database;
+using engine::DbError;
+using engine::FieldDef;
+using engine::FieldType;
+
+namespace {
+
+int errorOpening(const QString& path, Database::Access access = Database::Access::Shared,
+                 const QString& connect = QString::fromLatin1(Database::kConnect))
+{
+    try {
+        Database db(path, access, connect);
+        // A damaged file may open and fail only when its pages are read.
+        for (const QString& t : db.TableNames()) db.OpenRecordset(t, engine::RecordsetType::Snapshot);
+        return 0;
+    } catch (const DbError& e) {
+        EXPECT_FALSE(e.description().isEmpty());
+        return e.number();
+    }
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+}  // namespace
+
+TEST(DatabaseOpen, BadFilesFailWithANumberNeverACrashOrANewFile)
+{
+    testing_support::TempFolder folder;
+    const QString missing = folder.path(QStringLiteral("missing.mdb"));
+    EXPECT_EQ(errorOpening(missing), engine::ErrFileNotFound);
+    EXPECT_FALSE(QFile::exists(missing));
+
+    const QString good = folder.copyTemplate(QStringLiteral("good.mdb"));
+    EXPECT_EQ(errorOpening(good), 0);
+    EXPECT_EQ(errorOpening(good, Database::Access::Shared, QStringLiteral(";pwd=other")), engine::ErrNotValidPassword);
+
+    const QString text = folder.path(QStringLiteral("notes.mdb"));
+    writeBytes(text, QByteArray("These are not records.\n").repeated(100));
+    EXPECT_EQ(errorOpening(text), engine::ErrUnrecognisedFormat);
+
+    const QString empty = folder.path(QStringLiteral("empty.mdb"));
+    writeBytes(empty, QByteArray());
+    EXPECT_EQ(errorOpening(empty), engine::ErrUnrecognisedFormat);
+
+    // Cut a copy in the middle: it either refuses to open or fails as its tables are read.
+    const QString cut = folder.copyTemplate(QStringLiteral("cut.mdb"));
+    {
+        QFile f(cut);
+        ASSERT_TRUE(f.resize(f.size() / 2));
+    }
+    EXPECT_NE(errorOpening(cut), 0);
+    const QString head = folder.copyTemplate(QStringLiteral("head.mdb"));
+    {
+        QFile f(head);
+        ASSERT_TRUE(f.resize(700));
+    }
+    EXPECT_EQ(errorOpening(head), engine::ErrUnrecognisedFormat);
+
+    // Pages scrambled after the first: the catalogue or the rows fail to read.
+    const QString scrambled = folder.copyTemplate(QStringLiteral("scrambled.mdb"));
+    {
+        QFile f(scrambled);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.seek(1024);
+        f.write(QByteArray(8192, '\x5A'));
+    }
+    EXPECT_NE(errorOpening(scrambled), 0);
+}
+
+TEST(DatabaseOpen, ReadOnlyFilesOpenOnlyForReading)
+{
+    testing_support::TempFolder folder;
+    const QString file = folder.copyTemplate(QStringLiteral("ro.mdb"));
+    QFile::setPermissions(file, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+    EXPECT_EQ(errorOpening(file), engine::ErrFileReadOnly);
+    Database db(file, Database::Access::ReadOnly);
+    EXPECT_TRUE(db.HasTable(QStringLiteral("cvdenmau")));
+    try {
+        db.Execute(QStringLiteral("DELETE * FROM donvi"));
+        ADD_FAILURE() << "a read-only database accepted a write";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.number(), engine::ErrFileReadOnly);
+    }
+}
+
+TEST(DatabaseOpen, TheCommandLineToolOpensADataFileWithThePassword)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("sqlcipher"));
+    if (tool.isEmpty()) GTEST_SKIP() << "sqlcipher is not installed";
+    testing_support::TempFolder folder;
+    const QString file = folder.copyTemplate(QStringLiteral("cli.mdb"));
+    QProcess p;
+    p.start(tool, {file});
+    p.write("PRAGMA key='mirokelvas';\nSELECT count(*) FROM sqlite_master WHERE name='cvdenmau';\n");
+    p.closeWriteChannel();
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.readAllStandardOutput().trimmed(), QByteArray("1"));
+}
+
+TEST_F(EngineTest, CatalogueDescribesFieldsAndIndexes)
+{
+    const engine::TableDef def = db->TableDefOf(QStringLiteral("CVDEN2008"));
+    EXPECT_EQ(def.name, QStringLiteral("cvden2008"));
+    const FieldDef* id = def.field(QStringLiteral("id"));
+    ASSERT_NE(id, nullptr);
+    EXPECT_TRUE(id->isCounter());
+    EXPECT_EQ(id->type, FieldType::Long);
+    const FieldDef* noigui = def.field(QStringLiteral("noigui"));
+    ASSERT_NE(noigui, nullptr);
+    EXPECT_EQ(noigui->type, FieldType::Text);
+    EXPECT_EQ(noigui->size, 100);
+    EXPECT_TRUE(noigui->allowZeroLength);
+    EXPECT_EQ(def.field(QStringLiteral("da_xuli"))->type, FieldType::Boolean);
+    EXPECT_EQ(def.field(QStringLiteral("kieuupdate"))->type, FieldType::Integer);
+    ASSERT_EQ(def.indexes.size(), 1);
+    EXPECT_TRUE(def.indexes[0].primary);
+    EXPECT_EQ(def.indexes[0].name, QStringLiteral("PrimaryKey"));
+
+    // A table made with every property comes back with them.
+    engine::TableDef t;
+    t.name = QStringLiteral("thu");
+    FieldDef code = FieldDef::text(QStringLiteral("ma"), 12);
+    code.allowZeroLength = false;
+    t.fields = {FieldDef::longInt(QStringLiteral("so")), code, FieldDef::memo(QStringLiteral("ghichu")),
+                FieldDef::real(QStringLiteral("tien")), FieldDef::yesNo(QStringLiteral("xong"))};
+    t.indexes = {{QStringLiteral("khoa"), true, true, {QStringLiteral("so")}},
+                 {QStringLiteral("mama"), false, true, {QStringLiteral("ma")}}};
+    db->CreateTable(t);
+    const engine::TableDef back = db->TableDefOf(QStringLiteral("thu"));
+    ASSERT_EQ(back.fields.size(), 5);
+    EXPECT_FALSE(back.field(QStringLiteral("ma"))->allowZeroLength);
+    EXPECT_EQ(back.field(QStringLiteral("ma"))->size, 12);
+    EXPECT_EQ(back.field(QStringLiteral("ghichu"))->type, FieldType::Memo);
+    EXPECT_EQ(back.field(QStringLiteral("tien"))->type, FieldType::Double);
+    ASSERT_EQ(back.indexes.size(), 2);
+    EXPECT_EQ(back.indexes[0].name, QStringLiteral("khoa"));
+    EXPECT_TRUE(back.indexes[0].primary);
+    EXPECT_EQ(back.indexes[1].name, QStringLiteral("mama"));
+    EXPECT_TRUE(back.indexes[1].unique);
+
+    try {
+        db->Execute(QStringLiteral("INSERT INTO thu (so, ma) VALUES (1, '')"));
+        ADD_FAILURE() << "an empty text went into a field that refuses it";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.number(), engine::ErrZeroLength);
+    }
+    db->SetAllowZeroLength(QStringLiteral("thu"), QStringLiteral("ma"), true);
+    EXPECT_EQ(db->Execute(QStringLiteral("INSERT INTO thu (so, ma) VALUES (1, '')")), 1);
+    EXPECT_TRUE(db->TableDefOf(QStringLiteral("thu")).field(QStringLiteral("ma"))->allowZeroLength);
+    EXPECT_EQ(db->TableDefOf(QStringLiteral("thu")).indexes.size(), 2);
+    EXPECT_THROW(db->Execute(QStringLiteral("INSERT INTO thu (so, ma) VALUES (1, 'x')")), DbError);  // the key holds
+}
+
+TEST_F(EngineTest, FailuresNameTheirCause)
+{
+    struct Case {
+        QString sql;
+        int number;
+    } cases[] = {
+        {QStringLiteral("DELETE * FROM khongco"), engine::ErrTableNotFound},
+        {QStringLiteral("UPDATE cvden2008 SET khongco = 1"), engine::ErrItemNotFound},
+        {QStringLiteral("UPDATE cvden2008 SET mat = '%1'").arg(QString(21, QLatin1Char('x'))), engine::ErrFieldTooSmall},
+        {QStringLiteral("UPDATE cvden2008 SET mat = 'giá 5€'"), engine::ErrCharacterNotStorable},
+        {QStringLiteral("SELECT * FROM cvden2008"), engine::ErrSyntax},  // a query is not an action
+        {QStringLiteral("CREATE TABLE cvden2008 (x TEXT)"), engine::ErrObjectExists},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sql.toStdString());
+        try {
+            db->Execute(c.sql);
+            ADD_FAILURE() << "no error";
+        } catch (const DbError& e) {
+            EXPECT_EQ(e.number(), c.number) << e.description().toStdString();
+        }
+    }
+    // Exactly at the limit is fine, in letters, not bytes of UTF-8.
+    EXPECT_EQ(db->Execute(QStringLiteral("UPDATE cvden2008 SET mat = '%1' WHERE id = 1").arg(QString(20, QChar(0x1EA1)))), 1);
+    try {
+        db->OpenRecordset(QStringLiteral("khongco"));
+        ADD_FAILURE() << "no error";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.number(), engine::ErrTableNotFound);
+    }
+}
+
+TEST_F(EngineTest, SavedQueriesAreKeptInTheFile)
+{
+    EXPECT_FALSE(db->HasQueryDef(QStringLiteral("QrIn")));
+    db->CreateQueryDef(QStringLiteral("QrIn"), QStringLiteral("SELECT * FROM cvden2008 WHERE [chonin]='X'"));
+    EXPECT_THROW(db->CreateQueryDef(QStringLiteral("qrin"), QStringLiteral("SELECT 1")), DbError);
+    EXPECT_TRUE(db->HasQueryDef(QStringLiteral("qrin")));
+    db->SetQueryDefSql(QStringLiteral("QRIN"), QStringLiteral("SELECT * FROM cvden2008\r\nWHERE kieuupdate = 1;"));
+    db.reset();
+    Database again(docPath);
+    EXPECT_EQ(again.QueryDefNames(), QStringList{QStringLiteral("QrIn")});
+    EXPECT_EQ(again.QueryDefSql(QStringLiteral("qrin")), QStringLiteral("SELECT * FROM cvden2008\r\nWHERE kieuupdate = 1;"));
+    EXPECT_EQ(firstColumn(again, QStringLiteral("SELECT id FROM QrIn")), QStringLiteral("1,4"));
+    EXPECT_FALSE(again.TableNames().contains(QStringLiteral("jet_queries")));
+    again.DeleteQueryDef(QStringLiteral("QrIn"));
+    EXPECT_FALSE(again.HasQueryDef(QStringLiteral("QrIn")));
+}

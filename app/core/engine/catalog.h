@@ -8,6 +8,8 @@
 
 namespace engine {
 
+enum class RecordsetType { Dynaset = 2, Snapshot = 4 };
+
 enum class FieldType : int {
     Boolean = 1,  // yes/no, holding -1 and 0
     Integer = 3,  // 16-bit whole number

@@ -305,6 +305,7 @@ void configure(sqlite3* db, const char* schema)
 }
 
 // Opens `path` with the passphrase, using a remembered raw key when the salt is known.
+sqlite3* openKeyed(const QString& path, bool readOnly, const std::string& passphrase);
 sqlite3* openKeyed(const QString& path, bool readOnly, const std::string& passphrase)
 {
     const std::string salt = readSalt(path);
@@ -342,6 +343,13 @@ sqlite3* openKeyed(const QString& path, bool readOnly, const std::string& passph
         lastRc = rc;
         sqlite3_close_v2(db);
         if ((rc & 0xFF) == SQLITE_BUSY) raiseEngineError(nullptr, rc, path);
+        if ((rc & 0xFF) == SQLITE_READONLY && readOnly) {
+            // A program died in the middle of a write and left its journal: a reader cannot
+            // put the file back, so open it once for writing, which rolls the journal back.
+            sqlite3* repair = openKeyed(path, false, passphrase);
+            sqlite3_close_v2(repair);
+            return openKeyed(path, true, passphrase);
+        }
     }
     throw openFailure(path, lastRc);
 }
@@ -354,7 +362,12 @@ Connection::Connection(const QString& path, bool readOnly, const std::string& pa
     const QFileInfo info(path_);
     if (!info.exists() || !info.isFile())
         throw DbError(ErrFileNotFound, QStringLiteral("Không tìm thấy tệp dữ liệu %1.").arg(path_));
-    if (!readOnly && (!info.isWritable() || !folderWritable(path_)))
+    // The engine would take an empty file for a new database; a data file is never empty.
+    if (info.size() < 1024)
+        throw DbError(ErrUnrecognisedFormat, QStringLiteral("Tệp %1 bị hỏng hoặc không phải là tệp dữ liệu.").arg(path_));
+    // The write bits are the file's read-only attribute (they hold even for the administrator).
+    const bool writeBits = (info.permissions() & (QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther)) != 0;
+    if (!readOnly && (!writeBits || !info.isWritable() || !folderWritable(path_)))
         throw DbError(ErrFileReadOnly,
                       QStringLiteral("Tệp dữ liệu %1 hoặc thư mục của nó không cho phép ghi.").arg(path_));
     db_ = openKeyed(path_, readOnly, passphrase);

@@ -4,6 +4,7 @@
 
 #include "catalog.h"
 #include "dberror.h"
+#include "recordset.h"
 
 #include <QString>
 #include <QStringList>
@@ -12,10 +13,7 @@
 
 namespace engine {
 
-class Recordset;
 struct DbState;
-
-enum class RecordsetType { Dynaset = 2, Snapshot = 4 };
 
 class Database {
 public:

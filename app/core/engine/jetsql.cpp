@@ -465,7 +465,8 @@ private:
         std::string s;
         for (std::size_t k = 0; k < pieces.size(); ++k) {
             const Piece& p = pieces[k];
-            const bool tight = p.text == "," || p.text == ")" || p.text == "." ||
+            const bool call = p.text == "(" && k > 0 && pieces[k - 1].kind == Piece::Plain;  // f(x)
+            const bool tight = p.text == "," || p.text == ")" || p.text == "." || call ||
                                (k > 0 && (pieces[k - 1].text == "(" || pieces[k - 1].text == "."));
             if (!s.empty() && !tight) s += ' ';
             s += p.text;
@@ -486,6 +487,11 @@ private:
         tr.kind = Translation::Kind::Query;
         // A single table without DISTINCT, grouping, joins or unions can be keyed by row id.
         bool simple = from != std::string::npos && findAtDepth0("DISTINCT", from) == std::string::npos;
+        // Totals make one row of many: count(*), sum(...) and the like.
+        for (const char* f : {"COUNT", "SUM", "MIN", "MAX", "AVG", "FIRST", "LAST"}) {
+            const std::size_t at = findAtDepth0(f, from == std::string::npos ? end : from);
+            if (at != std::string::npos && toks_[at + 1].is("(")) simple = false;
+        }
         for (const char* w : {"GROUP", "UNION", "JOIN", "HAVING"})
             if (findAtDepth0(w, end) != std::string::npos) simple = false;
         if (simple) {

@@ -166,6 +166,7 @@ void Recordset::SetAbsolutePosition(long position)
         throw DbError(ErrInvalidArgument, QStringLiteral("Vị trí %1 nằm ngoài tập bản ghi.").arg(position));
     editMode_ = EditNone;
     currentDeleted_ = false;
+    rowValid_ = false;  // a row is read afresh each time it becomes current
     pos_ = position;
 }
 
@@ -224,6 +225,7 @@ void Recordset::MoveNext()
 {
     if (Eof()) throw noCurrentRecord();
     editMode_ = EditNone;
+    rowValid_ = false;
     if (currentDeleted_) currentDeleted_ = false;  // the next row has moved into the deleted one's place
     else ++pos_;
 }
@@ -233,6 +235,7 @@ void Recordset::MovePrevious()
     if (Bof()) throw noCurrentRecord();
     editMode_ = EditNone;
     currentDeleted_ = false;
+    rowValid_ = false;
     --pos_;
 }
 
@@ -268,6 +271,7 @@ void Recordset::find(const QString& criteria, bool forward, bool fromCurrent)
     if (found) {
         pos_ = *found;
         currentDeleted_ = false;
+        rowValid_ = false;
     }
 }
 

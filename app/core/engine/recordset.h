@@ -7,7 +7,7 @@
 #pragma once
 
 #include "catalog.h"
-#include "database.h"
+#include "dberror.h"
 
 #include <QHash>
 #include <QStringList>
@@ -22,6 +22,7 @@
 namespace engine {
 
 class Statement;
+struct DbState;
 
 enum EditModeValue { EditNone = 0, EditInProgress = 1, EditAdd = 2 };
 
