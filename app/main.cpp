@@ -1,5 +1,4 @@
 // korvane: the records office.
-#include "datafiles.h"
 
 #include <QApplication>
 #include <QMainWindow>

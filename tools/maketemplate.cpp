@@ -29,6 +29,7 @@ int main(int argc, char** argv)
             engine::Database db(temp);
             korvane::buildSchema(db, schema);
         }
+        QFile::remove(temp + QStringLiteral("-journal"));
         QFile::setPermissions(output, QFile::ReadOwner | QFile::WriteOwner);
         QFile::remove(output);
         if (!QFile::rename(temp, output)) throw std::runtime_error("cannot write " + output.toStdString());

@@ -3,6 +3,9 @@
 #include "fixture.h"
 
 #include "jetsql.h"
+#include "sqlfunctions.h"
+
+#include <random>
 
 using engine::DbError;
 
@@ -177,5 +180,38 @@ TEST_F(EngineTest, MalformedStatementsGiveSyntaxErrors)
             EXPECT_TRUE(e.number() == engine::ErrSyntax || e.number() == engine::ErrTableNotFound) << e.number();
             EXPECT_FALSE(e.description().isEmpty());
         }
+    }
+}
+
+TEST(JetLike, WildcardsAndTheFastPathAgree)
+{
+    using engine::jetLike;
+    EXPECT_TRUE(jetLike("*b\xAB*", "B\xABn"));  // "*bô*" finds "Bôn"
+    EXPECT_TRUE(jetLike("\xA8n*", "\xA1N KH\xA1N"));  // ă folds with Ă
+    EXPECT_TRUE(jetLike("a?c", "abc"));
+    EXPECT_FALSE(jetLike("a?c", "ac"));
+    EXPECT_TRUE(jetLike("so #", "so 7"));
+    EXPECT_FALSE(jetLike("so #", "so x"));
+    EXPECT_TRUE(jetLike("[a-c]x", "Bx"));
+    EXPECT_FALSE(jetLike("[!a-c]x", "bx"));
+    EXPECT_FALSE(jetLike("[ab", "a"));
+    EXPECT_TRUE(jetLike("", ""));
+    EXPECT_FALSE(jetLike("", "a"));
+    // Random patterns of literal runs and stars: the fast path must agree with the matcher.
+    std::mt19937 rng(7);
+    const std::string alphabet = "abAB*\xA8\xA1";
+    auto randomText = [&](bool stars) {
+        std::string t;
+        const int n = static_cast<int>(rng() % 7);
+        for (int k = 0; k < n; ++k) {
+            char c = alphabet[rng() % alphabet.size()];
+            if (!stars && c == '*') c = 'a';
+            t.push_back(c);
+        }
+        return t;
+    };
+    for (int k = 0; k < 20000; ++k) {
+        const std::string pattern = randomText(true), text = randomText(false);
+        ASSERT_EQ(engine::jetLikeCompiled(pattern, text), jetLike(pattern, text)) << pattern << " / " << text;
     }
 }

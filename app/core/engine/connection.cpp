@@ -295,7 +295,8 @@ void configure(sqlite3* db, const char* schema)
     // Shared files, often on a network share: a rollback journal (kept, not re-created, on
     // every commit) and full synchronous writes.
     const std::string s = std::string("\"") + schema + "\".";
-    const std::string pragmas = "PRAGMA " + s + "journal_mode=PERSIST; PRAGMA " + s + "synchronous=FULL;";
+    const std::string pragmas = "PRAGMA " + s + "journal_mode=PERSIST; PRAGMA " + s + "synchronous=FULL; PRAGMA " + s +
+                                "cache_size=-65536;";
     char* err = nullptr;
     if (sqlite3_exec(db, pragmas.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
         const QString msg = QString::fromUtf8(err ? err : "");

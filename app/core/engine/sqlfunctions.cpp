@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace engine {
 namespace {
@@ -56,13 +57,83 @@ bool matchList(std::string_view pat, std::size_t& p, unsigned char c, bool* well
     return found != negate;
 }
 
+// A pattern made of literal runs between "*" (the common "*word*") is matched by searching for
+// each run in turn; it is worked out once per statement and kept with the statement.
+struct SimplePattern {
+    std::vector<std::string> runs;  // folded
+    bool anchoredStart = false, anchoredEnd = false;
+
+    static bool compile(std::string_view pat, SimplePattern* out)
+    {
+        std::string run;
+        for (const char c : pat) {
+            if (c == '?' || c == '#' || c == '[') return false;
+            if (c == '*') {
+                if (!run.empty() || out->runs.empty()) out->runs.push_back(run);
+                run.clear();
+            } else {
+                run.push_back(static_cast<char>(tcvn3::foldByte(static_cast<unsigned char>(c))));
+            }
+        }
+        out->runs.push_back(run);
+        out->anchoredStart = pat.empty() || pat.front() != '*';
+        out->anchoredEnd = pat.empty() || pat.back() != '*';
+        return true;
+    }
+
+    static bool equalFolded(const char* text, const std::string& run)
+    {
+        for (std::size_t k = 0; k < run.size(); ++k)
+            if (tcvn3::foldByte(static_cast<unsigned char>(text[k])) != static_cast<unsigned char>(run[k])) return false;
+        return true;
+    }
+
+    bool match(std::string_view text) const
+    {
+        std::size_t at = 0;
+        for (std::size_t r = 0; r < runs.size(); ++r) {
+            const std::string& run = runs[r];
+            const bool first = r == 0, last = r + 1 == runs.size();
+            if (last && anchoredEnd) {
+                if (text.size() < at + run.size()) return false;
+                const std::size_t from = text.size() - run.size();
+                if (first && anchoredStart && from != 0) return false;
+                return equalFolded(text.data() + from, run);
+            }
+            if (first && anchoredStart) {
+                if (text.size() < run.size() || !equalFolded(text.data(), run)) return false;
+                at = run.size();
+                continue;
+            }
+            std::size_t k = at;
+            while (k + run.size() <= text.size() && !equalFolded(text.data() + k, run)) ++k;
+            if (k + run.size() > text.size()) return false;
+            at = k + run.size();
+        }
+        return true;
+    }
+};
+
 void likeFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
         sqlite3_result_null(ctx);
         return;
     }
-    sqlite3_result_int(ctx, jetLike(textOf(argv[0]), textOf(argv[1])) ? 1 : 0);
+    const std::string_view pattern = textOf(argv[0]);
+    const std::string_view text = textOf(argv[1]);
+    if (auto* compiled = static_cast<SimplePattern*>(sqlite3_get_auxdata(ctx, 0))) {
+        sqlite3_result_int(ctx, compiled->match(text) ? 1 : 0);
+        return;
+    }
+    auto* compiled = new SimplePattern;
+    if (!SimplePattern::compile(pattern, compiled)) {
+        delete compiled;
+        sqlite3_result_int(ctx, jetLike(pattern, text) ? 1 : 0);
+        return;
+    }
+    sqlite3_result_int(ctx, compiled->match(text) ? 1 : 0);
+    sqlite3_set_auxdata(ctx, 0, compiled, [](void* p) { delete static_cast<SimplePattern*>(p); });
 }
 
 void lenFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
@@ -202,6 +273,12 @@ void formatFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 }
 
 }  // namespace
+
+bool jetLikeCompiled(std::string_view pattern, std::string_view text)
+{
+    SimplePattern compiled;
+    return SimplePattern::compile(pattern, &compiled) ? compiled.match(text) : jetLike(pattern, text);
+}
 
 double leadingNumber(std::string_view text)
 {

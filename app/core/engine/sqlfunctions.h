@@ -13,6 +13,10 @@ void registerSqlFunctions(sqlite3* db);
 // "#" one digit, "[abc]", "[a-z]" and "[!abc]" character lists.
 bool jetLike(std::string_view pattern, std::string_view text);
 
+// The same match through the fast path that SQL statements use for patterns of literal runs
+// between "*".
+bool jetLikeCompiled(std::string_view pattern, std::string_view text);
+
 // The leading number of a text, as the register numbers are compared ("12a" is 12, "" is 0).
 double leadingNumber(std::string_view text);
 
