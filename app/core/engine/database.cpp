@@ -22,37 +22,6 @@ std::string schemaPrefix(const QString& schema)
     return schema.isEmpty() ? std::string("main.") : schema.toStdString() + '.';
 }
 
-// Reads a field definition back from its SQLite declaration (see columnDeclaration).
-FieldDef fieldFromDeclaration(const QString& name, const QString& declared, bool rowidKey, const QString& tableSql)
-{
-    const QString type = declared.toUpper();
-    FieldDef f;
-    f.name = name;
-    if (rowidKey && tableSql.contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive)) return FieldDef::counter(name);
-    static const QRegularExpression sized(QStringLiteral("^\\s*TEXT\\s*\\(\\s*(\\d+)\\s*\\)"));
-    if (const auto m = sized.match(type); m.hasMatch()) {
-        f = FieldDef::text(name, m.captured(1).toInt());
-    } else if (type == QLatin1String("LONGTEXT")) {
-        f = FieldDef::memo(name);
-    } else if (type.startsWith(QLatin1String("YESNO"))) {
-        f = FieldDef::yesNo(name);
-    } else if (type == QLatin1String("SMALLINT")) {
-        f = FieldDef::integer(name);
-    } else if (type.contains(QLatin1String("INT"))) {
-        f = FieldDef::longInt(name);
-    } else if (type.contains(QLatin1String("REAL")) || type.contains(QLatin1String("FLOA")) ||
-               type.contains(QLatin1String("DOUB")) || type.contains(QLatin1String("NUM"))) {
-        f = FieldDef::real(name);
-    } else {
-        f = FieldDef::text(name, 255);  // columns of tables made from expressions
-    }
-    if (f.isText()) {
-        const QString marker = QStringLiteral("\"nonempty:%1\"").arg(name);
-        f.allowZeroLength = !tableSql.contains(marker, Qt::CaseInsensitive);
-    }
-    return f;
-}
-
 std::string createTableSql(const QString& qualifiedName, const TableDef& t)
 {
     // A primary index on one whole-number field makes that field the row id.
@@ -137,7 +106,6 @@ void DbState::refreshSchema()
 
 bool DbState::isTextColumn(const QString& column)
 {
-    refreshSchema();
     return textColumns_.contains(column.toLower());
 }
 

@@ -22,6 +22,7 @@ struct DbState final : SchemaContext {
     Connection conn;
 
     // SchemaContext
+    void prepare() override { refreshSchema(); }
     bool isTextColumn(const QString& column) override;
     bool hasTable(const QString& schema, const QString& table) override;
     std::optional<QString> savedQuery(const QString& schema, const QString& name) override;

@@ -4,6 +4,7 @@
 #include "dberror.h"
 
 #include <QHash>
+#include <QRegularExpression>
 
 namespace engine {
 
@@ -45,6 +46,32 @@ std::string columnDeclaration(const FieldDef& f, const QString& primaryName)
     if (f.isText() && !f.allowZeroLength)
         decl += " CONSTRAINT " + quoteIdent(QStringLiteral("nonempty:") + f.name) + " CHECK (" + name + " <> '')";
     return decl;
+}
+
+FieldDef fieldFromDeclaration(const QString& name, const QString& declared, bool rowidKey, const QString& tableSql)
+{
+    const QString type = declared.toUpper();
+    FieldDef f;
+    if (rowidKey && tableSql.contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive)) return FieldDef::counter(name);
+    static const QRegularExpression sized(QStringLiteral("^\\s*TEXT\\s*\\(\\s*(\\d+)\\s*\\)"));
+    if (const auto m = sized.match(type); m.hasMatch()) {
+        f = FieldDef::text(name, m.captured(1).toInt());
+    } else if (type == QLatin1String("LONGTEXT")) {
+        f = FieldDef::memo(name);
+    } else if (type.startsWith(QLatin1String("YESNO"))) {
+        f = FieldDef::yesNo(name);
+    } else if (type == QLatin1String("SMALLINT")) {
+        f = FieldDef::integer(name);
+    } else if (type.contains(QLatin1String("INT"))) {
+        f = FieldDef::longInt(name);
+    } else if (type.contains(QLatin1String("REAL")) || type.contains(QLatin1String("FLOA")) ||
+               type.contains(QLatin1String("DOUB")) || type.contains(QLatin1String("NUM"))) {
+        f = FieldDef::real(name);
+    } else {
+        f = FieldDef::text(name, 255);  // columns of expressions and of tables made from them
+    }
+    if (f.isText()) f.allowZeroLength = !tableSql.contains(QStringLiteral("\"nonempty:%1\"").arg(name), Qt::CaseInsensitive);
+    return f;
 }
 
 namespace {
@@ -413,14 +440,13 @@ private:
     // "+" joins texts when a text stands on either side of it.
     bool concatenates(const std::vector<Piece>& out) const
     {
-        auto textual = [this](const Token& t) {
-            return t.kind == Tok::String || ((t.kind == Tok::Ident || t.kind == Tok::Quoted) && !isKeyword(t) &&
-                                             !peekIsCall(t) && ctx_.isTextColumn(t.text));
-        };
-        const bool left = !out.empty() && (out.back().kind == Piece::String || (out.back().kind == Piece::Column && out.back().textColumn));
-        return left || textual(peek());
+        const Token& t = peek();
+        const bool rightIsText = t.kind == Tok::String || ((t.kind == Tok::Ident || t.kind == Tok::Quoted) && !isKeyword(t) &&
+                                                          !peek(1).is("(") && ctx_.isTextColumn(t.text));
+        const bool leftIsText = !out.empty() && (out.back().kind == Piece::String ||
+                                                 (out.back().kind == Piece::Column && out.back().textColumn));
+        return leftIsText || rightIsText;
     }
-    bool peekIsCall(const Token& t) const { return &t == &peek() && peek(1).is("("); }
 
     // A text column compared with a number is compared as a number: its leading digits count.
     static std::vector<Piece> compareNumerically(std::vector<Piece> in)
@@ -708,6 +734,7 @@ private:
         pos_ = targetFirst ? firstStart : secondStart;
         TableRef targetRef = tableRef(false);
         std::string targetTable = targetRef.sql;
+        QString targetTableName = targetRef.name;
         QString querySql;
         if (isSavedQuery(targetRef.schema, targetRef.name, &querySql)) {
             Translator inner(ctx_, targetRef.schema, aliases_);
@@ -715,6 +742,7 @@ private:
             if (!sub.base || !sub.base->rest.empty())
                 syntaxError(QStringLiteral("truy vấn %1 không sửa được").arg(targetRef.name));
             targetTable = sub.base->table;
+            targetTableName = sub.base->tableName;
         }
         pos_ = targetFirst ? secondStart : firstStart;
         TableRef sourceRef = tableRef(true);
@@ -764,7 +792,7 @@ private:
         }
         scratch += " FROM " + sourceRef.sql + (sourceRef.query ? std::string() : " AS " + quoteIdent(sourceName));
         for (std::size_t f = 0; f < filters.size(); ++f) scratch += (f ? " AND (" : " WHERE (") + filters[f] + ')';
-        const std::string targetBare = targetTable.substr(targetTable.rfind('"', targetTable.size() - 2));
+        const std::string targetBare = quoteIdent(targetTableName);  // the UPDATE's own table, seen from its subquery
         tr.statements.push_back("DROP TABLE IF EXISTS temp.jet_join");
         tr.statements.push_back(scratch);
         tr.statements.push_back("CREATE INDEX temp.jet_join_key ON jet_join(jet_key)");
@@ -843,6 +871,7 @@ Translation translateJet(const QString& jetSql, SchemaContext& context)
 {
     QStringList aliases;
     try {
+        context.prepare();
         Translator t(context, QString(), &aliases);
         Translation tr = t.statement(jetSql);
         tr.aliases = aliases;
@@ -855,6 +884,7 @@ Translation translateJet(const QString& jetSql, SchemaContext& context)
 
 std::string translateCriteria(const QString& criteria, SchemaContext& context, QStringList* aliases)
 {
+    context.prepare();
     Translator t(context, QString(), aliases);
     return t.criteria(criteria);
 }

@@ -22,6 +22,7 @@ QString escapeQuotes(const QString& value);
 class SchemaContext {
 public:
     virtual ~SchemaContext() = default;
+    virtual void prepare() {}  // called before each statement is translated
     virtual bool isTextColumn(const QString& column) = 0;
     virtual bool hasTable(const QString& schema, const QString& table) = 0;
     virtual std::optional<QString> savedQuery(const QString& schema, const QString& name) = 0;
@@ -61,6 +62,11 @@ std::string translateCriteria(const QString& criteria, SchemaContext& context, Q
 // SQLite declaration of one field, as the year tables and the template are created.
 // `primaryName` names the primary key when this field alone carries it.
 std::string columnDeclaration(const FieldDef& field, const QString& primaryName = QString());
+
+// The field that a SQLite declaration stands for (the inverse of columnDeclaration). `rowidKey`
+// tells that the column is the table's integer key; `tableSql` is the table's CREATE text.
+FieldDef fieldFromDeclaration(const QString& name, const QString& declared, bool rowidKey = false,
+                              const QString& tableSql = QString());
 
 // Double-quoted SQLite identifier.
 std::string quoteIdent(const QString& name);

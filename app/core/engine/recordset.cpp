@@ -15,18 +15,6 @@ namespace {
 
 DbError noCurrentRecord() { return DbError(ErrNoCurrentRecord, QStringLiteral("Không có bản ghi hiện thời.")); }
 
-FieldDef fieldFromDecltype(const QString& name, const char* decl)
-{
-    const QString type = QString::fromLatin1(decl ? decl : "").toUpper();
-    if (type.startsWith(QLatin1String("YESNO"))) return FieldDef::yesNo(name);
-    if (type == QLatin1String("SMALLINT")) return FieldDef::integer(name);
-    if (type.contains(QLatin1String("INT"))) return FieldDef::longInt(name);
-    if (type.contains(QLatin1String("DOUB")) || type.contains(QLatin1String("REAL")) || type.contains(QLatin1String("FLOA")))
-        return FieldDef::real(name);
-    if (type == QLatin1String("LONGTEXT")) return FieldDef::memo(name);
-    return FieldDef::text(name, 255);
-}
-
 }  // namespace
 
 Recordset::Recordset(std::shared_ptr<DbState> state, const QString& sql, RecordsetType type)
@@ -135,7 +123,7 @@ void Recordset::describe(Statement& st)
             f.writable = true;
             if (own->isCounter()) base_->counterField = k;
         } else {
-            f.def = fieldFromDecltype(name, sqlite3_column_decltype(st.get(), k));
+            f.def = fieldFromDeclaration(name, QString::fromLatin1(sqlite3_column_decltype(st.get(), k)));
         }
         fields_.push_back(f);
         if (!fieldByName_.contains(name.toLower())) fieldByName_.insert(name.toLower(), k);
@@ -400,13 +388,13 @@ QVariant Recordset::checkedValue(int index, const QVariant& value) const
         return text;
     }
     bool ok = false;
-    const double number = value.toString().trimmed().toDouble(&ok);
-    if (!ok && value.typeId() == QMetaType::QString) {
-        if (value.toString().trimmed().isEmpty()) return QVariant();
+    const double number = value.toDouble(&ok);
+    if (!ok) {
+        if (value.typeId() == QMetaType::QString && value.toString().trimmed().isEmpty()) return QVariant();
         throw DbError(ErrTypeMismatch, QStringLiteral("Trường '%1' chỉ nhận số.").arg(def.name));
     }
-    if (def.type == FieldType::Double) return value.toDouble();
-    return static_cast<qlonglong>(value.toLongLong(&ok) + (ok ? 0 : static_cast<long long>(number)));
+    if (def.type == FieldType::Double) return number;
+    return static_cast<qlonglong>(qRound64(number));
 }
 
 void Recordset::SetField(const QString& name, const QVariant& value)
