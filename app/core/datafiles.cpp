@@ -30,7 +30,18 @@ QString FolderOf(const QString& path)
     return cut < 0 ? QString() : path.left(cut + 1);
 }
 
-QString RefFileFor(const QString& dataFile) { return FolderOf(dataFile) + QStringLiteral("zelttk.mdb"); }
+QString RefFileFor(const QString& dataFile)
+{
+    // Names are compared without regard to case, as on the shares the files come from: the local
+    // reference file "zelttk.MDB" is the reference file of the data folder.
+    const QString folder = FolderOf(dataFile);
+    const QStringList found = QDir(folder.isEmpty() ? QStringLiteral(".") : folder)
+                                  .entryList({QStringLiteral("zelttk.mdb")}, QDir::Files | QDir::CaseSensitive);
+    if (!found.isEmpty()) return folder + found.front();
+    for (const QString& name : QDir(folder.isEmpty() ? QStringLiteral(".") : folder).entryList(QDir::Files))
+        if (name.compare(QLatin1String("zelttk.mdb"), Qt::CaseInsensitive) == 0) return folder + name;
+    return folder + QStringLiteral("zelttk.mdb");
+}
 
 DriveKind DriveKindOf(const QString& path)
 {

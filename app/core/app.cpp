@@ -1,0 +1,103 @@
+#include "app.h"
+
+#include "frmtbao.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QUrl>
+
+#include <cstdlib>
+
+namespace korvane {
+
+App::App(ModalService& modal) : modal_(modal)
+{
+    LogonName = [] {
+        for (const char* var : {"USER", "LOGNAME", "USERNAME"})
+            if (const char* v = std::getenv(var); v && *v) return QString::fromLocal8Bit(v).left(255);
+        return QString();
+    };
+}
+
+App::~App() { CloseData(); }
+
+QString App::Message(const QString& text, const QString& mode)
+{
+    MsgText = text;
+    MsgMode = mode;
+    modal_.message(*this);
+    return MsgResult;
+}
+
+void App::RecordFailure(int number, const QString& description)
+{
+    LastErrorNumber = number;
+    LastErrorDescription = description;
+}
+
+void App::SetYearTables()
+{
+    PlanTable = QStringLiteral("kehoach") + WorkYear;
+    CalendarTable = QStringLiteral("lich") + WorkYear;
+    InDocTable = QStringLiteral("cvden") + WorkYear;
+    OutDocTable = QStringLiteral("cvdi") + WorkYear;
+}
+
+bool App::WriteSettings() const
+{
+    return WriteSysmem(DataFile(QStringLiteral("sysmem")), {PlanFile, DocFile, BackupFile, WorkYear});
+}
+
+void App::CloseData()
+{
+    AbbreviationList.reset();
+    UnitList.reset();
+    SenderList.reset();
+    DocTypeList.reset();
+    for (auto* db : {&TempDb, &LocalRefDb, &DocDb, &DocRefDb, &PlanDb, &PlanRefDb}) db->reset();
+}
+
+BusyCursor::BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+BusyCursor::~BusyCursor() { QApplication::restoreOverrideCursor(); }
+
+// ---- The real modal service ------------------------------------------------------------------
+
+void WidgetModalService::message(App& app)
+{
+    frmtbao dialog(app);
+    QApplication::setOverrideCursor(Qt::ArrowCursor);  // the normal pointer while the user reads
+    dialog.exec();
+    QApplication::restoreOverrideCursor();
+}
+
+std::unique_ptr<QWidget> WidgetModalService::notice(App& app)
+{
+    auto dialog = std::make_unique<frmtbao>(app);
+    dialog->show();
+    dialog->repaint();
+    QApplication::processEvents();
+    return dialog;
+}
+
+void WidgetModalService::systemMessage(const QString& title, const QString& text)
+{
+    QMessageBox::information(QApplication::activeWindow(), title, text);
+}
+
+QString WidgetModalService::openFileName(QWidget* parent, const QString& caption, const QString& folder, const QString& filter)
+{
+    return QFileDialog::getOpenFileName(parent, caption, folder, filter);
+}
+
+int WidgetModalService::runModal(QDialog& dialog) { return dialog.exec(); }
+
+bool WidgetModalService::openDocument(const QString& path)
+{
+    return QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+}  // namespace korvane

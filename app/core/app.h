@@ -1,0 +1,119 @@
+// The application-wide values that windows share, the open data files, and the one service
+// through which every modal interaction goes.
+#pragma once
+
+#include "database.h"
+#include "datafiles.h"
+#include "dates.h"
+
+#include <QDate>
+#include <QString>
+
+#include <functional>
+#include <map>
+#include <memory>
+
+class QDialog;
+class QWidget;
+
+namespace korvane {
+
+class App;
+
+// Every modal interaction: the message dialog, the system message box, the file-open dialog,
+// running a window modally, opening a help page. The real service shows windows; the tests
+// install a scripted one that answers and records.
+class ModalService {
+public:
+    virtual ~ModalService() = default;
+    // The message dialog with app.MsgText and app.MsgMode; "ok" and "yesno" wait and set
+    // app.MsgResult from the button pressed.
+    virtual void message(App& app) = 0;
+    // A notice (any other mode): shown without waiting; the caller closes it.
+    virtual std::unique_ptr<QWidget> notice(App& app) = 0;
+    virtual void systemMessage(const QString& title, const QString& text) = 0;
+    virtual QString openFileName(QWidget* parent, const QString& caption, const QString& folder, const QString& filter) = 0;
+    // Runs a dialog modally and returns its result code.
+    virtual int runModal(QDialog& dialog) = 0;
+    // Opens a local file (the help pages) with the desktop's viewer; false when it cannot.
+    virtual bool openDocument(const QString& path) = 0;
+};
+
+// The real service.
+class WidgetModalService : public ModalService {
+public:
+    void message(App& app) override;
+    std::unique_ptr<QWidget> notice(App& app) override;
+    void systemMessage(const QString& title, const QString& text) override;
+    QString openFileName(QWidget* parent, const QString& caption, const QString& folder, const QString& filter) override;
+    int runModal(QDialog& dialog) override;
+    bool openDocument(const QString& path) override;
+};
+
+class App {
+public:
+    explicit App(ModalService& modal);
+    ~App();
+
+    ModalService& modal() { return modal_; }
+
+    // Shows MsgText in the given mode and returns MsgResult.
+    QString Message(const QString& text, const QString& mode = QStringLiteral("ok"));
+    // Keeps the failure for Ctrl+End in the message dialog.
+    void RecordFailure(int number, const QString& description);
+    void RecordFailure(const engine::DbError& e) { RecordFailure(e.number(), e.description()); }
+
+    // ---- Files and years -----------------------------------------------------------------
+    QString AppFolder, TemplateFile, TempFile, LocalRefFile, DocFile, PlanFile, DocRefFile, PlanRefFile, BackupFile;
+    QString WorkYear;
+    QString PlanTable, CalendarTable, InDocTable, OutDocTable;
+    std::unique_ptr<engine::Database> TempDb, LocalRefDb, DocDb, DocRefDb, PlanDb, PlanRefDb;
+    MonthAbbrev Months;
+
+    // Shared reference lists, opened at start-up.
+    std::unique_ptr<engine::Recordset> AbbreviationList;  // chutat, on LocalRefDb
+    std::unique_ptr<engine::Recordset> UnitList;          // donvi, on PlanRefDb
+    std::unique_ptr<engine::Recordset> SenderList;        // noigui, on DocRefDb
+    std::unique_ptr<engine::Recordset> DocTypeList;       // loaicv, on DocRefDb
+
+    // ---- Hand-over and message values ----------------------------------------------------
+    QString FormMode;
+    long CurrentDocId = 0;
+    QString ChooserMode;
+    QString MsgText, MsgMode, MsgResult;
+    QString UserFullName, UserRights, RecheckRights;
+    int LastErrorNumber = 0;
+    QString LastErrorDescription;
+
+    // ---- Surroundings that tests set -----------------------------------------------------
+    std::function<QDate()> Today = [] { return QDate::currentDate(); };
+    std::function<DriveKind(const QString&)> DriveKindFor = [](const QString& p) { return DriveKindOf(p); };
+    // The logged-on account's name.
+    std::function<QString()> LogonName;
+
+    // Windows of the other subsystems, by the name of the main window's button or menu item
+    // that opens them; app/main.cpp fills it.
+    std::map<QString, std::function<void(App&)>> Openers;
+
+    QString DataFile(const QString& name) const { return DataPath(AppFolder, name); }
+    // The four working-year table names for WorkYear.
+    void SetYearTables();
+    bool WriteSettings() const;
+
+    // Closes every data file and shared list (before the files are changed or the program ends).
+    void CloseData();
+
+private:
+    ModalService& modal_;
+};
+
+// Sets the busy pointer for its lifetime.
+class BusyCursor {
+public:
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor&) = delete;
+    BusyCursor& operator=(const BusyCursor&) = delete;
+};
+
+}  // namespace korvane

@@ -1,0 +1,60 @@
+// The login dialog: at start-up (mode "ktranguoidung") and for the administrator re-check
+// (mode "ktraquyenquantri"). It sets App::UserFullName, UserRights and RecheckRights.
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace engine {
+class Database;
+class Recordset;
+}
+
+namespace korvane {
+
+class App;
+
+class frmlogin : public QDialog {
+    Q_OBJECT
+public:
+    frmlogin(App& app, const QString& mode, QWidget* parent = nullptr);
+    ~frmlogin() override;
+
+    QLineEdit* txtUserName;
+    QLineEdit* txtPassword;
+    QComboBox* Combotenbangthamkhao;
+    QLineEdit* Txtchedologin;
+    QLabel* Label1;
+    QPushButton* cmdok;
+    QPushButton* cmdCancel;
+
+    int failedAttempts() const { return failures_; }
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void openUsers();
+    void onContinue();
+    void onCancel();
+    bool findUser(const QString& criteria);
+    void accept(const QString& fullName, const QString& rights);
+
+    App& app_;
+    std::unique_ptr<engine::Database> db_;
+    std::unique_ptr<engine::Recordset> users_;
+    int failures_ = 0;
+};
+
+// Asks for the name and password again. Kind "q": an administrator is required, and the result is
+// "q" or empty. Any other kind: the re-entered user's rights, or empty when cancelled.
+QString KiemtraQuyenQuantri(App& app, const QString& kind);
+
+}  // namespace korvane

@@ -1,0 +1,78 @@
+// The main window: which data files and working year are in use, twelve buttons that open the
+// registers, searches and lists, and the menus.
+#pragma once
+
+#include <QDate>
+#include <QMainWindow>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QPushButton;
+
+namespace korvane {
+
+class App;
+
+// Monday to Sunday of the week that holds `today`.
+struct Week {
+    QDate monday, sunday;
+};
+Week CurrentWeek(const QDate& today);
+
+class frmMain : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr const char* kTitle = "Korvane V2010.5";
+
+    explicit frmMain(App& app, QWidget* parent = nullptr);
+
+    // The working-year and data-file labels from the App's values.
+    void SetLabels();
+    // The two entry buttons work only when the document file lies on a local hard disk.
+    void SetEntryButtons();
+    void SetBanner(const QString& organisation);
+
+    // The pattern of every button: the group's data file must exist; then FormMode is set and
+    // the window registered under the button's name opens (the main window hides until it
+    // closes). Returns whether a window opened.
+    bool OpenFromButton(const QString& button, const QString& dataFile, const QString& formMode);
+
+    // The week view's record source and heading for the computer's current week.
+    QString WeekSource() const;
+    QString WeekHeading() const;
+
+    QLabel* lblBanner1;
+    QLabel* lblBanner2;
+    QLabel* Lblnamlamviec;
+    QLabel* Lblfiledulieu;
+    QPushButton *cmdtracuucvden, *Cmdxemcvden, *cmdnapcvden;
+    QPushButton *cmdtracuucvdi, *cmdnapcvdi, *cmdxemcvdi;
+    QPushButton *cmdxemkh, *cmdtracuukh, *cmdnapkh;
+    QPushButton *Cmdxemlich, *cmdnaplich, *cmdtracuulich;
+    QPushButton* Cmdclose;
+    QMenu *mnunap, *mnudlieu, *mnuHelp;
+    QAction *mnutendonvi, *mnunapdonvi, *mnunapbophan, *mnunapnoigui, *mnunguoidung, *mnunapchutat, *mnunaploaicv, *mnunapkthuc;
+    QAction *mnuchondulieucongvan, *mnuchondulieulich, *mnubackup, *mnunhapdulieucv, *mnunhapdulieulich,
+        *mnunhapbangthamkhao, *mnuchonnamlamviec;
+    QAction *mnuHelpContents, *mnuHelpAbout;
+
+    void ShowHelp();
+    void ShowAbout();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildButtons();
+    void buildMenus();
+    // Runs the window registered under `name`, if any.
+    bool runOpener(const QString& name);
+    bool administrator();
+    void openChooser(const QString& mode);
+
+    App& app_;
+};
+
+}  // namespace korvane

@@ -1,0 +1,151 @@
+// The login dialog and the administrator re-check, driven through the real window.
+#include "app.h"
+#include "frmlogin.h"
+#include "jetsql.h"
+#include "scriptedmodal.h"
+#include "testfiles.h"
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace korvane;
+using testing_support::LoginAs;
+
+class Login : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        app.PlanRefFile = folder.copyTemplate(QStringLiteral("zelttk.mdb"));
+        app.LogonName = [] { return QStringLiteral("an"); };
+    }
+    void addUser(const QString& name, const QString& login, const QString& rights, const QString& password)
+    {
+        engine::Database db(app.PlanRefFile);
+        db.Execute(QStringLiteral("INSERT INTO nguoidung (hoten, tentrenmang, quyenhan, matkhau) VALUES ('%1', '%2', '%3', '%4')")
+                       .arg(engine::escapeQuotes(name), login, rights, password));
+    }
+    // Runs the start-up login with a driver; returns whether the dialog was accepted.
+    bool run(std::function<void(QDialog&)> driver)
+    {
+        modal.drivers[QStringLiteral("frmlogin")] = std::move(driver);
+        frmlogin dialog(app, QStringLiteral("ktranguoidung"));
+        return modal.runModal(dialog) == QDialog::Accepted;
+    }
+
+    testing_support::TempFolder folder;
+    testing_support::ScriptedModal modal;
+    App app{modal};
+};
+
+TEST_F(Login, AnEmptyUserTableLetsAnybodyIn)
+{
+    EXPECT_TRUE(run(LoginAs(QStringLiteral("ai đó"), QStringLiteral("gì cũng được"))));
+    EXPECT_EQ(app.UserFullName, QStringLiteral("Một người không rõ tên"));
+    EXPECT_EQ(app.UserRights, QStringLiteral("Q"));
+    EXPECT_EQ(app.RecheckRights, QStringLiteral("Q"));
+}
+
+TEST_F(Login, NamesAndPasswordsIgnoreCaseAndTheOwnAccountIsOffered)
+{
+    addUser(QStringLiteral("Nguyễn Văn An"), QStringLiteral("an"), QStringLiteral("CB"), QStringLiteral("Bi Mat"));
+    addUser(QStringLiteral("Trần Thị Bình"), QStringLiteral("binh"), QStringLiteral("QT"), QString());
+    {
+        frmlogin dialog(app, QStringLiteral("ktranguoidung"));
+        EXPECT_EQ(dialog.txtUserName->text(), QStringLiteral("an"));  // the account name was found
+        EXPECT_EQ(dialog.Combotenbangthamkhao->count(), 2);
+        dialog.Combotenbangthamkhao->activated(1);
+        EXPECT_EQ(dialog.txtUserName->text(), QStringLiteral("Trần Thị Bình"));
+    }
+    EXPECT_TRUE(run(LoginAs(QStringLiteral("NGUYỄN VĂN AN"), QStringLiteral("bi mat"))));
+    EXPECT_EQ(app.UserFullName, QStringLiteral("Nguyễn Văn An"));
+    EXPECT_EQ(app.UserRights, QStringLiteral("CB"));
+    // A user without a password gets in with any.
+    EXPECT_TRUE(run(LoginAs(QStringLiteral("binh"), QStringLiteral("xyz"))));
+    EXPECT_EQ(app.UserFullName, QStringLiteral("Trần Thị Bình"));
+    EXPECT_TRUE(modal.systemMessages.isEmpty());
+    app.LogonName = [] { return QStringLiteral("người lạ"); };
+    frmlogin dialog(app, QStringLiteral("ktranguoidung"));
+    EXPECT_EQ(dialog.txtUserName->text(), QString());
+}
+
+TEST_F(Login, TheHintComesOnTheThirdFailureAndThe13thCloses)
+{
+    addUser(QStringLiteral("Nguyễn Văn An"), QStringLiteral("an"), QStringLiteral("CB"), QStringLiteral("matkhau9"));
+    modal.drivers[QStringLiteral("frmlogin")] = LoginAs(QStringLiteral("an"), QStringLiteral("sai"), 2);
+    frmlogin dialog(app, QStringLiteral("ktranguoidung"));
+    modal.runModal(dialog);
+    EXPECT_EQ(modal.systemMessages, QStringList(2, QStringLiteral("Mat khau sai! Can nhap lai mat khau! ")));
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);  // closed by the script, not by the dialog
+    EXPECT_EQ(dialog.failedAttempts(), 2);
+
+    modal.systemMessages.clear();
+    EXPECT_FALSE(run(LoginAs(QStringLiteral("an"), QStringLiteral("sai"), 6)));
+    EXPECT_EQ(modal.systemMessages.size(), 7);
+    EXPECT_EQ(modal.systemMessages[3], QStringLiteral("Goi y mat khau:  ma...u9"));
+    EXPECT_EQ(modal.systemMessages.count(QStringLiteral("Goi y mat khau:  ma...u9")), 1);
+    EXPECT_TRUE(app.UserRights.isEmpty());
+    EXPECT_TRUE(app.UserFullName.isEmpty());
+}
+
+TEST_F(Login, AnUnknownNameGetsNoHintAndTheDialogClosesOnThe13thFailure)
+{
+    addUser(QStringLiteral("Nguyễn Văn An"), QStringLiteral("an"), QStringLiteral("CB"), QStringLiteral("x"));
+    modal.drivers[QStringLiteral("frmlogin")] = LoginAs(QStringLiteral("không có"), QStringLiteral("x"), 20);
+    frmlogin dialog(app, QStringLiteral("ktranguoidung"));
+    modal.runModal(dialog);
+    EXPECT_EQ(dialog.failedAttempts(), 13);
+    EXPECT_EQ(modal.systemMessages.size(), 13);
+    EXPECT_EQ(modal.systemMessages.filter(QStringLiteral("Goi y")).size(), 0);
+    EXPECT_TRUE(app.UserRights.isEmpty());
+}
+
+TEST_F(Login, AOneCharacterPasswordAndQuotesInTheName)
+{
+    addUser(QStringLiteral("Lê Văn C"), QStringLiteral("c"), QStringLiteral("CB"), QStringLiteral("z"));
+    EXPECT_FALSE(run(LoginAs(QStringLiteral("c"), QStringLiteral("sai"), 3)));
+    EXPECT_EQ(modal.systemMessages.value(3), QStringLiteral("Goi y mat khau:  z...z"));
+    // Quotes typed into the boxes stay inside the criteria: this is only an unknown name.
+    modal.systemMessages.clear();
+    EXPECT_FALSE(run(LoginAs(QStringLiteral("' or ''='"), QStringLiteral("' or ''='"))));
+    EXPECT_EQ(modal.systemMessages, QStringList{QStringLiteral("Sai ten nguoi dung! Can nhap lai ten tu danh sach! ")});
+    EXPECT_TRUE(app.UserRights.isEmpty());
+}
+
+TEST_F(Login, CancellingLeavesThoi)
+{
+    modal.drivers[QStringLiteral("frmlogin")] = [](QDialog& d) {
+        QTest::mouseClick(static_cast<frmlogin&>(d).cmdCancel, Qt::LeftButton);
+    };
+    frmlogin dialog(app, QStringLiteral("ktranguoidung"));
+    EXPECT_EQ(modal.runModal(dialog), QDialog::Rejected);
+    EXPECT_EQ(app.MsgText, QStringLiteral("thoi"));
+}
+
+TEST_F(Login, TheAdministratorRecheck)
+{
+    addUser(QStringLiteral("Cán bộ"), QStringLiteral("cb"), QStringLiteral("CB"), QStringLiteral("1"));
+    addUser(QStringLiteral("Lãnh đạo"), QStringLiteral("ld"), QStringLiteral("LĐ"), QStringLiteral("2"));
+    addUser(QStringLiteral("Quản trị"), QStringLiteral("qt"), QStringLiteral("QT - LĐ"), QStringLiteral("3"));
+    const QString refusal = QStringLiteral("Phải có quyền quản trị mới được phép sử dụng chức năng này!");
+    for (const auto& [name, password] : {std::pair{"cb", "1"}, std::pair{"ld", "2"}}) {
+        modal.drivers[QStringLiteral("frmlogin")] = LoginAs(QString::fromLatin1(name), QString::fromLatin1(password));
+        EXPECT_EQ(KiemtraQuyenQuantri(app, QStringLiteral("q")), QString()) << name;
+        EXPECT_EQ(modal.messageTexts().last(), refusal);
+    }
+    modal.drivers[QStringLiteral("frmlogin")] = LoginAs(QStringLiteral("qt"), QStringLiteral("3"));
+    EXPECT_EQ(KiemtraQuyenQuantri(app, QStringLiteral("q")), QStringLiteral("q"));
+    EXPECT_EQ(app.UserFullName, QStringLiteral("Quản trị"));  // the re-check switches the login values
+    EXPECT_EQ(modal.modalWindows.size(), 3);
+    // Another kind: the re-entered user's rights; cancelling gives empty.
+    modal.drivers[QStringLiteral("frmlogin")] = LoginAs(QStringLiteral("cb"), QStringLiteral("1"));
+    EXPECT_EQ(KiemtraQuyenQuantri(app, QStringLiteral("mk")), QStringLiteral("CB"));
+    modal.drivers.erase(QStringLiteral("frmlogin"));
+    modal.drivers[QStringLiteral("frmlogin")] = [](QDialog& d) {
+        QTest::mouseClick(static_cast<frmlogin&>(d).cmdCancel, Qt::LeftButton);
+    };
+    EXPECT_EQ(KiemtraQuyenQuantri(app, QStringLiteral("mk")), QString());
+}

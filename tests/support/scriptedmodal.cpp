@@ -1,0 +1,76 @@
+#include "scriptedmodal.h"
+
+#include "frmlogin.h"
+#include "frmtbao.h"
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace testing_support {
+
+void ScriptedModal::message(korvane::App& app)
+{
+    messages.push_back({app.MsgText, app.MsgMode});
+    korvane::frmtbao dialog(app);
+    dialog.show();
+    QPushButton* button = dialog.cmdok;
+    if (app.MsgMode.compare(QLatin1String("yesno"), Qt::CaseInsensitive) == 0) {
+        const QString answer = answers.empty() ? QStringLiteral("no") : answers.front();
+        if (!answers.empty()) answers.pop_front();
+        button = answer == QLatin1String("yes") ? dialog.cmdyes : dialog.cmdno;
+    }
+    EXPECT_TRUE(button->isVisible()) << "the button to answer with is hidden: " << app.MsgText.toStdString();
+    QTest::mouseClick(button, Qt::LeftButton);
+}
+
+std::unique_ptr<QWidget> ScriptedModal::notice(korvane::App& app)
+{
+    messages.push_back({app.MsgText, app.MsgMode});
+    auto dialog = std::make_unique<korvane::frmtbao>(app);
+    dialog->show();
+    return dialog;
+}
+
+void ScriptedModal::systemMessage(const QString&, const QString& text) { systemMessages.append(text); }
+
+QString ScriptedModal::openFileName(QWidget*, const QString&, const QString&, const QString&) { return fileToOpen; }
+
+int ScriptedModal::runModal(QDialog& dialog)
+{
+    modalWindows.append(dialog.objectName());
+    dialog.show();
+    const auto it = drivers.find(dialog.objectName());
+    if (it != drivers.end()) it->second(dialog);
+    if (dialog.isVisible()) dialog.reject();  // a window nobody drove is closed as by its frame
+    return dialog.result();
+}
+
+bool ScriptedModal::openDocument(const QString& path)
+{
+    documents.append(path);
+    return documentsOpen;
+}
+
+QStringList ScriptedModal::messageTexts() const
+{
+    QStringList texts;
+    for (const Shown& s : messages) texts.append(s.text);
+    return texts;
+}
+
+std::function<void(QDialog&)> LoginAs(const QString& name, const QString& password, int times)
+{
+    return [=](QDialog& dialog) {
+        auto& login = static_cast<korvane::frmlogin&>(dialog);
+        for (int k = 0; k < times && login.isVisible(); ++k) {
+            login.txtUserName->setText(name);
+            login.txtPassword->setText(password);
+            QTest::mouseClick(login.cmdok, Qt::LeftButton);
+        }
+    };
+}
+
+}  // namespace testing_support
