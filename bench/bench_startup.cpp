@@ -1,0 +1,106 @@
+// Start-up up to the login dialog: on a fresh data folder (only the template), and on one whose
+// four year tables hold 100,000 rows each. Run on the offscreen platform:
+//   QT_QPA_PLATFORM=offscreen build/bench/bench_startup
+#include "app.h"
+#include "frmmain.h"
+#include "startup.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+namespace {
+
+// Answers every message, and stops the start-up at the login dialog, noting the time.
+class StopAtLogin : public korvane::ModalService {
+public:
+    QElapsedTimer clock;
+    double seconds = 0;
+    void message(korvane::App& app) override { app.MsgResult = QStringLiteral("ok"); }
+    std::unique_ptr<QWidget> notice(korvane::App&) override { return nullptr; }
+    void systemMessage(const QString&, const QString&) override {}
+    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    int runModal(QDialog& dialog) override
+    {
+        seconds = clock.nsecsElapsed() * 1e-9;
+        dialog.reject();
+        return QDialog::Rejected;
+    }
+    bool openDocument(const QString&) override { return false; }
+};
+
+QString makeFolder(QTemporaryDir& dir)
+{
+    QDir(dir.path()).mkpath(QStringLiteral("data"));
+    const QString tmpl = dir.filePath(QStringLiteral("data/zeltgoc.mdb"));
+    QFile::copy(QStringLiteral(KORVANE_TEMPLATE), tmpl);
+    return dir.path();
+}
+
+double startOnce(const QString& folder)
+{
+    StopAtLogin modal;
+    korvane::App app(modal);
+    app.AppFolder = folder;
+    korvane::frmMain main(app);
+    modal.clock.start();
+    korvane::Startup(app, main).Run();
+    return modal.seconds;
+}
+
+void FreshFolder(benchmark::State& state)
+{
+    for (auto _ : state) {
+        QTemporaryDir dir;
+        state.SetIterationTime(startOnce(makeFolder(dir)));
+    }
+}
+
+// Fills a year table to `rows` rows by doubling it, then trimming.
+void fill(engine::Database& db, const QString& table, const QString& columns, const QString& values, int rows)
+{
+    db.Execute(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, columns, values));
+    for (int n = 1; n < rows; n *= 2) db.Execute(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %1").arg(table, columns));
+    db.Execute(QStringLiteral("DELETE * FROM %1 WHERE id > %2").arg(table).arg(rows));
+}
+
+void LargeYearTables(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString folder = makeFolder(dir);
+    startOnce(folder);  // makes the local files and the year tables
+    const QString year = QString::number(QDate::currentDate().year());
+    {
+        engine::Database doc(dir.filePath(QStringLiteral("data/zeltcv.MDB")));
+        const QString docColumns = QStringLiteral("stt, noigui, tt_ndung, ng_denchuan, kieuupdate");
+        fill(doc, QStringLiteral("cvden") + year, docColumns, QStringLiteral("'1', 'Bộ Tài chính', 'Về việc tăng lương', '20080105', 0"), 100000);
+        fill(doc, QStringLiteral("cvdi") + year, QStringLiteral("stt, dv_nhan, tt_ndung, ng_cvchuan, kieuupdate"),
+             QStringLiteral("'1', 'Sở Y tế', 'Về việc phòng dịch', '20080105', 0"), 100000);
+        engine::Database plan(dir.filePath(QStringLiteral("data/zeltlich.MDB")));
+        fill(plan, QStringLiteral("kehoach") + year, QStringLiteral("Tendonvi, ndungtt, Tgianbdauchuan"),
+             QStringLiteral("'Văn phòng', 'Tổng kết năm', '20080105'"), 100000);
+        fill(plan, QStringLiteral("lich") + year, QStringLiteral("ndung, ngaychuan, giochuan"),
+             QStringLiteral("'Giao ban', '20080105', '0800'"), 100000);
+    }
+    for (auto _ : state) state.SetIterationTime(startOnce(folder));
+}
+
+}  // namespace
+
+BENCHMARK(FreshFolder)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(LargeYearTables)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
