@@ -32,6 +32,7 @@ public:
         return QDialog::Rejected;
     }
     bool openDocument(const QString&) override { return false; }
+    korvane::ReportTarget reportDestination() override { return korvane::ReportTarget::Cancel; }
 };
 
 QString makeFolder(QTemporaryDir& dir)

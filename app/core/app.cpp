@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QUrl>
 
 #include <cstdlib>
@@ -98,6 +99,22 @@ int WidgetModalService::runModal(QDialog& dialog) { return dialog.exec(); }
 bool WidgetModalService::openDocument(const QString& path)
 {
     return QFileInfo::exists(path) && QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+ReportTarget WidgetModalService::reportDestination()
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral("In"), QStringLiteral("Xem trước bản in trên màn hình hay in ra máy in?"),
+                    QMessageBox::NoButton, QApplication::activeWindow());
+    QPushButton* preview = box.addButton(QStringLiteral("&Xem trước"), QMessageBox::AcceptRole);
+    QPushButton* printer = box.addButton(QStringLiteral("&Máy in"), QMessageBox::AcceptRole);
+    QPushButton* pdf = box.addButton(QStringLiteral("&PDF"), QMessageBox::AcceptRole);
+    box.addButton(QStringLiteral("&Thôi"), QMessageBox::RejectRole);
+    box.setDefaultButton(preview);
+    box.exec();
+    if (box.clickedButton() == preview) return ReportTarget::Preview;
+    if (box.clickedButton() == printer) return ReportTarget::Printer;
+    if (box.clickedButton() == pdf) return ReportTarget::Pdf;
+    return ReportTarget::Cancel;
 }
 
 }  // namespace korvane

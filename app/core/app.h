@@ -20,6 +20,9 @@ namespace korvane {
 
 class App;
 
+// Where a report goes.
+enum class ReportTarget { Preview, Printer, Pdf, Cancel };
+
 // Every modal interaction: the message dialog, the system message box, the file-open dialog,
 // running a window modally, opening a help page. The real service shows windows; the tests
 // install a scripted one that answers and records.
@@ -37,6 +40,8 @@ public:
     virtual int runModal(QDialog& dialog) = 0;
     // Opens a local file (the help pages) with the desktop's viewer; false when it cannot.
     virtual bool openDocument(const QString& path) = 0;
+    // Asks where a report is to go.
+    virtual ReportTarget reportDestination() = 0;
 };
 
 // The real service.
@@ -48,6 +53,7 @@ public:
     QString openFileName(QWidget* parent, const QString& caption, const QString& folder, const QString& filter) override;
     int runModal(QDialog& dialog) override;
     bool openDocument(const QString& path) override;
+    ReportTarget reportDestination() override;
 };
 
 class App {

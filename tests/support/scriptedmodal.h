@@ -33,6 +33,8 @@ public:
     QString openFileName(QWidget*, const QString&, const QString&, const QString&) override;
     int runModal(QDialog& dialog) override;
     bool openDocument(const QString& path) override;
+    korvane::ReportTarget reportDestination() override { return reportTarget; }
+    korvane::ReportTarget reportTarget = korvane::ReportTarget::Pdf;
 
     QStringList messageTexts() const;
     QString fileToOpen;  // what the file dialog answers
