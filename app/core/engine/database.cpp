@@ -297,6 +297,17 @@ void Database::SetAllowZeroLength(const QString& table, const QString& field, bo
     rebuildTable(state_->conn, def);
 }
 
+void Database::WriteTransaction(const std::function<void()>& work) { state_->conn.writeTransaction(work); }
+
+std::shared_ptr<void> Database::KeepAttached(const QString& path)
+{
+    const std::shared_ptr<DbState> state = state_;
+    const QString alias = state->conn.attach(path);
+    return std::shared_ptr<void>(nullptr, [state, alias](void*) {
+        if (state->conn.isOpen()) state->conn.release(alias);
+    });
+}
+
 long Database::Execute(const QString& jetSql)
 {
     Translation tr = translateJet(jetSql, *state_);

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 
 namespace engine {
@@ -44,6 +45,15 @@ public:
     void CreateTable(const TableDef& table);
     void CreateIndex(const QString& table, const IndexDef& index);
     void SetAllowZeroLength(const QString& table, const QString& field, bool allow);
+
+    // Runs `work` as one write transaction: it takes the file's write lock at once, other clerks
+    // can still read, no other writer commits until it ends, and a failure undoes all of it
+    // (also in files attached by statements that name a path).
+    void WriteTransaction(const std::function<void()>& work);
+
+    // Keeps another data file attached while the returned token lives, so that statements naming
+    // its path can run inside one WriteTransaction (files cannot be attached within one).
+    std::shared_ptr<void> KeepAttached(const QString& path);
 
     // Runs one action statement; returns the number of rows it changed.
     long Execute(const QString& jetSql);

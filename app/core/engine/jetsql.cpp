@@ -169,7 +169,8 @@ bool isKeyword(const Token& t)
                                   "SET", "VALUES", "INTO", "UPDATE", "DELETE", "INSERT", "JOIN", "ON", "LEFT",
                                   "RIGHT", "INNER", "OUTER", "UNION", "ALL", "EXISTS", "CASE", "WHEN", "THEN",
                                   "ELSE", "END", "TRUE", "FALSE", "WITH", "TABLE", "INDEX", "CREATE", "DROP",
-                                  "PRIMARY", "UNIQUE", "LIMIT", "TOP", "CROSS"};
+                                  "PRIMARY", "UNIQUE", "LIMIT", "TOP", "CROSS", "KEY", "DEFAULT", "CONSTRAINT",
+                                  "AUTOINCREMENT", "COLLATE", "CHECK", "REFERENCES"};
     if (t.kind != Tok::Ident) return false;
     for (const char* w : words)
         if (t.is(w)) return true;

@@ -1,0 +1,413 @@
+#include "formkit.h"
+
+#include "tcvn3.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QHeaderView>
+
+namespace korvane {
+
+QString NormalizeTcvn3(const QString& text, bool* refused)
+{
+    QString out;
+    out.reserve(text.size());
+    bool dropped = false;
+    for (const QChar c : text) {
+        const int byte = tcvn3::fromUnicode(c.unicode());
+        if (byte < 0) {
+            dropped = true;
+            continue;
+        }
+        // A capital toned vowel is kept as the letter its code stands for.
+        out += byte < 0x80 ? c : QChar(tcvn3::toUnicode(static_cast<unsigned char>(byte)));
+    }
+    if (refused) *refused = dropped;
+    return out;
+}
+
+QValidator::State Tcvn3Validator::validate(QString& input, int& pos) const
+{
+    bool refused = false;
+    const QString before = NormalizeTcvn3(input.left(pos), &refused);
+    bool refusedAfter = false;
+    const QString after = NormalizeTcvn3(input.mid(pos), &refusedAfter);
+    if (refused || refusedAfter) QApplication::beep();
+    input = before + after;
+    pos = static_cast<int>(before.size());
+    return Acceptable;
+}
+
+// ---- Bound fields ----------------------------------------------------------------------------
+
+BoundLineEdit::BoundLineEdit(const QString& column, QWidget* parent) : QLineEdit(parent)
+{
+    DataField = column;
+    setObjectName(QStringLiteral("m") + column);
+    setValidator(new Tcvn3Validator(this));
+    connect(this, &QLineEdit::textChanged, this, [this] { DataChanged = true; });
+}
+
+void BoundLineEdit::load(const QVariant& v)
+{
+    setText(v.isNull() ? QString() : v.toString());
+    setCursorPosition(0);
+    DataChanged = false;
+}
+
+BoundTextEdit::BoundTextEdit(const QString& column, QWidget* parent) : QPlainTextEdit(parent)
+{
+    DataField = column;
+    setObjectName(QStringLiteral("m") + column);
+    setTabChangesFocus(true);
+    connect(this, &QPlainTextEdit::textChanged, this, [this] {
+        if (loading_) return;
+        DataChanged = true;
+        // Keep the text within TCVN3 and within the field's length, as a text box does.
+        const QString text = toPlainText();
+        bool refused = false;
+        QString fixed = NormalizeTcvn3(text, &refused);
+        if (maxLength > 0 && fixed.size() > maxLength) {
+            fixed.truncate(maxLength);
+            refused = true;
+        }
+        if (fixed != text) {
+            const int caret = textCursor().position();
+            loading_ = true;
+            setPlainText(fixed);
+            loading_ = false;
+            QTextCursor c = textCursor();
+            c.setPosition(std::min<int>(caret, static_cast<int>(fixed.size())));
+            setTextCursor(c);
+        }
+        if (refused) QApplication::beep();
+    });
+}
+
+void BoundTextEdit::load(const QVariant& v)
+{
+    loading_ = true;
+    setPlainText(v.isNull() ? QString() : v.toString());
+    loading_ = false;
+    DataChanged = false;
+}
+
+BoundCheckBox::BoundCheckBox(const QString& column, const QString& caption, QWidget* parent) : QCheckBox(caption, parent)
+{
+    DataField = column;
+    connect(this, &QCheckBox::toggled, this, [this] {
+        if (!loading_) DataChanged = true;
+    });
+}
+
+void BoundCheckBox::load(const QVariant& v)
+{
+    loading_ = true;
+    setChecked(!v.isNull() && v.toInt() != 0);
+    loading_ = false;
+    DataChanged = false;
+}
+
+// ---- Data source -----------------------------------------------------------------------------
+
+DataSource::DataSource(QObject* parent) : QObject(parent) {}
+
+void DataSource::Bind(BoundField* field)
+{
+    fields_.push_back(field);
+    if (rs_) {
+        try {
+            const engine::FieldDef& def = rs_->FieldInfo(field->DataField);
+            if (auto* line = dynamic_cast<QLineEdit*>(field->widget()); line && def.type == engine::FieldType::Text)
+                line->setMaxLength(def.size);
+            if (auto* text = dynamic_cast<BoundTextEdit*>(field); text && def.type == engine::FieldType::Text)
+                text->maxLength = def.size;
+        } catch (const engine::DbError&) {
+        }
+    }
+}
+
+BoundField* DataSource::FieldFor(const QString& column) const
+{
+    for (BoundField* f : fields_)
+        if (f->DataField.compare(column, Qt::CaseInsensitive) == 0) return f;
+    return nullptr;
+}
+
+bool DataSource::Refresh()
+{
+    if (!Database) return false;
+    try {
+        rs_ = Database->OpenRecordset(RecordSource, engine::RecordsetType::Dynaset);
+        for (BoundField* f : std::vector<BoundField*>(fields_)) {
+            fields_.erase(std::find(fields_.begin(), fields_.end(), f));
+            Bind(f);  // typing limits from the fields' sizes
+        }
+        UpdateControls();
+        emit Reposition();
+        return true;
+    } catch (const engine::DbError& e) {
+        report(e);
+        return false;
+    }
+}
+
+void DataSource::SetRecordset(std::unique_ptr<engine::Recordset> rs)
+{
+    rs_ = std::move(rs);
+    UpdateControls();
+    emit Reposition();
+}
+
+long DataSource::Position() const
+{
+    if (!rs_) return -1;
+    try {
+        return rs_->AbsolutePosition();
+    } catch (const engine::DbError&) {
+        return -1;
+    }
+}
+
+long DataSource::Count() const
+{
+    try {
+        return rs_ ? rs_->RecordCount() : 0;
+    } catch (const engine::DbError&) {
+        return 0;
+    }
+}
+
+bool DataSource::IsNew() const { return rs_ && rs_->EditMode() == engine::EditAdd; }
+
+void DataSource::report(const engine::DbError& e) { emit Error(e.number(), e.description()); }
+
+void DataSource::ClearChanged()
+{
+    for (BoundField* f : fields_) f->DataChanged = false;
+}
+
+bool DataSource::AnyChanged(const QStringList& columns) const
+{
+    for (BoundField* f : fields_)
+        if (f->DataChanged && (columns.isEmpty() || columns.contains(f->DataField, Qt::CaseInsensitive))) return true;
+    return false;
+}
+
+QVariant DataSource::Value(const QString& column) const
+{
+    if (!rs_) return QVariant();
+    try {
+        if (!IsNew() && (rs_->Eof() || rs_->Bof())) return QVariant();
+        return rs_->Field(column);
+    } catch (const engine::DbError&) {
+        return QVariant();
+    }
+}
+
+void DataSource::UpdateControls()
+{
+    for (BoundField* f : fields_) f->load(Value(f->DataField));
+}
+
+void DataSource::writeChanged()
+{
+    if (IsNew()) {
+        if (AnyChanged()) UpdateRecord();
+        else CancelAdd();
+        return;
+    }
+    if (AnyChanged() && rs_ && !rs_->Eof() && !rs_->Bof()) UpdateRecord();
+}
+
+bool DataSource::move(const std::function<void()>& step)
+{
+    if (!rs_) return false;
+    if (!validating_) {
+        validating_ = true;
+        bool cancel = false;
+        emit Validate(cancel);
+        validating_ = false;
+        if (cancel) return false;
+    }
+    try {
+        writeChanged();
+        step();
+    } catch (const engine::DbError& e) {
+        report(e);
+        return false;
+    }
+    UpdateControls();
+    emit Reposition();
+    return true;
+}
+
+bool DataSource::MoveFirst() { return Count() > 0 && move([this] { rs_->MoveFirst(); }); }
+bool DataSource::MoveLast() { return Count() > 0 && move([this] { rs_->MoveLast(); }); }
+bool DataSource::MoveNext()
+{
+    return move([this] {
+        if (!rs_->Eof()) rs_->MoveNext();
+    });
+}
+bool DataSource::MovePrevious()
+{
+    return move([this] {
+        if (!rs_->Bof()) rs_->MovePrevious();
+    });
+}
+bool DataSource::MoveTo(long position) { return move([this, position] { rs_->SetAbsolutePosition(position); }); }
+bool DataSource::MoveToBookmark(qint64 bookmark) { return move([this, bookmark] { rs_->SetBookmark(bookmark); }); }
+
+bool DataSource::AddNew()
+{
+    if (!rs_) return false;
+    try {
+        rs_->AddNew();
+    } catch (const engine::DbError& e) {
+        report(e);
+        return false;
+    }
+    UpdateControls();
+    emit Reposition();
+    return true;
+}
+
+void DataSource::CancelAdd()
+{
+    if (!IsNew()) return;
+    rs_->CancelUpdate();
+    ClearChanged();
+    UpdateControls();
+    emit Reposition();
+}
+
+bool DataSource::UpdateRecord(const QList<QPair<QString, QVariant>>& extra)
+{
+    if (!rs_) return false;
+    const bool adding = IsNew();
+    try {
+        if (!adding) rs_->Edit();
+        for (BoundField* f : fields_) {
+            if (!adding && !f->DataChanged) continue;
+            if (rs_->FieldInfo(f->DataField).isCounter()) continue;
+            rs_->SetField(f->DataField, f->value());
+        }
+        for (const auto& [column, value] : extra) rs_->SetField(column, value);
+        rs_->Update();
+        if (adding) rs_->SetBookmark(rs_->LastModified());
+    } catch (const engine::DbError& e) {
+        if (!adding && rs_->EditMode() == engine::EditInProgress) rs_->CancelUpdate();
+        report(e);
+        return false;
+    }
+    ClearChanged();
+    UpdateControls();
+    emit Reposition();
+    return true;
+}
+
+// ---- Grids and lists -------------------------------------------------------------------------
+
+RecordsetModel::RecordsetModel(engine::Recordset* rs, QList<Column> columns, QObject* parent)
+    : QAbstractTableModel(parent), rs_(rs), columns_(std::move(columns))
+{
+}
+
+int RecordsetModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() || !rs_ ? 0 : static_cast<int>(rs_->RecordCount());
+}
+
+int RecordsetModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : static_cast<int>(columns_.size()); }
+
+const std::vector<QVariant>& RecordsetModel::row(int r) const
+{
+    auto it = cache_.find(r);
+    if (it != cache_.end()) return it->second;
+    if (cache_.size() > 600) cache_.clear();  // a few screens are enough to scroll smoothly
+    std::vector<QVariant> values(static_cast<std::size_t>(columns_.size()));
+    try {
+        rs_->SetAbsolutePosition(r);
+        for (qsizetype c = 0; c < columns_.size(); ++c) values[static_cast<std::size_t>(c)] = rs_->Field(columns_[c].field);
+    } catch (const engine::DbError&) {
+        // a row another clerk deleted shows empty
+    }
+    return cache_.emplace(r, std::move(values)).first->second;
+}
+
+QVariant RecordsetModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return QVariant();
+    return row(index.row())[static_cast<std::size_t>(index.column())];
+}
+
+QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (role != Qt::DisplayRole) return QVariant();
+    if (orientation == Qt::Horizontal) return columns_.value(section).header;
+    return section + 1;
+}
+
+QVariant RecordsetModel::Field(int r, const QString& field) const
+{
+    for (qsizetype c = 0; c < columns_.size(); ++c)
+        if (columns_[c].field.compare(field, Qt::CaseInsensitive) == 0) return row(r)[static_cast<std::size_t>(c)];
+    try {
+        rs_->SetAbsolutePosition(r);
+        return rs_->Field(field);
+    } catch (const engine::DbError&) {
+        return QVariant();
+    }
+}
+
+void RecordsetModel::Reload()
+{
+    beginResetModel();
+    cache_.clear();
+    endResetModel();
+}
+
+DBGrid::DBGrid(QWidget* parent) : QTableView(parent)
+{
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
+    horizontalHeader()->setStretchLastSection(true);
+    connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& i) { emit RowDoubleClicked(i.row()); });
+}
+
+void DBGrid::SetSource(engine::Recordset* rs, QList<RecordsetModel::Column> columns)
+{
+    auto model = std::make_unique<RecordsetModel>(rs, std::move(columns));
+    setModel(model.get());
+    model_ = std::move(model);
+}
+
+void DBGrid::focusOutEvent(QFocusEvent* event)
+{
+    QTableView::focusOutEvent(event);
+    if (HideOnFocusOut && event->reason() != Qt::PopupFocusReason) {
+        hide();
+        emit LostFocus();
+    }
+}
+
+DBCombo::DBCombo(QWidget* parent) : QComboBox(parent)
+{
+    connect(this, &QComboBox::activated, this, [this](int index) { emit ListClicked(itemText(index)); });
+}
+
+void DBCombo::Fill(engine::Recordset& rs)
+{
+    clear();
+    try {
+        if (rs.RecordCount() == 0) return;
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) addItem(rs.Field(ListField).toString());
+    } catch (const engine::DbError&) {
+    }
+    setCurrentIndex(-1);
+}
+
+}  // namespace korvane

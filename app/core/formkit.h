@@ -1,0 +1,205 @@
+// The data-bound form kit: a data source over a record set, text boxes and check boxes bound to
+// its fields, grids and drop-down lists over record sets. Every register, list and reference
+// window is built from these.
+#pragma once
+
+#include "database.h"
+
+#include <QAbstractTableModel>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTableView>
+#include <QValidator>
+
+#include <memory>
+#include <vector>
+
+namespace korvane {
+
+// Keeps typed text within TCVN3: capital toned vowels become the letter TCVN3 stores (what the
+// user sees is what is saved), characters TCVN3 cannot hold are refused with a beep.
+QString NormalizeTcvn3(const QString& text, bool* refused);
+
+class Tcvn3Validator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int& pos) const override;
+};
+
+class DataSource;
+
+// A field bound to a column of the data source's current row.
+class BoundField {
+public:
+    virtual ~BoundField() = default;
+    QString DataField;       // the column
+    bool DataChanged = false;  // set when the value changes, cleared when the source loads it
+    virtual QVariant value() const = 0;
+    virtual void load(const QVariant& v) = 0;  // sets the value without marking it changed
+    virtual void setLocked(bool locked) = 0;
+    virtual QWidget* widget() = 0;
+};
+
+class BoundLineEdit : public QLineEdit, public BoundField {
+    Q_OBJECT
+public:
+    explicit BoundLineEdit(const QString& column, QWidget* parent = nullptr);
+    QVariant value() const override { return text(); }
+    void load(const QVariant& v) override;
+    void setLocked(bool locked) override { setReadOnly(locked); }
+    QWidget* widget() override { return this; }
+};
+
+class BoundTextEdit : public QPlainTextEdit, public BoundField {
+    Q_OBJECT
+public:
+    explicit BoundTextEdit(const QString& column, QWidget* parent = nullptr);
+    QVariant value() const override { return toPlainText(); }
+    void load(const QVariant& v) override;
+    void setLocked(bool locked) override { setReadOnly(locked); }
+    QWidget* widget() override { return this; }
+    int maxLength = 0;  // 0: no limit
+
+private:
+    bool loading_ = false;
+};
+
+class BoundCheckBox : public QCheckBox, public BoundField {
+    Q_OBJECT
+public:
+    BoundCheckBox(const QString& column, const QString& caption, QWidget* parent = nullptr);
+    QVariant value() const override { return isChecked() ? -1 : 0; }
+    void load(const QVariant& v) override;
+    void setLocked(bool locked) override { setEnabled(!locked); }
+    QWidget* widget() override { return this; }
+
+private:
+    bool loading_ = false;
+};
+
+// The data source of a window (its Data1): a database, a record source and the record set that
+// the bound fields show. Before the current row changes it raises Validate; then the fields
+// still marked changed are written into the row being left; after the move, Reposition. Engine
+// failures arrive as Error, in which the window shows its own message.
+class DataSource : public QObject {
+    Q_OBJECT
+public:
+    explicit DataSource(QObject* parent = nullptr);
+
+    engine::Database* Database = nullptr;
+    QString RecordSource;
+
+    void Bind(BoundField* field);
+    const std::vector<BoundField*>& Fields() const { return fields_; }
+    BoundField* FieldFor(const QString& column) const;
+
+    // Opens the record source again; the first row becomes current.
+    bool Refresh();
+    // A record set opened in code takes the place of the source's own.
+    void SetRecordset(std::unique_ptr<engine::Recordset> rs);
+    engine::Recordset* Recordset() const { return rs_.get(); }
+
+    long Position() const;  // 0-based, -1 when there is no current row
+    long Count() const;
+    bool IsNew() const;     // the current row is being added
+
+    // Moves (each raises Validate first). False when the move failed or did not happen.
+    bool MoveFirst();
+    bool MoveLast();
+    bool MoveNext();
+    bool MovePrevious();
+    bool MoveTo(long position);
+    bool MoveToBookmark(qint64 bookmark);
+
+    // Starts a new row; its defaults and the counter id are in the bound fields.
+    bool AddNew();
+    // Abandons the row being added; the row that was current before becomes current again.
+    void CancelAdd();
+    // Writes the bound fields into the current row (or the row being added, which then becomes
+    // current). Extra values are written beside them.
+    bool UpdateRecord(const QList<QPair<QString, QVariant>>& extra = {});
+    // Loads the bound fields from the current row.
+    void UpdateControls();
+    // Marks every bound field unchanged.
+    void ClearChanged();
+    bool AnyChanged(const QStringList& columns = {}) const;
+
+    // The value of a column in the current row (or the row being added).
+    QVariant Value(const QString& column) const;
+
+signals:
+    // Raised before the current row changes; a handler that sets `cancel` keeps the row.
+    void Validate(bool& cancel);
+    void Reposition();
+    void Error(int number, const QString& description);
+
+private:
+    bool move(const std::function<void()>& step);
+    void report(const engine::DbError& e);
+    void writeChanged();
+
+    std::unique_ptr<engine::Recordset> rs_;
+    std::vector<BoundField*> fields_;
+    bool validating_ = false;
+};
+
+// Rows of a record set in a table model, read when they are shown and kept for a while, so that
+// a grid over 100,000 rows opens at once and scrolls smoothly.
+class RecordsetModel : public QAbstractTableModel {
+    Q_OBJECT
+public:
+    struct Column {
+        QString field, header;
+    };
+    RecordsetModel(engine::Recordset* rs, QList<Column> columns, QObject* parent = nullptr);
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    QVariant Field(int row, const QString& field) const;
+    void Reload();
+
+private:
+    const std::vector<QVariant>& row(int r) const;
+
+    engine::Recordset* rs_;
+    QList<Column> columns_;
+    mutable std::map<int, std::vector<QVariant>> cache_;
+};
+
+// A grid over a record set (DBGrid). A pick grid hides itself when it loses focus.
+class DBGrid : public QTableView {
+    Q_OBJECT
+public:
+    explicit DBGrid(QWidget* parent = nullptr);
+    void SetSource(engine::Recordset* rs, QList<RecordsetModel::Column> columns);
+    RecordsetModel* Model() const { return model_.get(); }
+    bool HideOnFocusOut = false;
+
+signals:
+    void RowDoubleClicked(int row);
+    void LostFocus();
+
+protected:
+    void focusOutEvent(QFocusEvent* event) override;
+
+private:
+    std::unique_ptr<RecordsetModel> model_;
+};
+
+// A drop-down list over a record set (DBCombo): shows ListField; a choice in the list part is
+// reported with the row's text.
+class DBCombo : public QComboBox {
+    Q_OBJECT
+public:
+    explicit DBCombo(QWidget* parent = nullptr);
+    QString ListField;
+    void Fill(engine::Recordset& rs);
+
+signals:
+    void ListClicked(const QString& text);
+};
+
+}  // namespace korvane

@@ -1,0 +1,306 @@
+// A clerk's day in the incoming register, through the real window: keys and clicks with QTest,
+// questions answered by the scripted modal service.
+#include "app.h"
+#include "frmcvden.h"
+#include "frmmain.h"
+#include "jetsql.h"
+#include "scriptedmodal.h"
+#include "startup.h"
+#include "testfiles.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+using namespace korvane;
+
+class Register : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QDir(folder.root()).mkpath(QStringLiteral("data"));
+        QFile::copy(testing_support::templatePath(), folder.path(QStringLiteral("data/zeltgoc.mdb")));
+        app.AppFolder = folder.root();
+        app.Today = [] { return QDate(2026, 12, 9); };
+        modal.drivers[QStringLiteral("frmlogin")] = testing_support::LoginAs(QStringLiteral("ai"), QString());
+        ASSERT_TRUE(Startup(app, main).Run());
+        app.DocRefDb->Execute(QStringLiteral("INSERT INTO noigui (tendonvi, chutat, matt) VALUES ('Bộ Tài chính', 'btc', 'b')"));
+        app.PlanRefDb->Execute(QStringLiteral("INSERT INTO donvi (tendonvi, chutat, matt) VALUES ('Phòng Tổ chức', 'ptc', 'p1')"));
+        app.PlanRefDb->Execute(QStringLiteral("INSERT INTO donvi (tendonvi, chutat, matt) VALUES ('Văn phòng', 'vp', 'v2')"));
+    }
+    frmcvden* open()
+    {
+        form = frmcvden::Open(app, &main);
+        // Focus moves (and the checks made on leaving a box) need the window to be active.
+        QApplication::setActiveWindow(form);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(form));
+        return form;
+    }
+    // Fills the required fields of the record being added or corrected.
+    void fill(const QString& sender = QStringLiteral("Sở Y tế"))
+    {
+        form->mnoigui->setText(sender);
+        form->mdv_nhan->setText(QStringLiteral("Văn phòng"));
+        form->mtt_ndung->setPlainText(QStringLiteral("Về việc phòng dịch"));
+    }
+    QStringList column(const QString& sql)
+    {
+        auto rs = app.DocDb->OpenRecordset(sql, engine::RecordsetType::Snapshot);
+        QStringList out;
+        for (; !rs->Eof(); rs->MoveNext()) {
+            QStringList row;
+            for (const QString& f : rs->FieldNames()) row.append(rs->Field(f).toString());
+            out.append(row.join(QLatin1Char('|')));
+        }
+        return out;
+    }
+    void key(QWidget* w, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier)
+    {
+        QTest::keyPress(w, k, m);
+        QTest::keyRelease(w, k, m);
+    }
+
+    testing_support::TempFolder folder;
+    testing_support::ScriptedModal modal;
+    App app{modal};
+    frmMain main{app};
+    QPointer<frmcvden> form;
+};
+
+TEST_F(Register, AnEmptyRegister)
+{
+    open();
+    EXPECT_EQ(app.FormMode, QStringLiteral("xemcv"));
+    EXPECT_EQ(form->lbltrangthai->text(), QStringLiteral("Xem công văn đến"));
+    EXPECT_EQ(form->mrecnum->text(), QStringLiteral("0/0"));
+    EXPECT_TRUE(form->mnoigui->isReadOnly());
+    EXPECT_FALSE(form->cmdUpdate->isEnabled());
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    EXPECT_EQ(app.FormMode, QStringLiteral("xemcv"));
+    key(form->mcd_dang, Qt::Key_PageUp);
+    key(form->mcd_dang, Qt::Key_PageDown);
+    EXPECT_EQ(form->mrecnum->text(), QStringLiteral("0/0"));
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    EXPECT_EQ(app.FormMode, QStringLiteral("napcv"));
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("1"));
+    EXPECT_EQ(form->mng_den->text(), QStringLiteral("09/12/2026"));
+    EXPECT_EQ(form->mcd_dang->text(), QString());
+    EXPECT_EQ(form->mloai->text(), QString());
+    EXPECT_EQ(form->lbltrangthai->text(), QStringLiteral("Nạp công văn đến"));
+    EXPECT_FALSE(form->mnoigui->isReadOnly());
+    EXPECT_TRUE(form->mstt->isReadOnly());
+    EXPECT_FALSE(form->Cmdtracuu->isEnabled());
+    EXPECT_FALSE(form->Cmdin->isEnabled());
+    EXPECT_FALSE(form->Cmdsua->isEnabled());
+    EXPECT_TRUE(form->cmdsuasocvden->isEnabled());
+}
+
+TEST_F(Register, SavingMarksTheRecordForTheBackup)
+{
+    open();
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    // The required-field check names what is missing.
+    form->mdv_nhan->setText(QStringLiteral("Văn phòng"));
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Cần phải điền đủ nội dung các ô :\rnơi gửi, tóm tắt nội dung"));
+    EXPECT_EQ(app.FormMode, QStringLiteral("napcv"));
+    fill();
+    form->mng_cv->setText(QStringLiteral("1/12/26"));
+    form->mng_cv->setFocus();
+    form->mso_cv->setFocus();  // leaving the date box checks it
+    EXPECT_EQ(form->mng_cv->text(), QStringLiteral("01/12/2026"));
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(app.FormMode, QStringLiteral("xemcv"));
+    EXPECT_EQ(column(QStringLiteral("SELECT id, stt, kieuupdate, idcu, ng_denchuan, ng_cvchuan, noigui FROM cvden2026")),
+              QStringList{QStringLiteral("1|1|1|1|20261209|20261201|Sở Y tế")});
+    EXPECT_EQ(form->mrecnum->text(), QStringLiteral("1/1"));
+    // A correction is marked 2.
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    EXPECT_EQ(app.FormMode, QStringLiteral("suacv"));
+    EXPECT_EQ(form->Cmdsua->text(), QStringLiteral("Huỷ sửa"));
+    EXPECT_EQ(form->lbltrangthai->text(), QStringLiteral("sửa công văn đang xem"));
+    form->mso_cv->setText(QStringLiteral("15/BYT"));
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(column(QStringLiteral("SELECT so_cv, kieuupdate FROM cvden2026")), QStringList{QStringLiteral("15/BYT|2")});
+    // Cancelling a correction brings the stored values back.
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    form->mso_cv->setText(QStringLiteral("khác"));
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    EXPECT_EQ(form->mso_cv->text(), QStringLiteral("15/BYT"));
+    EXPECT_EQ(app.FormMode, QStringLiteral("xemcv"));
+}
+
+TEST_F(Register, ThreeClicksOnNewWriteTwoRecordsBothMarked)
+{
+    open();
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    fill(QStringLiteral("Bộ Nội vụ"));
+    form->mcd_dang->setText(QStringLiteral("Công đoàn"));
+    form->mloai->setText(QStringLiteral("Công văn"));
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("2"));
+    EXPECT_EQ(form->mcd_dang->text(), QStringLiteral("Công đoàn"));  // carried over from the last record
+    EXPECT_EQ(form->mloai->text(), QStringLiteral("Công văn"));
+    fill(QStringLiteral("Bộ Công an"));
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    EXPECT_EQ(app.FormMode, QStringLiteral("napcv"));
+    // Mended: the "Nạp mới" path marks its records as "Ghi đĩa" does.
+    EXPECT_EQ(column(QStringLiteral("SELECT stt, kieuupdate, idcu = id FROM cvden2026 ORDER BY id")),
+              (QStringList{QStringLiteral("1|1|1"), QStringLiteral("2|1|1")}));
+    // F6 copies the carried-over value into the field with focus.
+    form->mnoigui->setFocus();
+    key(form->mnoigui, Qt::Key_F6);
+    EXPECT_EQ(form->mnoigui->text(), QStringLiteral("Bộ Công an"));
+    // Answering "no" abandons the open record and shows the one before.
+    modal.answers = {QStringLiteral("no")};
+    key(form->mnoigui, Qt::Key_PageUp);
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Có lưu giữ bản ghi đang nạp không ?"));
+    EXPECT_EQ(app.FormMode, QStringLiteral("xemcv"));
+    EXPECT_EQ(column(QStringLiteral("SELECT count(*) FROM cvden2026")), QStringList{QStringLiteral("2")});
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("1"));  // PgUp went on to the record before the last
+}
+
+TEST_F(Register, TheNextNumberComesFromTheLastRecord)
+{
+    app.DocDb->Execute(QStringLiteral("INSERT INTO cvden2026 (stt, noigui) VALUES ('40', 'a')"));
+    app.DocDb->Execute(QStringLiteral("INSERT INTO cvden2026 (stt, noigui) VALUES ('17', 'b')"));
+    open();
+    EXPECT_EQ(form->mrecnum->text(), QStringLiteral("2/2"));  // the last record is current
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("18"));
+    modal.answers = {QStringLiteral("no")};
+    key(form->mcd_dang, Qt::Key_Escape);
+    app.DocDb->Execute(QStringLiteral("INSERT INTO cvden2026 (stt, noigui) VALUES ('12a', 'c')"));
+    form->Data1->Refresh();
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("13"));
+    // "Số mới" lets the clerk type another number; leaving the box locks it again.
+    QTest::mouseClick(form->cmdsuasocvden, Qt::LeftButton);
+    EXPECT_FALSE(form->mstt->isReadOnly());
+    form->mstt->setText(QStringLiteral("100"));
+    form->mnoigui->setFocus();
+    EXPECT_TRUE(form->mstt->isReadOnly());
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("100"));
+}
+
+TEST_F(Register, EditingKeys)
+{
+    open();
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    form->mcd_dang->setFocus();
+    key(form->mcd_dang, Qt::Key_F5);
+    EXPECT_EQ(form->mcd_dang->text(), QStringLiteral("Công đoàn"));
+    EXPECT_TRUE(form->mloai->hasFocus());
+    form->mcd_dang->setFocus();
+    key(form->mcd_dang, Qt::Key_F5);
+    EXPECT_EQ(form->mcd_dang->text(), QStringLiteral("Đảng,NN"));
+    struct Step {
+        QString before;
+        Qt::KeyboardModifiers mods;
+        QString after;
+    } steps[] = {
+        {QStringLiteral("01/03/2001"), Qt::ShiftModifier, QStringLiteral("01/03/2001")},  // 0/03/2001 is no date
+        {QStringLiteral("28/02/2001"), Qt::NoModifier, QStringLiteral("28/02/2001")},     // 29/02/2001 neither
+        {QStringLiteral("28/02/2004"), Qt::NoModifier, QStringLiteral("29/02/2004")},
+        {QStringLiteral("5/03/2001"), Qt::NoModifier, QStringLiteral("5/03/2001")},       // "5/" reads 5: 603/2001
+        {QStringLiteral("10/05/2026"), Qt::ShiftModifier, QStringLiteral("09/05/2026")},
+        {QString(), Qt::NoModifier, QStringLiteral("09/12/2026")},
+    };
+    form->mng_cv->setFocus();
+    for (const Step& s : steps) {
+        form->mng_cv->setText(s.before);
+        key(form->mng_cv, Qt::Key_F5, s.mods);
+        EXPECT_EQ(form->mng_cv->text(), s.after) << s.before.toStdString();
+    }
+    key(form->mng_cv, Qt::Key_F4);
+    EXPECT_EQ(form->mng_cv->text(), QString());
+    // An impossible date is refused when the box is left.
+    form->mng_cv->setText(QStringLiteral("31/2/2026"));
+    form->mso_cv->setFocus();
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Cần nhập lại ngày tháng năm cho đúng!"));
+    EXPECT_EQ(form->mng_cv->text(), QString());
+    // The unit pick grid adds units one after another.
+    form->mdv_nhan->setFocus();
+    key(form->mdv_nhan, Qt::Key_F5);
+    ASSERT_TRUE(form->DBGriddv_nhan->isVisible());
+    emit form->DBGriddv_nhan->RowDoubleClicked(0);
+    emit form->DBGriddv_nhan->RowDoubleClicked(1);
+    EXPECT_EQ(form->mdv_nhan->text(), QStringLiteral("Phòng Tổ chức, Văn phòng"));
+    key(form->DBGriddv_nhan, Qt::Key_Escape);
+    EXPECT_TRUE(form->mdv_nhan->hasFocus());
+    EXPECT_FALSE(form->DBGriddv_nhan->isVisible());
+    // Abbreviations of the senders list expand in the sender box.
+    form->mnoigui->setFocus();
+    form->mnoigui->clear();
+    QTest::keyClicks(form->mnoigui, QStringLiteral("btc"));
+    QTest::keyClick(form->mnoigui, Qt::Key_Space);
+    EXPECT_EQ(form->mnoigui->text(), QStringLiteral("Bộ Tài chính "));
+    // The document-type list fills the type box.
+    emit form->DBComboloai->ListClicked(QStringLiteral("Công điện"));
+    EXPECT_EQ(form->mloai->text(), QStringLiteral("Công điện"));
+}
+
+TEST_F(Register, PagingJumpingAndTheSearchHandOver)
+{
+    for (int k = 1; k <= 5; ++k)
+        app.DocDb->Execute(QStringLiteral("INSERT INTO cvden2026 (stt, noigui) VALUES ('%1', 'nơi %1')").arg(k));
+    open();
+    EXPECT_EQ(form->mrecnum->text(), QStringLiteral("5/5"));
+    key(form->mcd_dang, Qt::Key_PageUp);
+    key(form->mcd_dang, Qt::Key_PageUp);
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("3"));
+    for (const char* typed : {"0", "-3", "9", "3"}) {
+        form->mrecnum->setText(QLatin1String(typed));
+        key(form->mrecnum, Qt::Key_Return);
+        EXPECT_EQ(form->mrecnum->text(), QStringLiteral("3/5")) << typed;
+    }
+    form->mrecnum->setText(QStringLiteral("1/5"));
+    key(form->mrecnum, Qt::Key_Return);
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("1"));
+    key(form->mcd_dang, Qt::Key_PageUp);  // already the first
+    EXPECT_EQ(form->mrecnum->text(), QStringLiteral("1/5"));
+    QTest::mouseClick(form->Cmdtracuu, Qt::LeftButton);
+    EXPECT_EQ(app.CurrentDocId, 1);
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    QTest::mouseClick(form->Cmdtracuu, Qt::LeftButton);  // disabled while adding
+    form->GoToSearch();
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Bạn phải nạp, sửa xong mới có thể tìm kiếm được !"));
+    form->Correct();
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Bạn phải nạp xong mới sửa được !"));
+}
+
+TEST_F(Register, ClosingRunsTheBackupAndBringsBackTheMainWindow)
+{
+    app.BackupFile = folder.path(QStringLiteral("backup.mdb"));
+    open();
+    main.hide();
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    fill();
+    modal.answers = {QStringLiteral("yes")};
+    QTest::mouseClick(form->cmdclose, Qt::LeftButton);
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Có lưu giữ bản ghi đang nạp không ?"));
+    EXPECT_TRUE(form.isNull() || !form->isVisible());
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_TRUE(QFile::exists(app.BackupFile));  // the first backup copies the whole file
+    EXPECT_EQ(column(QStringLiteral("SELECT kieuupdate FROM cvden2026")), QStringList{QStringLiteral("0")});
+}
+
+TEST_F(Register, AWriteTheFileRefusesIsReportedAndNothingChanges)
+{
+    app.DocDb->Execute(QStringLiteral("INSERT INTO cvden2026 (stt, noigui, dv_nhan, tt_ndung, ng_den) VALUES ('1', 'a', 'b', 'c', '01/01/2026')"));
+    app.DocDb = std::make_unique<engine::Database>(app.DocFile, engine::Database::Access::ReadOnly);
+    open();
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    form->mso_cv->setText(QStringLiteral("mới"));
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    ASSERT_FALSE(modal.systemMessages.isEmpty());
+    EXPECT_TRUE(modal.systemMessages.last().startsWith(QStringLiteral("Lỗi dữ liệu : ")));
+    EXPECT_EQ(app.FormMode, QStringLiteral("suacv"));  // the record stays open
+    engine::Database check(app.DocFile, engine::Database::Access::ReadOnly);
+    EXPECT_EQ(check.OpenRecordset(QStringLiteral("cvden2026"))->Field(QStringLiteral("so_cv")).toString(), QString());
+}
