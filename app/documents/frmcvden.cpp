@@ -110,6 +110,7 @@ void frmcvden::build()
     captionFont.setPointSizeF(captionFont.pointSizeF() * 1.3);
     lbltrangthai->setFont(captionFont);
     lbltrangthai->setAlignment(Qt::AlignCenter);
+    lbltrangthai->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
     auto* fields = new QGridLayout;
     int row = 0;
@@ -180,6 +181,7 @@ void frmcvden::build()
                          QStringLiteral("     PgUp : Về trang trước      PgDn : đến trang sau") +
                          QStringLiteral("     Nạp số trực tiếp vào ô vị trí CV hiện tại "));
     lblhuongdan->setWordWrap(true);
+    help->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     (new QVBoxLayout(help))->addWidget(lblhuongdan);
 
     auto* layout = new QVBoxLayout(this);
