@@ -210,14 +210,15 @@ void DataSource::UpdateControls()
     for (BoundField* f : fields_) f->load(Value(f->DataField));
 }
 
-void DataSource::writeChanged()
+bool DataSource::writeChanged()
 {
     if (IsNew()) {
-        if (AnyChanged()) UpdateRecord();
-        else CancelAdd();
-        return;
+        if (AnyChanged()) return write({}, false);
+        rs_->CancelUpdate();
+        return true;
     }
-    if (AnyChanged() && rs_ && !rs_->Eof() && !rs_->Bof()) UpdateRecord();
+    if (AnyChanged() && rs_ && !rs_->Eof() && !rs_->Bof()) return write({}, false);
+    return true;
 }
 
 bool DataSource::move(const std::function<void()>& step)
@@ -231,7 +232,7 @@ bool DataSource::move(const std::function<void()>& step)
         if (cancel) return false;
     }
     try {
-        writeChanged();
+        if (!writeChanged()) return false;  // the row that could not be written stays current
         step();
     } catch (const engine::DbError& e) {
         report(e);
@@ -282,7 +283,9 @@ void DataSource::CancelAdd()
     emit Reposition();
 }
 
-bool DataSource::UpdateRecord(const QList<QPair<QString, QVariant>>& extra)
+bool DataSource::UpdateRecord(const QList<QPair<QString, QVariant>>& extra) { return write(extra, true); }
+
+bool DataSource::write(const QList<QPair<QString, QVariant>>& extra, bool notify)
 {
     if (!rs_) return false;
     const bool adding = IsNew();
@@ -302,8 +305,10 @@ bool DataSource::UpdateRecord(const QList<QPair<QString, QVariant>>& extra)
         return false;
     }
     ClearChanged();
-    UpdateControls();
-    emit Reposition();
+    if (notify) {
+        UpdateControls();
+        emit Reposition();
+    }
     return true;
 }
 

@@ -137,8 +137,9 @@ signals:
 
 private:
     bool move(const std::function<void()>& step);
+    bool write(const QList<QPair<QString, QVariant>>& extra, bool notify);
     void report(const engine::DbError& e);
-    void writeChanged();
+    bool writeChanged();
 
     std::unique_ptr<engine::Recordset> rs_;
     std::vector<BoundField*> fields_;

@@ -1,0 +1,107 @@
+// The form kit: typed text kept within TCVN3, typing limits from the fields, the data source's
+// events and writes.
+#include "formkit.h"
+#include "testfiles.h"
+
+#include <gtest/gtest.h>
+
+#include <QTest>
+
+using namespace korvane;
+
+TEST(FormKit, TypedTextStaysWithinTcvn3)
+{
+    Tcvn3Validator validator;
+    QString typed = QStringLiteral("GIÁ BÁN 5€ Ở HÀ NỘI");
+    int pos = static_cast<int>(typed.size());
+    EXPECT_EQ(validator.validate(typed, pos), QValidator::Acceptable);
+    // Capital toned vowels take the letter TCVN3 stores; the euro sign is refused.
+    EXPECT_EQ(typed, QStringLiteral("GIá BáN 5 ở Hà NộI"));
+    EXPECT_EQ(pos, typed.size());
+    bool refused = false;
+    EXPECT_EQ(NormalizeTcvn3(QStringLiteral("Đường Ă Â"), &refused), QStringLiteral("Đường Ă Â"));
+    EXPECT_FALSE(refused);
+}
+
+class DataSourceTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        db = std::make_unique<engine::Database>(folder.copyTemplate(QStringLiteral("zelttk.mdb")));
+        for (const char* name : {"Bộ Tài chính", "Sở Y tế", "Văn phòng"})
+            db->Execute(QStringLiteral("INSERT INTO noigui (tendonvi, chutat) VALUES ('%1', 'x')").arg(QString::fromUtf8(name)));
+        source.Database = db.get();
+        source.RecordSource = QStringLiteral("SELECT * FROM noigui ORDER BY id");
+        source.Bind(&name);
+        ASSERT_TRUE(source.Refresh());
+    }
+    testing_support::TempFolder folder;
+    std::unique_ptr<engine::Database> db;
+    DataSource source;
+    BoundLineEdit name{QStringLiteral("tendonvi")};
+};
+
+TEST_F(DataSourceTest, MovesValidateWriteChangedFieldsAndReload)
+{
+    EXPECT_EQ(name.maxLength(), 100);  // the field's size
+    EXPECT_EQ(name.text(), QStringLiteral("Bộ Tài chính"));
+    EXPECT_FALSE(name.DataChanged);
+    int validations = 0, repositions = 0;
+    bool keep = false;
+    QObject::connect(&source, &DataSource::Validate, [&](bool& cancel) {
+        ++validations;
+        cancel = keep;
+    });
+    QObject::connect(&source, &DataSource::Reposition, [&] { ++repositions; });
+    name.setText(QStringLiteral("Bộ Tài chính (sửa)"));
+    EXPECT_TRUE(name.DataChanged);
+    ASSERT_TRUE(source.MoveNext());  // the changed field is written into the row being left
+    EXPECT_EQ(name.text(), QStringLiteral("Sở Y tế"));
+    EXPECT_EQ(validations, 1);
+    EXPECT_EQ(repositions, 1);
+    auto check = db->OpenRecordset(QStringLiteral("SELECT tendonvi FROM noigui WHERE id = 1"));
+    EXPECT_EQ(check->Field(QStringLiteral("tendonvi")).toString(), QStringLiteral("Bộ Tài chính (sửa)"));
+    keep = true;  // a handler that keeps the row stops the move
+    EXPECT_FALSE(source.MoveNext());
+    EXPECT_EQ(source.Position(), 1);
+    keep = false;
+    // A new row: the counter is known at once; cancelling returns to the row before.
+    ASSERT_TRUE(source.AddNew());
+    EXPECT_TRUE(source.IsNew());
+    EXPECT_EQ(source.Value(QStringLiteral("id")).toInt(), 4);
+    EXPECT_EQ(name.text(), QString());
+    source.CancelAdd();
+    EXPECT_EQ(name.text(), QStringLiteral("Sở Y tế"));
+    ASSERT_TRUE(source.AddNew());
+    name.setText(QStringLiteral("Công an tỉnh"));
+    ASSERT_TRUE(source.UpdateRecord({{QStringLiteral("chutat"), QStringLiteral("cat")}}));
+    EXPECT_EQ(source.Count(), 4);
+    EXPECT_EQ(source.Value(QStringLiteral("id")).toInt(), 5);  // the written row is current; 4 is the gap
+    EXPECT_EQ(source.Value(QStringLiteral("chutat")).toString(), QStringLiteral("cat"));
+    // A refused write is an error event, and the row is left as it was.
+    QString error;
+    QObject::connect(&source, &DataSource::Error, [&](int, const QString& d) { error = d; });
+    name.setMaxLength(500);
+    name.setText(QString(101, QLatin1Char('x')));
+    EXPECT_FALSE(source.UpdateRecord());
+    EXPECT_FALSE(error.isEmpty());
+}
+
+TEST_F(DataSourceTest, AGridReadsOnlyTheRowsItShows)
+{
+    DBGrid grid;
+    auto rs = db->OpenRecordset(QStringLiteral("noigui"));
+    grid.SetSource(rs.get(), {{QStringLiteral("tendonvi"), QStringLiteral("Tên đơn vị")}, {QStringLiteral("chutat"), QStringLiteral("Chữ tắt")}});
+    EXPECT_EQ(grid.model()->rowCount(), 3);
+    EXPECT_EQ(grid.model()->headerData(0, Qt::Horizontal, Qt::DisplayRole).toString(), QStringLiteral("Tên đơn vị"));
+    EXPECT_EQ(grid.Model()->Field(2, QStringLiteral("tendonvi")).toString(), QStringLiteral("Văn phòng"));
+    grid.HideOnFocusOut = true;
+    QLineEdit other;
+    grid.show();
+    other.show();
+    QApplication::setActiveWindow(&grid);
+    grid.setFocus();
+    QFocusEvent out(QEvent::FocusOut, Qt::TabFocusReason);
+    QApplication::sendEvent(&grid, &out);
+    EXPECT_FALSE(grid.isVisible());
+}
