@@ -1,0 +1,23 @@
+// Profile (INI) files as the keyboard keeps them: bare file names in one folder (the user's
+// configuration folder, $XDG_CONFIG_HOME/kesmir), sections and keys matched without regard to
+// letter case, values trimmed of blanks.
+#pragma once
+
+#include <string>
+
+namespace kesmir {
+
+class IniFiles {
+public:
+    explicit IniFiles(std::string folder);
+    static std::string DefaultFolder();
+
+    int Get(const char* section, const char* key, const char* fallback, char* out, int size, const char* file) const;
+    bool Write(const char* section, const char* key, const char* value, const char* file) const;
+    const std::string& folder() const { return folder_; }
+
+private:
+    std::string folder_;
+};
+
+}  // namespace kesmir
