@@ -18,6 +18,7 @@ unsigned char Keys[128];
 int Length = 1;
 int WordStartPos = 1;
 int EmitFrom = 0;
+int EmitEnd = 0;  // an expansion emits its replacement only, not the space typed after it
 int EraseCount = 0;
 int PrevKey = 0, PrevChar = 0, LastKey = 0;
 int Undone = 0, TonePending = 0, ToneNumber = 0, ShiftHeld = 0, CapsLock = 0, CaseFlag = 0;
@@ -354,6 +355,7 @@ bool ExpandAutoText()
         }
         Length = n + 1;
         EmitFrom = 1;
+        EmitEnd = Length;
         EndOfGeneration = 0;
         AfterExpansion = -1;
         EmitMode = 2;
@@ -494,6 +496,22 @@ bool ContextRebuild()
     return plain;
 }
 
+// The character a key types: letters in the case the case flag gives, punctuation keys as the
+// characters on them (a bracket key is recorded as "[" or "{", never as its key code, so that a
+// word re-emitted after a correction types what the user typed).
+unsigned char CharOfKey(int key)
+{
+    if (key >= 'A' && key <= 'Z') return static_cast<unsigned char>(CaseFlag ? key : key + 0x20);
+    static const struct {
+        unsigned char key;
+        char plain, shifted;
+    } punctuation[] = {{0xDB, '[', '{'}, {0xDD, ']', '}'}, {0xBC, ',', '<'}, {0xBE, '.', '>'}, {0xBF, '/', '?'}, {0xBA, ';', ':'},
+                       {0xDE, '\'', '"'}, {0xBD, '-', '_'}, {0xBB, '=', '+'}, {0xC0, '`', '~'}, {0xDC, '\\', '|'}};
+    for (const auto& p : punctuation)
+        if (p.key == key) return static_cast<unsigned char>(ShiftHeld ? p.shifted : p.plain);
+    return static_cast<unsigned char>(key);
+}
+
 bool ClassStartsWithExcel()
 {
     char head[7];
@@ -576,7 +594,7 @@ long KeyHook(int code, std::uintptr_t wParam, std::intptr_t lParam)
         return 1;
     }
     CaseFlag = (CapsLock ^ ShiftHeld) & 1;
-    if (CaseFlag == 0 && key >= 0x41) recorded = static_cast<unsigned char>(recorded + 0x20);
+    recorded = CharOfKey(key);
     PrevKey = Length > 1 ? Keys[Length - 1] : 0;
     PrevChar = Length > 1 ? Text[Length - 1] : 0;
     if (!(key >= 0x41 && key <= 0x7A) && key != VK_SPACE) Undone = 0;
@@ -639,7 +657,8 @@ long MessageHook(int code, Msg* m)
     if (!m) return 0;
     if (m->lParam == kMarker) {
         if (EmitMode == 1 || EmitMode == 2) {
-            for (int k = EmitFrom; k < Length; ++k)
+            const int end = EmitMode == 2 ? EmitEnd : Length;
+            for (int k = EmitFrom; k < end; ++k)
                 P->PostMessage(m->hwnd, WM_CHAR, Text[k], k == EmitFrom ? 0x00000001 : 0x00FC0001);
             if (EmitMode == 2) ResetWord();
             EmitMode = 0;

@@ -74,7 +74,7 @@ void SimPlatform::KeyDown(int key, bool alt)
     keyState[key] |= 0x80;
     if (alt) keyState[0x12] |= 0x80;
     const std::intptr_t lParam = 1 | (scanCode(key) << 16) | (alt ? 0x20000000 : 0);
-    if (!GetKeyHook(0, static_cast<std::uintptr_t>(key), lParam)) dispatch({kControl, WM_KEYDOWN, static_cast<std::uintptr_t>(key), lParam});
+    if (!GetKeyHook(0, static_cast<std::uintptr_t>(key), lParam)) queue_.push_front({kControl, WM_KEYDOWN, static_cast<std::uintptr_t>(key), lParam});
     Pump();
 }
 
@@ -160,12 +160,15 @@ void SimPlatform::dispatch(const Msg& m)
     }
     if (m.message != WM_KEYDOWN) return;
     const int key = static_cast<int>(m.wParam);
+    // A character key becomes a WM_CHAR behind what is already queued, as the message loop's
+    // key translation posts it.
+    auto translate = [this, &m](unsigned char c) { queue_.push_back({m.hwnd, WM_CHAR, c, 1}); };
     if (key >= 'A' && key <= 'Z') {
         if (ctrl) return;
         const bool upper = shift != static_cast<bool>(keyState[0x14] & 1);
-        insert(static_cast<unsigned char>(upper ? key : key + 0x20));
+        translate(static_cast<unsigned char>(upper ? key : key + 0x20));
     } else if ((key >= '0' && key <= '9') || key == 0x20) {
-        insert(static_cast<unsigned char>(key));
+        translate(static_cast<unsigned char>(key));
     } else if (key == 0x08) {
         if (anchor != caret) eraseSelection();
         else if (caret > 0) {
@@ -187,7 +190,7 @@ void SimPlatform::dispatch(const Msg& m)
         } punctuation[] = {{0xDB, '[', '{'}, {0xDD, ']', '}'}, {0xBC, ',', '<'}, {0xBE, '.', '>'}, {0xBF, '/', '?'},
                            {0xBA, ';', ':'}, {0xDE, '\'', '"'}, {0xBD, '-', '_'}, {0xBB, '=', '+'}, {0xC0, '`', '~'}};
         for (const auto& p : punctuation)
-            if (p.key == key) insert(static_cast<unsigned char>(shift ? p.shifted : p.plain));
+            if (p.key == key) translate(static_cast<unsigned char>(shift ? p.shifted : p.plain));
     }
 }
 

@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <random>
 
 using namespace kesmir;
@@ -32,9 +33,9 @@ protected:
     // Writes tonvoro.ini; the process reloads it when its settings are next loaded.
     void settings(std::initializer_list<std::pair<const char*, const char*>> values)
     {
-        for (const char* key : {"flagvnkey", "VNIStyle", "Old", "FastCorrect", "flagchuan", "NUMLAI", "_flAutoText"})
-            sim->ini.Write("Tonvoro config", key, nullptr, "tonvoro.ini");
-        for (const auto& [k, v] : values) sim->ini.Write("Tonvoro config", k, v, "tonvoro.ini");
+        std::string file = "[Tonvoro config]\r\n";
+        for (const auto& [k, v] : values) file += std::string(k) + "=" + v + "\r\n";
+        std::ofstream(folder + "/tonvoro.ini", std::ios::binary | std::ios::trunc) << file;
         ResetProcessState();
     }
     // Types into an empty control, as a fresh word: the process's word buffer starts empty.
@@ -146,4 +147,180 @@ TEST_F(Keyboard, WholeSentences)
         words += static_cast<int>(std::count(expected, expected + strlen(expected), ' ')) + 1;
     }
     EXPECT_GE(words, 200);
+}
+
+TEST_F(Keyboard, FastCorrectRebuildsTheWordBeforeTheCaret)
+{
+    settings({{"FastCorrect", "-1"}});
+    sim->Type("hoan");
+    sim->Press(0x25);  // the caret goes back one place: "hoa|n"
+    sim->Type("f");
+    EXPECT_EQ(sim->Utf8(), "hoàn");
+    EXPECT_TRUE(sim->clipboardHasText);
+    EXPECT_EQ(sim->anchor, sim->caret);
+    EXPECT_EQ(sim->keyState[0x10] & 0x80, 0);  // Shift and Ctrl are released afterwards
+    EXPECT_EQ(sim->keyState[0x11] & 0x80, 0);
+    // In a spreadsheet cell nothing is selected: the key is typed plainly.
+    ResetProcessState();
+    sim->className = "EXCEL5";
+    sim->text.clear();
+    sim->anchor = sim->caret = 0;
+    sim->clipboardHasText = false;
+    sim->Type("hoan");
+    sim->Press(0x25);
+    sim->Type("f");
+    EXPECT_EQ(sim->Utf8(), "hoafn");
+    EXPECT_FALSE(sim->clipboardHasText);
+    // When the copy cannot be asked for, the next key drops the selection with a beep.
+    ResetProcessState();
+    sim->className = "Edit";
+    sim->text = "ca";
+    sim->anchor = sim->caret = 2;
+    sim->failInsert = true;
+    sim->Press(0x25);
+    sim->Type("s");
+    const int beeps = sim->beeps;
+    sim->failInsert = false;
+    sim->Type("x");
+    EXPECT_EQ(sim->beeps, beeps + 1);
+}
+
+TEST_F(Keyboard, AutoTextExpandsOnSpace)
+{
+    sim->ini.Write("AutoText", "vn", tcvn3::encodeUtf8("Việt Nam").bytes.c_str(), "TRAUTO.INI");
+    sim->ini.Write("AutoText", "dangcongsan", "too long: ignored", "TRAUTO.INI");
+    sim->ini.Write("AutoText", "hn", tcvn3::encodeUtf8("Hà Nội").bytes.c_str(), "TRAUTO.INI");
+    settings({{"_flAutoText", "-1"}});
+    EXPECT_EQ(typed("vn "), "Việt Nam ");
+    EXPECT_EQ(AutoTextCount(), 2);
+    EXPECT_EQ(typed("ddi hn "), "đi Hà Nội ");
+    EXPECT_EQ(typed("vnx "), "vnx ");
+    EXPECT_EQ(typed("VN "), "VN ");  // letter case counts
+    settings({});
+    EXPECT_EQ(typed("vn "), "vn ");
+}
+
+TEST_F(Keyboard, TheToggleKeyAndTheControlEntry)
+{
+    sim->ini.Write("TR config", "hWndMain", "4242", "tr.ini");
+    sim->Type("a");
+    sim->Press('Z', true);  // Alt+Z
+    EXPECT_EQ(InputMode(), -2);
+    char value[8];
+    sim->ini.Get("Tonvoro config", "flagvnkey", "", value, sizeof value, "tonvoro.ini");
+    EXPECT_STREQ(value, "-2");
+    ASSERT_EQ(sim->toOtherWindows.size(), 1u);
+    EXPECT_EQ(sim->toOtherWindows[0].hwnd, 4242u);
+    EXPECT_EQ(sim->toOtherWindows[0].message, WM_COMMAND);
+    EXPECT_EQ(sim->toOtherWindows[0].wParam, 3002u);
+    sim->Type("as");  // English: untouched
+    EXPECT_EQ(sim->Utf8(), "aas");
+    sim->Press('Z', true);
+    EXPECT_EQ(InputMode(), 1);
+
+    EXPECT_EQ(XulyHook(1, 4242, nullptr), 1);
+    EXPECT_TRUE(sim->hooksInstalled);
+    EXPECT_EQ(XulyHook(2, 0, nullptr), 1);
+    EXPECT_FALSE(sim->hooksInstalled);
+    sim->failInstall = true;
+    EXPECT_EQ(XulyHook(1, 4242, nullptr), 0);
+    EXPECT_EQ(XulyHook(3, 0, nullptr), 1);
+    EXPECT_EQ(InputMode(), -2);
+    EXPECT_EQ(XulyHook(3, 1, nullptr), 1);
+    EXPECT_EQ(XulyHook(0x10003, 7, nullptr), 1);  // only the low 16 bits name the command
+    EXPECT_EQ(InputMode(), 1);
+    for (std::uint32_t command : {0u, 6u, 9u, 12u, 13u, 19u}) EXPECT_EQ(XulyHook(command, 0, nullptr), 0) << command;
+    unsigned char record[kAutoTextRecordSize] = {};
+    std::memcpy(record, "tp", 2);
+    std::memcpy(record + 9, "th\xB5nh ph\xE8", 10);
+    EXPECT_EQ(XulyHook(10, 0, record), 1);
+    EXPECT_EQ(XulyHook(10, 63, record), 0);
+    unsigned char back[kAutoTextRecordSize];
+    EXPECT_EQ(XulyHook(11, 0, back), 1);
+    EXPECT_EQ(std::memcmp(back, record, kAutoTextRecordSize), 0);
+    EXPECT_EQ(XulyHook(11, 64, back), 1);
+    EXPECT_EQ(back[0] | back[9], 0);
+    EXPECT_EQ(XulyHook(14, -1, nullptr), 1);
+    EXPECT_EQ(NoticeEndOfGenerating(), 1);
+}
+
+TEST_F(Keyboard, ALongWordRestartsTheBufferWithoutOverflow)
+{
+    std::string keys(300, 'b');
+    EXPECT_EQ(typed(keys), keys);
+    EXPECT_LE(WordLength(), 120);
+}
+
+TEST_F(Keyboard, AMillionRandomEventsKeepTheBufferInBoundsAndTheControlInTcvn3)
+{
+    std::mt19937 rng(7);
+    const int keys[] = {'A', 'S', 'F', 'R', 'X', 'J', 'Z', 'W', 'D', 'E', 'O', 'U', 'I', 'Y', 'N', 'G', 'H', 'T', 'C', 'Q', '1', '2', '6',
+                        '7', '8', '9', 0x20, 0x08, 0x25, 0x27, 0xDB, 0xDD, 0xBC, 0x0D, 0x10, 0x11, 0x12, 0x14, 0x2D, 0x21};
+    const int events = std::getenv("KESMIR_FUZZ_EVENTS") ? std::atoi(std::getenv("KESMIR_FUZZ_EVENTS")) : 1000000;
+    for (int k = 0; k < events; ++k) {
+        const unsigned r = rng();
+        switch (r % 256) {
+        case 0: sim->Click(); break;
+        case 1: {  // another window changed the settings; this one is activated again
+            settings({{"VNIStyle", (r >> 8) & 1 ? "1" : "0"}, {"FastCorrect", (r >> 9) & 1 ? "-1" : "0"},
+                      {"Old", (r >> 10) & 1 ? "-1" : "0"}, {"NUMLAI", (r >> 11) & 1 ? "1" : "3"}});
+            Msg activate{SimPlatform::kControl, WM_ACTIVATE, 1, 0};
+            GetMessageHook(0, 1, &activate);
+            break;
+        }
+        case 2: sim->className = (r >> 8) & 1 ? "EXCEL5" : "Edit"; break;
+        default: {
+            const int key = keys[(r >> 8) % (sizeof keys / sizeof keys[0])];
+            const bool alt = ((r >> 16) & 31) == 0;
+            if (key == 0x10 || key == 0x11) {
+                if ((r >> 20) & 1) sim->KeyDown(key);
+                else sim->KeyUp(key);
+            } else {
+                sim->Press(key, alt);
+            }
+        }
+        }
+        ASSERT_GE(WordLength(), 0);
+        ASSERT_LE(WordLength(), 121);
+        ASSERT_LE(sim->caret, static_cast<int>(sim->text.size()));
+        if (sim->text.size() > 2000) {  // keep the control small
+            sim->text.clear();
+            sim->anchor = sim->caret = 0;
+        }
+    }
+    // Whatever happened, the control holds only what TCVN3 can show.
+    for (const char c : sim->text) ASSERT_TRUE(tcvn3::isAssigned(static_cast<unsigned char>(c))) << int(static_cast<unsigned char>(c));
+}
+
+TEST_F(Keyboard, WhileTheEngineOwnsTheWordTheControlEndsWithIt)
+{
+    for (const char* style : {"0", "1"}) {
+        settings({{"VNIStyle", style}});
+        sim->text.clear();
+        sim->anchor = sim->caret = 0;
+        std::mt19937 rng(11);
+        const int keys[] = {'A', 'S', 'F', 'R', 'X', 'J', 'Z', 'W', 'D', 'E', 'O', 'U', 'I', 'Y', 'N', 'G', 'H', 'T', 'Q',
+                            '1', '2', '3', '4', '5', '6', '7', '8', '9', 0xDB, 0xDD, 0x20, 0x08};
+        for (int k = 0; k < 100000; ++k) {
+            const int key = keys[rng() % (sizeof keys / sizeof keys[0])];
+            if (rng() % 8 == 0) sim->KeyDown(0x10);
+            sim->Press(key);
+            sim->KeyUp(0x10);
+            if (WordLength() <= WordStart() || WordStart() < 1) continue;
+            const std::string word(reinterpret_cast<const char*>(WordText()) + WordStart(),
+                                   static_cast<std::size_t>(WordLength() - WordStart()));
+            ASSERT_GE(sim->text.size(), word.size());
+            // Tone placement keeps capital vowels of the cluster in small letters in the buffer.
+            auto fold = [](std::string t) {
+                for (char& c : t) c = static_cast<char>(tcvn3::foldByte(static_cast<unsigned char>(c)));
+                return t;
+            };
+            ASSERT_EQ(fold(sim->text.substr(sim->text.size() - word.size())), fold(word)) << "style " << style << ", event " << k;
+            if (sim->text.size() > 2000) {
+                sim->text.clear();
+                sim->anchor = sim->caret = 0;
+                ResetProcessState();
+            }
+        }
+    }
 }
