@@ -324,3 +324,22 @@ TEST_F(Keyboard, WhileTheEngineOwnsTheWordTheControlEndsWithIt)
         }
     }
 }
+
+TEST_F(Keyboard, SettingsAreReadAsTheFileHoldsThem)
+{
+    settings({{"flagvnkey", "  -2"}});  // leading blanks are skipped
+    EXPECT_EQ(typed("as"), "as");
+    EXPECT_EQ(InputMode(), -2);
+    settings({{"flagvnkey", "abc"}, {"VNIStyle", "2"}});  // not -2: Vietnamese; not 1: Telex
+    EXPECT_EQ(typed("as"), "á");
+    EXPECT_EQ(InputMode(), 1);
+    settings({{"VNIStyle", "1x"}});  // digits up to the first non-digit
+    EXPECT_EQ(typed("a1"), "á");
+    // A click reloads the settings: another window switched to English meanwhile.
+    settings({});
+    EXPECT_EQ(typed("as"), "á");
+    std::ofstream(folder + "/tonvoro.ini", std::ios::binary | std::ios::trunc) << "[TONVORO CONFIG]\r\nFLAGVNKEY = -2\r\n";
+    sim->Click();
+    sim->Type(" as");
+    EXPECT_EQ(sim->Utf8(), "á as");  // sections and keys match whatever their case
+}
