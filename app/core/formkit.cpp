@@ -143,8 +143,7 @@ bool DataSource::Refresh()
             fields_.erase(std::find(fields_.begin(), fields_.end(), f));
             Bind(f);  // typing limits from the fields' sizes
         }
-        UpdateControls();
-        emit Reposition();
+        reloaded();
         return true;
     } catch (const engine::DbError& e) {
         report(e);
@@ -155,8 +154,7 @@ bool DataSource::Refresh()
 void DataSource::SetRecordset(std::unique_ptr<engine::Recordset> rs)
 {
     rs_ = std::move(rs);
-    UpdateControls();
-    emit Reposition();
+    reloaded();
 }
 
 long DataSource::Position() const
@@ -179,6 +177,12 @@ long DataSource::Count() const
 }
 
 bool DataSource::IsNew() const { return rs_ && rs_->EditMode() == engine::EditAdd; }
+
+void DataSource::reloaded()
+{
+    UpdateControls();
+    emit Reposition();
+}
 
 void DataSource::report(const engine::DbError& e) { emit Error(e.number(), e.description()); }
 
@@ -238,8 +242,7 @@ bool DataSource::move(const std::function<void()>& step)
         report(e);
         return false;
     }
-    UpdateControls();
-    emit Reposition();
+    reloaded();
     return true;
 }
 
@@ -269,8 +272,7 @@ bool DataSource::AddNew()
         report(e);
         return false;
     }
-    UpdateControls();
-    emit Reposition();
+    reloaded();
     return true;
 }
 
@@ -279,8 +281,7 @@ void DataSource::CancelAdd()
     if (!IsNew()) return;
     rs_->CancelUpdate();
     ClearChanged();
-    UpdateControls();
-    emit Reposition();
+    reloaded();
 }
 
 bool DataSource::UpdateRecord(const QList<QPair<QString, QVariant>>& extra) { return write(extra, true); }
@@ -305,10 +306,7 @@ bool DataSource::write(const QList<QPair<QString, QVariant>>& extra, bool notify
         return false;
     }
     ClearChanged();
-    if (notify) {
-        UpdateControls();
-        emit Reposition();
-    }
+    if (notify) reloaded();
     return true;
 }
 

@@ -139,6 +139,7 @@ private:
     bool move(const std::function<void()>& step);
     bool write(const QList<QPair<QString, QVariant>>& extra, bool notify);
     void report(const engine::DbError& e);
+    void reloaded();  // the fields show the current row; Reposition
     bool writeChanged();
 
     std::unique_ptr<engine::Recordset> rs_;

@@ -69,9 +69,9 @@ void frmMain::buildButtons()
                      std::initializer_list<std::pair<QPushButton**, std::pair<const char*, QString>>> buttons) {
         auto* box = new QGroupBox(heading, central);
         auto* v = new QVBoxLayout(box);
-        for (const auto& [slot, spec] : buttons) {
-            auto* b = new QPushButton(spec.second, box);
-            b->setObjectName(QLatin1String(spec.first));
+        for (const auto& [slot, nameAndCaption] : buttons) {
+            auto* b = new QPushButton(nameAndCaption.second, box);
+            b->setObjectName(QLatin1String(nameAndCaption.first));
             b->setMinimumHeight(32);
             v->addWidget(b);
             *slot = b;

@@ -201,23 +201,10 @@ void frmcvden::build()
     DBGridnoigui->setObjectName(QStringLiteral("DBGridnoigui"));
     DBGriddv_nhan->setObjectName(QStringLiteral("DBGriddv_nhan"));
 
-    setTabOrder(mng_den, mcd_dang);
-    setTabOrder(mcd_dang, mloai);
-    setTabOrder(mloai, mnoigui);
-    setTabOrder(mnoigui, mso_cv);
-    setTabOrder(mso_cv, mng_cv);
-    setTabOrder(mng_cv, mtt_ndung);
-    setTabOrder(mtt_ndung, mdv_nhan);
-    setTabOrder(mdv_nhan, mmat);
-    setTabOrder(mmat, Checkdaxuly);
-    setTabOrder(Checkdaxuly, cmdAdd);
-    setTabOrder(cmdAdd, Cmdsua);
-    setTabOrder(Cmdsua, cmdUpdate);
-    setTabOrder(cmdUpdate, cmdsuasocvden);
-    setTabOrder(cmdsuasocvden, Cmdtracuu);
-    setTabOrder(Cmdtracuu, Cmdin);
-    setTabOrder(Cmdin, cmdclose);
-    setTabOrder(cmdclose, mrecnum);
+    // Entry order of the fields, then the buttons, then the position box.
+    const QList<QWidget*> order = {mng_den, mcd_dang, mloai, mnoigui, mso_cv, mng_cv, mtt_ndung, mdv_nhan, mmat, Checkdaxuly,
+                                   cmdAdd, Cmdsua, cmdUpdate, cmdsuasocvden, Cmdtracuu, Cmdin, cmdclose, mrecnum};
+    for (qsizetype k = 1; k < order.size(); ++k) setTabOrder(order[k - 1], order[k]);
 
     connect(cmdAdd, &QPushButton::clicked, this, &frmcvden::StartNew);
     connect(Cmdsua, &QPushButton::clicked, this, &frmcvden::Correct);
