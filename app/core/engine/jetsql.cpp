@@ -266,6 +266,18 @@ private:
         return std::string::npos;
     }
 
+    // The first "," outside parentheses from `from` on, or `limit`: the end of one list item.
+    std::size_t commaAtDepth0(std::size_t from, std::size_t limit) const
+    {
+        int depth = 0;
+        std::size_t k = from;
+        for (; k < limit && !(depth == 0 && toks_[k].is(",")); ++k) {
+            if (toks_[k].is("(")) ++depth;
+            if (toks_[k].is(")")) --depth;
+        }
+        return k;
+    }
+
     bool isSavedQuery(const QString& schema, const QString& name, QString* sql)
     {
         if (ctx_.hasTable(schema, name)) return false;
@@ -628,13 +640,7 @@ private:
             bool byName = from != std::string::npos;
             std::size_t k = pos_;
             while (byName && k < from) {
-                std::size_t itemEnd = k;
-                int depth = 0;
-                while (itemEnd < from && !(depth == 0 && toks_[itemEnd].is(","))) {
-                    if (toks_[itemEnd].is("(")) ++depth;
-                    if (toks_[itemEnd].is(")")) --depth;
-                    ++itemEnd;
-                }
+                const std::size_t itemEnd = commaAtDepth0(k, from);
                 const std::size_t len = itemEnd - k;
                 const bool plain = toks_[k].kind == Tok::Ident || toks_[k].kind == Tok::Quoted;
                 if (len >= 2 && toks_[itemEnd - 2].is("AS")) names.append(toks_[itemEnd - 1].text);
@@ -716,13 +722,7 @@ private:
             if (qual.text.compare(targetName, Qt::CaseInsensitive) != 0)
                 syntaxError(QStringLiteral("UPDATE nối bảng chỉ sửa một bảng"));
             expect("=");
-            std::size_t k = pos_;
-            int depth = 0;
-            while (k < setEnd && !(depth == 0 && toks_[k].is(","))) {
-                if (toks_[k].is("(")) ++depth;
-                if (toks_[k].is(")")) --depth;
-                ++k;
-            }
+            const std::size_t k = commaAtDepth0(pos_, setEnd);
             assignments.push_back({field, pos_, k});
             pos_ = k < setEnd ? k + 1 : k;
         }
