@@ -185,9 +185,12 @@ int TelexShape(int key, unsigned char recorded)
         for (const ShapePair& s : WTable)
             if (PrevChar == s.plain) {
                 ReplaceLast(s.shaped);
+                // A ư made from u keeps the U key, so that a second W gives the u back rather than
+                // taking it for the ư of a lone W. Tone placement reads U in front of ơ as it reads ư.
+                if (s.plain == 'u' || s.plain == 'U') Keys[Length - 1] = 'U';
                 return 1;
             }
-        if (PrevChar == 0xAD || PrevChar == 0xA6) {
+        if ((PrevChar == 0xAD || PrevChar == 0xA6) && PrevKey != 'U') {
             ReplaceLast(w);
             Undone = -1;
             return 1;
@@ -382,7 +385,10 @@ long PlainTyping(int key, std::uintptr_t wParam, std::intptr_t lParam, unsigned 
         Post(WM_KEYDOWN, wParam, lParam);
         return 1;
     }
-    AppendToWord(recorded, static_cast<unsigned char>(key));
+    // The number pad's keys go into the key buffer as the characters they type: their key codes
+    // are those of small letters.
+    const bool pad = key >= 0x60 && key <= 0x6F;
+    AppendToWord(recorded, pad ? recorded : static_cast<unsigned char>(key));
     LastKey = key;
     if (key == VK_SPACE) {
         WordStartPos = Length;
@@ -390,7 +396,7 @@ long PlainTyping(int key, std::uintptr_t wParam, std::intptr_t lParam, unsigned 
         Post(WM_KEYDOWN, wParam, lParam);
         return 1;
     }
-    if ((FastCorrect && InList(WordEndKeys, 11, key)) || key < 0x30 || (!FastCorrect && key > 0x7A)) {
+    if ((FastCorrect && InList(WordEndKeys, 11, key)) || key < 0x30 || (!FastCorrect && key > 0x7A) || recorded == 0) {
         ResetWord();
         return 0;
     }
@@ -418,9 +424,10 @@ void ContextRead()
     ContextMode = -1;
 }
 
-// Rebuilds the word from the copied text and applies the key that started the read. Returns
-// whether tone placement found no place for a tone (the key is then typed plainly).
-bool ContextRebuild()
+// Rebuilds the word from the copied text and applies the key that started the read. The selection
+// is then shrunk from its left end to the part that changes, and the end marker types the new text
+// over it; a key that changes nothing is typed there once, after the unchanged word.
+void ContextRebuild()
 {
     std::memset(ContextText, 0, sizeof ContextText);
     const int got = P->GetClipboardText(ContextText, sizeof ContextText);
@@ -428,13 +435,20 @@ bool ContextRebuild()
     const int n = got < 0 ? 0 : got;
     Length = NumLai + 1;
     EmitFrom = NumLai;
-    if (NumLai > n) Length = n + 1;
+    if (NumLai > n) {  // the caret was nearer the start than the look-back count: n characters
+        Length = n + 1;
+        EmitFrom = n > 0 ? n : 1;
+    }
     int offset = 0;
     auto put = [](int at, unsigned char c) {
         Text[at] = c;
         Keys[at] = (c >= 0x61 && c <= 0x7D) ? static_cast<unsigned char>(c - 0x20) : c;
     };
     const auto* t = reinterpret_cast<const unsigned char*>(ContextText);
+    // The rows for 2, 5 and 7 characters are selections that took in line breaks; other short
+    // selections are words near the start of the text.
+    const auto size = static_cast<std::size_t>(n);
+    const bool lineBreak = std::memchr(t, '\r', size) || std::memchr(t, '\n', size);
     bool empty = false;
     if (n == 6 && t[0] == '\r' && t[2] != '\r') {
         put(1, t[2]);
@@ -450,12 +464,12 @@ bool ContextRebuild()
         Length = 2;
         EmitFrom = 1;
         offset = 2;
-    } else if (n == 7) {
+    } else if (n == 7 && lineBreak) {
         put(1, t[4]);
         Length = 2;
         EmitFrom = 1;
         offset = 2;
-    } else if (n == 2 || n == 5) {
+    } else if ((n == 2 || n == 5) && lineBreak) {
         Length = 1;
         offset = 3;
         empty = true;
@@ -474,34 +488,35 @@ bool ContextRebuild()
     const unsigned char recorded = ContextKeyChar;
     const int oldLength = Length;
     const int result = Shape(key, recorded);
-    bool plain = false;
     if (result == 11) {
         EmitFrom = Length - 1;
-    } else if (result == 0) {
+    } else if (result == 0 || (result == 2 && PlaceTone(key, recorded) == 3)) {
+        // No shape and no place for a tone: the key follows the word as typed, and only it is
+        // emitted, so the end marker types it once.
         AppendToWord(recorded, static_cast<unsigned char>(key));
         EmitFrom = oldLength;
-    } else if (result == 2) {
-        if (PlaceTone(key, recorded) == 3) {
-            AppendToWord(recorded, static_cast<unsigned char>(key));
-            plain = true;
-        }
     }
     ContextMode = 0;
     WordStartPos = Length;
-    if (plain) ++EmitFrom;
     SetKeyState(VK_SHIFT, 0x81, true);
     Post(WM_KEYUP, VK_MENU, kReload);
-    for (int k = 0; k < EmitFrom + offset - 1; ++k) Post(WM_KEYDOWN, VK_RIGHT, 0x014D0001);
+    // The selection ends at the caret: n steps right bring it back there, more would select (and
+    // the end marker then overwrite) the text after the caret.
+    int rights = EmitFrom + offset - 1;
+    if (rights > n) rights = n;
+    for (int k = 0; k < rights; ++k) Post(WM_KEYDOWN, VK_RIGHT, 0x014D0001);
     Post(WM_KEYDOWN, VK_TAB, kEndMarker);
-    return plain;
 }
 
 // The character a key types: letters in the case the case flag gives, punctuation keys as the
 // characters on them (a bracket key is recorded as "[" or "{", never as its key code, so that a
-// word re-emitted after a correction types what the user typed).
+// word re-emitted after a correction types what the user typed), the number pad's keys as their
+// digits and operators. 0 for the keys from 0x5B up that type nothing known here (Windows and
+// Apps keys, F-keys, media keys, ...): their codes would read as letters or toned vowels.
 unsigned char CharOfKey(int key)
 {
     if (key >= 'A' && key <= 'Z') return static_cast<unsigned char>(CaseFlag ? key : key + 0x20);
+    if (key >= 0x60 && key <= 0x6F && key != 0x6C) return static_cast<unsigned char>("0123456789*+ -./"[key - 0x60]);
     static const struct {
         unsigned char key;
         char plain, shifted;
@@ -509,7 +524,7 @@ unsigned char CharOfKey(int key)
                        {0xDE, '\'', '"'}, {0xBD, '-', '_'}, {0xBB, '=', '+'}, {0xC0, '`', '~'}, {0xDC, '\\', '|'}};
     for (const auto& p : punctuation)
         if (p.key == key) return static_cast<unsigned char>(ShiftHeld ? p.shifted : p.plain);
-    return static_cast<unsigned char>(key);
+    return key >= 0x5B ? 0 : static_cast<unsigned char>(key);
 }
 
 bool ClassStartsWithExcel()
@@ -543,13 +558,7 @@ long KeyHook(int code, std::uintptr_t wParam, std::intptr_t lParam)
             Post(WM_KEYDOWN, VK_MENU, kReload);
             Post(WM_KEYDOWN, VK_MENU, kReload);
         }
-        if (ContextMode) {
-            if (ContextRebuild()) {
-                Length -= 1;
-                CaseFlag = (CapsLock ^ ShiftHeld) & 1;
-                return PlainTyping(ContextKey, ContextKey, 0x00000001, ContextKeyChar);
-            }
-        }
+        if (ContextMode) ContextRebuild();
         return 0;
     }
     if (SelectFailed) {
@@ -597,7 +606,7 @@ long KeyHook(int code, std::uintptr_t wParam, std::intptr_t lParam)
     recorded = CharOfKey(key);
     PrevKey = Length > 1 ? Keys[Length - 1] : 0;
     PrevChar = Length > 1 ? Text[Length - 1] : 0;
-    if (!(key >= 0x41 && key <= 0x7A) && key != VK_SPACE) Undone = 0;
+    if (!(key >= 'A' && key <= 'Z') && key != VK_SPACE) Undone = 0;  // any key but a letter, the number pad too
 
     bool transform = false;
     bool context = false;

@@ -125,6 +125,12 @@ void SimPlatform::Click()
     Pump();
 }
 
+void SimPlatform::Click(int position)
+{
+    anchor = caret = std::clamp(position, 0, static_cast<int>(text.size()));
+    Click();
+}
+
 void SimPlatform::Pump()
 {
     for (int guard = 0; guard < 100000 && !queue_.empty(); ++guard) {
@@ -169,6 +175,9 @@ void SimPlatform::dispatch(const Msg& m)
         translate(static_cast<unsigned char>(upper ? key : key + 0x20));
     } else if ((key >= '0' && key <= '9') || key == 0x20) {
         translate(static_cast<unsigned char>(key));
+    } else if (key >= 0x60 && key <= 0x6F) {  // the number pad; 0x6C (separator) types nothing
+        static const char pad[] = "0123456789*+ -./";
+        if (key != 0x6C) translate(static_cast<unsigned char>(pad[key - 0x60]));
     } else if (key == 0x08) {
         if (anchor != caret) eraseSelection();
         else if (caret > 0) {

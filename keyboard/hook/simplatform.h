@@ -1,7 +1,7 @@
 // The simulated desktop of the tests and benchmarks: one thread's posted-message queue, a
 // focused edit control that applies what a real one does with the messages it is sent (typed
-// characters, backspaces, arrows with and without Shift, Ctrl+Insert copy), the thread's key
-// state, a clipboard and profile files in a folder.
+// characters, backspaces, arrows with and without Shift, Ctrl+Insert copy, the number pad with
+// NumLock on), the thread's key state, a clipboard and profile files in a folder.
 #pragma once
 
 #include "inifiles.h"
@@ -40,6 +40,7 @@ public:
     // Types ASCII text: letters (capitals with Shift), digits, blanks and brackets.
     void Type(const std::string& keys);
     void Click();  // a mouse click in the control (the message hook sees WM_LBUTTONDOWN)
+    void Click(int position);  // a click that puts the caret at a position (and drops the selection)
     void Pump();
     void ToggleCapsLock();
     std::string Utf8() const;

@@ -47,6 +47,21 @@ protected:
         sim->Type(keys);
         return sim->Utf8();
     }
+    // Fast correct on: the control holds before + after (UTF-8), a click puts the caret between
+    // them, then the keys are typed. Returns the control's text; the caret must stand where the
+    // typed text ends, with nothing selected.
+    std::string typedAtClick(const std::string& before, const std::string& after, const std::string& keys)
+    {
+        const std::string tail = tcvn3::encodeUtf8(after).bytes;
+        ResetProcessState();
+        sim->text = tcvn3::encodeUtf8(before).bytes + tail;
+        sim->anchor = sim->caret = 0;
+        sim->Click(static_cast<int>(sim->text.size() - tail.size()));
+        sim->Type(keys);
+        EXPECT_EQ(sim->anchor, sim->caret) << before << "|" << after << " " << keys;
+        EXPECT_EQ(sim->caret, static_cast<int>(sim->text.size() - tail.size())) << before << "|" << after << " " << keys;
+        return sim->Utf8();
+    }
 
     std::string folder;
     std::unique_ptr<SimPlatform> sim;
@@ -70,6 +85,9 @@ TEST_F(Keyboard, TelexShapesAndTakingThemBack)
         {"aw", "ă"},      {"ow", "ơ"},     {"aww", "aw"},   {"]", "ư"},    {"]]", "]"},       {"asz", "a"},
         {"az", "az"},     {"hoaf", "hoà"}, {"thuyf", "thuỳ"}, {"quys", "quý"}, {"giar", "giả"}, {"tuyeens", "tuyến"},
         {"hoangs", "hoáng"}, {"nguwowif", "người"}, {"xanhf", "xành"}, {"anghf", "anghf"}, {"bcdf", "bcdf"},
+        // A ư made from a typed u gives the u back; one made from w gives w.
+        {"uww", "uw"}, {"Uww", "Uw"}, {"UWW", "UW"}, {"uwwa", "uwa"}, {"tuwws", "tuws"}, {"wwu", "wu"},
+        {"cuwar", "cửa"}, {"dduwowcj", "được"}, {"huwu", "hưu"},
     };
     for (const auto& [keys, expected] : cases) EXPECT_EQ(typed(keys), expected) << keys;
 }
@@ -183,6 +201,89 @@ TEST_F(Keyboard, FastCorrectRebuildsTheWordBeforeTheCaret)
     sim->failInsert = false;
     sim->Type("x");
     EXPECT_EQ(sim->beeps, beeps + 1);
+}
+
+TEST_F(Keyboard, FastCorrectTypesAKeyWithNoVowelInReachOnce)
+{
+    settings({{"FastCorrect", "-1"}});
+    sim->Type("xin chao ");
+    sim->Press(0x25);
+    sim->Press(0x27);
+    sim->Type("sao");
+    EXPECT_EQ(sim->Utf8(), "xin chao sao");
+    const struct {
+        const char *numlai, *style, *before, *after, *keys, *expected;
+    } cases[] = {
+        {"1", "0", "bcd", "", "s", "bcds"},        {"3", "0", "bcd", "", "s", "bcds"},
+        {"1", "1", "bcd", "", "z", "bcdz"},        {"3", "1", "bcd", "", "z", "bcdz"},
+        {"3", "0", "ngh", " ba", "s", "nghs ba"},  // three final consonants
+        {"3", "0", "ba ", "", "ss", "ba ss"},      {"1", "0", "ba ", "", "s", "ba s"},
+        {"3", "0", "bcd", "", "sa", "bcdsa"},      {"3", "1", "ba ", "", "z2", "ba z2"},
+    };
+    for (const auto& c : cases) {
+        settings({{"FastCorrect", "-1"}, {"NUMLAI", c.numlai}, {"VNIStyle", c.style}});
+        EXPECT_EQ(typedAtClick(c.before, c.after, c.keys), c.expected) << c.before << "|" << c.after << " " << c.keys
+                                                                       << ", NUMLAI " << c.numlai << ", VNI " << c.style;
+    }
+}
+
+TEST_F(Keyboard, FastCorrectChangesOnlyTheWordBeforeTheCaret)
+{
+    // Fewer characters before the caret than the look-back count, or none at all.
+    const struct {
+        const char *numlai, *before, *after, *keys, *expected;
+    } cases[] = {
+        {"3", "Ha", " Nội", "f", "Hà Nội"},     {"1", "Ha", " Nội", "f", "Hà Nội"}, {"3", "ca", " phe", "s", "cá phe"},
+        {"3", "bc", " phe", "s", "bcs phe"},    {"3", "u", " phe", "w", "ư phe"},    {"3", "d", " phe", "d", "đ phe"},
+        {"3", "a", " phe", "a", "â phe"},       {"3", "", "ca phe", "s", "sca phe"}, {"1", "", "ca phe", "s", "sca phe"},
+        {"3", "", "ca phe", "w", "ưca phe"},    {"3", "", "ca", "]", "ưca"},        {"3", "ca", "", "s", "cá"},
+        {"3", "\r\n", "ca", "s", "\r\nsca"},  // a line start
+    };
+    for (const auto& c : cases) {
+        settings({{"FastCorrect", "-1"}, {"NUMLAI", c.numlai}});
+        EXPECT_EQ(typedAtClick(c.before, c.after, c.keys), c.expected) << c.before << "|" << c.after << " " << c.keys
+                                                                       << ", NUMLAI " << c.numlai;
+    }
+}
+
+TEST_F(Keyboard, NumberPadAndFunctionKeysAreNeverLettersOfTheWord)
+{
+    // Keys as for Type(), except that "#" presses the next character (a digit or * + - . /) on the
+    // number pad, "@" presses F6, "^" the left Windows key, "~" Apps and "%" Volume Mute.
+    auto typedWithPad = [this](const std::string& keys) {
+        ResetProcessState();
+        sim->text.clear();
+        sim->anchor = sim->caret = 0;
+        static const std::string pad = "0123456789*+ -./";
+        for (std::size_t k = 0; k < keys.size(); ++k) {
+            const char c = keys[k];
+            if (c == '#') sim->Press(0x60 + static_cast<int>(pad.find(keys[++k])));
+            else if (c == '@') sim->Press(0x75);
+            else if (c == '^') sim->Press(0x5B);
+            else if (c == '~') sim->Press(0x5D);
+            else if (c == '%') sim->Press(0xAD);
+            else sim->Type(std::string(1, c));
+        }
+        return sim->Utf8();
+    };
+    // In Telex the pad's digits type what the digit row types.
+    for (const char* fast : {"0", "-1"}) {
+        settings({{"FastCorrect", fast}});
+        for (const std::string keys : {"x15s", "ass1as", "ha2f", "1as", "ddaa9s", "toa0nf"}) {
+            std::string onPad;
+            for (const char c : keys) onPad += (c >= '0' && c <= '9') ? std::string("#") + c : std::string(1, c);
+            EXPECT_EQ(typedWithPad(onPad), typed(keys)) << keys << ", fast correct " << fast;
+        }
+        const std::pair<const char*, const char*> cases[] = {
+            {"x#/s", "x/s"}, {"x#*#+#-#.s", "x*+-.s"}, {"a#.as", "a.á"}, {"x@s", "xs"},
+            {"a@s", "as"},   {"o^s", "os"},           {"hoa~f", "hoaf"}, {"x%s", "xs"},
+        };
+        for (const auto& [keys, expected] : cases) EXPECT_EQ(typedWithPad(keys), expected) << keys << ", fast correct " << fast;
+    }
+    // In VNI the pad's digits are digits, never shape or tone keys.
+    settings({{"VNIStyle", "1"}});
+    EXPECT_EQ(typedWithPad("x#1#51"), "x151");
+    EXPECT_EQ(typedWithPad("a#1#6"), "a16");
 }
 
 TEST_F(Keyboard, AutoTextExpandsOnSpace)
