@@ -78,11 +78,28 @@ frmlogin::frmlogin(App& app, const QString& mode, QWidget* parent) : QDialog(par
 
 frmlogin::~frmlogin() = default;
 
-void frmlogin::openUsers()
+bool frmlogin::readUsers()
 {
     try {
+        users_.reset();
         db_ = std::make_unique<engine::Database>(app_.PlanRefFile, engine::Database::Access::ReadOnly);
         users_ = db_->OpenRecordset(QStringLiteral("select * from nguoidung"), engine::RecordsetType::Snapshot);
+        return true;
+    } catch (const engine::DbError& e) {
+        app_.RecordFailure(e);
+        users_.reset();
+        db_.reset();
+        return false;
+    }
+}
+
+void frmlogin::openUsers()
+{
+    if (!readUsers()) {
+        txtUserName->clear();
+        return;
+    }
+    try {
         txtUserName->setText(app_.LogonName ? app_.LogonName() : QString());
         if (users_->RecordCount() == 0) {
             txtUserName->clear();
@@ -122,8 +139,15 @@ void frmlogin::onContinue()
     // The typed texts go into criteria: their quotes are doubled, so a name is only ever a name.
     const QString name = engine::escapeQuotes(txtUserName->text().trimmed());
     const QString password = engine::escapeQuotes(txtPassword->text().trimmed());
+    // The users table must have been read: a file that cannot be read grants nothing, since only
+    // a table known to be empty lets anybody in. It is read again here in case the share is back.
+    if (!users_ && !readUsers()) {
+        app_.Message(QStringLiteral("Không đọc được danh sách người dùng trong file dữ liệu ") + app_.PlanRefFile + QLatin1Char('\r') +
+                     QStringLiteral("Chưa thể đăng nhập. Cần kiểm tra lại file dữ liệu này (và việc nối mạng nếu file nằm trên mạng) rồi thử lại !"));
+        return;
+    }
     try {
-        if (!users_ || users_->RecordCount() == 0) {
+        if (users_->RecordCount() == 0) {
             app_.UserFullName = QStringLiteral("Một người không rõ tên");
             app_.UserRights = QStringLiteral("Q");
             app_.RecheckRights = QStringLiteral("Q");
@@ -165,20 +189,13 @@ void frmlogin::onContinue()
     }
 }
 
-void frmlogin::onCancel()
+void frmlogin::onCancel() { reject(); }
+
+void frmlogin::reject()
 {
+    // Esc, the cancel button and the window's close box all mean the user gives up.
     app_.MsgText = QStringLiteral("thoi");
     QDialog::reject();
-}
-
-void frmlogin::keyPressEvent(QKeyEvent* event)
-{
-    // Esc is the same as the cancel button: the user gives up.
-    if (event->key() == Qt::Key_Escape) {
-        onCancel();
-        return;
-    }
-    QDialog::keyPressEvent(event);
 }
 
 bool frmlogin::eventFilter(QObject* watched, QEvent* event)
@@ -204,8 +221,8 @@ QString KiemtraQuyenQuantri(App& app, const QString& kind)
     } else {
         dialog.Label1->setText(QStringLiteral("Nhập lại tên, mật khẩu đang dùng"));
     }
-    app.modal().runModal(dialog);
-    if (app.MsgText == QLatin1String("thoi") || app.RecheckRights.isEmpty()) return QString();
+    const int closed = app.modal().runModal(dialog);
+    if (closed != QDialog::Accepted || app.MsgText == QLatin1String("thoi") || app.RecheckRights.isEmpty()) return QString();
     QString result = app.RecheckRights;
     if (kind == QLatin1String("q")) {
         if (!result.contains(QLatin1Char('Q'), Qt::CaseInsensitive)) {

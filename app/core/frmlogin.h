@@ -36,11 +36,14 @@ public:
 
     int failedAttempts() const { return failures_; }
 
+public slots:
+    void reject() override;
+
 protected:
-    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    bool readUsers();  // false when the users table cannot be read
     void openUsers();
     void onContinue();
     void onCancel();

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -148,4 +149,66 @@ TEST_F(Login, TheAdministratorRecheck)
         QTest::mouseClick(static_cast<frmlogin&>(d).cmdCancel, Qt::LeftButton);
     };
     EXPECT_EQ(KiemtraQuyenQuantri(app, QStringLiteral("mk")), QString());
+}
+
+TEST_F(Login, AUsersFileThatCannotBeReadGrantsNothing)
+{
+    // Missing (a share gone), damaged, or without the users table: nobody gets in, and the
+    // message names the file.
+    const QString damaged = folder.path(QStringLiteral("hong.mdb"));
+    QFile bytes(damaged);
+    ASSERT_TRUE(bytes.open(QIODevice::WriteOnly));
+    bytes.write(QByteArray(4096, 'x'));
+    bytes.close();
+    const QString noTable = folder.copyTemplate(QStringLiteral("khongbang.mdb"));
+    engine::Database(noTable).Execute(QStringLiteral("DROP TABLE nguoidung"));
+    for (const QString& file : {folder.path(QStringLiteral("khongco.mdb")), damaged, noTable}) {
+        SCOPED_TRACE(file.toStdString());
+        app.PlanRefFile = file;
+        app.UserRights.clear();
+        modal.messages.clear();
+        EXPECT_FALSE(run(LoginAs(QStringLiteral("ai đó"), QString(), 2)));
+        EXPECT_TRUE(app.UserRights.isEmpty());
+        EXPECT_TRUE(app.UserFullName.isEmpty());
+        ASSERT_EQ(modal.messages.size(), 2u);
+        EXPECT_TRUE(modal.messages[0].text.startsWith(QStringLiteral("Không đọc được danh sách người dùng trong file dữ liệu ") + file));
+        // The administrator re-check is refused the same way.
+        app.RecheckRights.clear();
+        modal.drivers[QStringLiteral("frmlogin")] = LoginAs(QStringLiteral("ai đó"), QString());
+        EXPECT_EQ(KiemtraQuyenQuantri(app, QStringLiteral("q")), QString());
+        EXPECT_TRUE(app.RecheckRights.isEmpty());
+    }
+    // Once the file can be read again, the same dialog lets the user in.
+    app.PlanRefFile = folder.path(QStringLiteral("khongco.mdb"));
+    modal.drivers[QStringLiteral("frmlogin")] = [this](QDialog& d) {
+        auto& login = static_cast<frmlogin&>(d);
+        QTest::mouseClick(login.cmdok, Qt::LeftButton);
+        EXPECT_TRUE(login.isVisible());
+        folder.copyTemplate(QStringLiteral("khongco.mdb"));
+        QTest::mouseClick(login.cmdok, Qt::LeftButton);
+    };
+    frmlogin dialog(app, QStringLiteral("ktranguoidung"));
+    EXPECT_EQ(modal.runModal(dialog), QDialog::Accepted);
+    EXPECT_EQ(app.UserRights, QStringLiteral("Q"));
+}
+
+TEST_F(Login, TheRecheckClosedByItsCloseBoxIsACancel)
+{
+    addUser(QStringLiteral("Quản trị"), QStringLiteral("qt"), QStringLiteral("QT"), QStringLiteral("3"));
+    app.RecheckRights = QStringLiteral("QT");  // from an earlier re-check
+    app.UserRights = QStringLiteral("QT");
+    int shown = 0;
+    modal.drivers[QStringLiteral("frmlogin")] = [&shown](QDialog& d) {
+        ++shown;
+        d.close();  // the window's close box
+    };
+    EXPECT_EQ(KiemtraQuyenQuantri(app, QStringLiteral("mk")), QString());
+    EXPECT_EQ(app.MsgText, QStringLiteral("thoi"));
+    EXPECT_EQ(KiemtraQuyenQuantri(app, QStringLiteral("q")), QString());
+    EXPECT_EQ(shown, 2);
+    // Esc is a cancel too.
+    modal.drivers[QStringLiteral("frmlogin")] = [](QDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); };
+    EXPECT_EQ(KiemtraQuyenQuantri(app, QStringLiteral("mk")), QString());
+    EXPECT_EQ(app.MsgText, QStringLiteral("thoi"));
+    EXPECT_EQ(app.UserRights, QStringLiteral("QT"));
 }
