@@ -10,8 +10,14 @@ namespace korvane {
 
 namespace {
 
-const QString kIncomingFields = QStringLiteral("stt,ng_den,noigui,ng_cv,loai,dv_nhan,cd_dang,mat,time_xl,cv_traloi,da_xuli,tt_ndung,ng_denchuan,ng_cvchuan,idcu");
-const QString kOutgoingFields = QStringLiteral("stt,so_cv,ng_cv,loai,dv_nhan,noiluu,nguoiky,tt_ndung,ng_cvchuan,idcu");
+// The fields a backup copies: every field of the register's row but its key and its backup
+// state, read from the table itself so that no field can be left behind.
+QStringList copiedFields(engine::Database& doc, const QString& table)
+{
+    QStringList fields = FieldListWithoutId(table, doc).split(QLatin1Char(','));
+    fields.removeIf([](const QString& f) { return f.compare(QLatin1String("kieuupdate"), Qt::CaseInsensitive) == 0; });
+    return fields;
+}
 
 // The saved query that reads the register's table in the backup file, rewritten when its text
 // differs from the wanted one by more than line breaks, blanks, letter case or a final ";".
@@ -98,23 +104,25 @@ void BackupRegister(App& app, const QString& kind)
         const QString path = engine::escapeQuotes(app.BackupFile);
         if (hasTable) {
             const bool incoming = table == app.InDocTable;
-            const QString fields = incoming ? kIncomingFields : kOutgoingFields;
+            const QStringList copied = copiedFields(doc, table);
+            const QString fields = copied.join(QLatin1Char(','));
             const QString query = incoming ? QStringLiteral("Qrbangcvden") : QStringLiteral("Qrbangcvdi");
             QStringList assignments;
-            for (const QString& f : fields.split(QLatin1Char(',')))
-                if (f != QLatin1String("idcu")) assignments.append(query + QLatin1Char('.') + f + QLatin1Char('=') + table + QLatin1Char('.') + f);
+            for (const QString& f : copied)
+                if (f.compare(QLatin1String("idcu"), Qt::CaseInsensitive) != 0)
+                    assignments.append(query + QLatin1Char('.') + f + QLatin1Char('=') + table + QLatin1Char('.') + f);
             // One transaction: the copies and the marks are committed together or not at all.
+            // Rows marked 1 or 2 are matched with their copies by idcu, whatever their mark says:
+            // those with a copy update it, the others are added. A row corrected before it was
+            // first copied, or marked by a clerk who had not seen the last backup, is never lost
+            // nor copied twice.
             doc.WriteTransaction([&] {
-                doc.Execute(QStringLiteral(" INSERT INTO ") + table + QStringLiteral(" IN '") + path + QStringLiteral("' Select ") + fields +
-                            QStringLiteral(" from ") + table + QStringLiteral(" where kieuupdate=1 order by id"));
-                // A row added and corrected before any backup has no copy yet: it is added too.
-                doc.Execute(QStringLiteral(" INSERT INTO ") + table + QStringLiteral(" IN '") + path + QStringLiteral("' Select ") + fields +
-                            QStringLiteral(" from ") + table + QStringLiteral(" where kieuupdate=2 and idcu not IN (select distinct idcu from ") +
-                            query + QStringLiteral(" where idcu is not null) order by id"));
-                doc.Execute(QStringLiteral("update ") + table + QStringLiteral(" set kieuupdate=0 where kieuupdate=1"));
                 doc.Execute(QStringLiteral("update ") + table + QStringLiteral(", ") + query + QStringLiteral(" set ") + assignments.join(QStringLiteral(", ")) +
                             QStringLiteral("  where ") + query + QStringLiteral(".idcu=") + table + QStringLiteral(".idcu  and ") + table +
-                            QStringLiteral(".kieuupdate=2 "));
+                            QStringLiteral(".kieuupdate>0 "));
+                doc.Execute(QStringLiteral(" INSERT INTO ") + table + QStringLiteral(" IN '") + path + QStringLiteral("' Select ") + fields +
+                            QStringLiteral(" from ") + table + QStringLiteral(" where kieuupdate>0 and idcu not IN (select distinct idcu from ") +
+                            query + QStringLiteral(" where idcu is not null) order by id"));
                 doc.Execute(QStringLiteral("update ") + table + QStringLiteral(" set kieuupdate=0 where kieuupdate>0"));
             });
         } else {

@@ -15,12 +15,6 @@
 
 using namespace korvane;
 
-namespace {
-
-const QString kCopied = QStringLiteral("stt,ng_den,noigui,ng_cv,loai,dv_nhan,cd_dang,mat,time_xl,cv_traloi,da_xuli,tt_ndung,ng_denchuan,ng_cvchuan,idcu");
-
-}  // namespace
-
 class Backup : public ::testing::Test {
 protected:
     void SetUp() override
@@ -34,41 +28,60 @@ protected:
         ASSERT_TRUE(CreateTableFromTemplate(*app.DocDb, *app.DocDb, QStringLiteral("cvdenmau"), app.InDocTable, true));
         ASSERT_TRUE(CreateTableFromTemplate(*app.DocDb, *app.DocDb, QStringLiteral("cvdimau"), app.OutDocTable, true));
     }
-    // A row saved with "Ghi đĩa" in add mode.
-    void add(int n)
+    // Gives every field of the row but its key and backup bookkeeping a value of its own.
+    static void fillRow(engine::Recordset& rs, int n, const QString& tag)
     {
-        auto rs = app.DocDb->OpenRecordset(QStringLiteral("SELECT * FROM cvden2026 WHERE id < 0"));
+        for (const QString& name : rs.FieldNames()) {
+            const engine::FieldDef& f = rs.FieldInfo(name);
+            const QString lower = name.toLower();
+            if (f.isCounter() || lower == QLatin1String("kieuupdate") || lower == QLatin1String("idcu")) continue;
+            if (f.type == engine::FieldType::Boolean) rs.SetField(name, (n + tag.size()) % 2 != 0);
+            else if (f.isText()) rs.SetField(name, QStringLiteral("%1%2%3").arg(tag).arg(n).arg(name).left(f.size ? f.size : 255));
+            else rs.SetField(name, n);
+        }
+    }
+    // A row saved with "Ghi đĩa" in add mode.
+    void add(int n, const QString& table = QStringLiteral("cvden2026"))
+    {
+        auto rs = app.DocDb->OpenRecordset(QStringLiteral("SELECT * FROM %1 WHERE id < 0").arg(table));
         rs->AddNew();
         rs->SetField(QStringLiteral("idcu"), rs->Field(QStringLiteral("id")));
-        rs->SetField(QStringLiteral("stt"), QString::number(n));
-        rs->SetField(QStringLiteral("noigui"), QStringLiteral("Nơi gửi %1").arg(n));
-        rs->SetField(QStringLiteral("tt_ndung"), QStringLiteral("Nội dung %1").arg(n));
+        fillRow(*rs, n, QStringLiteral("n"));
         rs->SetField(QStringLiteral("kieuupdate"), 1);
         rs->Update();
     }
-    // A correction saved with "Ghi đĩa".
-    void correct(long id, const QString& text)
+    // A correction of every field saved with "Ghi đĩa": the state becomes 2 unless it is 1.
+    void correct(long id, const QString& tag, const QString& table = QStringLiteral("cvden2026"))
     {
-        app.DocDb->Execute(QStringLiteral("UPDATE cvden2026 SET tt_ndung = '%1', da_xuli = True, kieuupdate = 2, idcu = id WHERE id = %2")
-                               .arg(engine::escapeQuotes(text))
-                               .arg(id));
+        auto rs = app.DocDb->OpenRecordset(QStringLiteral("SELECT * FROM %1 WHERE id = %2").arg(table).arg(id));
+        if (rs->Eof()) return;
+        rs->Edit();
+        fillRow(*rs, static_cast<int>(id), tag);
+        rs->SetField(QStringLiteral("idcu"), rs->Field(QStringLiteral("id")));
+        if (rs->Field(QStringLiteral("kieuupdate")).toInt() != 1) rs->SetField(QStringLiteral("kieuupdate"), 2);
+        rs->Update();
     }
-    QStringList rows(engine::Database& db) const
+    // Every field but the key and the backup state, row by row.
+    static QStringList rows(engine::Database& db, const QString& table = QStringLiteral("cvden2026"))
     {
-        auto rs = db.OpenRecordset(QStringLiteral("SELECT ") + kCopied + QStringLiteral(" FROM cvden2026 ORDER BY idcu"), engine::RecordsetType::Snapshot);
+        QStringList fields;
+        for (const engine::FieldDef& f : db.TableDefOf(table).fields)
+            if (!f.isCounter() && f.name.toLower() != QLatin1String("kieuupdate")) fields.append(f.name);
+        auto rs = db.OpenRecordset(QStringLiteral("SELECT %1 FROM %2 ORDER BY idcu").arg(fields.join(QLatin1Char(',')), table),
+                                   engine::RecordsetType::Snapshot);
         QStringList out;
         for (; !rs->Eof(); rs->MoveNext()) {
             QStringList row;
-            for (const QString& f : kCopied.split(QLatin1Char(','))) row.append(rs->Field(f).toString());
+            for (const QString& f : fields) row.append(f + QLatin1Char('=') + rs->Field(f).toString());
             out.append(row.join(QLatin1Char('|')));
         }
         return out;
     }
-    void expectSame()
+    void expectSame(const QString& table = QStringLiteral("cvden2026"))
     {
         engine::Database backup(app.BackupFile);
-        EXPECT_EQ(rows(backup), rows(*app.DocDb));
-        auto pending = app.DocDb->OpenRecordset(QStringLiteral("SELECT count(*) AS n FROM cvden2026 WHERE kieuupdate > 0"));
+        EXPECT_EQ(rows(backup, table), rows(*app.DocDb, table));
+        auto pending = app.DocDb->OpenRecordset(QStringLiteral("SELECT count(*) AS n FROM %1 WHERE kieuupdate > 0").arg(table));
         EXPECT_EQ(pending->Field(QStringLiteral("n")).toInt(), 0);
     }
 
@@ -108,14 +121,16 @@ TEST_F(Backup, ARegisterOf10000RowsStaysExactlyCopiedThroughAnySequence)
         for (int k = 0; k < 30; ++k) {
             switch (rng() % 4) {
             case 0: add(static_cast<int>(++next)); break;
-            case 1: correct(1 + static_cast<long>(rng() % 10000), QStringLiteral("Sửa lần %1 của O'Brien").arg(round)); break;
+            case 1: correct(1 + static_cast<long>(rng() % 10000), QStringLiteral("Sửa%1'").arg(round)); break;
             case 2: {  // added and corrected before any backup: state 2 without a copy
                 add(static_cast<int>(++next));
                 auto last = app.DocDb->OpenRecordset(QStringLiteral("SELECT max(id) AS m FROM cvden2026"));
-                correct(last->Field(QStringLiteral("m")).toLongLong(), QStringLiteral("Sửa ngay"));
+                const qlonglong id = last->Field(QStringLiteral("m")).toLongLong();
+                correct(id, QStringLiteral("ngay"));
+                app.DocDb->Execute(QStringLiteral("UPDATE cvden2026 SET kieuupdate = 2 WHERE id = %1").arg(id));
                 break;
             }
-            default: correct(1 + static_cast<long>(rng() % 10000), QStringLiteral("Sửa %1").arg(k)); break;
+            default: correct(1 + static_cast<long>(rng() % 10000), QStringLiteral("k%1-").arg(k)); break;
             }
         }
         BackupRegister(app, QStringLiteral("cvden"));
@@ -123,6 +138,25 @@ TEST_F(Backup, ARegisterOf10000RowsStaysExactlyCopiedThroughAnySequence)
         expectSame();
     }
     EXPECT_EQ(modal.messageTexts().count(QStringLiteral("Máy tính đang backup dữ liệu !...")), 6);
+}
+
+TEST_F(Backup, EveryFieldOfBothRegistersReachesTheBackup)
+{
+    for (const QString& table : {QStringLiteral("cvden2026"), QStringLiteral("cvdi2026")}) add(1, table);
+    BackupRegister(app, QStringLiteral("cvden"));  // the first: the whole file
+    for (const QString& table : {QStringLiteral("cvden2026"), QStringLiteral("cvdi2026")}) {
+        add(2, table);                           // a new row, every field filled
+        correct(1, QStringLiteral("sửa"), table);  // a correction of every field of a copied row
+    }
+    BackupRegister(app, QStringLiteral("cvden"));
+    BackupRegister(app, QStringLiteral("cvdi"));
+    for (const QString& table : {QStringLiteral("cvden2026"), QStringLiteral("cvdi2026")}) {
+        SCOPED_TRACE(table.toStdString());
+        expectSame(table);
+        engine::Database backup(app.BackupFile);
+        EXPECT_EQ(backup.OpenRecordset(QStringLiteral("SELECT so_cv FROM %1 WHERE idcu = 1").arg(table))->Field(QStringLiteral("so_cv")),
+                  QStringLiteral("sửa1so_cv"));
+    }
 }
 
 TEST_F(Backup, AMissingTableIsCopiedWholeAndTheQueriesAreKept)
