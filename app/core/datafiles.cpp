@@ -30,6 +30,13 @@ QString FolderOf(const QString& path)
     return cut < 0 ? QString() : path.left(cut + 1);
 }
 
+bool SameFile(const QString& a, const QString& b)
+{
+    const QFileInfo x(a), y(b);
+    if (x.exists() && y.exists()) return x.canonicalFilePath() == y.canonicalFilePath();
+    return QDir::cleanPath(x.absoluteFilePath()) == QDir::cleanPath(y.absoluteFilePath());
+}
+
 QString RefFileFor(const QString& dataFile)
 {
     // Names are compared without regard to case, as on the shares the files come from: the local
@@ -219,6 +226,23 @@ QString FieldListWithoutId(const QString& table, engine::Database& db)
     for (const engine::FieldDef& f : db.TableDefOf(table).fields)
         if (f.name.toLower() != QLatin1String("id")) names.append(f.name);
     return names.join(QLatin1Char(','));
+}
+
+QString KeepDamagedFile(const QString& path, const QDateTime& now)
+{
+    const QString base = path + QStringLiteral(".hong-") + now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString kept = base;
+    for (int n = 2; QFileInfo::exists(kept); ++n) kept = base + QLatin1Char('-') + QString::number(n);
+    if (QFile::rename(path, kept)) return kept;
+    return QFile::copy(path, kept) ? kept : QString();
+}
+
+bool IsWorkYear(const QString& year)
+{
+    if (year.size() != 4) return false;
+    for (const QChar c : year)
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) return false;
+    return true;
 }
 
 // ---- Settings files ------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 // that check, copy and extend data files.
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -25,6 +26,8 @@ QString AppFolderPath();
 QString DataPath(const QString& appFolder, const QString& name);
 // The folder part of a path, up to and including the last separator.
 QString FolderOf(const QString& path);
+// Whether two paths name the same file (links and "." or ".." resolved).
+bool SameFile(const QString& a, const QString& b);
 // The reference file that lies beside a data file.
 QString RefFileFor(const QString& dataFile);
 
@@ -51,6 +54,12 @@ bool CopyOrDelete(const QString& source, const QString& target, const QString& a
 bool CreateTableFromTemplate(engine::Database& source, engine::Database& target, const QString& templateTable,
                              const QString& newTable, bool checkFirst);
 QString FieldListWithoutId(const QString& table, engine::Database& db);
+// Moves a damaged data file aside before it is replaced, to "<name>.hong-<date>-<time>" in the
+// same folder, and returns that path; empty when it could not be moved (the file is then kept
+// where it is and must not be replaced).
+QString KeepDamagedFile(const QString& path, const QDateTime& now);
+// Four digits, the only form a working year takes ("2008"); anything else counts as no year.
+bool IsWorkYear(const QString& year);
 
 // ---- Settings files ------------------------------------------------------------------------
 

@@ -5,6 +5,7 @@
 #include "frmmain.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
 
@@ -28,6 +29,8 @@ ShowMessage Startup::show()
     return [this](const QString& text) { app_.Message(text); };
 }
 
+QString Startup::dataFolder() const { return QDir::toNativeSeparators(QFileInfo(app_.DataFile(QStringLiteral("x"))).absolutePath()); }
+
 QString Startup::currentYear() const { return QString::number(app_.Today().year()).rightJustified(4, QLatin1Char('0')); }
 
 bool Startup::Run()
@@ -41,8 +44,8 @@ bool Startup::Run()
     const QString tmpl = app_.DataFile(QStringLiteral("zeltgoc.mdb"));
     if (!QFileInfo::exists(tmpl)) {
         app_.Message(QStringLiteral("Không tìm thấy file dữ liệu gốc của chương trình !!! ") + kCR +
-                     QStringLiteral("Cần copy file zeltgoc.mdb vào thư mục ") + app_.AppFolder +
-                     QStringLiteral("/DATA hoặc cài đặt lại chương trình này !"));
+                     QStringLiteral("Cần copy file zeltgoc.mdb vào thư mục ") + dataFolder() +
+                     QStringLiteral(" hoặc cài đặt lại chương trình này !"));
         return false;
     }
     app_.TemplateFile = tmpl;
@@ -107,9 +110,17 @@ Startup::Next Startup::openFiles()
     StepText = QStringLiteral("kiểm tra file dữ liệu tham khảo local.");
     app_.LocalRefFile = app_.DataFile(QStringLiteral("zelttk.MDB"));
     if (!KiemtraMDB(app_.LocalRefFile, QStringLiteral("zelttk"), app_.MsgText, show())) {
-        app_.Message(QStringLiteral("File dữ liệu zelttk.MDB ở thư mục ") + app_.AppFolder +
-                     QStringLiteral("/DATA đã bị sửa đổi hoặc bị hỏng, không dùng được !!!") + kCR +
-                     QStringLiteral("Cần kiểm tra khôi phục lại file này! "));
+        // The damaged file holds the office's own lists: it is kept aside, never overwritten.
+        const QString kept = KeepDamagedFile(app_.LocalRefFile, QDateTime::currentDateTime());
+        const QString warning = QStringLiteral("File dữ liệu zelttk.MDB ở thư mục ") + dataFolder() +
+                                QStringLiteral(" đã bị sửa đổi hoặc bị hỏng, không dùng được !!!") + kCR +
+                                QStringLiteral("Cần kiểm tra khôi phục lại file này! ");
+        if (kept.isEmpty()) {
+            app_.Message(warning + kCR + QStringLiteral("Không cất giữ được file hỏng này nên chương trình không thay nó bằng file mới. ") +
+                         QStringLiteral("Chương trình không thể tiếp tục được !"));
+            return Next::End;
+        }
+        app_.Message(warning + kCR + QStringLiteral("File hỏng được giữ lại với tên ") + kept);
         CopyOrDelete(app_.TemplateFile, app_.LocalRefFile, QStringLiteral("copy"));
         ClearReadOnly(app_.LocalRefFile, app_.MsgText, show());
     }
@@ -175,7 +186,9 @@ Startup::Next Startup::openFiles()
 
     // Steps 12 and 13: the working year, and the clock.
     StepText = QStringLiteral("kiểm tra năm làm việc.");
-    if (app_.WorkYear.isEmpty()) {
+    app_.WorkYear = app_.WorkYear.trimmed();
+    if (!IsWorkYear(app_.WorkYear)) {  // missing, or not a year at all
+
         app_.WorkYear = currentYear();
         if (app_.WorkYear < QLatin1String("2008")) {
             app_.Message(QStringLiteral("Cần kiểm tra đặt lại ngày tháng năm trên máy tính cho đúng và chạy lại chương trình này!"));
@@ -193,10 +206,19 @@ Startup::Next Startup::openFiles()
 Startup::Next Startup::offerFallback()
 {
     if (FailedPath.trimmed().isEmpty()) return Next::Continue;
+    // Falling back is only worth offering when it changes the file: a damaged file of the data
+    // folder itself would fail again and again. It is named and left as it is.
+    const bool docSide = FailedPath == app_.DocFile || FailedPath == app_.DocRefFile;
+    const QString fallback = app_.DataFile(docSide ? QStringLiteral("zeltcv.MDB") : QStringLiteral("zeltlich.MDB"));
+    if (SameFile(docSide ? app_.DocFile : app_.PlanFile, fallback)) {
+        app_.Message(QStringLiteral("File dữ liệu ") + FailedPath + QStringLiteral(" bị hỏng hoặc không đọc được, không dùng được !!!") + kCR +
+                     QStringLiteral("Cần kiểm tra, khôi phục lại file này hoặc chép lại từ bản sao lưu, rồi chạy lại chương trình này !"));
+        return Next::End;
+    }
     const QString answer =
         app_.Message(QStringLiteral("Không tìm thấy file dữ liệu ") + FailedPath + QStringLiteral(" !") + kCRLF +
                          QStringLiteral("Cần kiểm tra lại việc nối mạng và các thư mục mạng chứa file dữ liệu. ") + kCRLF +
-                         QStringLiteral("Có muốn chuyển về file dữ liệu trong thư mục ") + app_.AppFolder + QStringLiteral("/Data") +
+                         QStringLiteral("Có muốn chuyển về file dữ liệu trong thư mục ") + dataFolder() +
                          QStringLiteral(" không ?"),
                      QStringLiteral("yesno"));
     if (answer != QLatin1String("yes")) return Next::End;

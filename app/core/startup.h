@@ -33,6 +33,7 @@ private:
     void backupWarning();        // step 18
     void prepareMainWindow();    // step 19
     QString currentYear() const;
+    QString dataFolder() const;  // the program's data folder, as messages name it
     ShowMessage show();  // the message dialog in mode "ok"
 
     App& app_;

@@ -135,7 +135,7 @@ TEST_F(StartupTest, UnreachableFilesFallBackToTheLocalFolderAfterAtMostTwoAnswer
     const QStringList shown = modal.messageTexts();
     ASSERT_EQ(shown.size(), 2);
     EXPECT_TRUE(shown[0].startsWith(QStringLiteral("Không tìm thấy file dữ liệu %1/zeltcv.MDB !\r\n").arg(share)));
-    EXPECT_TRUE(shown[0].endsWith(QStringLiteral("Có muốn chuyển về file dữ liệu trong thư mục %1/Data không ?").arg(folder.root())));
+    EXPECT_TRUE(shown[0].endsWith(QStringLiteral("Có muốn chuyển về file dữ liệu trong thư mục %1/data không ?").arg(folder.root())));
     EXPECT_TRUE(shown[1].contains(QStringLiteral("/zeltlich.MDB !")));
     EXPECT_EQ(modal.messages[0].mode, QStringLiteral("yesno"));
     EXPECT_EQ(app.DocFile, data(QStringLiteral("zeltcv.MDB")));
@@ -227,8 +227,67 @@ TEST_F(StartupTest, ADamagedLocalReferenceFileIsReplacedWithAWarning)
     frmMain window(second);
     ASSERT_TRUE(Startup(second, window).Run());
     ASSERT_EQ(modal.messageTexts().size(), 1);
-    EXPECT_TRUE(modal.messageTexts()[0].startsWith(QStringLiteral("File dữ liệu zelttk.MDB ở thư mục ")));
+    const QString shown = modal.messageTexts()[0];
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("File dữ liệu zelttk.MDB ở thư mục %1/data đã bị sửa đổi").arg(folder.root())));
     EXPECT_TRUE(second.LocalRefDb->HasTable(QStringLiteral("loaicv")));
+    // The damaged file is kept beside the new one, under a name that says so, and the message names it.
+    const QStringList kept = QDir(folder.path(QStringLiteral("data"))).entryList({QStringLiteral("zelttk.MDB.hong-*")});
+    ASSERT_EQ(kept.size(), 1);
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("File hỏng được giữ lại với tên ") + data(kept[0])));
+    engine::Database damaged(data(kept[0]));
+    EXPECT_FALSE(damaged.HasTable(QStringLiteral("loaicv")));
+    EXPECT_TRUE(damaged.HasTable(QStringLiteral("chutat")));
+}
+
+TEST_F(StartupTest, ADamagedDataFileOfTheDataFolderIsNamedAndLeftAlone)
+{
+    ASSERT_TRUE(run());
+    app.CloseData();
+    const QString doc = data(QStringLiteral("zeltcv.MDB"));
+    for (const QByteArray& bytes : {QByteArray(8192, 'x'), QByteArray()}) {
+        {
+            QFile f(doc);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            f.write(bytes);
+        }
+        modal.messages.clear();
+        modal.answers = {QStringLiteral("yes"), QStringLiteral("yes"), QStringLiteral("yes")};
+        App second(modal);
+        second.AppFolder = folder.root();
+        second.Today = app.Today;
+        frmMain window(second);
+        EXPECT_FALSE(Startup(second, window).Run());  // ends, without asking the same question again and again
+        ASSERT_EQ(modal.messages.size(), 1u) << modal.messageTexts().join(QLatin1Char('|')).toStdString();
+        const QString shown = modal.messages[0].text;
+        EXPECT_EQ(modal.messages[0].mode, QStringLiteral("ok"));
+        EXPECT_TRUE(shown.startsWith(QStringLiteral("File dữ liệu ") + doc + QStringLiteral(" bị hỏng")));
+        EXPECT_FALSE(shown.contains(QStringLiteral("Không tìm thấy")));
+        EXPECT_FALSE(shown.contains(QStringLiteral("mạng")));
+        EXPECT_EQ(contents(doc), bytes);
+    }
+}
+
+TEST_F(StartupTest, AWorkingYearThatIsNotFourDigitsIsTheClocksYear)
+{
+    for (const QString& year : {QStringLiteral("ab cd"), QStringLiteral("26"), QStringLiteral("2026x"), QStringLiteral("' or 1")}) {
+        SCOPED_TRACE(year.toStdString());
+        writeSysmem(data(QStringLiteral("zeltlich.MDB")), data(QStringLiteral("zeltcv.MDB")), QStringLiteral(" "), year);
+        App fresh(modal);
+        fresh.AppFolder = folder.root();
+        fresh.Today = app.Today;
+        frmMain window(fresh);
+        ASSERT_TRUE(Startup(fresh, window).Run());
+        EXPECT_EQ(fresh.WorkYear, QStringLiteral("2026"));
+        EXPECT_EQ(fresh.InDocTable, QStringLiteral("cvden2026"));
+        QStringList incoming = fresh.DocDb->TableNames();
+        incoming.removeIf([](const QString& t) { return !t.startsWith(QLatin1String("cvden")); });
+        EXPECT_EQ(incoming, (QStringList{QStringLiteral("cvdenmau"), QStringLiteral("cvden2026")}));
+    }
+    // With the clock before 2008 there is no year to fall back on.
+    today = QDate(2005, 1, 1);
+    EXPECT_FALSE(run());
+    EXPECT_EQ(modal.messageTexts().last(),
+              QStringLiteral("Cần kiểm tra đặt lại ngày tháng năm trên máy tính cho đúng và chạy lại chương trình này!"));
 }
 
 TEST_F(StartupTest, CancellingTheLoginEndsTheProgram)
