@@ -1,6 +1,7 @@
 #include "schema.h"
 
 #include "database.h"
+#include "text.h"
 
 #include <stdexcept>
 
@@ -32,6 +33,13 @@ Schema parseSchema(const QString& text)
             continue;
         }
         const QStringList w = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (w[0] == QLatin1String("sortkey")) {
+            const TableDef* t = w.size() == 3 ? schema.table(w[1]) : nullptr;
+            if (!t) fail(QStringLiteral("expected: sortkey TABLE COLUMN, after the table"));
+            if (!t->field(w[2]) || !t->field(QStringLiteral("matt"))) fail(QStringLiteral("table %1 needs the fields %2 and matt").arg(w[1], w[2]));
+            schema.sortKeys.append({w[1], w[2]});
+            continue;
+        }
         if (w[0] == QLatin1String("table")) {
             if (w.size() < 2) fail(QStringLiteral("table without a name"));
             if (schema.table(w[1])) fail(QStringLiteral("table %1 twice").arg(w[1]));
@@ -93,6 +101,16 @@ void buildSchema(engine::Database& db, const Schema& schema)
 {
     for (const TableDef& t : schema.tables) db.CreateTable(t);
     for (const QString& sql : schema.statements) db.Execute(sql);
+    // Lists are shown in Vietnamese alphabetical order through their sort key, as the reference
+    // windows write it.
+    for (const auto& [table, column] : schema.sortKeys) {
+        auto rs = db.OpenRecordset(QStringLiteral("SELECT * FROM ") + table);
+        for (; !rs->Eof(); rs->MoveNext()) {
+            rs->Edit();
+            rs->SetField(QStringLiteral("matt"), VietSortKey(rs->Field(column).toString(), false).left(150));
+            rs->Update();
+        }
+    }
 }
 
 }  // namespace korvane

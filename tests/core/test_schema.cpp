@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QSet>
 
 #include <stdexcept>
 
@@ -79,4 +80,26 @@ TEST(Schema, TheTemplateHoldsEveryTableOfTheSchema)
     EXPECT_EQ(row->RecordCount(), 1);
     EXPECT_EQ(row->Field(QStringLiteral("tendonvi")).toString(), QString());
     EXPECT_TRUE(schema.table(QStringLiteral("cvdenmau")) != nullptr);
+}
+
+TEST(Schema, TheTemplateShipsTheDocumentKindsAndTheGuidesAbbreviationsInListOrder)
+{
+    engine::Database db(testing_support::templatePath(), engine::Database::Access::ReadOnly);
+    auto kinds = db.OpenRecordset(QStringLiteral("SELECT loai, chutat FROM loaicv ORDER BY matt"), engine::RecordsetType::Snapshot);
+    QStringList names;
+    QSet<QString> shortForms;
+    for (; !kinds->Eof(); kinds->MoveNext()) {
+        names.append(kinds->Field(QStringLiteral("loai")).toString());
+        shortForms.insert(kinds->Field(QStringLiteral("chutat")).toString().toLower());
+    }
+    EXPECT_EQ(names.size(), 29);
+    EXPECT_EQ(shortForms.size(), 29);  // every short form expands to one kind only
+    // Dictionary order: plain letters before marked ones, "Đ" after "D".
+    EXPECT_TRUE(names.first().startsWith(QLatin1Char('B')));
+    EXPECT_LT(names.indexOf(QStringLiteral("Dự án")), names.indexOf(QStringLiteral("Đề án")));
+    EXPECT_LT(names.indexOf(QStringLiteral("Thông báo")), names.indexOf(QStringLiteral("Thông cáo")));
+    EXPECT_LT(names.indexOf(QStringLiteral("Thông cáo")), names.indexOf(QStringLiteral("Thư công")));
+    auto ub = db.OpenRecordset(QStringLiteral("SELECT chudu FROM chutat WHERE chutat = 'ub'"), engine::RecordsetType::Snapshot);
+    ASSERT_FALSE(ub->Eof());
+    EXPECT_EQ(ub->Field(QStringLiteral("chudu")).toString(), QStringLiteral("ủy ban"));
 }
