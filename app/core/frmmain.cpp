@@ -30,6 +30,8 @@ frmMain::frmMain(App& app, QWidget* parent) : QMainWindow(parent), app_(app)
     buildButtons();
     buildMenus();
     resize(760, 560);
+    // Every window shown from here on is noted, so that closing closes the latest first.
+    qApp->installEventFilter(this);
 }
 
 void frmMain::buildButtons()
@@ -313,6 +315,13 @@ void frmMain::ShowAbout()
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Show && watched != this && watched->isWidgetType()) {
+        auto* w = static_cast<QWidget*>(watched);
+        if (w->isWindow() && (w->windowType() == Qt::Window || w->windowType() == Qt::Dialog)) {
+            opened_.removeAll(w);
+            opened_.append(w);
+        }
+    }
     if (watched == Lblnamlamviec && event->type() == QEvent::MouseButtonDblClick) {
         runOpener(QStringLiteral("mnuchonnamlamviec"));
         return true;
@@ -323,10 +332,10 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
 void frmMain::closeEvent(QCloseEvent* event)
 {
     app_.WriteSettings();
-    // Every other window, the most recent first.
-    const QWidgetList windows = QApplication::topLevelWidgets();
+    // Every other window, from the most recently opened back to the first.
+    const QList<QPointer<QWidget>> windows = opened_;
     for (auto it = windows.crbegin(); it != windows.crend(); ++it)
-        if (*it != this && (*it)->isVisible()) (*it)->close();
+        if (*it && (*it)->isVisible()) (*it)->close();
     if (!isMinimized()) {
         QSettings settings(QStringLiteral("Korvane"), QStringLiteral("Korvane"));
         settings.beginGroup(QStringLiteral("Settings"));

@@ -4,6 +4,7 @@
 
 #include <QDate>
 #include <QMainWindow>
+#include <QPointer>
 
 class QAction;
 class QLabel;
@@ -73,6 +74,7 @@ private:
     void openChooser(const QString& mode);
 
     App& app_;
+    QList<QPointer<QWidget>> opened_;  // windows in the order they were last shown
 };
 
 }  // namespace korvane

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -156,4 +157,40 @@ TEST_F(MainWindow, ClosingSavesTheSettingsAndThePositionUnlessMinimised)
     second.close();
     EXPECT_TRUE(ReadSysmem(app.DataFile(QStringLiteral("sysmem"))).has_value());
     EXPECT_FALSE(QSettings(QStringLiteral("Korvane"), QStringLiteral("Korvane")).contains(QStringLiteral("Settings/MainWidth")));
+}
+
+namespace {
+
+// A window that notes when it is closed.
+class Noting : public QWidget {
+public:
+    Noting(const QString& name, QStringList& log) : name_(name), log_(log) {}
+
+protected:
+    void closeEvent(QCloseEvent* event) override
+    {
+        log_.append(name_);
+        QWidget::closeEvent(event);
+    }
+
+private:
+    QString name_;
+    QStringList& log_;
+};
+
+}  // namespace
+
+TEST_F(MainWindow, ClosingClosesTheOtherWindowsLatestOpenedFirst)
+{
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path(QStringLiteral("settings")));
+    QStringList closed;
+    // Made in one order, opened in another, one of them opened again later.
+    Noting c(QStringLiteral("c"), closed), b(QStringLiteral("b"), closed), a(QStringLiteral("a"), closed), hidden(QStringLiteral("x"), closed);
+    main.show();
+    for (QWidget* w : {static_cast<QWidget*>(&a), static_cast<QWidget*>(&b), static_cast<QWidget*>(&c), static_cast<QWidget*>(&hidden)}) w->show();
+    hidden.hide();
+    a.hide();
+    a.show();
+    main.close();
+    EXPECT_EQ(closed, (QStringList{QStringLiteral("a"), QStringLiteral("c"), QStringLiteral("b")}));
 }
