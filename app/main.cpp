@@ -16,8 +16,11 @@ int main(int argc, char** argv)
     korvane::App app(modal);
     korvane::frmMain main(app);
     app.Openers[QStringLiteral("cmdnapcvden")] = [&main](korvane::App& a) { korvane::frmcvden::Open(a, &main); };
-    if (!korvane::Startup(app, main).Run()) return 0;
-    // --quit: start, show the main window and leave at once (checks a clean start and exit).
+    // A start-up that ended the program (files that cannot be used, the login given up) is not
+    // a run: the status says so to whatever started it.
+    if (!korvane::Startup(app, main).Run()) return 1;
+    // --quit: leave as soon as start-up has prepared the main window; the dialogs on the way are
+    // answered by whoever started it (the smoke test and the process benchmark).
     if (application.arguments().contains(QStringLiteral("--quit"))) QTimer::singleShot(0, &main, &QWidget::close);
     return application.exec();
 }
