@@ -57,3 +57,15 @@ protected:
     QString docPath, otherPath;
     std::unique_ptr<engine::Database> db;
 };
+
+// The number of the DbError that `f` raises; 0 when it raises none.
+template <class F>
+int errorNumber(F&& f)
+{
+    try {
+        f();
+    } catch (const engine::DbError& e) {
+        return e.number();
+    }
+    return 0;
+}

@@ -10,17 +10,6 @@ namespace {
 
 int idOf(const Recordset& rs) { return rs.Field(QStringLiteral("id")).toInt(); }
 
-template <class F>
-int errorOf(F&& f)
-{
-    try {
-        f();
-    } catch (const DbError& e) {
-        return e.number();
-    }
-    return 0;
-}
-
 }  // namespace
 
 TEST_F(EngineTest, MovingThroughADynaset)
@@ -34,20 +23,20 @@ TEST_F(EngineTest, MovingThroughADynaset)
     rs->MovePrevious();
     EXPECT_TRUE(rs->Bof());
     EXPECT_EQ(rs->AbsolutePosition(), -1);
-    EXPECT_EQ(errorOf([&] { rs->Field(QStringLiteral("id")); }), engine::ErrNoCurrentRecord);
-    EXPECT_EQ(errorOf([&] { rs->MovePrevious(); }), engine::ErrNoCurrentRecord);
+    EXPECT_EQ(errorNumber([&] { rs->Field(QStringLiteral("id")); }), engine::ErrNoCurrentRecord);
+    EXPECT_EQ(errorNumber([&] { rs->MovePrevious(); }), engine::ErrNoCurrentRecord);
     rs->MoveLast();
     EXPECT_EQ(idOf(*rs), 4);
     const qint64 mark = rs->Bookmark();
     rs->MoveNext();
     EXPECT_TRUE(rs->Eof());
-    EXPECT_EQ(errorOf([&] { rs->MoveNext(); }), engine::ErrNoCurrentRecord);
+    EXPECT_EQ(errorNumber([&] { rs->MoveNext(); }), engine::ErrNoCurrentRecord);
     rs->SetBookmark(mark);
     EXPECT_EQ(idOf(*rs), 4);
     rs->SetAbsolutePosition(1);
     EXPECT_EQ(idOf(*rs), 2);
-    EXPECT_EQ(errorOf([&] { rs->SetAbsolutePosition(4); }), engine::ErrInvalidArgument);
-    EXPECT_EQ(errorOf([&] { rs->Field(QStringLiteral("khongco")); }), engine::ErrItemNotFound);
+    EXPECT_EQ(errorNumber([&] { rs->SetAbsolutePosition(4); }), engine::ErrInvalidArgument);
+    EXPECT_EQ(errorNumber([&] { rs->Field(QStringLiteral("khongco")); }), engine::ErrItemNotFound);
 
     // Text comes back in Unicode; yes/no fields hold -1 and 0.
     rs->SetAbsolutePosition(0);
@@ -60,7 +49,7 @@ TEST_F(EngineTest, MovingThroughADynaset)
     EXPECT_TRUE(empty->Eof());
     EXPECT_TRUE(empty->Bof());
     EXPECT_EQ(empty->RecordCount(), 0);
-    EXPECT_EQ(errorOf([&] { empty->MoveFirst(); }), engine::ErrNoCurrentRecord);
+    EXPECT_EQ(errorNumber([&] { empty->MoveFirst(); }), engine::ErrNoCurrentRecord);
 }
 
 TEST_F(EngineTest, FindingWithCriteria)
@@ -91,7 +80,7 @@ TEST_F(EngineTest, FindingWithCriteria)
             EXPECT_EQ(idOf(*rs), 2);
             rs->FindFirst(QStringLiteral("chonin = 'Y'"));
             EXPECT_TRUE(rs->NoMatch());
-            EXPECT_EQ(errorOf([&] { rs->FindFirst(QStringLiteral("noigui = = 'x'")); }), engine::ErrSyntax);
+            EXPECT_EQ(errorNumber([&] { rs->FindFirst(QStringLiteral("noigui = = 'x'")); }), engine::ErrSyntax);
         }
     }
 }
@@ -109,10 +98,10 @@ TEST_F(EngineTest, AddingEditingAndDeletingRows)
     rs->SetField(QStringLiteral("noigui"), QStringLiteral("Trường Đại học Huế"));
     rs->SetField(QStringLiteral("kieuupdate"), QStringLiteral("1"));
     rs->SetField(QStringLiteral("da_xuli"), true);
-    EXPECT_EQ(errorOf([&] { rs->SetField(QStringLiteral("id"), 9); }), engine::ErrNotUpdatable);
-    EXPECT_EQ(errorOf([&] { rs->SetField(QStringLiteral("mat"), QString(21, QLatin1Char('m'))); }), engine::ErrFieldTooSmall);
-    EXPECT_EQ(errorOf([&] { rs->SetField(QStringLiteral("mat"), QStringLiteral("Ω")); }), engine::ErrCharacterNotStorable);
-    EXPECT_EQ(errorOf([&] { rs->SetField(QStringLiteral("idcu"), QStringLiteral("abc")); }), engine::ErrTypeMismatch);
+    EXPECT_EQ(errorNumber([&] { rs->SetField(QStringLiteral("id"), 9); }), engine::ErrNotUpdatable);
+    EXPECT_EQ(errorNumber([&] { rs->SetField(QStringLiteral("mat"), QString(21, QLatin1Char('m'))); }), engine::ErrFieldTooSmall);
+    EXPECT_EQ(errorNumber([&] { rs->SetField(QStringLiteral("mat"), QStringLiteral("Ω")); }), engine::ErrCharacterNotStorable);
+    EXPECT_EQ(errorNumber([&] { rs->SetField(QStringLiteral("idcu"), QStringLiteral("abc")); }), engine::ErrTypeMismatch);
     rs->Update();
     EXPECT_EQ(rs->EditMode(), engine::EditNone);
     EXPECT_EQ(idOf(*rs), 1);  // the current row stays where it was
@@ -142,10 +131,10 @@ TEST_F(EngineTest, AddingEditingAndDeletingRows)
     EXPECT_EQ(rs->Field(QStringLiteral("noigui")).toString(), QStringLiteral("Sở Y Tế"));
     rs->Collect(QStringLiteral("chonin"), QStringLiteral("X"));
     EXPECT_EQ(rs->Field(QStringLiteral("chonin")).toString(), QStringLiteral("X"));
-    EXPECT_EQ(errorOf([&] { rs->Update(); }), engine::ErrUpdateWithoutEdit);
+    EXPECT_EQ(errorNumber([&] { rs->Update(); }), engine::ErrUpdateWithoutEdit);
 
     rs->Delete();
-    EXPECT_EQ(errorOf([&] { rs->Field(QStringLiteral("id")); }), engine::ErrRecordDeleted);
+    EXPECT_EQ(errorNumber([&] { rs->Field(QStringLiteral("id")); }), engine::ErrRecordDeleted);
     rs->MoveNext();
     EXPECT_EQ(idOf(*rs), 3);  // the row after the deleted one
     EXPECT_EQ(rs->RecordCount(), 5);
@@ -156,8 +145,8 @@ TEST_F(EngineTest, SnapshotsAndJoinsAreReadOnly)
 {
     auto rs = db->OpenRecordset(QStringLiteral("cvden2008"), RecordsetType::Snapshot);
     EXPECT_FALSE(rs->Updatable());
-    EXPECT_EQ(errorOf([&] { rs->AddNew(); }), engine::ErrNotUpdatable);
-    EXPECT_EQ(errorOf([&] { rs->Edit(); }), engine::ErrNotUpdatable);
+    EXPECT_EQ(errorNumber([&] { rs->AddNew(); }), engine::ErrNotUpdatable);
+    EXPECT_EQ(errorNumber([&] { rs->Edit(); }), engine::ErrNotUpdatable);
     auto distinct = db->OpenRecordset(QStringLiteral("select distinct dv_nhan from cvden2008 order by dv_nhan"));
     EXPECT_EQ(distinct->type(), RecordsetType::Snapshot);
     EXPECT_EQ(distinct->RecordCount(), 2);
@@ -187,9 +176,9 @@ TEST_F(EngineTest, ClonesAndRequery)
     EXPECT_EQ(rs->AbsolutePosition(), 0);
     otherClerk.Execute(QStringLiteral("DELETE * FROM cvden2008 WHERE id = 1"));
     rs->MoveFirst();
-    EXPECT_EQ(errorOf([&] { rs->Field(QStringLiteral("id")); }), engine::ErrRecordDeleted);
+    EXPECT_EQ(errorNumber([&] { rs->Field(QStringLiteral("id")); }), engine::ErrRecordDeleted);
     rs->Close();
-    EXPECT_EQ(errorOf([&] { rs->MoveNext(); }), engine::ErrDatabaseClosed);
+    EXPECT_EQ(errorNumber([&] { rs->MoveNext(); }), engine::ErrDatabaseClosed);
 }
 
 TEST_F(EngineTest, AnOpenRecordsetNeverBlocksAnotherClerksSave)
@@ -208,4 +197,91 @@ TEST_F(EngineTest, AnOpenRecordsetNeverBlocksAnotherClerksSave)
     adder->SetField(QStringLiteral("stt"), QStringLiteral("9"));
     adder->Update();
     EXPECT_EQ(firstColumn(*db, QStringLiteral("SELECT count(*) FROM cvden2008")), QStringLiteral("5"));
+}
+
+// Two clerks correcting the same document. As the form kit saves: the window shows the row as
+// the record set read it when it became current, and Edit, the changed fields and Update follow
+// at save time.
+TEST_F(EngineTest, AnUpdateNeverOverwritesAnotherClerksChange)
+{
+    Database clerkB(docPath);
+    auto a = db->OpenRecordset(QStringLiteral("SELECT * FROM cvden2008 ORDER BY id"));
+    a->SetAbsolutePosition(1);
+    EXPECT_EQ(a->Field(QStringLiteral("tt_ndung")).toString(), QStringLiteral("Thư của O'Brien"));
+    clerkB.Execute(QStringLiteral("UPDATE cvden2008 SET tt_ndung = 'Sửa của B', noigui = 'Sở Y tế' WHERE id = 2"));
+    a->Edit();
+    a->SetField(QStringLiteral("tt_ndung"), QStringLiteral("Sửa của A"));
+    EXPECT_EQ(errorNumber([&] { a->Update(); }), engine::ErrChangedByOther);
+    // Nothing of A's was written, B's change stands, and A now reads the row as B left it.
+    EXPECT_EQ(firstColumn(clerkB, QStringLiteral("SELECT noigui & '/' & tt_ndung FROM cvden2008 WHERE id = 2")),
+              QStringLiteral("Sở Y tế/Sửa của B"));
+    EXPECT_EQ(a->EditMode(), engine::EditNone);
+    EXPECT_EQ(a->Field(QStringLiteral("tt_ndung")).toString(), QStringLiteral("Sửa của B"));
+    // Saved again over what A now shows, it goes through.
+    a->Edit();
+    a->SetField(QStringLiteral("tt_ndung"), QStringLiteral("Sửa của A"));
+    a->Update();
+    EXPECT_EQ(firstColumn(clerkB, QStringLiteral("SELECT noigui & '/' & tt_ndung FROM cvden2008 WHERE id = 2")),
+              QStringLiteral("Sở Y tế/Sửa của A"));
+
+    // A field A leaves alone keeps what B wrote into it, and A's save goes through beside it.
+    auto narrow = db->OpenRecordset(QStringLiteral("SELECT id, noigui, so_cv, kieuupdate FROM cvden2008 WHERE id >= 3"));
+    narrow->Field(QStringLiteral("noigui"));
+    clerkB.Execute(QStringLiteral("UPDATE cvden2008 SET loai = 'Của B', so_cv = '' WHERE id = 3"));
+    narrow->Edit();
+    narrow->SetField(QStringLiteral("noigui"), QStringLiteral("Của A"));
+    narrow->Update();
+    EXPECT_EQ(firstColumn(clerkB, QStringLiteral("SELECT noigui & '/' & loai FROM cvden2008 WHERE id = 3")), QStringLiteral("Của A/Của B"));
+    // A Null that became an empty text is a change; a value stored again in another type is not.
+    clerkB.Execute(QStringLiteral("UPDATE cvden2008 SET so_cv = NULL WHERE id = 3"));
+    narrow->Field(QStringLiteral("noigui"));
+    clerkB.Execute(QStringLiteral("UPDATE cvden2008 SET so_cv = '' WHERE id = 3"));
+    narrow->Edit();
+    narrow->SetField(QStringLiteral("so_cv"), QStringLiteral("5/A"));
+    EXPECT_EQ(errorNumber([&] { narrow->Update(); }), engine::ErrChangedByOther);
+    narrow->MoveNext();
+    narrow->Field(QStringLiteral("noigui"));
+    clerkB.Execute(QStringLiteral("UPDATE cvden2008 SET kieuupdate = 1.0 WHERE id = 4"));
+    narrow->Edit();
+    narrow->SetField(QStringLiteral("kieuupdate"), 2);
+    narrow->Update();
+    // The writer's bookkeeping is its own to set, whatever another clerk left in it.
+    clerkB.Execute(QStringLiteral("UPDATE cvden2008 SET kieuupdate = 0 WHERE id = 4"));
+    narrow->Edit();
+    narrow->SetBookkeeping(QStringLiteral("kieuupdate"), 2);
+    narrow->Update();
+    EXPECT_EQ(firstColumn(clerkB, QStringLiteral("SELECT kieuupdate FROM cvden2008 WHERE id = 4")), QStringLiteral("2"));
+
+    // A row B deleted fails as deleted, as it always has.
+    a->MoveFirst();
+    a->Field(QStringLiteral("noigui"));
+    clerkB.Execute(QStringLiteral("DELETE * FROM cvden2008 WHERE id = 1"));
+    a->Edit();
+    a->SetField(QStringLiteral("noigui"), QStringLiteral("Của A"));
+    EXPECT_EQ(errorNumber([&] { a->Update(); }), engine::ErrRecordDeleted);
+}
+
+TEST_F(EngineTest, AClerksOwnChangesDoNotTripTheCheck)
+{
+    auto rs = db->OpenRecordset(QStringLiteral("cvden2008"));
+    rs->Field(QStringLiteral("noigui"));
+    for (const char* summary : {"Một", "Hai"}) {
+        rs->Edit();
+        rs->SetField(QStringLiteral("tt_ndung"), QString::fromUtf8(summary));
+        rs->Update();
+    }
+    // Read, then changed through the same file by a statement, a field written directly and
+    // another record set before this one saves.
+    rs->Field(QStringLiteral("noigui"));
+    db->Execute(QStringLiteral("UPDATE cvden2008 SET chonin = 'X' WHERE id = 1"));
+    auto list = db->OpenRecordset(QStringLiteral("SELECT * FROM cvden2008 ORDER BY id"));
+    list->Collect(QStringLiteral("mat"), QStringLiteral("M"));
+    list->Edit();
+    list->SetField(QStringLiteral("loai"), QStringLiteral("Ba"));
+    list->Update();
+    rs->Edit();
+    rs->SetField(QStringLiteral("stt"), QStringLiteral("9"));
+    rs->Update();
+    EXPECT_EQ(firstColumn(*db, QStringLiteral("SELECT stt & tt_ndung & chonin & mat & loai FROM cvden2008 WHERE id = 1")),
+              QStringLiteral("9HaiXMBa"));
 }

@@ -2,6 +2,8 @@
 // translator with the rows it must find.
 #include "fixture.h"
 
+#include "connection.h"
+#include "dbstate.h"
 #include "jetsql.h"
 #include "sqlfunctions.h"
 
@@ -181,6 +183,66 @@ TEST_F(EngineTest, MalformedStatementsGiveSyntaxErrors)
             EXPECT_FALSE(e.description().isEmpty());
         }
     }
+}
+
+TEST_F(EngineTest, TextAfterTheStatementIsRefusedNeverDropped)
+{
+    // Were the text after the first ";" dropped, each of these would run its first part and
+    // report success; were it run, the table would be gone.
+    const char* twoStatements[] = {
+        "UPDATE cvden2008 SET chonin = 'Z'; DROP TABLE cvden2008",
+        "UPDATE cvden2008 SET chonin = 'Z' ; ; DELETE * FROM cvden2008",
+        "UPDATE cvden2008 SET chonin = 'Z' WHERE tt_ndung <> 'a;b';\r\nDELETE * FROM cvden2008",
+        "DELETE * FROM cvden2008 WHERE id = 1;x",
+        "SELECT cvden2008.* INTO cvden2008 IN '%1' FROM cvden2008 ; DROP TABLE cvden2008",
+    };
+    for (const char* sql : twoStatements) {
+        const QString statement = QString::fromUtf8(sql).replace(QLatin1String("%1"), otherPath);
+        SCOPED_TRACE(sql);
+        EXPECT_EQ(errorNumber([&] { db->Execute(statement); }), engine::ErrSyntax);
+    }
+    // A record source, a saved query and a find are statements too.
+    EXPECT_EQ(errorNumber([&] { db->OpenRecordset(QStringLiteral("SELECT * FROM cvden2008; DELETE * FROM cvden2008")); }),
+              engine::ErrSyntax);
+    db->CreateQueryDef(QStringLiteral("Qrhai"), QStringLiteral("SELECT * FROM cvden2008;DELETE * FROM cvden2008"));
+    EXPECT_EQ(errorNumber([&] { db->OpenRecordset(QStringLiteral("Qrhai")); }), engine::ErrSyntax);
+    EXPECT_EQ(errorNumber([&] { db->Execute(QStringLiteral("DELETE * FROM incvden WHERE id IN (SELECT id FROM Qrhai)")); }),
+              engine::ErrSyntax);
+    auto rs = db->OpenRecordset(QStringLiteral("cvden2008"));
+    for (const char* criteria : {"id = 2; DELETE * FROM cvden2008", "id = 2;", "id = 2 or 1=1; x"}) {
+        SCOPED_TRACE(criteria);
+        EXPECT_EQ(errorNumber([&] { rs->FindFirst(QString::fromUtf8(criteria)); }), engine::ErrSyntax);
+    }
+    EXPECT_EQ(firstColumn(*db, QStringLiteral("SELECT count(*) FROM cvden2008 WHERE chonin = 'Z'")),
+              QStringLiteral("0"));
+    EXPECT_EQ(firstColumn(*db, QStringLiteral("SELECT count(*) FROM cvden2008")), QStringLiteral("4"));
+    EXPECT_FALSE(engine::Database(otherPath).HasTable(QStringLiteral("cvden2008")));
+
+    // One closing ";" with blanks and line breaks after it is how saved queries are kept; a ";"
+    // between quotes or brackets is text.
+    EXPECT_EQ(db->Execute(QStringLiteral("UPDATE cvden2008 SET tt_ndung = 'một; hai' WHERE id = 2 ;\r\n  \t")), 1);
+    EXPECT_EQ(db->Execute(QStringLiteral("UPDATE [cvden2008] SET [chonin] = ';' WHERE [tt_ndung] = 'một; hai';")), 1);
+    rs->FindFirst(QStringLiteral("tt_ndung = 'một; hai' and chonin = ';'"));
+    EXPECT_FALSE(rs->NoMatch());
+    EXPECT_EQ(rs->Field(QStringLiteral("id")).toInt(), 2);
+}
+
+TEST_F(EngineTest, APreparedStatementRefusesWhatTheEngineLeftUnread)
+{
+    // Below the translator: whatever reaches the engine runs one statement or none.
+    engine::Connection& conn = db->state()->conn;
+    for (const char* sql : {"UPDATE cvden2008 SET chonin = 'Z'; DROP TABLE cvden2008", "SELECT 1; SELECT 2",
+                            "UPDATE cvden2008 SET chonin = 'Z';; DROP TABLE cvden2008", "SELECT 1; -- x"}) {
+        SCOPED_TRACE(sql);
+        EXPECT_EQ(errorNumber([&] { engine::Statement(conn.db(), sql).run(); }), engine::ErrSyntax);
+        EXPECT_EQ(errorNumber([&] { conn.exec(sql); }), engine::ErrSyntax);
+    }
+    for (const char* sql : {"UPDATE cvden2008 SET chonin = 'a' WHERE id = 1", "UPDATE cvden2008 SET chonin = 'b' WHERE id = 2;",
+                            "UPDATE cvden2008 SET chonin = 'c' WHERE id = 3 ;\r\n ; \n"}) {
+        SCOPED_TRACE(sql);
+        EXPECT_EQ(errorNumber([&] { engine::Statement(conn.db(), sql).run(); }), 0);
+    }
+    EXPECT_EQ(firstColumn(*db, QStringLiteral("SELECT chonin FROM cvden2008 ORDER BY id")), QStringLiteral("a,b,c,X"));
 }
 
 TEST(JetLike, WildcardsAndTheFastPathAgree)

@@ -10,9 +10,15 @@
 #include <QDir>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <memory>
 #include <mutex>
+#include <random>
+#include <thread>
 
 namespace engine {
 namespace {
@@ -23,7 +29,8 @@ namespace {
 constexpr int kKdfIterations = 64000;
 constexpr int kSaltBytes = 16;
 constexpr int kKeyBytes = 32;
-constexpr int kBusyTimeoutMs = 8000;
+// How often a waiting call looks at the files for other clerks' progress.
+constexpr std::chrono::milliseconds kProgressLookEvery{50};
 
 std::mutex keyMutex;
 std::map<std::string, std::string> keyCache;  // passphrase + salt -> "x'<hex key>'"
@@ -78,6 +85,54 @@ void forgetRawKeys()
     keyCache.clear();
 }
 
+// ---- Waiting for other clerks --------------------------------------------------------------
+
+std::mutex observerMutex;
+std::shared_ptr<const std::function<void(bool)>> busyObserver;
+// Set while the observer has been told of a wait on this thread that has not ended yet.
+thread_local bool waitReported = false;
+
+void tellObserver(bool waiting)
+{
+    std::shared_ptr<const std::function<void(bool)>> observer;
+    {
+        std::lock_guard lock(observerMutex);
+        observer = busyObserver;
+    }
+    if (!observer || !*observer) return;
+    try {
+        (*observer)(waiting);
+    } catch (...) {
+        // The engine calls it from inside SQLite, where nothing may be thrown.
+    }
+}
+
+// Called after every call into SQLite that may have waited: ends a reported wait.
+inline void waitEnded()
+{
+    if (waitReported) {
+        waitReported = false;
+        tellObserver(false);
+    }
+}
+
+int onBusy(void* waiter, int count) { return static_cast<BusyWaiter*>(waiter)->wait(count) ? 1 : 0; }
+
+// A short sleep of random length, so that the clerks waiting for one file do not try it in step.
+// The longer a call has waited, the more often it tries: a clerk who keeps saving takes the lock
+// again a moment after letting it go, and the one who has waited longest should be the likeliest
+// to be trying in that moment.
+void pause(std::chrono::steady_clock::duration waited)
+{
+    thread_local std::minstd_rand random(static_cast<unsigned>(
+        std::hash<std::thread::id>()(std::this_thread::get_id()) ^
+        static_cast<std::size_t>(std::chrono::steady_clock::now().time_since_epoch().count())));
+    using std::chrono::milliseconds;
+    const int longest = waited < milliseconds(50) ? 2000 : waited < milliseconds(200) ? 800 : 400;
+    std::uniform_int_distribution<int> micros(longest / 8, longest);
+    std::this_thread::sleep_for(std::chrono::microseconds(micros(random)));
+}
+
 // Reads the schema: the first statement that needs the key to be right.
 int probe(sqlite3* db, const char* schema)
 {
@@ -89,6 +144,7 @@ int probe(sqlite3* db, const char* schema)
         if (rc == SQLITE_ROW) rc = SQLITE_OK;
     }
     sqlite3_finalize(st);
+    waitEnded();
     return rc;
 }
 
@@ -118,6 +174,59 @@ bool folderWritable(const QString& path)
 }
 
 }  // namespace
+
+void SetBusyWaitObserver(std::function<void(bool waiting)> observer)
+{
+    auto shared = observer ? std::make_shared<const std::function<void(bool)>>(std::move(observer)) : nullptr;
+    std::lock_guard lock(observerMutex);
+    busyObserver = std::move(shared);
+}
+
+bool BusyWaiter::wait(int count)
+{
+    if (noWait) return false;
+    const Clock::time_point now = Clock::now();
+    if (count == 0) {
+        started_ = lastProgress_ = lastLook_ = now;
+        stamp_ = stamp();
+    } else if (now - lastLook_ >= kProgressLookEvery) {
+        // Another clerk's commit changes the data file or its journal: as long as that goes on,
+        // the clerk holding the lock is working and we wait on.
+        lastLook_ = now;
+        std::vector<long long> current = stamp();
+        if (current != stamp_) {
+            stamp_ = std::move(current);
+            lastProgress_ = now;
+        }
+    }
+    if (now - lastProgress_ >= timeout) return false;
+    if (!waitReported && now - started_ >= std::chrono::milliseconds(kBusyWaitReportMs)) {
+        waitReported = true;
+        tellObserver(true);
+    }
+    pause(now - started_);
+    return true;
+}
+
+// What the file system says of each file and its journal: any commit changes some of it. The
+// file's own header is encrypted and cannot be read for its change counter.
+std::vector<long long> BusyWaiter::stamp() const
+{
+    std::vector<long long> out;
+    out.reserve(files.size() * 8);
+    for (const std::string& file : files) {
+        for (const std::string& path : {file, file + "-journal"}) {
+            struct stat st {};
+            if (::stat(path.c_str(), &st) != 0) {
+                out.insert(out.end(), {-1, -1, -1, -1});
+                continue;
+            }
+            out.insert(out.end(), {static_cast<long long>(st.st_ino), static_cast<long long>(st.st_size),
+                                   static_cast<long long>(st.st_mtim.tv_sec), static_cast<long long>(st.st_mtim.tv_nsec)});
+        }
+    }
+    return out;
+}
 
 [[noreturn]] void raiseEngineError(sqlite3* db, int rc, const QString& what)
 {
@@ -179,13 +288,30 @@ QString fromStored(std::string_view bytes)
 
 Statement::Statement(sqlite3* db, std::string_view sql) : db_(db)
 {
-    const int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &stmt_, nullptr);
+    const char* tail = nullptr;
+    const int rc = sqlite3_prepare_v2(db, sql.data(), static_cast<int>(sql.size()), &stmt_, &tail);
+    waitEnded();
     if (rc != SQLITE_OK) {
         sqlite3_finalize(stmt_);
         stmt_ = nullptr;
         raiseEngineError(db, rc, QString());
     }
     if (!stmt_) throw DbError(ErrSyntax, QStringLiteral("Câu lệnh rỗng."));
+    // The engine reads one statement and points past it; whatever follows must not be lost
+    // without a word. Blanks and one closing ";" are all that may be left.
+    const char* end = sql.data() + sql.size();
+    bool semicolon = false;
+    for (const char* p = tail ? tail : end; p < end; ++p) {
+        const unsigned char c = static_cast<unsigned char>(*p);
+        if (c == ';' && !semicolon) {
+            semicolon = true;
+        } else if (!(c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v')) {
+            sqlite3_finalize(stmt_);
+            stmt_ = nullptr;
+            throw DbError(ErrSyntax, QStringLiteral("Chỉ được viết một câu lệnh; phần sau dấu ';' không được thực hiện: %1")
+                                         .arg(QString::fromUtf8(tail, static_cast<qsizetype>(end - tail)).trimmed()));
+        }
+    }
 }
 
 Statement::~Statement() { sqlite3_finalize(stmt_); }
@@ -193,6 +319,7 @@ Statement::~Statement() { sqlite3_finalize(stmt_); }
 bool Statement::step()
 {
     const int rc = sqlite3_step(stmt_);
+    waitEnded();
     if (rc == SQLITE_ROW) return true;
     if (rc == SQLITE_DONE) return false;
     sqlite3_reset(stmt_);
@@ -298,7 +425,9 @@ void configure(sqlite3* db, const char* schema)
     const std::string pragmas = "PRAGMA " + s + "journal_mode=PERSIST; PRAGMA " + s + "synchronous=FULL; PRAGMA " + s +
                                 "cache_size=-65536;";
     char* err = nullptr;
-    if (sqlite3_exec(db, pragmas.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
+    const int rc = sqlite3_exec(db, pragmas.c_str(), nullptr, nullptr, &err);
+    waitEnded();
+    if (rc != SQLITE_OK) {
         const QString msg = QString::fromUtf8(err ? err : "");
         sqlite3_free(err);
         throw DbError(ErrEngine, msg);
@@ -306,8 +435,8 @@ void configure(sqlite3* db, const char* schema)
 }
 
 // Opens `path` with the passphrase, using a remembered raw key when the salt is known.
-sqlite3* openKeyed(const QString& path, bool readOnly, const std::string& passphrase);
-sqlite3* openKeyed(const QString& path, bool readOnly, const std::string& passphrase)
+sqlite3* openKeyed(const QString& path, bool readOnly, const std::string& passphrase, BusyWaiter* waiter);
+sqlite3* openKeyed(const QString& path, bool readOnly, const std::string& passphrase, BusyWaiter* waiter)
 {
     const std::string salt = readSalt(path);
     const int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_FULLMUTEX;
@@ -328,7 +457,7 @@ sqlite3* openKeyed(const QString& path, bool readOnly, const std::string& passph
         int rc = sqlite3_open_v2(nativePath.constData(), &db, flags, nullptr);
         if (rc == SQLITE_OK) rc = sqlite3_key(db, key.data(), static_cast<int>(key.size()));
         if (rc == SQLITE_OK) {
-            sqlite3_busy_timeout(db, kBusyTimeoutMs);
+            sqlite3_busy_handler(db, onBusy, waiter);
             rc = probe(db, "main");
         }
         if (rc == SQLITE_OK) {
@@ -347,9 +476,9 @@ sqlite3* openKeyed(const QString& path, bool readOnly, const std::string& passph
         if ((rc & 0xFF) == SQLITE_READONLY && readOnly) {
             // A program died in the middle of a write and left its journal: a reader cannot
             // put the file back, so open it once for writing, which rolls the journal back.
-            sqlite3* repair = openKeyed(path, false, passphrase);
+            sqlite3* repair = openKeyed(path, false, passphrase, waiter);
             sqlite3_close_v2(repair);
-            return openKeyed(path, true, passphrase);
+            return openKeyed(path, true, passphrase, waiter);
         }
     }
     throw openFailure(path, lastRc);
@@ -371,7 +500,8 @@ Connection::Connection(const QString& path, bool readOnly, const std::string& pa
     if (!readOnly && (!writeBits || !info.isWritable() || !folderWritable(path_)))
         throw DbError(ErrFileReadOnly,
                       QStringLiteral("Tệp dữ liệu %1 hoặc thư mục của nó không cho phép ghi.").arg(path_));
-    db_ = openKeyed(path_, readOnly, passphrase);
+    waiter_.files = {QFile::encodeName(path_).toStdString()};
+    db_ = openKeyed(path_, readOnly, passphrase, &waiter_);
     try {
         if (!readOnly && sqlite3_db_readonly(db_, "main") == 1)
             throw DbError(ErrFileReadOnly, QStringLiteral("Tệp dữ liệu %1 chỉ cho phép đọc.").arg(path_));
@@ -420,9 +550,8 @@ void Connection::close()
 
 void Connection::exec(std::string_view sql)
 {
-    const std::string text(sql);
-    const int rc = sqlite3_exec(db(), text.c_str(), nullptr, nullptr, nullptr);
-    if (rc != SQLITE_OK) raiseEngineError(db_, rc, QString());
+    Statement st(db(), sql);
+    st.run();
 }
 
 QString Connection::attach(const QString& otherPath)
@@ -460,6 +589,7 @@ QString Connection::attach(const QString& otherPath)
     if (usedRaw && !cached) rememberKey(passphrase_, salt, key);
     if (!readOnly_) configure(db_, alias.toUtf8().constData());
     attached_[canonical] = {alias, 1};
+    waiter_.files.push_back(QFile::encodeName(canonical).toStdString());
     return alias;
 }
 
@@ -469,6 +599,10 @@ void Connection::release(const QString& alias)
         if (it->second.alias != alias) continue;
         if (--it->second.users == 0) {
             if (db_) sqlite3_exec(db_, ("DETACH DATABASE " + alias.toStdString()).c_str(), nullptr, nullptr, nullptr);
+            waitEnded();
+            const std::string file = QFile::encodeName(it->first).toStdString();
+            const auto f = std::find(waiter_.files.begin() + 1, waiter_.files.end(), file);
+            if (f != waiter_.files.end()) waiter_.files.erase(f);
             attached_.erase(it);
         }
         return;
@@ -486,6 +620,7 @@ bool Connection::inTransaction() const { return db_ && sqlite3_get_autocommit(db
 void Connection::rollback()
 {
     if (inTransaction()) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    waitEnded();
 }
 
 }  // namespace engine

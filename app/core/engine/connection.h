@@ -2,15 +2,18 @@
 // attached files, our SQL functions and the mapping of engine failures to DbError.
 #pragma once
 
+#include "busywait.h"
 #include "dberror.h"
 
 #include <QString>
 #include <QVariant>
 
+#include <chrono>
 #include <map>
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -21,6 +24,7 @@ namespace engine {
 [[noreturn]] void raiseEngineError(sqlite3* db, int rc, const QString& what);
 
 // A prepared statement that is reset after every use, so that no read lock outlives a call.
+// It holds exactly one statement: text after it (other than blanks and one ";") is refused.
 class Statement {
 public:
     Statement(sqlite3* db, std::string_view sql);
@@ -50,6 +54,28 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
+// How a connection waits for other clerks. A call that meets a lock sleeps in short, jittered
+// steps and tries again for as long as the files it uses keep changing, that is, while the
+// clerk holding the lock gets on with the work; it gives up (ErrBusy) only when nothing has
+// changed for the whole timeout. A wait that lasts is reported to the busy-wait observer.
+class BusyWaiter {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    // Called by the engine each time a call meets a lock; `count` is 0 on the first try.
+    // Returns false to give up.
+    bool wait(int count);
+
+    std::chrono::milliseconds timeout{8000};  // with no progress by others
+    bool noWait = false;              // give up at once (for work that may be skipped)
+    std::vector<std::string> files;   // the data file and the files attached to it
+
+private:
+    std::vector<long long> stamp() const;
+    Clock::time_point started_, lastProgress_, lastLook_;
+    std::vector<long long> stamp_;
+};
+
 // Encodes a Unicode text to TCVN3 bytes; a character TCVN3 cannot hold raises DbError.
 std::string toStored(const QString& text);
 QString fromStored(std::string_view bytes);
@@ -70,7 +96,10 @@ public:
     const QString& path() const { return path_; }
     bool readOnly() const { return readOnly_; }
 
-    void exec(std::string_view sql);  // runs one or more statements without results
+    void exec(std::string_view sql);  // runs one statement without results
+
+    // How long a call may wait for other clerks while they make no progress.
+    void setBusyTimeout(std::chrono::milliseconds timeout) { waiter_.timeout = timeout; }
 
     // Attaches another data file under an alias for the length of one use; the same file
     // attached twice shares the alias. release() detaches when the last user is done.
@@ -100,6 +129,30 @@ public:
     }
     bool inTransaction() const;
 
+    // Runs `work` in a write transaction if the file's write lock is free at once; returns false
+    // (and does nothing) when another clerk holds it. For work that may as well be skipped.
+    template <class F>
+    bool tryWriteTransaction(F&& work)
+    {
+        if (inTransaction()) return false;
+        waiter_.noWait = true;
+        try {
+            exec("BEGIN IMMEDIATE");
+        } catch (const DbError&) {
+            waiter_.noWait = false;
+            return false;
+        }
+        waiter_.noWait = false;
+        try {
+            work();
+            exec("COMMIT");
+        } catch (...) {
+            rollback();
+            throw;
+        }
+        return true;
+    }
+
 private:
     void rollback();
 
@@ -113,6 +166,7 @@ private:
     std::string passphrase_;
     std::map<QString, Attached> attached_;  // by canonical path
     int nextAlias_ = 1;
+    BusyWaiter waiter_;  // the engine holds its address as long as the connection is open
 };
 
 }  // namespace engine

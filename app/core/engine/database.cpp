@@ -85,6 +85,9 @@ void DbState::refreshSchema()
     const long long v = version.step() ? version.columnInt(0) : 0;
     version.reset();
     if (v == schemaVersion_) return;
+    // A table may have been dropped and made anew, and its counter sequence with it: ids taken
+    // ahead from the old sequence are let go (they stay gaps).
+    spareIds.clear();
     tables_.clear();
     textColumns_.clear();
     Statement list(conn.db(), "SELECT name FROM main.sqlite_master WHERE type='table'");
@@ -102,6 +105,27 @@ void DbState::refreshSchema()
         }
     }
     schemaVersion_ = v;
+}
+
+void DbState::close()
+{
+    if (conn.isOpen() && !conn.readOnly()) {
+        for (const auto& [table, id] : spareIds) {
+            try {
+                // Nobody has seen the id, and the sequence still ends at it: the next clerk may
+                // have it. Otherwise, or when the file is busy, it stays a gap, as counters do.
+                conn.tryWriteTransaction([&] {
+                    Statement st(conn.db(), "UPDATE main.sqlite_sequence SET seq = seq - 1 WHERE name = ? AND seq = ?");
+                    st.bindBytes(1, table);
+                    st.bindInt(2, id);
+                    st.run();
+                });
+            } catch (const DbError&) {
+            }
+        }
+    }
+    spareIds.clear();
+    conn.close();
 }
 
 bool DbState::isTextColumn(const QString& column)
@@ -234,7 +258,7 @@ QString Database::passwordOf(const QString& connect)
 
 void Database::Close()
 {
-    if (state_) state_->conn.close();
+    if (state_) state_->close();
 }
 
 bool Database::isOpen() const { return state_ && state_->conn.isOpen(); }

@@ -2,6 +2,7 @@
 // saved queries. Every failure is a DbError.
 #pragma once
 
+#include "busywait.h"
 #include "catalog.h"
 #include "dberror.h"
 #include "recordset.h"

@@ -28,6 +28,7 @@ enum ErrorNumber : int {
     ErrCharacterNotStorable = 3640,  // a character that TCVN3 cannot hold
     ErrDatabaseClosed = 3420,      // the database or record set has been closed
     ErrRecordDeleted = 3167,       // the current row was deleted (here or by another clerk)
+    ErrChangedByOther = 3197,      // another clerk changed the row since this record set read it
     ErrTypeMismatch = 3421,        // a value that the field's type cannot hold
     ErrInvalidArgument = 3001,     // a position or bookmark outside the record set
     ErrEngine = 3146,              // any other failure reported by the engine

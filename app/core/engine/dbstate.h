@@ -9,7 +9,9 @@
 #include <QHash>
 #include <QSet>
 
+#include <map>
 #include <memory>
+#include <string>
 
 namespace engine {
 
@@ -37,6 +39,13 @@ struct DbState final : SchemaContext {
     {
         for (const QString& a : aliases) conn.release(a);
     }
+
+    // Counter values taken ahead, in the write that saved the previous new row, for the next
+    // AddNew on the same table (the table's name as stored -> id), so that adding a row costs
+    // one write. They are held in the file's sequence like any other id.
+    std::map<std::string, qint64> spareIds;
+    // Hands unused spare ids back when no other clerk has taken an id since, then closes.
+    void close();
 
 private:
     long long schemaVersion_ = -1;

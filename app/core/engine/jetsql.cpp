@@ -208,8 +208,10 @@ public:
     {
         toks_ = tokenize(sql);
         pos_ = 0;
-        // A trailing ";" (as saved queries are often stored) ends the statement.
+        // A trailing ";" (as saved queries are often stored) ends the statement; anything after a
+        // ";" would be a second statement, which is refused rather than dropped or run.
         while (toks_.size() > 1 && toks_[toks_.size() - 2].is(";")) toks_.erase(toks_.end() - 2);
+        refuseSemicolon(QStringLiteral("chỉ được viết một câu lệnh, có phần sau dấu ';'"));
         Translation tr;
         const Token& first = peek();
         if (first.is("SELECT")) {
@@ -237,10 +239,18 @@ public:
         toks_ = tokenize(text);
         pos_ = 0;
         if (peek().kind == Tok::End) syntaxError(QStringLiteral("điều kiện rỗng"));
+        refuseSemicolon(QStringLiteral("điều kiện không được có dấu ';'"));
         return expressionRun(toks_.size() - 1);
     }
 
 private:
+    // A ";" outside quotes and brackets: the tokens hold no other kind of semicolon.
+    void refuseSemicolon(const QString& why) const
+    {
+        for (const Token& t : toks_)
+            if (t.kind == Tok::Op && t.text == QLatin1String(";")) syntaxError(why);
+    }
+
     const Token& peek(std::size_t ahead = 0) const
     {
         const std::size_t k = pos_ + ahead;

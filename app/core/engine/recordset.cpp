@@ -7,6 +7,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <cmath>
 #include <map>
 #include <unordered_set>
 
@@ -14,6 +15,62 @@ namespace engine {
 namespace {
 
 DbError noCurrentRecord() { return DbError(ErrNoCurrentRecord, QStringLiteral("Không có bản ghi hiện thời.")); }
+
+void appendRaw(std::string& out, const void* p, std::size_t n) { out.append(static_cast<const char*>(p), n); }
+
+// Columns `from` .. `from + count - 1` of the statement's row as stored, each as bytes that are
+// equal for two values exactly when they are the same value: a Null is not an empty text, a text
+// differs from a blob with its bytes, and a whole number is the same whether it comes as 5 or 5.0.
+std::vector<std::string> storedImage(sqlite3_stmt* st, int from, int count)
+{
+    std::vector<std::string> images(static_cast<std::size_t>(count));
+    for (int k = from; k < from + count; ++k) {
+        std::string& out = images[static_cast<std::size_t>(k - from)];
+        switch (sqlite3_column_type(st, k)) {
+        case SQLITE_NULL:
+            out += 'n';
+            break;
+        case SQLITE_FLOAT: {
+            const double d = sqlite3_column_double(st, k);
+            if (!(std::trunc(d) == d && std::fabs(d) < 9.0e18)) {
+                out += 'f';
+                appendRaw(out, &d, sizeof d);
+                break;
+            }
+            const long long whole = static_cast<long long>(d);
+            out += 'i';
+            appendRaw(out, &whole, sizeof whole);
+            break;
+        }
+        case SQLITE_INTEGER: {
+            const long long whole = sqlite3_column_int64(st, k);
+            out += 'i';
+            appendRaw(out, &whole, sizeof whole);
+            break;
+        }
+        default: {
+            const bool text = sqlite3_column_type(st, k) == SQLITE_TEXT;
+            const void* bytes = text ? static_cast<const void*>(sqlite3_column_text(st, k)) : sqlite3_column_blob(st, k);
+            const int size = sqlite3_column_bytes(st, k);
+            out += text ? 't' : 'b';
+            if (size > 0) appendRaw(out, bytes, static_cast<std::size_t>(size));
+            break;
+        }
+        }
+    }
+    return images;
+}
+
+// Resets statements when a read is done, so that its read lock ends with it, also on failure.
+struct ResetAfter {
+    Statement& first;
+    Statement& second;
+    ~ResetAfter()
+    {
+        first.reset();
+        second.reset();
+    }
+};
 
 }  // namespace
 
@@ -28,7 +85,7 @@ Recordset::Recordset(std::shared_ptr<DbState> state, const QString& sql, Records
     }
     selectSql_ = tr.statements.front();
     if (tr.base && type == RecordsetType::Dynaset)
-        base_ = Base{tr.base->table, tr.base->schema, tr.base->tableName, tr.base->columns, tr.base->rest, -1};
+        base_ = Base{tr.base->table, tr.base->schema, tr.base->tableName, tr.base->columns, tr.base->rest, -1, {}, 0, {}};
     else
         type_ = RecordsetType::Snapshot;
     try {
@@ -75,15 +132,29 @@ Statement& Recordset::cached(std::unique_ptr<Statement>& slot, const std::string
 
 Statement& Recordset::writeStatement(const std::string& sql) { return cached(writeStatements_[sql], sql); }
 
+std::string Recordset::schemaName() const
+{
+    return base_ && !base_->schema.isEmpty() ? base_->schema.toStdString() : std::string("main");
+}
+
 void Recordset::open()
 {
     if (base_) {
-        Statement& fetch = cached(fetch_, "SELECT " + base_->columns + " FROM " + base_->table + " WHERE rowid=?");
-        describe(fetch);
+        // A row is read with the record set's own columns and, after them, every column of the
+        // table as stored (see currentRow).
+        const TableDef def = state_->tableDef(base_->schema, base_->name);
+        base_->allColumns.clear();
+        for (const FieldDef& f : def.fields) base_->allColumns += (base_->allColumns.empty() ? "" : ", ") + quoteIdent(f.name);
+        base_->allCount = static_cast<int>(def.fields.size());
+        base_->seqName = toStored(def.name);
+        fetch_.reset();
+        Statement& fetch = cached(fetch_, "SELECT " + base_->columns + ", " + base_->allColumns + " FROM " + base_->table +
+                                              " WHERE rowid=?");
+        describe(fetch, fetch.columnCount() - base_->allCount, &def);
         loadKeys();
     } else {
         Statement st(state_->conn.db(), selectSql_);
-        describe(st);
+        describe(st, st.columnCount(), nullptr);
         rows_.clear();
         while (st.step()) {
             std::vector<QVariant> row(fields_.size());
@@ -108,19 +179,18 @@ void Recordset::loadKeys()
     st.reset();
 }
 
-void Recordset::describe(Statement& st)
+void Recordset::describe(Statement& st, int columns, const TableDef* def)
 {
     fields_.clear();
     fieldByName_.clear();
-    std::optional<TableDef> def;
-    if (base_) def = state_->tableDef(base_->schema, base_->name);
-    for (int k = 0; k < st.columnCount(); ++k) {
+    for (int k = 0; k < columns; ++k) {
         const QString name = st.columnName(k);
         Column f;
         const FieldDef* own = def ? def->field(name) : nullptr;
         if (own) {
             f.def = *own;
             f.writable = true;
+            f.tableColumn = static_cast<int>(own - def->fields.constData());
             if (own->isCounter()) base_->counterField = k;
         } else {
             f.def = fieldFromDeclaration(name, QString::fromLatin1(sqlite3_column_decltype(st.get(), k)));
@@ -340,14 +410,21 @@ const std::vector<QVariant>& Recordset::currentRow() const
     if (!base_) return rows_[static_cast<std::size_t>(pos_)];
     const qint64 key = keys_[static_cast<std::size_t>(pos_)];
     if (!rowValid_ || rowKey_ != key) {
-        Statement& fetch = cached(fetch_, "SELECT " + base_->columns + " FROM " + base_->table + " WHERE rowid=?");
+        Statement& fetch = cached(fetch_, "SELECT " + base_->columns + ", " + base_->allColumns + " FROM " + base_->table +
+                                              " WHERE rowid=?");
+        // The file's data version is read first and its statement left open while the row is
+        // read, so that both come from the same read of the file.
+        Statement& version = cached(version_, "PRAGMA " + schemaName() + ".data_version");
+        const ResetAfter done{fetch, version};
+        const long long atVersion = version.step() ? version.columnInt(0) : 0;
         fetch.bindInt(1, key);
         const bool found = fetch.step();
-        row_.assign(fields_.size(), QVariant());
-        if (found)
-            for (std::size_t k = 0; k < fields_.size(); ++k) row_[k] = fetch.column(static_cast<int>(k));
-        fetch.reset();
+        rowValid_ = false;
         if (!found) throw DbError(ErrRecordDeleted, QStringLiteral("Bản ghi đã bị người khác xoá."));
+        row_.assign(fields_.size(), QVariant());
+        for (std::size_t k = 0; k < fields_.size(); ++k) row_[k] = fetch.column(static_cast<int>(k));
+        rowImage_ = storedImage(fetch.get(), static_cast<int>(fields_.size()), base_->allCount);
+        rowVersion_ = atVersion;
         rowKey_ = key;
         rowValid_ = true;
     }
@@ -397,7 +474,11 @@ QVariant Recordset::checkedValue(int index, const QVariant& value) const
     return static_cast<qlonglong>(qRound64(number));
 }
 
-void Recordset::SetField(const QString& name, const QVariant& value)
+void Recordset::SetField(const QString& name, const QVariant& value) { setField(name, value, true); }
+
+void Recordset::SetBookkeeping(const QString& name, const QVariant& value) { setField(name, value, false); }
+
+void Recordset::setField(const QString& name, const QVariant& value, bool checked)
 {
     const int index = fieldIndex(name);
     if (editMode_ == EditNone)
@@ -407,6 +488,7 @@ void Recordset::SetField(const QString& name, const QVariant& value)
         throw DbError(ErrNotUpdatable, QStringLiteral("Không sửa được trường '%1'.").arg(name));
     buffer_[static_cast<std::size_t>(index)] = checkedValue(index, value);
     dirty_[static_cast<std::size_t>(index)] = true;
+    guarded_[static_cast<std::size_t>(index)] = checked;
 }
 
 void Recordset::Collect(const QString& name, const QVariant& value)
@@ -429,31 +511,34 @@ void Recordset::Collect(const QString& name, const QVariant& value)
 
 // ---- Writing ------------------------------------------------------------------------------
 
+// Takes the next counter value from the table's sequence, inside a write transaction, so that
+// two programs adding rows at once never get the same id. A value that never makes it into a
+// row leaves a gap, as counters do; it is never handed out again.
+qint64 Recordset::nextCounter()
+{
+    const std::string seq = schemaName() + ".sqlite_sequence";
+    const std::string maxId = "(SELECT coalesce(max(rowid), 0) FROM " + base_->table + ")";
+    Connection& c = state_->conn;
+    Statement& up = writeStatement("UPDATE " + seq + " SET seq = max(seq, " + maxId + ") + 1 WHERE name = ?");
+    up.bindBytes(1, base_->seqName);
+    up.run();
+    if (sqlite3_changes(c.db()) == 0) {
+        Statement ins(c.db(), "INSERT INTO " + seq + " (name, seq) VALUES (?, " + maxId + " + 1)");
+        ins.bindBytes(1, base_->seqName);
+        ins.run();
+    }
+    Statement& get = writeStatement("SELECT seq FROM " + seq + " WHERE name = ?");
+    get.bindBytes(1, base_->seqName);
+    get.step();
+    const qint64 id = get.columnInt(0);
+    get.reset();
+    return id;
+}
+
 qint64 Recordset::reserveCounter()
 {
-    // The counter is taken from the table's sequence in a short write transaction of its own,
-    // so that two programs adding rows at once never get the same id. A row that is never
-    // written leaves a gap, as counters do.
-    const std::string seq = (base_->schema.isEmpty() ? std::string("main") : base_->schema.toStdString()) + ".sqlite_sequence";
-    const std::string maxId = "(SELECT coalesce(max(rowid), 0) FROM " + base_->table + ")";
-    const std::string name = toStored(state_->tableDef(base_->schema, base_->name).name);
     Connection& c = state_->conn;
-    return c.writeTransaction([&] {
-        Statement& up = writeStatement("UPDATE " + seq + " SET seq = max(seq, " + maxId + ") + 1 WHERE name = ?");
-        up.bindBytes(1, name);
-        up.run();
-        if (sqlite3_changes(c.db()) == 0) {
-            Statement ins(c.db(), "INSERT INTO " + seq + " (name, seq) VALUES (?, " + maxId + " + 1)");
-            ins.bindBytes(1, name);
-            ins.run();
-        }
-        Statement& get = writeStatement("SELECT seq FROM " + seq + " WHERE name = ?");
-        get.bindBytes(1, name);
-        get.step();
-        const qint64 id = get.columnInt(0);
-        get.reset();
-        return id;
-    });
+    return c.writeTransaction([&] { return nextCounter(); });
 }
 
 void Recordset::AddNew()
@@ -462,11 +547,19 @@ void Recordset::AddNew()
     if (!base_) throw DbError(ErrNotUpdatable, QStringLiteral("Không thêm được bản ghi vào tập bản ghi chỉ đọc."));
     buffer_.assign(fields_.size(), QVariant());
     dirty_.assign(fields_.size(), false);
+    guarded_.assign(fields_.size(), false);
     for (std::size_t k = 0; k < fields_.size(); ++k)
         if (fields_[k].def.type == FieldType::Boolean && fields_[k].writable) buffer_[k] = 0;
     addKey_ = 0;
     if (base_->counterField >= 0) {
-        addKey_ = reserveCounter();
+        // The id taken when the previous new row was saved, else one of its own.
+        const auto spare = base_->schema.isEmpty() ? state_->spareIds.find(base_->seqName) : state_->spareIds.end();
+        if (spare != state_->spareIds.end()) {
+            addKey_ = spare->second;
+            state_->spareIds.erase(spare);
+        } else {
+            addKey_ = reserveCounter();
+        }
         buffer_[static_cast<std::size_t>(base_->counterField)] = static_cast<qlonglong>(addKey_);
     }
     editMode_ = EditAdd;
@@ -476,8 +569,13 @@ void Recordset::Edit()
 {
     checkOpen();
     if (!base_) throw DbError(ErrNotUpdatable, QStringLiteral("Không sửa được tập bản ghi chỉ đọc."));
+    // The row as this record set last read it, which is what the window shows: Update checks
+    // the stored row against it.
     buffer_ = currentRow();
+    editImage_ = rowImage_;
+    editVersion_ = rowVersion_;
     dirty_.assign(fields_.size(), false);
+    guarded_.assign(fields_.size(), false);
     editMode_ = EditInProgress;
 }
 
@@ -493,7 +591,17 @@ void Recordset::Update()
 {
     checkOpen();
     if (editMode_ == EditNone) throw DbError(ErrUpdateWithoutEdit, QStringLiteral("Cần gọi AddNew hoặc Edit trước Update."));
-    writeRow();
+    try {
+        writeRow();
+    } catch (const DbError& e) {
+        if (e.number() == ErrChangedByOther) {
+            // The edit is over; the row reads as the other clerk left it.
+            editMode_ = EditNone;
+            buffer_.clear();
+            rowValid_ = false;
+        }
+        throw;
+    }
     editMode_ = EditNone;
     buffer_.clear();
     rowValid_ = false;
@@ -516,12 +624,20 @@ void Recordset::writeRow()
         }
         sql += ") VALUES (" + values + ')';
         if (columns.empty()) sql = "INSERT INTO " + base_->table + " DEFAULT VALUES";
+        // The same write takes the id of the next new row, so that AddNew need not write. Not
+        // inside a caller's transaction: that may still be rolled back after the id is handed out.
+        const bool takeSpare = base_->counterField >= 0 && base_->schema.isEmpty() && !c.inTransaction() &&
+                               !state_->spareIds.count(base_->seqName);
+        qint64 spare = 0;
         const qint64 key = c.writeTransaction([&] {
             Statement& st = writeStatement(sql);
             for (std::size_t k = 0; k < columns.size(); ++k) st.bind(static_cast<int>(k + 1), buffer_[columns[k]]);
             st.run();
-            return static_cast<qint64>(sqlite3_last_insert_rowid(c.db()));
+            const qint64 rowid = sqlite3_last_insert_rowid(c.db());
+            if (takeSpare) spare = nextCounter();
+            return rowid;
         });
+        if (takeSpare) state_->spareIds[base_->seqName] = spare;
         if (!keys_.empty() && key <= keys_.back()) keysAscending_ = false;
         keys_.push_back(key);
         lastModified_ = key;
@@ -533,15 +649,40 @@ void Recordset::writeRow()
     std::string sql = "UPDATE " + base_->table + " SET ";
     for (std::size_t k = 0; k < columns.size(); ++k) sql += (k ? ", " : "") + quoteIdent(fields_[columns[k]].def.name) + "=?";
     sql += " WHERE rowid=?";
-    const int changed = c.writeTransaction([&] {
+    c.writeTransaction([&] {
+        // Under the write lock, the row as stored now against the row as this record set read it.
+        // Where they differ while the file's data version has not moved, the difference is this
+        // connection's own doing (the version moves only for other connections' commits).
+        {
+            Statement& version = writeStatement("PRAGMA " + schemaName() + ".data_version");
+            Statement& look = writeStatement("SELECT " + base_->allColumns + " FROM " + base_->table + " WHERE rowid=?");
+            const ResetAfter done{look, version};
+            const long long nowVersion = version.step() ? version.columnInt(0) : 0;
+            look.bindInt(1, key);
+            if (!look.step()) throw DbError(ErrRecordDeleted, QStringLiteral("Bản ghi đã bị người khác xoá."));
+            if (nowVersion != editVersion_ && changedByOther(storedImage(look.get(), 0, base_->allCount), columns))
+                throw DbError(ErrChangedByOther,
+                              QStringLiteral("Bản ghi đã bị người khác sửa sau khi được đọc; thay đổi của bạn chưa được "
+                                             "ghi. Hãy xem lại bản ghi rồi sửa lại."));
+        }
         Statement& st = writeStatement(sql);
         for (std::size_t k = 0; k < columns.size(); ++k) st.bind(static_cast<int>(k + 1), buffer_[columns[k]]);
         st.bindInt(static_cast<int>(columns.size() + 1), key);
         st.run();
-        return sqlite3_changes(c.db());
     });
-    if (changed == 0) throw DbError(ErrRecordDeleted, QStringLiteral("Bản ghi đã bị người khác xoá."));
     lastModified_ = key;
+}
+
+// Whether a column this update writes was changed in the file since the row was read. Columns it
+// leaves alone keep what another clerk wrote, and bookkeeping values are the writer's to set.
+bool Recordset::changedByOther(const std::vector<std::string>& now, const std::vector<std::size_t>& columns) const
+{
+    for (const std::size_t k : columns) {
+        const int t = fields_[k].tableColumn;
+        if (!guarded_[k] || t < 0 || static_cast<std::size_t>(t) >= now.size() || editImage_.size() != now.size()) continue;
+        if (now[static_cast<std::size_t>(t)] != editImage_[static_cast<std::size_t>(t)]) return true;
+    }
+    return false;
 }
 
 void Recordset::Delete()

@@ -74,7 +74,12 @@ public:
     const FieldDef& FieldInfo(const QString& name) const;
     QVariant Field(const QString& name) const;
     QVariant operator[](const QString& name) const { return Field(name); }
+    // Update after Edit fails with ErrChangedByOther when another clerk changed a field written
+    // here since this record set read the row: nothing is overwritten unseen.
     void SetField(const QString& name, const QVariant& value);
+    // A value that is the writer's own bookkeeping (a backup mark, the copy of the key): whatever
+    // another clerk left in it, this write sets it without counting that as a conflict.
+    void SetBookkeeping(const QString& name, const QVariant& value);
     // Writes one field of the current row straight into the file.
     void Collect(const QString& name, const QVariant& value);
 
@@ -86,11 +91,12 @@ private:
     struct Column {
         FieldDef def;
         bool writable = false;  // a column of the base table
+        int tableColumn = -1;   // its place among the table's columns
     };
 
     void open();
     void loadKeys();
-    void describe(Statement& st);
+    void describe(Statement& st, int columns, const TableDef* def);
     void checkOpen() const;
     void requireCurrent() const;
     int fieldIndex(const QString& name) const;
@@ -102,7 +108,11 @@ private:
     std::optional<long> findByEvaluation(const std::string& condition, bool forward, long start);
     QVariant checkedValue(int index, const QVariant& value) const;
     qint64 reserveCounter();
+    qint64 nextCounter();
     void writeRow();
+    void setField(const QString& name, const QVariant& value, bool checked);
+    bool changedByOther(const std::vector<std::string>& now, const std::vector<std::size_t>& columns) const;
+    std::string schemaName() const;
     Statement& cached(std::unique_ptr<Statement>& slot, const std::string& sql) const;
     Statement& writeStatement(const std::string& sql);
 
@@ -119,6 +129,9 @@ private:
         std::string columns;
         std::string rest;
         int counterField = -1;
+        std::string allColumns;  // every column of the table, for comparing a row as stored
+        int allCount = 0;
+        std::string seqName;     // the table's name in the file's counter sequence
     };
     std::optional<Base> base_;
 
@@ -133,16 +146,24 @@ private:
     mutable std::vector<QVariant> row_;             // the current dynaset row, as read
     mutable qint64 rowKey_ = 0;
     mutable bool rowValid_ = false;
+    // The same row as stored, all of the table's columns (see storedImage), and the file's data
+    // version it was read at: what Update checks that no other clerk has changed meanwhile.
+    mutable std::vector<std::string> rowImage_;
+    mutable long long rowVersion_ = 0;
+    std::vector<std::string> editImage_;
+    long long editVersion_ = 0;
 
     int editMode_ = EditNone;
     std::vector<QVariant> buffer_;
     std::vector<bool> dirty_;
+    std::vector<bool> guarded_;  // written with SetField: checked against other clerks' changes
     qint64 addKey_ = 0;
     qint64 lastModified_ = -1;
     bool noMatch_ = false;
     bool closed_ = false;
 
     mutable std::unique_ptr<Statement> fetch_;
+    mutable std::unique_ptr<Statement> version_;
     // Prepared writes, kept (and reset after each use) so that repeated adds cost one step each.
     std::map<std::string, std::unique_ptr<Statement>> writeStatements_;
 };
