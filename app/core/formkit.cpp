@@ -5,25 +5,56 @@
 #include <QApplication>
 #include <QFocusEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
+#include <QPushButton>
 
 namespace korvane {
 
+namespace {
+
+// The plain form of a typographic character that TCVN3 has no code for; 0 when there is none.
+const char* plainFormOf(char16_t c)
+{
+    switch (c) {
+    case u'\u2010': case u'\u2011': case u'\u2012': case u'\u2013': case u'\u2014': case u'\u2015': case u'\u2212':
+        return "-";
+    case u'\u2018': case u'\u2019': case u'\u201A': case u'\u201B': case u'\u2032':
+        return "'";
+    case u'\u201C': case u'\u201D': case u'\u201E': case u'\u201F': case u'\u2033': case u'\u00AB': case u'\u00BB':
+        return "\"";
+    case u'\u2026':
+        return "...";
+    case u'\u00A0': case u'\u2002': case u'\u2003': case u'\u2007': case u'\u2009': case u'\u200A': case u'\u202F':
+        return " ";
+    case u'\u00AD': case u'\u200B': case u'\uFEFF':  // soft hyphen, zero-width space, byte-order mark
+        return "";
+    default:
+        return nullptr;
+    }
+}
+
+}  // namespace
+
 QString NormalizeTcvn3(const QString& text, bool* refused)
 {
+    // Decomposed letters (a base letter and combining marks, as some programs paste them) are
+    // composed first, so that a mark is never lost on its own.
+    const QString composed = text.normalized(QString::NormalizationForm_C);
     QString out;
-    out.reserve(text.size());
-    bool dropped = false;
-    for (const QChar c : text) {
-        const int byte = tcvn3::fromUnicode(c.unicode());
-        if (byte < 0) {
-            dropped = true;
+    out.reserve(composed.size());
+    bool bad = false;
+    for (const QChar c : composed) {
+        if (const char* plain = plainFormOf(c.unicode())) {
+            out += QLatin1String(plain);
             continue;
         }
+        const int byte = tcvn3::fromUnicode(c.unicode());
+        if (byte < 0) bad = true;
         // A capital toned vowel is kept as the letter its code stands for.
-        out += byte < 0x80 ? c : QChar(tcvn3::toUnicode(static_cast<unsigned char>(byte)));
+        else out += byte < 0x80 ? c : QChar(tcvn3::toUnicode(static_cast<unsigned char>(byte)));
     }
-    if (refused) *refused = dropped;
-    return out;
+    if (refused) *refused = bad;
+    return bad ? text : out;
 }
 
 QValidator::State Tcvn3Validator::validate(QString& input, int& pos) const
@@ -32,7 +63,13 @@ QValidator::State Tcvn3Validator::validate(QString& input, int& pos) const
     const QString before = NormalizeTcvn3(input.left(pos), &refused);
     bool refusedAfter = false;
     const QString after = NormalizeTcvn3(input.mid(pos), &refusedAfter);
-    if (refused || refusedAfter) QApplication::beep();
+    const auto* box = qobject_cast<const QLineEdit*>(parent());
+    const bool tooLong = box && before.size() + after.size() > box->maxLength();
+    if (refused || refusedAfter || tooLong) {
+        // The box keeps what it held: nothing typed or pasted is dropped in part.
+        QApplication::beep();
+        return Invalid;
+    }
     input = before + after;
     pos = static_cast<int>(before.size());
     return Acceptable;
@@ -62,26 +99,31 @@ BoundTextEdit::BoundTextEdit(const QString& column, QWidget* parent) : QPlainTex
     setTabChangesFocus(true);
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         if (loading_) return;
-        DataChanged = true;
-        // Keep the text within TCVN3 and within the field's length, as a text box does.
+        // Keep the text within TCVN3 and within the field's length, as a text box does: a change
+        // that cannot be kept whole is refused with a beep and the box holds what it held.
         const QString text = toPlainText();
         bool refused = false;
         QString fixed = NormalizeTcvn3(text, &refused);
-        if (maxLength > 0 && fixed.size() > maxLength) {
-            fixed.truncate(maxLength);
-            refused = true;
+        if (refused || (maxLength > 0 && fixed.size() > maxLength)) {
+            QApplication::beep();
+            const int caret = std::max(0, textCursor().position() - static_cast<int>(text.size() - accepted_.size()));
+            setTextQuietly(accepted_, caret);
+            return;
         }
-        if (fixed != text) {
-            const int caret = textCursor().position();
-            loading_ = true;
-            setPlainText(fixed);
-            loading_ = false;
-            QTextCursor c = textCursor();
-            c.setPosition(std::min<int>(caret, static_cast<int>(fixed.size())));
-            setTextCursor(c);
-        }
-        if (refused) QApplication::beep();
+        if (fixed != text) setTextQuietly(fixed, textCursor().position() + static_cast<int>(fixed.size() - text.size()));
+        accepted_ = fixed;
+        DataChanged = true;
     });
+}
+
+void BoundTextEdit::setTextQuietly(const QString& text, int caret)
+{
+    loading_ = true;
+    setPlainText(text);
+    loading_ = false;
+    QTextCursor c = textCursor();
+    c.setPosition(std::clamp(caret, 0, static_cast<int>(text.size())));
+    setTextCursor(c);
 }
 
 void BoundTextEdit::load(const QVariant& v)
@@ -89,6 +131,7 @@ void BoundTextEdit::load(const QVariant& v)
     loading_ = true;
     setPlainText(v.isNull() ? QString() : v.toString());
     loading_ = false;
+    accepted_ = toPlainText();
     DataChanged = false;
 }
 
@@ -149,6 +192,28 @@ bool DataSource::Refresh()
         report(e);
         return false;
     }
+}
+
+bool DataSource::Requery()
+{
+    if (!rs_) return false;
+    try {
+        const bool hadRow = Position() >= 0;
+        const qint64 bookmark = hadRow ? rs_->Bookmark() : 0;
+        rs_->Requery();
+        if (hadRow) {
+            try {
+                rs_->SetBookmark(bookmark);
+            } catch (const engine::DbError&) {
+                // another clerk deleted it: the first row stays current
+            }
+        }
+    } catch (const engine::DbError& e) {
+        report(e);
+        return false;
+    }
+    reloaded();
+    return true;
 }
 
 void DataSource::SetRecordset(std::unique_ptr<engine::Recordset> rs)
@@ -297,12 +362,17 @@ bool DataSource::write(const QList<QPair<QString, QVariant>>& extra, bool notify
             if (rs_->FieldInfo(f->DataField).isCounter()) continue;
             rs_->SetField(f->DataField, f->value());
         }
-        for (const auto& [column, value] : extra) rs_->SetField(column, value);
+        for (const auto& [column, value] : extra) rs_->SetBookkeeping(column, value);
         rs_->Update();
         if (adding) rs_->SetBookmark(rs_->LastModified());
     } catch (const engine::DbError& e) {
-        if (!adding && rs_->EditMode() == engine::EditInProgress) rs_->CancelUpdate();
+        if (rs_->EditMode() == engine::EditInProgress) rs_->CancelUpdate();
         report(e);
+        if (e.number() == engine::ErrChangedByOther) {
+            // The clerk sees the row as the other clerk left it, and can correct it again.
+            ClearChanged();
+            UpdateControls();
+        }
         return false;
     }
     ClearChanged();
@@ -386,6 +456,32 @@ void DBGrid::SetSource(engine::Recordset* rs, QList<RecordsetModel::Column> colu
     auto model = std::make_unique<RecordsetModel>(rs, std::move(columns));
     setModel(model.get());
     model_ = std::move(model);
+    sizeColumns();
+}
+
+void DBGrid::MakePickGrid()
+{
+    pick_ = true;
+    HideOnFocusOut = true;
+    sizeColumns();
+}
+
+void DBGrid::sizeColumns()
+{
+    if (!pick_ || !model_) return;
+    // The name takes the room; the short columns after it are as wide as their headings need.
+    horizontalHeader()->setStretchLastSection(false);
+    horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    for (int c = 1; c < model_->columnCount(); ++c) horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+}
+
+void DBGrid::keyPressEvent(QKeyEvent* event)
+{
+    if (pick_ && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentIndex().isValid()) {
+        emit RowDoubleClicked(currentIndex().row());
+        return;
+    }
+    QTableView::keyPressEvent(event);
 }
 
 void DBGrid::focusOutEvent(QFocusEvent* event)
@@ -411,6 +507,35 @@ void DBCombo::Fill(engine::Recordset& rs)
     } catch (const engine::DbError&) {
     }
     setCurrentIndex(-1);
+}
+
+namespace {
+
+class EnterPresses : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            auto* button = qobject_cast<QAbstractButton*>(watched);
+            if (button && (key == Qt::Key_Return || key == Qt::Key_Enter) && button->isEnabled()) {
+                button->click();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+}  // namespace
+
+void PressButtonsWithEnter(QWidget* window)
+{
+    auto* filter = new EnterPresses(window);
+    for (QPushButton* b : window->findChildren<QPushButton*>()) b->installEventFilter(filter);
 }
 
 }  // namespace korvane

@@ -13,13 +13,17 @@
 #include <QTableView>
 #include <QValidator>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
 namespace korvane {
 
-// Keeps typed text within TCVN3: capital toned vowels become the letter TCVN3 stores (what the
-// user sees is what is saved), characters TCVN3 cannot hold are refused with a beep.
+// Keeps typed or pasted text within TCVN3: decomposed letters are composed, capital toned vowels
+// become the letter TCVN3 stores (what the user sees is what is saved), common typographic
+// characters become their plain forms (dashes "-", curly quotes straight ones, "…" "...", the
+// no-break space a space). When a character is left that TCVN3 cannot hold, `refused` is set and
+// the text comes back unchanged: the caller refuses the whole change rather than part of it.
 QString NormalizeTcvn3(const QString& text, bool* refused);
 
 class Tcvn3Validator : public QValidator {
@@ -63,7 +67,9 @@ public:
     int maxLength = 0;  // 0: no limit
 
 private:
+    void setTextQuietly(const QString& text, int caret);
     bool loading_ = false;
+    QString accepted_;  // the text as last accepted, restored when a change is refused
 };
 
 class BoundCheckBox : public QCheckBox, public BoundField {
@@ -97,6 +103,9 @@ public:
 
     // Opens the record source again; the first row becomes current.
     bool Refresh();
+    // Reads the source's rows again, so that rows other clerks added or deleted are seen; the
+    // current row stays current when it still exists.
+    bool Requery();
     // A record set opened in code takes the place of the source's own.
     void SetRecordset(std::unique_ptr<engine::Recordset> rs);
     engine::Recordset* Recordset() const { return rs_.get(); }
@@ -118,7 +127,10 @@ public:
     // Abandons the row being added; the row that was current before becomes current again.
     void CancelAdd();
     // Writes the bound fields into the current row (or the row being added, which then becomes
-    // current). Extra values are written beside them.
+    // current), the changed ones only for a row that exists. Extra values are the window's own
+    // bookkeeping (backup mark, copy of the key), written beside them. When another clerk changed
+    // a written field since the row was read, nothing is written and the fields show the row as
+    // it now is.
     bool UpdateRecord(const QList<QPair<QString, QVariant>>& extra = {});
     // Loads the bound fields from the current row.
     void UpdateControls();
@@ -171,13 +183,15 @@ private:
     mutable std::map<int, std::vector<QVariant>> cache_;
 };
 
-// A grid over a record set (DBGrid). A pick grid hides itself when it loses focus.
+// A grid over a record set (DBGrid). A pick grid hides itself when it loses focus, picks the
+// current row with Enter as with a double-click, and gives its first column (the name) the room.
 class DBGrid : public QTableView {
     Q_OBJECT
 public:
     explicit DBGrid(QWidget* parent = nullptr);
     void SetSource(engine::Recordset* rs, QList<RecordsetModel::Column> columns);
     RecordsetModel* Model() const { return model_.get(); }
+    void MakePickGrid();
     bool HideOnFocusOut = false;
 
 signals:
@@ -186,9 +200,12 @@ signals:
 
 protected:
     void focusOutEvent(QFocusEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    void sizeColumns();
     std::unique_ptr<RecordsetModel> model_;
+    bool pick_ = false;
 };
 
 // A drop-down list over a record set (DBCombo): shows ListField; a choice in the list part is
@@ -203,5 +220,8 @@ public:
 signals:
     void ListClicked(const QString& text);
 };
+
+// Enter (or the keypad's Enter) on a focused button of `window` presses it, as clerks expect.
+void PressButtonsWithEnter(QWidget* window);
 
 }  // namespace korvane

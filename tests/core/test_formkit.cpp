@@ -12,15 +12,52 @@ using namespace korvane;
 TEST(FormKit, TypedTextStaysWithinTcvn3)
 {
     Tcvn3Validator validator;
-    QString typed = QStringLiteral("GIÁ BÁN 5€ Ở HÀ NỘI");
+    QString typed = QStringLiteral("GIÁ BÁN Ở HÀ NỘI");
     int pos = static_cast<int>(typed.size());
     EXPECT_EQ(validator.validate(typed, pos), QValidator::Acceptable);
-    // Capital toned vowels take the letter TCVN3 stores; the euro sign is refused.
-    EXPECT_EQ(typed, QStringLiteral("GIá BáN 5 ở Hà NộI"));
+    // Capital toned vowels take the letter TCVN3 stores.
+    EXPECT_EQ(typed, QStringLiteral("GIá BáN ở Hà NộI"));
     EXPECT_EQ(pos, typed.size());
     bool refused = false;
     EXPECT_EQ(NormalizeTcvn3(QStringLiteral("Đường Ă Â"), &refused), QStringLiteral("Đường Ă Â"));
     EXPECT_FALSE(refused);
+    // Pasted typography keeps its meaning; decomposed letters keep their marks.
+    EXPECT_EQ(NormalizeTcvn3(QStringLiteral("Năm 2026–2027 — “Kế hoạch” ‘A’…\u00A0xong"), &refused),
+              QStringLiteral("Năm 2026-2027 - \"Kế hoạch\" 'A'... xong"));
+    EXPECT_FALSE(refused);
+    EXPECT_EQ(NormalizeTcvn3(QStringLiteral("Ha\u0300 No\u0323\u0302i"), &refused), QStringLiteral("Hà Nội"));
+    EXPECT_FALSE(refused);
+    // What TCVN3 cannot hold at all is refused whole: nothing is dropped in part.
+    EXPECT_EQ(NormalizeTcvn3(QStringLiteral("giá 5€"), &refused), QStringLiteral("giá 5€"));
+    EXPECT_TRUE(refused);
+}
+
+TEST(FormKit, ARefusedPasteLeavesTheBoxAsItWas)
+{
+    BoundLineEdit line(QStringLiteral("noigui"));
+    BoundTextEdit text(QStringLiteral("tt_ndung"));
+    for (QWidget* w : {static_cast<QWidget*>(&line), static_cast<QWidget*>(&text)}) w->show();
+    line.load(QStringLiteral("Sở "));
+    line.setCursorPosition(3);
+    text.load(QStringLiteral("Về "));
+    text.moveCursor(QTextCursor::End);
+    for (const auto& [pasted, kept] : {std::pair{QStringLiteral("Tài chính 2026–2027"), QStringLiteral("Tài chính 2026-2027")},
+                                       std::pair{QStringLiteral("giá 5€ ☎"), QString()}}) {
+        line.insert(pasted);
+        text.insertPlainText(pasted);
+        EXPECT_EQ(line.text(), QStringLiteral("Sở ") + kept);
+        EXPECT_EQ(text.toPlainText(), QStringLiteral("Về ") + kept);
+        EXPECT_EQ(line.DataChanged, !kept.isEmpty());
+        EXPECT_EQ(text.DataChanged, !kept.isEmpty());
+        line.load(QStringLiteral("Sở "));
+        line.setCursorPosition(3);
+        text.load(QStringLiteral("Về "));
+        text.moveCursor(QTextCursor::End);
+    }
+    // Longer than the field after the mapping: refused too.
+    line.setMaxLength(5);
+    line.insert(QStringLiteral("a…"));
+    EXPECT_EQ(line.text(), QStringLiteral("Sở "));
 }
 
 class DataSourceTest : public ::testing::Test {
