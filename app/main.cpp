@@ -12,6 +12,11 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Korvane"));
     QApplication::setApplicationName(QStringLiteral("Korvane"));
+    // A save that waits for other clerks' writes shows the busy pointer while it waits.
+    engine::SetBusyWaitObserver([](bool waiting) {
+        if (waiting) QApplication::setOverrideCursor(Qt::WaitCursor);
+        else QApplication::restoreOverrideCursor();
+    });
     korvane::WidgetModalService modal;
     korvane::App app(modal);
     korvane::frmMain main(app);

@@ -4,6 +4,7 @@
 #include "app.h"
 #include "backup.h"
 #include "conditions.h"
+#include "jetsql.h"
 #include "keys.h"
 #include "sqlfunctions.h"
 
@@ -25,10 +26,10 @@ namespace {
 const QStringList kCarryColumns = {QStringLiteral("ng_den"), QStringLiteral("noigui"),  QStringLiteral("so_cv"),
                                    QStringLiteral("ng_cv"),  QStringLiteral("loai"),    QStringLiteral("dv_nhan"),
                                    QStringLiteral("cd_dang"), QStringLiteral("mat"),    QStringLiteral("tt_ndung")};
-// The fields whose change makes a record worth saving.
+// The fields whose change makes a record worth saving (the "dealt with" tick among them).
 const QStringList kChangeColumns = {QStringLiteral("stt"),   QStringLiteral("cd_dang"), QStringLiteral("dv_nhan"), QStringLiteral("loai"),
                                     QStringLiteral("mat"),   QStringLiteral("ng_cv"),   QStringLiteral("ng_den"),  QStringLiteral("noigui"),
-                                    QStringLiteral("so_cv"), QStringLiteral("tt_ndung")};
+                                    QStringLiteral("so_cv"), QStringLiteral("tt_ndung"), QStringLiteral("da_xuli")};
 
 const QString kViewing = QStringLiteral("xemcv");
 const QString kAdding = QStringLiteral("napcv");
@@ -194,7 +195,7 @@ void frmcvden::build()
     // The pick grids float over the form near their fields and hide when they lose focus.
     for (DBGrid** grid : {&DBGridnoigui, &DBGriddv_nhan}) {
         *grid = new DBGrid(this);
-        (*grid)->HideOnFocusOut = true;
+        (*grid)->MakePickGrid();
         (*grid)->hide();
         (*grid)->installEventFilter(this);
     }
@@ -205,6 +206,10 @@ void frmcvden::build()
     const QList<QWidget*> order = {mng_den, mcd_dang, mloai, mnoigui, mso_cv, mng_cv, mtt_ndung, mdv_nhan, mmat, Checkdaxuly,
                                    cmdAdd, Cmdsua, cmdUpdate, cmdsuasocvden, Cmdtracuu, Cmdin, cmdclose, mrecnum};
     for (qsizetype k = 1; k < order.size(); ++k) setTabOrder(order[k - 1], order[k]);
+    // The form's keys work wherever the focus is, on the check box and the buttons too.
+    for (QWidget* w : std::initializer_list<QWidget*>{Checkdaxuly, cmdAdd, Cmdsua, cmdUpdate, cmdsuasocvden, Cmdtracuu, Cmdin, cmdclose})
+        w->installEventFilter(this);
+    PressButtonsWithEnter(this);
 
     connect(cmdAdd, &QPushButton::clicked, this, &frmcvden::StartNew);
     connect(Cmdsua, &QPushButton::clicked, this, &frmcvden::Correct);
@@ -345,12 +350,14 @@ void frmcvden::StartNew()
         if (!requiredFieldsFilled()) return;
         setNormalDates();
         // Written as "Ghi đĩa" writes a new record, so that the backup finds it.
-        midcu->setText(Data1->Value(QStringLiteral("id")).toString());
-        mkieuupdate->setText(QStringLiteral("1"));
-        if (!Data1->UpdateRecord()) return;
+        const bool proposed = !mstt->DataChanged;
+        if (!Data1->UpdateRecord(backupMarks(1))) return;
+        if (proposed) keepNumberUnique();
     }
     long last = 0;
     carry_.clear();
+    // The next number comes from the rows in the file now, other clerks' new rows among them.
+    Data1->Requery();
     if (Data1->Count() > 0) {
         Data1->MoveLast();
         last = qRound64(engine::leadingNumber(Data1->Value(QStringLiteral("stt")).toString().toStdString()));
@@ -384,11 +391,62 @@ bool frmcvden::Save()
     }
     if (!requiredFieldsFilled()) return false;
     setNormalDates();
-    midcu->setText(Data1->Value(QStringLiteral("id")).toString());
-    mkieuupdate->setText(app_.FormMode == kAdding ? QStringLiteral("1") : QStringLiteral("2"));
-    if (!Data1->UpdateRecord()) return false;
+    // A correction of a row not yet backed up (1) leaves it to be copied whole. The mark is read
+    // from the file: another clerk's backup may have reset it since the row was shown.
+    const bool adding = app_.FormMode == kAdding;
+    const bool proposed = adding && Data1->IsNew() && !mstt->DataChanged;
+    if (!Data1->UpdateRecord(backupMarks(adding || storedBackupMark() == 1 ? 1 : 2))) return false;
+    if (proposed) keepNumberUnique();
     returnToViewing();
     return true;
+}
+
+QList<QPair<QString, QVariant>> frmcvden::backupMarks(int mark) const
+{
+    return {{QStringLiteral("kieuupdate"), mark}, {QStringLiteral("idcu"), Data1->Value(QStringLiteral("id"))}};
+}
+
+int frmcvden::storedBackupMark() const
+{
+    try {
+        auto rs = Data1->Database->OpenRecordset(QStringLiteral("SELECT kieuupdate FROM %1 WHERE id = %2")
+                                                     .arg(app_.InDocTable)
+                                                     .arg(Data1->Value(QStringLiteral("id")).toLongLong()),
+                                                 engine::RecordsetType::Snapshot);
+        return rs->Eof() ? 0 : rs->Field(QStringLiteral("kieuupdate")).toInt();
+    } catch (const engine::DbError&) {
+        return 0;  // marked 2: the backup copies it either way
+    }
+}
+
+void frmcvden::keepNumberUnique()
+{
+    // The number "Nạp mới" proposed may have gone to another clerk's document since. Checked
+    // in one write transaction, so that no other clerk saves in between: the row saved later
+    // takes the next number after the highest in the register, and the clerk is told.
+    const QString number = mstt->text().trimmed();
+    const qlonglong id = Data1->Value(QStringLiteral("id")).toLongLong();
+    engine::Database& doc = *Data1->Database;
+    QString renumbered;
+    try {
+        doc.WriteTransaction([&] {
+            const QString others = QStringLiteral(" FROM %1 WHERE id <> %2").arg(app_.InDocTable).arg(id);
+            auto same = doc.OpenRecordset(QStringLiteral("SELECT count(*) AS n") + others + QStringLiteral(" AND stt = '%1'").arg(engine::escapeQuotes(number)),
+                                          engine::RecordsetType::Snapshot);
+            if (same->Field(QStringLiteral("n")).toLongLong() == 0) return;
+            auto highest = doc.OpenRecordset(QStringLiteral("SELECT max(val(stt)) AS m") + others, engine::RecordsetType::Snapshot);
+            renumbered = QString::number(qRound64(highest->Field(QStringLiteral("m")).toDouble()) + 1);
+            doc.Execute(QStringLiteral("UPDATE %1 SET stt = '%2' WHERE id = %3").arg(app_.InDocTable, renumbered).arg(id));
+        });
+    } catch (const engine::DbError& e) {
+        app_.RecordFailure(e);
+        app_.modal().systemMessage(windowTitle(), QStringLiteral("Lỗi dữ liệu : ") + e.description());
+        return;
+    }
+    if (renumbered.isEmpty()) return;
+    mstt->load(renumbered);
+    app_.Message(QStringLiteral("Số ") + number + QStringLiteral(" vừa được dùng cho một công văn khác. Công văn này được ghi với số ") +
+                 renumbered + QStringLiteral(" !"));
 }
 
 void frmcvden::Correct()
@@ -407,7 +465,10 @@ void frmcvden::Correct()
         mcd_dang->setFocus();
         return;
     }
-    if (Data1->Count() == 0) return;
+    if (Data1->Count() == 0) {
+        QApplication::beep();  // nothing to correct yet
+        return;
+    }
     const long p = Data1->Position();
     if (p > 0) {
         Data1->MovePrevious();
@@ -565,11 +626,11 @@ void frmcvden::keyReleased(QWidget* field, QKeyEvent* event)
     if (code == KeyF1 + 5) {  // F6
         if (!editing) return;
         if (auto* bound = dynamic_cast<BoundField*>(field); bound && kCarryColumns.contains(bound->DataField)) {
+            // An empty carry-over value would only wipe out what was typed.
             const auto it = carry_.find(bound->DataField);
-            if (it != carry_.end()) {
-                if (box) box->setText(it->second);
-                else mtt_ndung->setPlainText(it->second);
-            }
+            if (it == carry_.end() || it->second.isEmpty()) QApplication::beep();
+            else if (box) box->setText(it->second);
+            else mtt_ndung->setPlainText(it->second);
         }
         return;
     }
@@ -587,6 +648,7 @@ void frmcvden::keyReleased(QWidget* field, QKeyEvent* event)
         else if (editing) ValidateLeaving();
         return;
     }
+    if (!editing) return;  // a locked record: no key changes what it shows
     if (field == mtt_ndung || field == mng_den || field == mng_cv || field == mmat) {
         if (app_.AbbreviationList) ExpandAbbreviation(field, code, *app_.AbbreviationList, QStringLiteral("chudu"));
     } else if (field == mloai) {

@@ -68,6 +68,10 @@ private:
     void takeCarryOver();
     void lockFields(bool locked);
     void setSttEditable(bool editable);
+    void keepNumberUnique();
+    int storedBackupMark() const;
+    // The backup mark and the copy of the key that a save writes beside the fields.
+    QList<QPair<QString, QVariant>> backupMarks(int mark) const;
 
     App& app_;
     QWidget* main_;

@@ -23,6 +23,7 @@ struct Box {
     {
     }
     bool isTextBox() const { return line || plain || rich; }
+    bool readOnly() const { return line ? line->isReadOnly() : plain ? plain->isReadOnly() : rich->isReadOnly(); }
     bool multiLine() const { return !line; }
     QString text() const { return line ? line->text() : plain ? plain->toPlainText() : rich->toPlainText(); }
     int caret() const
@@ -50,7 +51,8 @@ struct Box {
 void ExpandAbbreviation(QWidget* widget, int keyCode, engine::Recordset& abbreviations, const QString& column)
 {
     const Box box(widget);
-    if (!box.isTextBox()) return;
+    // A locked box is only looked at: no key may change what it holds.
+    if (!box.isTextBox() || box.readOnly()) return;
     if (keyCode != KeySpace && keyCode != KeyEnter && keyCode != KeyComma && keyCode != KeyLeave) return;
     const int caret = box.caret();
     if (caret <= 0) return;

@@ -17,7 +17,7 @@ namespace korvane {
 // Called with the released key's code (KeySpace, KeyEnter, KeyComma) or KeyLeave when the box is
 // left. The word that ends before the key is looked up in the record set's "chutat" column and,
 // when found, replaced by the row's `column`, trimmed. Works on QLineEdit, QPlainTextEdit and
-// QTextEdit; any other widget is left alone.
+// QTextEdit; any other widget, and a read-only box, is left alone.
 void ExpandAbbreviation(QWidget* box, int keyCode, engine::Recordset& abbreviations, const QString& column);
 
 // Wires a box to ExpandAbbreviation: key releases and leaving the box. The record set is asked

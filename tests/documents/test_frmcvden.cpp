@@ -33,6 +33,8 @@ protected:
         app.PlanRefDb->Execute(QStringLiteral("INSERT INTO donvi (tendonvi, chutat, matt) VALUES ('Phòng Tổ chức', 'ptc', 'p1')"));
         app.PlanRefDb->Execute(QStringLiteral("INSERT INTO donvi (tendonvi, chutat, matt) VALUES ('Văn phòng', 'vp', 'v2')"));
     }
+    // A window left open by a test goes with it: it must not outlive the App it works on.
+    void TearDown() override { delete form.data(); }
     frmcvden* open()
     {
         form = frmcvden::Open(app, &main);
@@ -119,19 +121,25 @@ TEST_F(Register, SavingMarksTheRecordForTheBackup)
     EXPECT_EQ(column(QStringLiteral("SELECT id, stt, kieuupdate, idcu, ng_denchuan, ng_cvchuan, noigui FROM cvden2026")),
               QStringList{QStringLiteral("1|1|1|1|20261209|20261201|Sở Y tế")});
     EXPECT_EQ(form->mrecnum->text(), QStringLiteral("1/1"));
-    // A correction is marked 2.
+    // A correction before any backup leaves the row marked new (1); after a backup (here another
+    // clerk's, while the row is on the screen) a correction is marked 2.
     QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
     EXPECT_EQ(app.FormMode, QStringLiteral("suacv"));
     EXPECT_EQ(form->Cmdsua->text(), QStringLiteral("Huỷ sửa"));
     EXPECT_EQ(form->lbltrangthai->text(), QStringLiteral("sửa công văn đang xem"));
     form->mso_cv->setText(QStringLiteral("15/BYT"));
     QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
-    EXPECT_EQ(column(QStringLiteral("SELECT so_cv, kieuupdate FROM cvden2026")), QStringList{QStringLiteral("15/BYT|2")});
+    EXPECT_EQ(column(QStringLiteral("SELECT so_cv, kieuupdate FROM cvden2026")), QStringList{QStringLiteral("15/BYT|1")});
+    app.DocDb->Execute(QStringLiteral("UPDATE cvden2026 SET kieuupdate = 0"));
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    form->mso_cv->setText(QStringLiteral("15/BYT-2"));
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(column(QStringLiteral("SELECT so_cv, kieuupdate FROM cvden2026")), QStringList{QStringLiteral("15/BYT-2|2")});
     // Cancelling a correction brings the stored values back.
     QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
     form->mso_cv->setText(QStringLiteral("khác"));
     QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
-    EXPECT_EQ(form->mso_cv->text(), QStringLiteral("15/BYT"));
+    EXPECT_EQ(form->mso_cv->text(), QStringLiteral("15/BYT-2"));
     EXPECT_EQ(app.FormMode, QStringLiteral("xemcv"));
 }
 
@@ -303,4 +311,136 @@ TEST_F(Register, AWriteTheFileRefusesIsReportedAndNothingChanges)
     EXPECT_EQ(app.FormMode, QStringLiteral("suacv"));  // the record stays open
     engine::Database check(app.DocFile, engine::Database::Access::ReadOnly);
     EXPECT_EQ(check.OpenRecordset(QStringLiteral("cvden2026"))->Field(QStringLiteral("so_cv")).toString(), QString());
+}
+
+TEST_F(Register, NoKeyChangesALockedRecord)
+{
+    app.DocDb->Execute(QStringLiteral("INSERT INTO cvden2026 (stt, noigui, tt_ndung, mat, kieuupdate) VALUES ('1', 'a', 'x', 'm', 0)"));
+    app.DocDb->Execute(QStringLiteral("INSERT INTO cvden2026 (stt, noigui, tt_ndung, mat, kieuupdate) VALUES ('2', 'btc', 'ub', 'mật', 0)"));
+    app.LocalRefDb->Execute(QStringLiteral("INSERT INTO chutat (chutat, chudu, matt) VALUES ('ub', 'ủy ban', 'u')"));
+    app.AbbreviationList = app.LocalRefDb->OpenRecordset(QStringLiteral("SELECT * FROM chutat ORDER BY matt"), engine::RecordsetType::Snapshot);
+    open();
+    ASSERT_EQ(form->mnoigui->text(), QStringLiteral("btc"));
+    for (QWidget* box : {static_cast<QWidget*>(form->mnoigui), static_cast<QWidget*>(form->mtt_ndung), static_cast<QWidget*>(form->mmat)}) {
+        box->setFocus();
+        for (Qt::Key k : {Qt::Key_Return, Qt::Key_Space, Qt::Key_Comma, Qt::Key_F4, Qt::Key_F5, Qt::Key_F6}) key(box, k);
+        form->mso_cv->setFocus();  // leaving expands too, when a box may be changed
+    }
+    EXPECT_EQ(form->mnoigui->text(), QStringLiteral("btc"));
+    EXPECT_EQ(form->mtt_ndung->toPlainText(), QStringLiteral("ub"));
+    EXPECT_EQ(form->mmat->text(), QStringLiteral("mật"));
+    key(form->mcd_dang, Qt::Key_PageUp);
+    EXPECT_EQ(column(QStringLiteral("SELECT noigui, tt_ndung, kieuupdate FROM cvden2026 ORDER BY id")),
+              (QStringList{QStringLiteral("a|x|0"), QStringLiteral("btc|ub|0")}));
+    EXPECT_TRUE(modal.messages.empty());
+}
+
+TEST_F(Register, TickingDealtWithAloneIsACorrection)
+{
+    app.DocDb->Execute(QStringLiteral("INSERT INTO cvden2026 (stt, noigui, dv_nhan, tt_ndung, ng_den, kieuupdate) VALUES ('1', 'a', 'b', 'c', '01/01/2026', 0)"));
+    open();
+    // With one record: the save writes the tick as a correction.
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    form->Checkdaxuly->click();
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(column(QStringLiteral("SELECT da_xuli, kieuupdate FROM cvden2026")), QStringList{QStringLiteral("-1|2")});
+    // With several: leaving the record by PgUp asks, and "yes" saves it as a correction.
+    app.DocDb->Execute(QStringLiteral("INSERT INTO cvden2026 (stt, noigui, dv_nhan, tt_ndung, ng_den, kieuupdate) VALUES ('2', 'a', 'b', 'c', '01/01/2026', 0)"));
+    app.DocDb->Execute(QStringLiteral("UPDATE cvden2026 SET kieuupdate = 0"));
+    form->Data1->Refresh();
+    form->Data1->MoveLast();
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    form->Checkdaxuly->click();
+    modal.answers = {QStringLiteral("yes")};
+    key(form->Checkdaxuly, Qt::Key_PageUp);  // the form's keys work on the check box too
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Có lưu giữ những sửa đổi vừa thực hiện không ?"));
+    EXPECT_EQ(column(QStringLiteral("SELECT stt, da_xuli, kieuupdate FROM cvden2026 ORDER BY id")),
+              (QStringList{QStringLiteral("1|-1|0"), QStringLiteral("2|-1|2")}));
+    EXPECT_EQ(app.FormMode, QStringLiteral("xemcv"));
+}
+
+TEST_F(Register, TwoClerksNeverGetTheSameNumber)
+{
+    for (int k = 1; k <= 3; ++k) app.DocDb->Execute(QStringLiteral("INSERT INTO cvden2026 (stt, noigui) VALUES ('%1', 'a')").arg(k));
+    open();
+    engine::Database other(app.DocFile);  // another clerk's program on the same file
+    other.Execute(QStringLiteral("INSERT INTO cvden2026 (stt, noigui, kieuupdate) VALUES ('4', 'b', 1)"));
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("5"));  // the other clerk's row is seen
+    // The other clerk saves 5 while this clerk is still typing: this one gets the next number.
+    other.Execute(QStringLiteral("INSERT INTO cvden2026 (stt, noigui, kieuupdate) VALUES ('5', 'c', 1)"));
+    fill();
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Số 5 vừa được dùng cho một công văn khác. Công văn này được ghi với số 6 !"));
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("6"));
+    EXPECT_EQ(column(QStringLiteral("SELECT stt, noigui FROM cvden2026 WHERE id > 3 ORDER BY id")),
+              (QStringList{QStringLiteral("4|b"), QStringLiteral("6|Sở Y tế"), QStringLiteral("5|c")}));
+    // A number the clerk typed with "Số mới" is kept as typed.
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    QTest::mouseClick(form->cmdsuasocvden, Qt::LeftButton);
+    form->mstt->setText(QStringLiteral("4"));
+    fill();
+    modal.messages.clear();
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_TRUE(modal.messages.empty());
+    EXPECT_EQ(column(QStringLiteral("SELECT count(*) FROM cvden2026 WHERE stt = '4'")), QStringList{QStringLiteral("2")});
+}
+
+TEST_F(Register, TwoClerksCorrectingTheSameDocumentLoseNothingUnseen)
+{
+    app.DocDb->Execute(QStringLiteral("INSERT INTO cvden2026 (stt, so_cv, noigui, dv_nhan, tt_ndung, ng_den) VALUES ('1', '10/UB', 'a', 'b', 'c', '01/01/2026')"));
+    open();
+    engine::Database other(app.DocFile);
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    form->mso_cv->setText(QStringLiteral("11/UB"));
+    other.Execute(QStringLiteral("UPDATE cvden2026 SET so_cv = '12/UB', kieuupdate = 2"));
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    ASSERT_FALSE(modal.systemMessages.isEmpty());
+    EXPECT_TRUE(modal.systemMessages.last().startsWith(QStringLiteral("Lỗi dữ liệu : ")));
+    EXPECT_EQ(app.FormMode, QStringLiteral("suacv"));
+    EXPECT_EQ(form->mso_cv->text(), QStringLiteral("12/UB"));  // the row as the other clerk left it
+    EXPECT_EQ(column(QStringLiteral("SELECT so_cv FROM cvden2026")), QStringList{QStringLiteral("12/UB")});
+    // Corrected again over what is now there, the save goes through.
+    form->mso_cv->setText(QStringLiteral("13/UB"));
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(app.FormMode, QStringLiteral("xemcv"));
+    EXPECT_EQ(column(QStringLiteral("SELECT so_cv, kieuupdate FROM cvden2026")), QStringList{QStringLiteral("13/UB|2")});
+    // Another clerk's backup (which resets the mark) or a change to another field while this clerk
+    // corrects is no conflict: both are kept.
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    form->mso_cv->setText(QStringLiteral("14/UB"));
+    other.Execute(QStringLiteral("UPDATE cvden2026 SET kieuupdate = 0, mat = 'Mật'"));
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(app.FormMode, QStringLiteral("xemcv"));
+    EXPECT_EQ(column(QStringLiteral("SELECT so_cv, mat, kieuupdate FROM cvden2026")), QStringList{QStringLiteral("14/UB|Mật|2")});
+}
+
+TEST_F(Register, KeysAndEnterWorkOnButtonsPickGridsAndEmptyCarryOvers)
+{
+    open();
+    // Enter on a focused button presses it.
+    form->cmdAdd->setFocus();
+    key(form->cmdAdd, Qt::Key_Return);
+    EXPECT_EQ(app.FormMode, QStringLiteral("napcv"));
+    // F6 with nothing to carry over (the first record) keeps what was typed.
+    form->mnoigui->setFocus();
+    form->mnoigui->setText(QStringLiteral("Sở Y tế"));
+    key(form->mnoigui, Qt::Key_F6);
+    EXPECT_EQ(form->mnoigui->text(), QStringLiteral("Sở Y tế"));
+    // Enter in a pick grid picks the current row; the name column has the room.
+    form->mdv_nhan->setFocus();
+    key(form->mdv_nhan, Qt::Key_F5);
+    ASSERT_TRUE(form->DBGriddv_nhan->isVisible());
+    key(form->DBGriddv_nhan, Qt::Key_Down);
+    key(form->DBGriddv_nhan, Qt::Key_Return);
+    EXPECT_EQ(form->mdv_nhan->text(), QStringLiteral("Văn phòng"));
+    EXPECT_GT(form->DBGriddv_nhan->columnWidth(0), form->DBGriddv_nhan->columnWidth(1));
+    // Esc on a button runs the save question.
+    form->mtt_ndung->setPlainText(QStringLiteral("Về việc"));
+    form->cmdclose->setFocus();
+    modal.answers = {QStringLiteral("yes")};
+    key(form->cmdclose, Qt::Key_Escape);
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Có lưu giữ bản ghi đang nạp không ?"));
+    EXPECT_EQ(app.FormMode, QStringLiteral("xemcv"));
+    EXPECT_EQ(column(QStringLiteral("SELECT dv_nhan FROM cvden2026")), QStringList{QStringLiteral("Văn phòng")});
 }
