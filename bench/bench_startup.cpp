@@ -4,6 +4,7 @@
 #include "app.h"
 #include "frmmain.h"
 #include "startup.h"
+#include "yeartables.h"
 
 #include <benchmark/benchmark.h>
 
@@ -62,32 +63,12 @@ void FreshFolder(benchmark::State& state)
     }
 }
 
-// Fills a year table to `rows` rows by doubling it, then trimming.
-void fill(engine::Database& db, const QString& table, const QString& columns, const QString& values, int rows)
-{
-    db.Execute(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, columns, values));
-    for (int n = 1; n < rows; n *= 2) db.Execute(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %1").arg(table, columns));
-    db.Execute(QStringLiteral("DELETE * FROM %1 WHERE id > %2").arg(table).arg(rows));
-}
-
 void LargeYearTables(benchmark::State& state)
 {
     QTemporaryDir dir;
     const QString folder = makeFolder(dir);
     startOnce(folder);  // makes the local files and the year tables
-    const QString year = QString::number(QDate::currentDate().year());
-    {
-        engine::Database doc(dir.filePath(QStringLiteral("data/zeltcv.MDB")));
-        const QString docColumns = QStringLiteral("stt, noigui, tt_ndung, ng_denchuan, kieuupdate");
-        fill(doc, QStringLiteral("cvden") + year, docColumns, QStringLiteral("'1', 'Bộ Tài chính', 'Về việc tăng lương', '20080105', 0"), 100000);
-        fill(doc, QStringLiteral("cvdi") + year, QStringLiteral("stt, dv_nhan, tt_ndung, ng_cvchuan, kieuupdate"),
-             QStringLiteral("'1', 'Sở Y tế', 'Về việc phòng dịch', '20080105', 0"), 100000);
-        engine::Database plan(dir.filePath(QStringLiteral("data/zeltlich.MDB")));
-        fill(plan, QStringLiteral("kehoach") + year, QStringLiteral("Tendonvi, ndungtt, Tgianbdauchuan"),
-             QStringLiteral("'Văn phòng', 'Tổng kết năm', '20080105'"), 100000);
-        fill(plan, QStringLiteral("lich") + year, QStringLiteral("ndung, ngaychuan, giochuan"),
-             QStringLiteral("'Giao ban', '20080105', '0800'"), 100000);
-    }
+    bench::fillYearTables(dir.filePath(QStringLiteral("data")), QString::number(QDate::currentDate().year()), 100000);
     for (auto _ : state) state.SetIterationTime(startOnce(folder));
 }
 
