@@ -11,7 +11,7 @@ if [ "${2:-}" != "--measure" ]; then
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT
   build/bench/bench_fill "$work/large" 100000  # before the display starts: it takes a while
-  xvfb-run -a -s "-screen 0 1024x768x24" "$0" "$runs" --measure "$work"
+  xvfb-run -a -s "-noreset -screen 0 1024x768x24" "$0" "$runs" --measure "$work"
   exit
 fi
 

@@ -24,7 +24,7 @@ if kill -0 \$pid 2>/dev/null; then echo "still running after the login"; kill \$
 wait \$pid
 EOS
 chmod +x "$home/drive.sh"
-xvfb-run -a -s "-screen 0 1024x768x24" "$home/drive.sh"
+xvfb-run -a -s "-noreset -screen 0 1024x768x24" "$home/drive.sh"
 status=$?
 cat "$home/out.txt" 2>/dev/null | grep -v -e '^$' | head -20
 if [ $status -ne 0 ]; then echo "korvane ended with status $status"; exit 1; fi
