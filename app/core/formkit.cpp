@@ -64,7 +64,9 @@ QValidator::State Tcvn3Validator::validate(QString& input, int& pos) const
     bool refusedAfter = false;
     const QString after = NormalizeTcvn3(input.mid(pos), &refusedAfter);
     const auto* box = qobject_cast<const QLineEdit*>(parent());
-    const bool tooLong = box && before.size() + after.size() > box->maxLength();
+    const auto* bound = dynamic_cast<const BoundLineEdit*>(box);
+    const int limit = bound ? bound->limit : box ? box->maxLength() : 0;
+    const bool tooLong = limit > 0 && before.size() + after.size() > limit;
     if (refused || refusedAfter || tooLong) {
         // The box keeps what it held: nothing typed or pasted is dropped in part.
         QApplication::beep();
@@ -104,7 +106,7 @@ BoundTextEdit::BoundTextEdit(const QString& column, QWidget* parent) : QPlainTex
         const QString text = toPlainText();
         bool refused = false;
         QString fixed = NormalizeTcvn3(text, &refused);
-        if (refused || (maxLength > 0 && fixed.size() > maxLength)) {
+        if (refused || (limit > 0 && fixed.size() > limit)) {
             QApplication::beep();
             const int caret = std::max(0, textCursor().position() - static_cast<int>(text.size() - accepted_.size()));
             setTextQuietly(accepted_, caret);
@@ -161,10 +163,8 @@ void DataSource::Bind(BoundField* field)
     if (rs_) {
         try {
             const engine::FieldDef& def = rs_->FieldInfo(field->DataField);
-            if (auto* line = dynamic_cast<QLineEdit*>(field->widget()); line && def.type == engine::FieldType::Text)
-                line->setMaxLength(def.size);
-            if (auto* text = dynamic_cast<BoundTextEdit*>(field); text && def.type == engine::FieldType::Text)
-                text->maxLength = def.size;
+            if (auto* line = dynamic_cast<BoundLineEdit*>(field); line && def.type == engine::FieldType::Text) line->limit = def.size;
+            if (auto* text = dynamic_cast<BoundTextEdit*>(field); text && def.type == engine::FieldType::Text) text->limit = def.size;
         } catch (const engine::DbError&) {
         }
     }

@@ -46,6 +46,9 @@ public:
     virtual QWidget* widget() = 0;
 };
 
+// A bound one-line box. Its `limit` (the field's size; 0: none) is kept by its validator, which
+// refuses a change that would pass it whole, where the box's own maximum length would cut a
+// pasted text short without a word.
 class BoundLineEdit : public QLineEdit, public BoundField {
     Q_OBJECT
 public:
@@ -54,6 +57,7 @@ public:
     void load(const QVariant& v) override;
     void setLocked(bool locked) override { setReadOnly(locked); }
     QWidget* widget() override { return this; }
+    int limit = 0;
 };
 
 class BoundTextEdit : public QPlainTextEdit, public BoundField {
@@ -64,7 +68,7 @@ public:
     void load(const QVariant& v) override;
     void setLocked(bool locked) override { setReadOnly(locked); }
     QWidget* widget() override { return this; }
-    int maxLength = 0;  // 0: no limit
+    int limit = 0;  // the field's size; 0: no limit
 
 private:
     void setTextQuietly(const QString& text, int caret);

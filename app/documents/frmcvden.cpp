@@ -99,10 +99,10 @@ void frmcvden::build()
                             static_cast<QWidget*>(midcu)})
         hidden->hide();
     // Typing limits; the data source confirms them from the fields' sizes when it opens.
-    const std::pair<QLineEdit*, int> limits[] = {{mstt, 20},   {mng_den, 10}, {mnoigui, 100}, {mso_cv, 50}, {mng_cv, 10},
+    const std::pair<BoundLineEdit*, int> limits[] = {{mstt, 20},   {mng_den, 10}, {mnoigui, 100}, {mso_cv, 50}, {mng_cv, 10},
                                                  {mloai, 50},  {mdv_nhan, 150}, {mcd_dang, 10}, {mmat, 20}};
-    for (const auto& [box, limit] : limits) box->setMaxLength(limit);
-    mtt_ndung->maxLength = 255;
+    for (const auto& [box, limit] : limits) box->limit = limit;
+    mtt_ndung->limit = 255;
 
     lbltrangthai = new QLabel(this);
     lbltrangthai->setObjectName(QStringLiteral("lbltrangthai"));
@@ -358,9 +358,11 @@ void frmcvden::StartNew()
     carry_.clear();
     // The next number comes from the rows in the file now, other clerks' new rows among them.
     Data1->Requery();
+    proposalBase_ = 0;
     if (Data1->Count() > 0) {
         Data1->MoveLast();
         last = qRound64(engine::leadingNumber(Data1->Value(QStringLiteral("stt")).toString().toStdString()));
+        proposalBase_ = Data1->Value(QStringLiteral("id")).toLongLong();
         takeCarryOver();
     }
     if (!Data1->AddNew()) return;
@@ -421,22 +423,33 @@ int frmcvden::storedBackupMark() const
 
 void frmcvden::keepNumberUnique()
 {
-    // The number "Nạp mới" proposed may have gone to another clerk's document since. Checked
-    // in one write transaction, so that no other clerk saves in between: the row saved later
-    // takes the next number after the highest in the register, and the clerk is told.
+    // The number "Nạp mới" proposed may have gone to another clerk's document saved since the
+    // proposal. Checked in one write transaction, so that no other clerk saves in between: this
+    // document then takes the next number after the last one of the register, and the clerk is told.
     const QString number = mstt->text().trimmed();
     const qlonglong id = Data1->Value(QStringLiteral("id")).toLongLong();
     engine::Database& doc = *Data1->Database;
+    const QString table = app_.InDocTable;
     QString renumbered;
     try {
         doc.WriteTransaction([&] {
-            const QString others = QStringLiteral(" FROM %1 WHERE id <> %2").arg(app_.InDocTable).arg(id);
-            auto same = doc.OpenRecordset(QStringLiteral("SELECT count(*) AS n") + others + QStringLiteral(" AND stt = '%1'").arg(engine::escapeQuotes(number)),
+            auto takenSince = [&](const QString& n) {
+                auto rs = doc.OpenRecordset(QStringLiteral("SELECT count(*) AS n FROM %1 WHERE id > %2 AND id <> %3 AND stt = '%4'")
+                                                .arg(table)
+                                                .arg(proposalBase_)
+                                                .arg(id)
+                                                .arg(engine::escapeQuotes(n)),
+                                            engine::RecordsetType::Snapshot);
+                return rs->Field(QStringLiteral("n")).toLongLong() > 0;
+            };
+            if (!takenSince(number)) return;
+            auto last = doc.OpenRecordset(QStringLiteral("SELECT stt FROM %1 WHERE id <> %2 ORDER BY id DESC").arg(table).arg(id),
                                           engine::RecordsetType::Snapshot);
-            if (same->Field(QStringLiteral("n")).toLongLong() == 0) return;
-            auto highest = doc.OpenRecordset(QStringLiteral("SELECT max(val(stt)) AS m") + others, engine::RecordsetType::Snapshot);
-            renumbered = QString::number(qRound64(highest->Field(QStringLiteral("m")).toDouble()) + 1);
-            doc.Execute(QStringLiteral("UPDATE %1 SET stt = '%2' WHERE id = %3").arg(app_.InDocTable, renumbered).arg(id));
+            qint64 next = qRound64(engine::leadingNumber(last->Field(QStringLiteral("stt")).toString().toStdString())) + 1;
+            next = std::max(next, qRound64(engine::leadingNumber(number.toStdString())) + 1);
+            while (takenSince(QString::number(next))) ++next;
+            renumbered = QString::number(next);
+            doc.Execute(QStringLiteral("UPDATE %1 SET stt = '%2' WHERE id = %3").arg(table, renumbered).arg(id));
         });
     } catch (const engine::DbError& e) {
         app_.RecordFailure(e);

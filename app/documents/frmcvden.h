@@ -79,6 +79,7 @@ private:
     std::map<QString, QString> carry_;  // carry-over texts by column
     bool checkingDate_ = false;
     bool closing_ = false;
+    qlonglong proposalBase_ = 0;  // the register's last id when the number was proposed
 };
 
 }  // namespace korvane

@@ -54,10 +54,17 @@ TEST(FormKit, ARefusedPasteLeavesTheBoxAsItWas)
         text.load(QStringLiteral("Về "));
         text.moveCursor(QTextCursor::End);
     }
-    // Longer than the field after the mapping: refused too.
-    line.setMaxLength(5);
-    line.insert(QStringLiteral("a…"));
-    EXPECT_EQ(line.text(), QStringLiteral("Sở "));
+    // Longer than the field, as pasted or after the mapping: refused whole, not cut short.
+    line.limit = 5;
+    for (const QString& pasted : {QStringLiteral("a…"), QStringLiteral("Tài chính")}) {
+        line.insert(pasted);
+        EXPECT_EQ(line.text(), QStringLiteral("Sở "));
+    }
+    line.insert(QStringLiteral("Tà"));
+    EXPECT_EQ(line.text(), QStringLiteral("Sở Tà"));
+    text.limit = 5;
+    text.insertPlainText(QStringLiteral("Tài chính"));
+    EXPECT_EQ(text.toPlainText(), QStringLiteral("Về "));
 }
 
 class DataSourceTest : public ::testing::Test {
@@ -80,7 +87,7 @@ protected:
 
 TEST_F(DataSourceTest, MovesValidateWriteChangedFieldsAndReload)
 {
-    EXPECT_EQ(name.maxLength(), 100);  // the field's size
+    EXPECT_EQ(name.limit, 100);  // the field's size
     EXPECT_EQ(name.text(), QStringLiteral("Bộ Tài chính"));
     EXPECT_FALSE(name.DataChanged);
     int validations = 0, repositions = 0;
@@ -118,7 +125,6 @@ TEST_F(DataSourceTest, MovesValidateWriteChangedFieldsAndReload)
     // A refused write is an error event, and the row is left as it was.
     QString error;
     QObject::connect(&source, &DataSource::Error, [&](int, const QString& d) { error = d; });
-    name.setMaxLength(500);
     name.setText(QString(101, QLatin1Char('x')));
     EXPECT_FALSE(source.UpdateRecord());
     EXPECT_FALSE(error.isEmpty());

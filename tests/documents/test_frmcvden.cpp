@@ -387,6 +387,14 @@ TEST_F(Register, TwoClerksNeverGetTheSameNumber)
     QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
     EXPECT_TRUE(modal.messages.empty());
     EXPECT_EQ(column(QStringLiteral("SELECT count(*) FROM cvden2026 WHERE stt = '4'")), QStringList{QStringLiteral("2")});
+    // A number that an older document already held when it was proposed is kept: the next number
+    // comes from the last record, whatever the others carry.
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("5"));
+    fill();
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_TRUE(modal.messages.empty());
+    EXPECT_EQ(column(QStringLiteral("SELECT count(*) FROM cvden2026 WHERE stt = '5'")), QStringList{QStringLiteral("2")});
 }
 
 TEST_F(Register, TwoClerksCorrectingTheSameDocumentLoseNothingUnseen)
