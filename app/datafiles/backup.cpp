@@ -112,17 +112,17 @@ void BackupRegister(App& app, const QString& kind)
                 if (f.compare(QLatin1String("idcu"), Qt::CaseInsensitive) != 0)
                     assignments.append(query + QLatin1Char('.') + f + QLatin1Char('=') + table + QLatin1Char('.') + f);
             // One transaction: the copies and the marks are committed together or not at all.
-            // Rows marked 1 or 2 are matched with their copies by idcu, whatever their mark says:
-            // those with a copy update it, the others are added. A row corrected before it was
-            // first copied, or marked by a clerk who had not seen the last backup, is never lost
-            // nor copied twice.
             doc.WriteTransaction([&] {
+                doc.Execute(QStringLiteral(" INSERT INTO ") + table + QStringLiteral(" IN '") + path + QStringLiteral("' Select ") + fields +
+                            QStringLiteral(" from ") + table + QStringLiteral(" where kieuupdate=1 order by id"));
+                // A row added and corrected before any backup has no copy yet: it is added too.
+                doc.Execute(QStringLiteral(" INSERT INTO ") + table + QStringLiteral(" IN '") + path + QStringLiteral("' Select ") + fields +
+                            QStringLiteral(" from ") + table + QStringLiteral(" where kieuupdate=2 and idcu not IN (select distinct idcu from ") +
+                            query + QStringLiteral(" where idcu is not null) order by id"));
+                doc.Execute(QStringLiteral("update ") + table + QStringLiteral(" set kieuupdate=0 where kieuupdate=1"));
                 doc.Execute(QStringLiteral("update ") + table + QStringLiteral(", ") + query + QStringLiteral(" set ") + assignments.join(QStringLiteral(", ")) +
                             QStringLiteral("  where ") + query + QStringLiteral(".idcu=") + table + QStringLiteral(".idcu  and ") + table +
-                            QStringLiteral(".kieuupdate>0 "));
-                doc.Execute(QStringLiteral(" INSERT INTO ") + table + QStringLiteral(" IN '") + path + QStringLiteral("' Select ") + fields +
-                            QStringLiteral(" from ") + table + QStringLiteral(" where kieuupdate>0 and idcu not IN (select distinct idcu from ") +
-                            query + QStringLiteral(" where idcu is not null) order by id"));
+                            QStringLiteral(".kieuupdate=2 "));
                 doc.Execute(QStringLiteral("update ") + table + QStringLiteral(" set kieuupdate=0 where kieuupdate>0"));
             });
         } else {
