@@ -17,7 +17,7 @@ fi
 
 work=$3
 korvane=$PWD/build/bin/korvane
-export QT_QPA_PLATFORM=xcb
+export QT_QPA_PLATFORM=xcb HOME="$work" XDG_CONFIG_HOME="$work/config"  # the user's settings stay out of it
 now() { date +%s%N; }
 ms() { echo $(( ($1) / 1000000 )); }
 

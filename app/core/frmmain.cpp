@@ -1,6 +1,7 @@
 #include "frmmain.h"
 
 #include "app.h"
+#include "formkit.h"
 #include "frmlogin.h"
 
 #include <QApplication>
@@ -29,6 +30,7 @@ frmMain::frmMain(App& app, QWidget* parent) : QMainWindow(parent), app_(app)
     setWindowTitle(QLatin1String(kTitle));
     buildButtons();
     buildMenus();
+    PressButtonsWithEnter(this);
     resize(760, 560);
     // Every window shown from here on is noted, so that closing closes the latest first.
     qApp->installEventFilter(this);

@@ -215,9 +215,12 @@ Startup::Next Startup::offerFallback()
                      QStringLiteral("Cần kiểm tra, khôi phục lại file này hoặc chép lại từ bản sao lưu, rồi chạy lại chương trình này !"));
         return Next::End;
     }
+    // A file that is there but fails its check is damaged or unreadable, not missing.
+    const QString problem = PathExists(FailedPath).isEmpty()
+                                ? QStringLiteral("Không tìm thấy file dữ liệu ") + FailedPath + QStringLiteral(" !")
+                                : QStringLiteral("File dữ liệu ") + FailedPath + QStringLiteral(" bị hỏng hoặc không đọc được !");
     const QString answer =
-        app_.Message(QStringLiteral("Không tìm thấy file dữ liệu ") + FailedPath + QStringLiteral(" !") + kCRLF +
-                         QStringLiteral("Cần kiểm tra lại việc nối mạng và các thư mục mạng chứa file dữ liệu. ") + kCRLF +
+        app_.Message(problem + kCRLF + QStringLiteral("Cần kiểm tra lại việc nối mạng và các thư mục mạng chứa file dữ liệu. ") + kCRLF +
                          QStringLiteral("Có muốn chuyển về file dữ liệu trong thư mục ") + dataFolder() +
                          QStringLiteral(" không ?"),
                      QStringLiteral("yesno"));

@@ -171,6 +171,23 @@ TEST_F(StartupTest, AReferenceFileMissingBesideADataFileIsOfferedTheFallbackToo)
     EXPECT_EQ(app.DocFile, data(QStringLiteral("zeltcv.MDB")));
 }
 
+TEST_F(StartupTest, ADamagedFileOnAShareIsCalledDamagedAndOfferedTheFallback)
+{
+    const QString share = folder.path(QStringLiteral("mang"));
+    QDir().mkpath(share);
+    QFile damaged(share + QStringLiteral("/zeltcv.MDB"));
+    ASSERT_TRUE(damaged.open(QIODevice::WriteOnly));
+    damaged.write(QByteArray(8192, 'x'));
+    damaged.close();
+    writeSysmem(data(QStringLiteral("zeltlich.MDB")), damaged.fileName(), QStringLiteral(" "), QStringLiteral("2026"));
+    modal.answers = {QStringLiteral("yes")};
+    ASSERT_TRUE(run());
+    ASSERT_EQ(modal.messages.size(), 1u);
+    EXPECT_TRUE(modal.messages[0].text.startsWith(QStringLiteral("File dữ liệu %1 bị hỏng hoặc không đọc được !\r\n").arg(damaged.fileName())));
+    EXPECT_EQ(modal.messages[0].mode, QStringLiteral("yesno"));
+    EXPECT_EQ(app.DocFile, data(QStringLiteral("zeltcv.MDB")));
+}
+
 TEST_F(StartupTest, AnOlderWorkingYearOnlyWarns)
 {
     today = QDate(2009, 5, 1);
@@ -197,7 +214,9 @@ TEST_F(StartupTest, ABadClockOrAMissingTemplateEndsTheProgram)
     other.AppFolder = folder.root();
     frmMain window(other);
     EXPECT_FALSE(Startup(other, window).Run());
-    EXPECT_TRUE(modal.messageTexts().last().startsWith(QStringLiteral("Không tìm thấy file dữ liệu gốc của chương trình !!! \r")));
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Không tìm thấy file dữ liệu gốc của chương trình !!! \rCần copy file zeltgoc.mdb vào "
+                                                          "thư mục %1/data hoặc cài đặt lại chương trình này !")
+                                               .arg(folder.root()));
 }
 
 TEST_F(StartupTest, ABrokenTemplateCannotReplaceAMissingFile)

@@ -35,7 +35,7 @@ protected:
             const engine::FieldDef& f = rs.FieldInfo(name);
             const QString lower = name.toLower();
             if (f.isCounter() || lower == QLatin1String("kieuupdate") || lower == QLatin1String("idcu")) continue;
-            if (f.type == engine::FieldType::Boolean) rs.SetField(name, (n + tag.size()) % 2 != 0);
+            if (f.type == engine::FieldType::Boolean) rs.SetField(name, (n % 2 != 0) != (tag == QLatin1String("n")));  // a correction flips it
             else if (f.isText()) rs.SetField(name, QStringLiteral("%1%2%3").arg(tag).arg(n).arg(name).left(f.size ? f.size : 255));
             else rs.SetField(name, n);
         }

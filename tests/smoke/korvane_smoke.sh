@@ -5,6 +5,9 @@
 #   korvane_smoke.sh PATH/TO/korvane
 set -u
 korvane=$(readlink -f "$1")
+for tool in xvfb-run xdotool; do
+  command -v $tool >/dev/null || { echo "the smoke test needs $tool (scripts/setup installs it)"; exit 1; }
+done
 home=$(mktemp -d)
 trap 'rm -rf "$home"' EXIT
 mkdir -p "$home/data"
@@ -12,7 +15,8 @@ cp "$(dirname "$korvane")/data/zeltgoc.mdb" "$home/data/"
 
 cat > "$home/drive.sh" <<EOS
 #!/usr/bin/env bash
-export QT_QPA_PLATFORM=xcb KORVANE_HOME="$home" ASAN_OPTIONS=detect_leaks=0
+# The user's own settings stay out of it: the program's settings go to the test's folder.
+export QT_QPA_PLATFORM=xcb KORVANE_HOME="$home" ASAN_OPTIONS=detect_leaks=0 HOME="$home" XDG_CONFIG_HOME="$home/config"
 "$korvane" --quit > "$home/out.txt" 2>&1 &
 pid=\$!
 # The login window comes first; Enter presses its default button.
