@@ -1,0 +1,172 @@
+#include "report.h"
+
+#include "layout.h"
+#include "template.h"
+
+#include <QDialog>
+#include <QGuiApplication>
+#include <QPageLayout>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QScreen>
+#include <QWidget>
+
+#include <map>
+
+namespace report {
+
+namespace {
+
+// Rows are measured at this resolution whatever the device; the painter scales them.
+constexpr int kLayoutDpi = 300;
+
+Table ReadRows(const Template& t, const RowReader& reader)
+{
+    if (!reader) throw ReportError(QStringLiteral("%1: chưa có nơi đọc dữ liệu cho báo cáo.").arg(t.file));
+    try {
+        return reader(t.sourceKey, t.source);
+    } catch (const ReportError&) {
+        throw;
+    } catch (const std::exception& e) {
+        throw ReportError(QStringLiteral("%1: không đọc được dữ liệu (%2 %3): %4")
+                              .arg(t.file, t.sourceKey, t.source, QString::fromUtf8(e.what())));
+    }
+}
+
+Layout LayOut(const Report& r, int dpi)
+{
+    Template t = ReadTemplate(r.ReportFileName);
+    if (r.MarginLeftTwips >= 0) t.marginLeft = r.MarginLeftTwips * 25.4 / 1440;
+    if (r.MarginRightTwips >= 0) t.marginRight = r.MarginRightTwips * 25.4 / 1440;
+    return Layout(t, ReadRows(t, r.Reader), [&r](const QString& name) { return r.FormulaValue(name); }, dpi);
+}
+
+QPageLayout PaperOf(const Template& t)
+{
+    return QPageLayout(QPageSize(t.paper), t.landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
+                       QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+}
+
+// Pages first..last (0-based) onto a device whose painter starts at the paper's corner.
+template <typename Device>
+void PaintPages(Device& device, const Layout& layout, int first, int last, const QString& where)
+{
+    QPainter painter(&device);
+    if (!painter.isActive()) throw ReportError(QStringLiteral("Không in được ra %1.").arg(where));
+    const qreal scale = qreal(device.resolution()) / layout.dpi();
+    for (int i = first; i <= last; ++i) {
+        if (i > first) device.newPage();
+        painter.save();
+        painter.scale(scale, scale);
+        layout.paint(painter, i);
+        painter.restore();
+    }
+}
+
+void PrintTo(QPrinter& printer, const Layout& layout)
+{
+    int first = 0, last = layout.pageCount() - 1;
+    if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
+        first = qBound(0, printer.fromPage() - 1, last);
+        last = qBound(first, printer.toPage() > 0 ? printer.toPage() - 1 : last, last);
+    }
+    PaintPages(printer, layout, first, last, printer.printerName().isEmpty() ? printer.outputFileName() : printer.printerName());
+}
+
+QString TitleOf(const Template& t)
+{
+    return t.title.isEmpty() ? t.file : t.title;
+}
+
+}  // namespace
+
+void Report::SetFormula(int index, const QString& text)
+{
+    if (index < 0 || index >= int(formulas_.size()))
+        throw ReportError(QStringLiteral("Công thức số %1 không có (chỉ có 0 đến 2).").arg(index));
+    if (!text.trimmed().isEmpty() && (text.indexOf(u'=') <= 0 || text.left(text.indexOf(u'=')).trimmed().isEmpty()))
+        throw ReportError(QStringLiteral("Công thức không đúng dạng tên = 'giá trị': %1").arg(text));
+    formulas_[size_t(index)] = text;
+}
+
+QString Report::Formula(int index) const
+{
+    return index >= 0 && index < int(formulas_.size()) ? formulas_[size_t(index)] : QString();
+}
+
+QString Report::FormulaValue(const QString& name) const
+{
+    for (const QString& f : formulas_) {
+        const qsizetype eq = f.indexOf(u'=');
+        if (eq <= 0 || f.left(eq).trimmed().compare(name.trimmed(), Qt::CaseInsensitive) != 0) continue;
+        const QString rest = f.mid(eq + 1);
+        const qsizetype open = rest.indexOf(u'\'');
+        if (open < 0) return rest.trimmed();
+        const qsizetype close = rest.lastIndexOf(u'\'');
+        return close > open ? rest.mid(open + 1, close - open - 1) : rest.mid(open + 1);
+    }
+    return QString();
+}
+
+QList<Report::Page> Report::Paginate(int dpi)
+{
+    const Layout layout = LayOut(*this, qBound(72, dpi, kLayoutDpi));
+    QList<Page> pages;
+    for (int i = 0; i < layout.pageCount(); ++i) pages << layout.page(i);
+    return pages;
+}
+
+void Report::Run(QWidget* parent)
+{
+    const Layout layout = LayOut(*this, kLayoutDpi);
+    const Template& t = layout.source();
+
+    switch (Target) {
+    case Destination::Pdf: {
+        if (PdfFile.isEmpty()) throw ReportError(QStringLiteral("Chưa có tên tệp PDF để in ra."));
+        QPdfWriter writer(PdfFile);
+        writer.setResolution(kLayoutDpi);
+        writer.setPageLayout(PaperOf(t));
+        writer.setTitle(TitleOf(t));
+        writer.setCreator(QStringLiteral("korvane"));
+        PaintPages(writer, layout, 0, layout.pageCount() - 1, PdfFile);
+        break;
+    }
+    case Destination::Printer: {
+        if (QPrinterInfo::defaultPrinter().isNull()) throw ReportError(QStringLiteral("Máy tính chưa có máy in mặc định."));
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setFullPage(true);
+        printer.setPageLayout(PaperOf(t));
+        printer.setDocName(TitleOf(t));
+        PrintTo(printer, layout);
+        break;
+    }
+    case Destination::Preview: {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setFullPage(true);
+        printer.setPageLayout(PaperOf(t));
+        printer.setDocName(TitleOf(t));
+        QPrintPreviewDialog dialog(&printer, parent);
+        dialog.setObjectName(QStringLiteral("reportPreview"));
+        dialog.setWindowTitle(QStringLiteral("Xem trước khi in - %1").arg(TitleOf(t)));
+        QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
+                         [&layout](QPrinter* p) { PrintTo(*p, layout); });
+        if (!WindowRect.isEmpty()) {
+            dialog.setGeometry(WindowRect);
+        } else if (QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
+            const QRect area = screen->availableGeometry();
+            QRect r(0, 0, area.width() * 4 / 5, area.height() * 4 / 5);
+            r.moveCenter(area.center());
+            dialog.setGeometry(r);
+        }
+        if (RunModal) RunModal(dialog);
+        else dialog.exec();
+        break;
+    }
+    }
+}
+
+}  // namespace report
