@@ -285,3 +285,32 @@ TEST_F(EngineTest, AClerksOwnChangesDoNotTripTheCheck)
     EXPECT_EQ(firstColumn(*db, QStringLiteral("SELECT stt & tt_ndung & chonin & mat & loai FROM cvden2008 WHERE id = 1")),
               QStringLiteral("9HaiXMBa"));
 }
+
+// A caller's check inside the write: it sees the file as no other clerk can change it until the
+// write ends, and what it throws leaves the record set adding or editing, nothing written.
+TEST_F(EngineTest, ACheckInsideTheWriteCanRefuseIt)
+{
+    Database clerkB(docPath);
+    auto rs = db->OpenRecordset(QStringLiteral("SELECT * FROM cvden2008 WHERE id < 0"));
+    rs->AddNew();
+    const qlonglong id = rs->Field(QStringLiteral("id")).toLongLong();
+    rs->SetField(QStringLiteral("stt"), QStringLiteral("5"));
+    clerkB.Execute(QStringLiteral("INSERT INTO cvden2008 (stt) VALUES ('5')"));
+    struct Taken {};
+    auto noFive = [&] {
+        if (firstColumn(*db, QStringLiteral("SELECT count(*) FROM cvden2008 WHERE stt = '5'")) != QLatin1String("0")) throw Taken{};
+    };
+    EXPECT_THROW(rs->Update(noFive), Taken);
+    EXPECT_EQ(rs->EditMode(), engine::EditAdd);
+    EXPECT_EQ(firstColumn(clerkB, QStringLiteral("SELECT count(*) FROM cvden2008 WHERE stt = '5'")), QStringLiteral("1"));
+    // The check may still set fields: they are written.
+    rs->Update([&] { rs->SetField(QStringLiteral("stt"), QStringLiteral("6")); });
+    EXPECT_EQ(firstColumn(clerkB, QStringLiteral("SELECT stt FROM cvden2008 WHERE id = %1").arg(id)), QStringLiteral("6"));
+    rs->SetBookmark(rs->LastModified());
+    rs->Edit();
+    rs->SetField(QStringLiteral("noigui"), QStringLiteral("Của A"));
+    EXPECT_THROW(rs->Update([] { throw Taken{}; }), Taken);
+    EXPECT_EQ(rs->EditMode(), engine::EditInProgress);
+    rs->Update();
+    EXPECT_EQ(firstColumn(clerkB, QStringLiteral("SELECT noigui FROM cvden2008 WHERE id = %1").arg(id)), QStringLiteral("Của A"));
+}

@@ -168,7 +168,12 @@ void Recordset::open()
 
 void Recordset::loadKeys()
 {
-    Statement st(state_->conn.db(), "SELECT rowid FROM " + base_->table + (base_->rest.empty() ? "" : " " + base_->rest));
+    // Without an order of its own a table's rows come in the order they were added: asked for,
+    // since the engine may otherwise read the row ids from an index in that index's order.
+    std::string rest = base_->rest;
+    const QString upper = QString::fromStdString(rest).toUpper();
+    if (!upper.contains(QLatin1String("ORDER BY")) && !upper.contains(QLatin1String("LIMIT"))) rest += rest.empty() ? "ORDER BY rowid" : " ORDER BY rowid";
+    Statement st(state_->conn.db(), "SELECT rowid FROM " + base_->table + (rest.empty() ? "" : " " + rest));
     keys_.clear();
     keysAscending_ = true;
     while (st.step()) {
@@ -587,12 +592,12 @@ void Recordset::CancelUpdate()
     buffer_.clear();
 }
 
-void Recordset::Update()
+void Recordset::Update(const std::function<void()>& check)
 {
     checkOpen();
     if (editMode_ == EditNone) throw DbError(ErrUpdateWithoutEdit, QStringLiteral("Cần gọi AddNew hoặc Edit trước Update."));
     try {
-        writeRow();
+        writeRow(check);
     } catch (const DbError& e) {
         if (e.number() == ErrChangedByOther) {
             // The edit is over; the row reads as the other clerk left it.
@@ -607,29 +612,35 @@ void Recordset::Update()
     rowValid_ = false;
 }
 
-void Recordset::writeRow()
+void Recordset::writeRow(const std::function<void()>& check)
 {
     Connection& c = state_->conn;
-    std::vector<std::size_t> columns;
-    for (std::size_t k = 0; k < fields_.size(); ++k)
-        if (fields_[k].writable && (dirty_[k] || (editMode_ == EditAdd && (static_cast<int>(k) == base_->counterField ||
-                                                                           fields_[k].def.type == FieldType::Boolean))))
-            columns.push_back(k);
+    // The columns written, read after the caller's check, which may still set fields.
+    auto written = [&] {
+        std::vector<std::size_t> columns;
+        for (std::size_t k = 0; k < fields_.size(); ++k)
+            if (fields_[k].writable && (dirty_[k] || (editMode_ == EditAdd && (static_cast<int>(k) == base_->counterField ||
+                                                                               fields_[k].def.type == FieldType::Boolean))))
+                columns.push_back(k);
+        return columns;
+    };
     if (editMode_ == EditAdd) {
-        std::string sql = "INSERT INTO " + base_->table + " (";
-        std::string values;
-        for (std::size_t k = 0; k < columns.size(); ++k) {
-            sql += (k ? ", " : "") + quoteIdent(fields_[columns[k]].def.name);
-            values += k ? ", ?" : "?";
-        }
-        sql += ") VALUES (" + values + ')';
-        if (columns.empty()) sql = "INSERT INTO " + base_->table + " DEFAULT VALUES";
         // The same write takes the id of the next new row, so that AddNew need not write. Not
         // inside a caller's transaction: that may still be rolled back after the id is handed out.
         const bool takeSpare = base_->counterField >= 0 && base_->schema.isEmpty() && !c.inTransaction() &&
                                !state_->spareIds.count(base_->seqName);
         qint64 spare = 0;
         const qint64 key = c.writeTransaction([&] {
+            if (check) check();
+            const std::vector<std::size_t> columns = written();
+            std::string sql = "INSERT INTO " + base_->table + " (";
+            std::string values;
+            for (std::size_t k = 0; k < columns.size(); ++k) {
+                sql += (k ? ", " : "") + quoteIdent(fields_[columns[k]].def.name);
+                values += k ? ", ?" : "?";
+            }
+            sql += ") VALUES (" + values + ')';
+            if (columns.empty()) sql = "INSERT INTO " + base_->table + " DEFAULT VALUES";
             Statement& st = writeStatement(sql);
             for (std::size_t k = 0; k < columns.size(); ++k) st.bind(static_cast<int>(k + 1), buffer_[columns[k]]);
             st.run();
@@ -645,11 +656,11 @@ void Recordset::writeRow()
         return;
     }
     const qint64 key = currentKey();
-    if (columns.empty()) return;
-    std::string sql = "UPDATE " + base_->table + " SET ";
-    for (std::size_t k = 0; k < columns.size(); ++k) sql += (k ? ", " : "") + quoteIdent(fields_[columns[k]].def.name) + "=?";
-    sql += " WHERE rowid=?";
+    if (!check && written().empty()) return;
     c.writeTransaction([&] {
+        if (check) check();
+        const std::vector<std::size_t> columns = written();
+        if (columns.empty()) return;
         // Under the write lock, the row as stored now against the row as this record set read it.
         // Where they differ while the file's data version has not moved, the difference is this
         // connection's own doing (the version moves only for other connections' commits).
@@ -665,6 +676,9 @@ void Recordset::writeRow()
                               QStringLiteral("Bản ghi đã bị người khác sửa sau khi được đọc; thay đổi của bạn chưa được "
                                              "ghi. Hãy xem lại bản ghi rồi sửa lại."));
         }
+        std::string sql = "UPDATE " + base_->table + " SET ";
+        for (std::size_t k = 0; k < columns.size(); ++k) sql += (k ? ", " : "") + quoteIdent(fields_[columns[k]].def.name) + "=?";
+        sql += " WHERE rowid=?";
         Statement& st = writeStatement(sql);
         for (std::size_t k = 0; k < columns.size(); ++k) st.bind(static_cast<int>(k + 1), buffer_[columns[k]]);
         st.bindInt(static_cast<int>(columns.size() + 1), key);

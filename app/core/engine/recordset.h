@@ -13,6 +13,7 @@
 #include <QStringList>
 #include <QVariant>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -61,7 +62,11 @@ public:
 
     void AddNew();
     void Edit();
-    void Update();
+    // Writes the row. `check`, when given, runs first inside the same write transaction, with the
+    // file locked against other writers: whatever it throws undoes the write and leaves the record
+    // set adding or editing as before, so that a caller can refuse a row that depends on what
+    // other clerks wrote (a number already taken, say).
+    void Update(const std::function<void()>& check = {});
     void CancelUpdate();
     void Delete();
     void Requery();
@@ -109,7 +114,7 @@ private:
     QVariant checkedValue(int index, const QVariant& value) const;
     qint64 reserveCounter();
     qint64 nextCounter();
-    void writeRow();
+    void writeRow(const std::function<void()>& check);
     void setField(const QString& name, const QVariant& value, bool checked);
     bool changedByOther(const std::vector<std::string>& now, const std::vector<std::size_t>& columns) const;
     std::string schemaName() const;
