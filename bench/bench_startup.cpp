@@ -26,6 +26,7 @@ public:
     std::unique_ptr<QWidget> notice(korvane::App&) override { return nullptr; }
     void systemMessage(const QString&, const QString&) override {}
     QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     int runModal(QDialog& dialog) override
     {
         seconds = clock.nsecsElapsed() * 1e-9;

@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QDir>
+#include <QStandardPaths>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -94,6 +96,12 @@ QString WidgetModalService::openFileName(QWidget* parent, const QString& caption
     return QFileDialog::getOpenFileName(parent, caption, folder, filter);
 }
 
+QString WidgetModalService::saveFileName(QWidget* parent, const QString& caption, const QString& suggested, const QString& filter)
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QFileDialog::getSaveFileName(parent, caption, QDir(folder).filePath(suggested), filter);
+}
+
 int WidgetModalService::runModal(QDialog& dialog) { return dialog.exec(); }
 
 bool WidgetModalService::openDocument(const QString& path)
@@ -103,11 +111,11 @@ bool WidgetModalService::openDocument(const QString& path)
 
 ReportTarget WidgetModalService::reportDestination()
 {
-    QMessageBox box(QMessageBox::Question, QStringLiteral("In"), QStringLiteral("Xem trước bản in trên màn hình hay in ra máy in?"),
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Thông báo"), QStringLiteral("Có muốn xem trước khi in không ?"),
                     QMessageBox::NoButton, QApplication::activeWindow());
-    QPushButton* preview = box.addButton(QStringLiteral("&Xem trước"), QMessageBox::AcceptRole);
-    QPushButton* printer = box.addButton(QStringLiteral("&Máy in"), QMessageBox::AcceptRole);
-    QPushButton* pdf = box.addButton(QStringLiteral("&PDF"), QMessageBox::AcceptRole);
+    QPushButton* preview = box.addButton(QStringLiteral("&Có"), QMessageBox::AcceptRole);
+    QPushButton* printer = box.addButton(QStringLiteral("&Không"), QMessageBox::AcceptRole);
+    QPushButton* pdf = box.addButton(QStringLiteral("Lưu P&DF"), QMessageBox::AcceptRole);
     box.addButton(QStringLiteral("&Thôi"), QMessageBox::RejectRole);
     box.setDefaultButton(preview);
     box.exec();

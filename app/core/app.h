@@ -36,11 +36,14 @@ public:
     virtual std::unique_ptr<QWidget> notice(App& app) = 0;
     virtual void systemMessage(const QString& title, const QString& text) = 0;
     virtual QString openFileName(QWidget* parent, const QString& caption, const QString& folder, const QString& filter) = 0;
+    // Where to save a file (a PDF of a report); empty when the user gave up.
+    virtual QString saveFileName(QWidget* parent, const QString& caption, const QString& suggested, const QString& filter) = 0;
     // Runs a dialog modally and returns its result code.
     virtual int runModal(QDialog& dialog) = 0;
     // Opens a local file (the help pages) with the desktop's viewer; false when it cannot.
     virtual bool openDocument(const QString& path) = 0;
-    // Asks where a report is to go.
+    // Asks "Có muốn xem trước khi in không ?": the preview (yes), the printer (no) or a PDF
+    // file; Cancel when the question is closed without an answer.
     virtual ReportTarget reportDestination() = 0;
 };
 
@@ -51,6 +54,7 @@ public:
     std::unique_ptr<QWidget> notice(App& app) override;
     void systemMessage(const QString& title, const QString& text) override;
     QString openFileName(QWidget* parent, const QString& caption, const QString& folder, const QString& filter) override;
+    QString saveFileName(QWidget* parent, const QString& caption, const QString& suggested, const QString& filter) override;
     int runModal(QDialog& dialog) override;
     bool openDocument(const QString& path) override;
     ReportTarget reportDestination() override;

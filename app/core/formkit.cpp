@@ -349,9 +349,12 @@ void DataSource::CancelAdd()
     reloaded();
 }
 
-bool DataSource::UpdateRecord(const QList<QPair<QString, QVariant>>& extra) { return write(extra, true); }
+bool DataSource::UpdateRecord(const QList<QPair<QString, QVariant>>& extra, const std::function<void()>& check)
+{
+    return write(extra, true, check);
+}
 
-bool DataSource::write(const QList<QPair<QString, QVariant>>& extra, bool notify)
+bool DataSource::write(const QList<QPair<QString, QVariant>>& extra, bool notify, const std::function<void()>& check)
 {
     if (!rs_) return false;
     const bool adding = IsNew();
@@ -363,8 +366,11 @@ bool DataSource::write(const QList<QPair<QString, QVariant>>& extra, bool notify
             rs_->SetField(f->DataField, f->value());
         }
         for (const auto& [column, value] : extra) rs_->SetBookkeeping(column, value);
-        rs_->Update();
+        rs_->Update(check);
         if (adding) rs_->SetBookmark(rs_->LastModified());
+    } catch (const WriteRefused&) {
+        if (rs_->EditMode() == engine::EditInProgress) rs_->CancelUpdate();
+        return false;
     } catch (const engine::DbError& e) {
         if (rs_->EditMode() == engine::EditInProgress) rs_->CancelUpdate();
         report(e);

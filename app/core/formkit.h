@@ -34,6 +34,9 @@ public:
 
 class DataSource;
 
+// Thrown by a write's check to refuse the write; the window says why afterwards.
+struct WriteRefused {};
+
 // A field bound to a column of the data source's current row.
 class BoundField {
 public:
@@ -132,10 +135,12 @@ public:
     void CancelAdd();
     // Writes the bound fields into the current row (or the row being added, which then becomes
     // current), the changed ones only for a row that exists. Extra values are the window's own
-    // bookkeeping (backup mark, copy of the key), written beside them. When another clerk changed
-    // a written field since the row was read, nothing is written and the fields show the row as
-    // it now is.
-    bool UpdateRecord(const QList<QPair<QString, QVariant>>& extra = {});
+    // bookkeeping (backup mark, copy of the key), written beside them. `check` runs inside the
+    // write's transaction, before anything is written, and may throw WriteRefused to leave the
+    // row unwritten; it shows nothing (the file is locked meanwhile): the window tells the clerk
+    // why once UpdateRecord has returned. When another clerk changed a written field since
+    // the row was read, nothing is written and the fields show the row as it now is.
+    bool UpdateRecord(const QList<QPair<QString, QVariant>>& extra = {}, const std::function<void()>& check = {});
     // Loads the bound fields from the current row.
     void UpdateControls();
     // Marks every bound field unchanged.
@@ -153,7 +158,7 @@ signals:
 
 private:
     bool move(const std::function<void()>& step);
-    bool write(const QList<QPair<QString, QVariant>>& extra, bool notify);
+    bool write(const QList<QPair<QString, QVariant>>& extra, bool notify, const std::function<void()>& check = {});
     void report(const engine::DbError& e);
     void reloaded();  // the fields show the current row; Reposition
     bool writeChanged();

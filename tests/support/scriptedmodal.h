@@ -31,6 +31,8 @@ public:
     std::unique_ptr<QWidget> notice(korvane::App& app) override;
     void systemMessage(const QString& title, const QString& text) override;
     QString openFileName(QWidget*, const QString&, const QString&, const QString&) override;
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return fileToSave; }
+    QString fileToSave;  // what the save dialog answers
     int runModal(QDialog& dialog) override;
     bool openDocument(const QString& path) override;
     korvane::ReportTarget reportDestination() override { return reportTarget; }

@@ -1,0 +1,91 @@
+#include "printing.h"
+
+#include "datafiles.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QWidget>
+
+#include <cmath>
+
+namespace korvane {
+
+QString TemplatePath(const App& app, const QString& name) { return app.DataFile(name); }
+
+int MarginTwips(const QString& text)
+{
+    bool ok = false;
+    const double v = text.trimmed().toDouble(&ok);
+    if (!ok || v <= 0 || v >= 30) return -1;
+    return static_cast<int>(std::lround(v * 1440 / 25));
+}
+
+QRect PreviewRect(const QWidget* window)
+{
+    if (!window) return {};
+    const QRect g = window->frameGeometry();
+    auto scaled = [](int pixels, double factor) { return static_cast<int>(std::lround(pixels * 15.0 * factor)); };
+    const QRect r(scaled(g.x(), 0.07), scaled(g.y(), 0.07), scaled(g.width(), 0.06), scaled(g.height(), 0.06));
+    // A preview too small to read a page in is no use: the report engine's own size then.
+    if (r.width() < 480 || r.height() < 320) return {};
+    return r;
+}
+
+report::RowReader DataFileReader(App& app)
+{
+    return [&app](const QString& fileKey, const QString& sql) {
+        engine::Database* db = fileKey == QLatin1String("temp") ? app.TempDb.get()
+                               : fileKey == QLatin1String("doc") ? app.DocDb.get()
+                               : fileKey == QLatin1String("plan") ? app.PlanDb.get()
+                                                                  : nullptr;
+        if (!db) throw report::ReportError(QStringLiteral("Mẫu in đòi file dữ liệu '%1', chương trình không có file này.").arg(fileKey));
+        auto rs = db->OpenRecordset(sql, engine::RecordsetType::Snapshot);
+        report::Table table;
+        table.fields = rs->FieldNames();
+        table.rows.reserve(static_cast<std::size_t>(rs->RecordCount()));
+        for (; !rs->Eof(); rs->MoveNext()) {
+            QStringList row;
+            row.reserve(table.fields.size());
+            for (const QString& f : table.fields) row.append(rs->Field(f).toString());
+            table.rows.push_back(std::move(row));
+        }
+        return table;
+    };
+}
+
+bool RunPrintJob(App& app, const PrintJob& job)
+{
+    try {
+        report::Report r;
+        r.ReportFileName = TemplatePath(app, job.templateName);
+        r.Target = job.target == ReportTarget::Printer ? report::Destination::Printer
+                   : job.target == ReportTarget::Pdf   ? report::Destination::Pdf
+                                                       : report::Destination::Preview;
+        r.PdfFile = job.pdfFile;
+        r.WindowRect = PreviewRect(job.window);
+        const int margin = MarginTwips(job.marginText);
+        if (margin > 0) r.MarginLeftTwips = r.MarginRightTwips = margin;
+        r.SetFormula(0, QStringLiteral("lbltd1 = '") + job.subtitle + QLatin1Char('\''));
+        if (job.organisation) {
+            auto org = job.organisation->OpenRecordset(QStringLiteral("select * from tendonvi"), engine::RecordsetType::Snapshot);
+            if (!org->Eof()) {
+                r.SetFormula(1, QStringLiteral("tencaptren = '") + org->Field(QStringLiteral("tencaptren")).toString() + QLatin1Char('\''));
+                r.SetFormula(2, QStringLiteral("tendonvi = '") + org->Field(QStringLiteral("tendonvi")).toString() + QLatin1Char('\''));
+            }
+        }
+        r.Reader = DataFileReader(app);
+        r.RunModal = [&app](QDialog& d) { return app.modal().runModal(d); };
+        r.Run(job.window);
+        return true;
+    } catch (const engine::DbError& e) {
+        while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+        app.RecordFailure(e);
+        app.Message(QStringLiteral("Lỗi dữ liệu : ") + e.description());
+    } catch (const report::ReportError& e) {
+        while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+        app.Message(QStringLiteral("Không in được : ") + e.message());
+    }
+    return false;
+}
+
+}  // namespace korvane

@@ -1,0 +1,39 @@
+// One run of the report engine for the windows that print: the template of the data folder, the
+// destination, the preview window placed from the active window, the margin the clerk typed and
+// the formulas of the subtitle and the organisation's name.
+#pragma once
+
+#include "app.h"
+#include "report.h"
+
+#include <QRect>
+#include <QString>
+
+class QWidget;
+
+namespace korvane {
+
+struct PrintJob {
+    QString templateName;  // a file of the data folder, "brcvden.rpt"
+    QString subtitle;      // formula 0, "lbltd1"
+    QString marginText;    // the margin box, in millimetres
+    QWidget* window = nullptr;  // the active window, where the preview is placed from
+    ReportTarget target = ReportTarget::Preview;
+    QString pdfFile;       // for ReportTarget::Pdf
+    engine::Database* organisation = nullptr;  // holds "tendonvi", the organisation's name
+};
+
+// The path of a template of the data folder.
+QString TemplatePath(const App& app, const QString& name);
+// The margin typed in millimetres as twips, when it is a number above 0 and below 30; else -1.
+int MarginTwips(const QString& text);
+// Where the preview goes: 7% of the window's left and top, 6% of its width and height, the
+// window's place counted in twips (15 to a pixel) and the result in pixels; empty (the report's
+// own placing) when that would be smaller than 480 by 320.
+QRect PreviewRect(const QWidget* window);
+// The report's rows, read from the open data files: "temp", "doc" and "plan".
+report::RowReader DataFileReader(App& app);
+// Runs the report; a failure of the engine or of the template is shown and gives false.
+bool RunPrintJob(App& app, const PrintJob& job);
+
+}  // namespace korvane

@@ -1,0 +1,661 @@
+#include "recordform.h"
+
+#include "abbreviation.h"
+#include "app.h"
+#include "dates.h"
+#include "jetsql.h"
+#include "keys.h"
+#include "sqlfunctions.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace korvane {
+
+namespace {
+
+void setCaptionColours(QLabel* label, const QColor& text, const QColor& back)
+{
+    label->setStyleSheet(QStringLiteral("QLabel { color: %1; background-color: %2; padding: 2px 8px; }").arg(text.name(), back.name()));
+}
+
+}  // namespace
+
+RecordForm::RecordForm(App& app, QWidget* mainWindow) : QWidget(nullptr), app_(app), main_(mainWindow)
+{
+    setAttribute(Qt::WA_DeleteOnClose);
+    Data1 = new DataSource(this);
+    mstt = line("stt", 20);
+    mkieuupdate = line("kieuupdate", 0);
+    midcu = line("idcu", 0);
+    for (QWidget* hidden : {static_cast<QWidget*>(mkieuupdate), static_cast<QWidget*>(midcu)}) hidden->hide();
+
+    lbltrangthai = new QLabel(this);
+    lbltrangthai->setObjectName(QStringLiteral("lbltrangthai"));
+    QFont captionFont = lbltrangthai->font();
+    captionFont.setBold(true);
+    captionFont.setPointSizeF(captionFont.pointSizeF() * 1.3);
+    lbltrangthai->setFont(captionFont);
+    lbltrangthai->setAlignment(Qt::AlignCenter);
+    lbltrangthai->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+
+    DBComboloai = new DBCombo(this);
+    DBComboloai->setObjectName(QStringLiteral("DBComboloai"));
+    DBComboloai->ListField = QStringLiteral("loai");
+    DBComboloai->setFocusPolicy(Qt::ClickFocus);
+
+    cmdAdd = button("cmdAdd", QStringLiteral("&Nạp mới"));
+    Cmdsua = button("Cmdsua", QStringLiteral("&Sửa"));
+    cmdUpdate = button("cmdUpdate", QStringLiteral("&Ghi đĩa"));
+    Cmdtracuu = button("Cmdtracuu", QStringLiteral("&Tìm đến..."));
+    Cmdin = button("Cmdin", QStringLiteral("&In công văn"));
+    cmdclose = button("cmdclose", QStringLiteral("&Kết thúc"));
+
+    mrecnum = new QLineEdit(this);
+    mrecnum->setObjectName(QStringLiteral("mrecnum"));
+    mrecnum->setMaximumWidth(110);
+    mrecnum->installEventFilter(this);
+
+    lblhuongdan = new QLabel(this);
+    lblhuongdan->setObjectName(QStringLiteral("lblhuongdan"));
+    lblhuongdan->setText(QStringLiteral("F4 : xoá cả ô      F5: Chọn theo danh sách    ") +
+                         QStringLiteral("     F5 và Shift-F5 : tăng giảm ô ngày     F6 : Sao chép nội dung trang trước") +
+                         QStringLiteral("     PgUp : Về trang trước      PgDn : đến trang sau") +
+                         QStringLiteral("     Nạp số trực tiếp vào ô vị trí CV hiện tại "));
+    lblhuongdan->setWordWrap(true);
+}
+
+RecordForm::~RecordForm() = default;
+
+BoundLineEdit* RecordForm::line(const char* column, int limit)
+{
+    auto* box = new BoundLineEdit(QLatin1String(column), this);
+    box->limit = limit;
+    box->installEventFilter(this);
+    Data1->Bind(box);
+    return box;
+}
+
+BoundTextEdit* RecordForm::text(const char* column, int limit)
+{
+    auto* box = new BoundTextEdit(QLatin1String(column), this);
+    box->limit = limit;
+    box->installEventFilter(this);
+    Data1->Bind(box);
+    return box;
+}
+
+QPushButton* RecordForm::button(const char* name, const QString& caption)
+{
+    auto* b = new QPushButton(caption, this);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+DBGrid* RecordForm::pickGrid(const char* name)
+{
+    auto* grid = new DBGrid(this);
+    grid->setObjectName(QLatin1String(name));
+    grid->MakePickGrid();
+    grid->hide();
+    grid->installEventFilter(this);
+    return grid;
+}
+
+void RecordForm::finishLayout(QLayout* fields, QPushButton* newNumberButton, const QList<QWidget*>& tabOrder)
+{
+    newNumber_ = newNumberButton;
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {cmdAdd, Cmdsua, cmdUpdate, newNumber_, Cmdtracuu, Cmdin, cmdclose}) buttons->addWidget(b);
+    auto* position = new QHBoxLayout;
+    position->addStretch();
+    position->addWidget(new QLabel(QStringLiteral("Vị trí CV hiện tại :"), this));
+    position->addWidget(mrecnum);
+    auto* help = new QGroupBox(QStringLiteral("  Hướng dẫn   "), this);
+    help->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    (new QVBoxLayout(help))->addWidget(lblhuongdan);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(lbltrangthai);
+    layout->addLayout(fields);
+    layout->addLayout(position);
+    layout->addLayout(buttons);
+    layout->addWidget(help);
+
+    // Entry order of the fields, then the buttons, then the position box.
+    QList<QWidget*> order = tabOrder;
+    for (QPushButton* b : {cmdAdd, Cmdsua, cmdUpdate, newNumber_, Cmdtracuu, Cmdin, cmdclose}) order.append(b);
+    order.append(mrecnum);
+    for (qsizetype k = 1; k < order.size(); ++k) setTabOrder(order[k - 1], order[k]);
+    // The form's keys work wherever the focus is, on check boxes and buttons too.
+    for (QWidget* w : tabOrder)
+        if (!dynamic_cast<QLineEdit*>(w) && !dynamic_cast<QPlainTextEdit*>(w)) w->installEventFilter(this);
+    for (QPushButton* b : {cmdAdd, Cmdsua, cmdUpdate, newNumber_, Cmdtracuu, Cmdin, cmdclose}) b->installEventFilter(this);
+    PressButtonsWithEnter(this);
+
+    connect(cmdAdd, &QPushButton::clicked, this, &RecordForm::StartNew);
+    connect(Cmdsua, &QPushButton::clicked, this, &RecordForm::Correct);
+    connect(cmdUpdate, &QPushButton::clicked, this, [this] { Save(); });
+    connect(newNumber_, &QPushButton::clicked, this, [this] { setSttEditable(true, true); });
+    connect(Cmdtracuu, &QPushButton::clicked, this, &RecordForm::GoToSearch);
+    connect(Cmdin, &QPushButton::clicked, this, &RecordForm::Print);
+    connect(cmdclose, &QPushButton::clicked, this, &RecordForm::CloseRegister);
+    connect(Data1, &DataSource::Validate, this, [this](bool& cancel) { cancel = !ValidateLeaving(); });
+    connect(Data1, &DataSource::Reposition, this, &RecordForm::showPosition);
+    connect(Data1, &DataSource::Error, this, [this](int number, const QString& description) {
+        app_.RecordFailure(number, description);
+        dataError(description);
+    });
+    for (const Pick& p : picks_) {
+        connect(p.grid, &DBGrid::RowDoubleClicked, this, [this, p](int r) { pick(p, r); });
+        if (p.backToFieldOnHide)
+            connect(p.grid, &DBGrid::LostFocus, this, [this, p] {
+                if (!closing_) p.field->setFocus();
+            });
+    }
+    connect(DBComboloai, &DBCombo::ListClicked, this, [this](const QString& type) {
+        if (editing()) typeChosen(type);
+    });
+
+    // At load: locked fields, viewing caption.
+    lockFields(true);
+    setSttEditable(false, false);
+    app_.FormMode.clear();
+    setMode(modes_.view);
+}
+
+void RecordForm::openRegister(engine::Database* db, const QString& table)
+{
+    table_ = table;
+    Data1->Database = db;
+    Data1->RecordSource = table;
+    Data1->Refresh();
+    if (Data1->Count() > 0) Data1->MoveLast();
+    try {
+        senders_ = app_.DocRefDb->OpenRecordset(QStringLiteral("select * from noigui order by matt"), engine::RecordsetType::Snapshot);
+        units_ = app_.PlanRefDb->OpenRecordset(QStringLiteral("select * from donvi order by matt"), engine::RecordsetType::Snapshot);
+        types_ = app_.DocRefDb->OpenRecordset(QStringLiteral("select * from loaicv order by matt"), engine::RecordsetType::Snapshot);
+        const QList<RecordsetModel::Column> columns = {{QStringLiteral("tendonvi"), QStringLiteral("Tên đơn vị")},
+                                                       {QStringLiteral("chutat"), QStringLiteral("Chữ tắt")}};
+        for (const Pick& p : picks_) p.grid->SetSource(p.units ? units_.get() : senders_.get(), columns);
+        DBComboloai->Fill(*types_);
+    } catch (const engine::DbError& e) {
+        app_.RecordFailure(e);
+        dataError(e.description());
+    }
+}
+
+void RecordForm::dataError(const QString& description)
+{
+    app_.modal().systemMessage(windowTitle(), QStringLiteral("Lỗi dữ liệu : ") + description);
+}
+
+// ---- Modes ---------------------------------------------------------------------------------
+
+bool RecordForm::editing() const { return app_.FormMode == modes_.add || app_.FormMode == modes_.edit; }
+
+void RecordForm::lockFields(bool locked)
+{
+    for (BoundField* f : editable_) f->setLocked(locked);
+}
+
+void RecordForm::setSttEditable(bool editable, bool focus)
+{
+    mstt->setReadOnly(!editable);
+    mstt->setFocusPolicy(editable ? Qt::StrongFocus : Qt::NoFocus);
+    mstt->setStyleSheet(editable ? QString() : QStringLiteral("QLineEdit { background-color: rgb(192,192,192); }"));
+    if (editable && focus) mstt->setFocus();
+}
+
+void RecordForm::setMode(const QString& mode)
+{
+    const bool viewing = mode == modes_.view;
+    app_.FormMode = mode;
+    lbltrangthai->setText(viewing ? modes_.viewCaption : mode == modes_.add ? modes_.addCaption : modes_.editCaption);
+    if (viewing) setCaptionColours(lbltrangthai, palette().color(QPalette::Highlight), palette().color(QPalette::Button));
+    else setCaptionColours(lbltrangthai, QColor(255, 255, 0), QColor(255, 0, 0));
+    cmdAdd->setText(QStringLiteral("&Nạp mới"));
+    Cmdsua->setText(mode == modes_.edit ? QStringLiteral("Huỷ sửa") : QStringLiteral("&Sửa"));
+    cmdAdd->setEnabled(mode != modes_.edit);
+    Cmdsua->setEnabled(mode != modes_.add);
+    cmdUpdate->setEnabled(!viewing);
+    newNumber_->setEnabled(!viewing);
+    Cmdtracuu->setEnabled(viewing);
+    Cmdin->setEnabled(viewing);
+}
+
+void RecordForm::returnToViewing()
+{
+    if (app_.FormMode == modes_.view) return;
+    lockFields(true);
+    setSttEditable(false, false);
+    setMode(modes_.view);
+    // Reload the current record by stepping away and back.
+    const long p = Data1->Position(), n = Data1->Count();
+    if (p >= n || p < 1) {
+        if (p + 1 < n && p >= 0) {
+            Data1->MoveNext();
+            Data1->MovePrevious();
+        }
+    } else {
+        Data1->MovePrevious();
+        Data1->MoveNext();
+    }
+    Data1->UpdateControls();
+    showPosition();
+    homeField_->setFocus();
+}
+
+bool RecordForm::newOrChanged() const { return Data1->IsNew() || Data1->AnyChanged(changeColumns_); }
+
+bool RecordForm::requiredFieldsFilled()
+{
+    QStringList missing;
+    for (const auto& [field, name] : required_)
+        if (field->value().toString().trimmed().isEmpty()) missing.append(name);
+    if (missing.isEmpty()) return true;
+    app_.Message(QStringLiteral("Cần phải điền đủ nội dung các ô :") + QLatin1Char('\r') + missing.join(QStringLiteral(", ")));
+    requiredFocus_->setFocus();
+    return false;
+}
+
+// A button pressed with its Alt key leaves the focus where it was: what leaving that field does
+// (its date check, its expansion, a number that depends on it) happens first.
+bool RecordForm::settleFocusedField()
+{
+    QWidget* focused = QApplication::focusWidget();
+    if (!focused || focused->window() != this) return true;
+    for (const DateBox& d : dates_)
+        if (d.box == focused && !d.box->isReadOnly() && !checkDate(d.box)) return false;
+    fieldLeft(focused);
+    return true;
+}
+
+bool RecordForm::checkDate(BoundLineEdit* box)
+{
+    QString text = box->text().trimmed();
+    if (text.isEmpty()) return true;
+    const QString date = CheckDateText(text, app_.Months, app_.Today().year());
+    if (!date.isEmpty()) {
+        if (box->text() != date) box->setText(date);
+        for (const DateBox& d : dates_)
+            if (d.box == box) d.normal->setText(NormalDate(date));
+        return true;
+    }
+    checkingDate_ = true;
+    app_.Message(dateMessage_);
+    box->clear();
+    box->setFocus();
+    checkingDate_ = false;
+    return false;
+}
+
+void RecordForm::setNormalDates()
+{
+    for (const DateBox& d : dates_) d.normal->setText(NormalDate(d.box->text()));
+}
+
+QList<QPair<QString, QVariant>> RecordForm::backupMarks(int mark) const
+{
+    return {{QStringLiteral("kieuupdate"), mark}, {QStringLiteral("idcu"), Data1->Value(QStringLiteral("id"))}};
+}
+
+int RecordForm::storedBackupMark() const
+{
+    try {
+        auto rs = Data1->Database->OpenRecordset(
+            QStringLiteral("SELECT kieuupdate FROM %1 WHERE id = %2").arg(table_).arg(Data1->Value(QStringLiteral("id")).toLongLong()),
+            engine::RecordsetType::Snapshot);
+        return rs->Eof() ? 0 : rs->Field(QStringLiteral("kieuupdate")).toInt();
+    } catch (const engine::DbError&) {
+        return 0;  // marked 2: the backup copies it either way
+    }
+}
+
+// ---- Buttons -------------------------------------------------------------------------------
+
+void RecordForm::StartNew()
+{
+    if (app_.FormMode == modes_.edit) {
+        if (!ValidateLeaving()) return;
+    } else if (app_.FormMode == modes_.add && newOrChanged()) {
+        // Written as "Ghi đĩa" writes a new record, so that the backup finds it.
+        if (!settleFocusedField() || !requiredFieldsFilled()) return;
+        setNormalDates();
+        const bool proposed = !mstt->DataChanged;
+        if (!Data1->UpdateRecord(backupMarks(1), saveCheck(true))) {
+            writeRefused();
+            return;
+        }
+        saved(true, proposed);
+    }
+    carry_.clear();
+    // The last record comes from the rows in the file now, other clerks' new rows among them.
+    Data1->Requery();
+    const bool hasLast = Data1->Count() > 0;
+    if (hasLast) {
+        Data1->MoveLast();
+        takeCarryOver();
+    }
+    rememberLast(hasLast);
+    if (!Data1->AddNew()) return;
+    lockFields(false);
+    setMode(modes_.add);
+    if (numberOpenWhileEditing_) setSttEditable(true, false);
+    newRecordDefaults();
+    homeField_->setFocus();
+}
+
+void RecordForm::takeCarryOver()
+{
+    for (const QString& c : carryColumns_) carry_[c] = Data1->Value(c).toString();
+}
+
+std::function<void()> RecordForm::saveCheck(bool) { return {}; }
+
+void RecordForm::saved(bool, bool) {}
+
+bool RecordForm::Save()
+{
+    if (!editing() || !newOrChanged()) {
+        returnToViewing();
+        if (afterSaveFocus_) afterSaveFocus_->setFocus();
+        return true;
+    }
+    if (!settleFocusedField()) return false;
+    if (!newOrChanged()) {  // settling may have been all there was
+        returnToViewing();
+        return true;
+    }
+    if (!requiredFieldsFilled()) return false;
+    setNormalDates();
+    // A correction of a row not yet backed up (1) leaves it to be copied whole. The mark is read
+    // from the file: another clerk's backup may have reset it since the row was shown.
+    const bool adding = app_.FormMode == modes_.add;
+    const bool proposed = adding && Data1->IsNew() && !mstt->DataChanged;
+    if (!Data1->UpdateRecord(backupMarks(adding || storedBackupMark() == 1 ? 1 : 2), saveCheck(adding))) {
+        writeRefused();
+        return false;
+    }
+    saved(adding, proposed);
+    returnToViewing();
+    if (afterSaveFocus_) afterSaveFocus_->setFocus();
+    return true;
+}
+
+void RecordForm::Correct()
+{
+    if (Cmdsua->text() == QStringLiteral("Huỷ sửa")) {
+        Data1->ClearChanged();
+        returnToViewing();
+        return;
+    }
+    if (app_.FormMode == modes_.add) {
+        app_.Message(QStringLiteral("Bạn phải nạp xong mới sửa được !"));
+        correctFocus_->setFocus();
+        return;
+    }
+    if (app_.FormMode == modes_.edit) {
+        correctFocus_->setFocus();
+        return;
+    }
+    if (Data1->Count() == 0) {
+        QApplication::beep();  // nothing to correct yet
+        return;
+    }
+    const long p = Data1->Position();
+    if (p > 0) {
+        Data1->MovePrevious();
+        takeCarryOver();
+        Data1->MoveNext();
+    } else {
+        takeCarryOver();
+    }
+    correctionStarted();
+    lockFields(false);
+    setMode(modes_.edit);
+    if (numberOpenWhileEditing_) setSttEditable(true, false);
+    correctFocus_->setFocus();
+}
+
+bool RecordForm::ValidateLeaving()
+{
+    if (!editing()) return true;
+    if (Data1->IsNew()) {
+        if (app_.Message(QStringLiteral("Có lưu giữ bản ghi đang nạp không ?"), QStringLiteral("yesno")) != QLatin1String("no"))
+            return Save();  // a record that cannot be saved stays open, with the message that says why
+        Data1->CancelAdd();
+    } else if (Data1->AnyChanged()) {
+        if (app_.Message(QStringLiteral("Có lưu giữ những sửa đổi vừa thực hiện không ?"), QStringLiteral("yesno")) != QLatin1String("no"))
+            return Save();
+        Data1->ClearChanged();
+    }
+    returnToViewing();
+    return true;
+}
+
+void RecordForm::GoToSearch()
+{
+    if (editing()) {
+        app_.Message(QStringLiteral("Bạn phải nạp, sửa xong mới có thể tìm kiếm được !"));
+        homeField_->setFocus();
+        return;
+    }
+    const long p = Data1->Position();
+    app_.CurrentDocId = p >= 0 && p < Data1->Count() ? Data1->Value(QStringLiteral("id")).toLongLong() : 0;
+    homeField_->setFocus();
+    const auto it = app_.Openers.find(searchWindow_);
+    if (it == app_.Openers.end()) return;  // the search window comes with a later part
+    hide();
+    it->second(app_);
+}
+
+void RecordForm::Print()
+{
+    homeField_->setFocus();
+    openPrint();
+}
+
+void RecordForm::CloseRegister()
+{
+    if (closing_) return;
+    if (!ValidateLeaving()) return;
+    closing_ = true;
+    homeField_->setFocus();
+    {
+        BusyCursor busy;
+        closing();
+    }
+    if (main_) main_->show();
+    close();
+}
+
+void RecordForm::closeEvent(QCloseEvent* event)
+{
+    if (!closing_) {
+        // Closed by the window frame: the same as "Kết thúc".
+        event->ignore();
+        CloseRegister();
+        return;
+    }
+    app_.FormMode.clear();
+    event->accept();
+}
+
+// ---- Position box --------------------------------------------------------------------------
+
+void RecordForm::showPosition()
+{
+    mrecnum->setText(QStringLiteral("%1/%2").arg(Data1->Position() + 1).arg(Data1->Count()));
+    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+}
+
+void RecordForm::jumpToPosition()
+{
+    const long v = static_cast<long>(engine::leadingNumber(mrecnum->text().toStdString()));
+    const long p = Data1->Position(), n = Data1->Count();
+    if (v > 0 && v <= n && v != p + 1) Data1->MoveTo(v - 1);
+    else showPosition();
+    homeField_->setFocus();
+}
+
+// ---- Keys and fields -----------------------------------------------------------------------
+
+bool RecordForm::eventFilter(QObject* watched, QEvent* event)
+{
+    auto* widget = qobject_cast<QWidget*>(watched);
+    switch (event->type()) {
+    case QEvent::KeyRelease:
+        if (widget == mrecnum && KeyCodeOf(static_cast<QKeyEvent*>(event)) == KeyEnter) {
+            jumpToPosition();
+            return true;
+        }
+        if (widget != mrecnum) keyReleased(widget, static_cast<QKeyEvent*>(event));
+        break;
+    case QEvent::FocusIn:
+        if (widget == mrecnum) QTimer::singleShot(0, mrecnum, &QLineEdit::selectAll);
+        else fieldEntered(widget);
+        break;
+    case QEvent::FocusOut:
+        fieldLeft(widget);
+        break;
+    case QEvent::KeyPress: {
+        // Esc inside a pick grid or a field must reach the form's key handling, not close anything.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Escape || key == Qt::Key_PageUp || key == Qt::Key_PageDown) return true;
+        break;
+    }
+    default:
+        break;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool RecordForm::registerKey(QWidget*, int, bool) { return false; }
+
+void RecordForm::fieldLeftExtra(QWidget*) {}
+
+void RecordForm::fieldEntered(QWidget*) {}
+
+void RecordForm::showGrid(DBGrid* grid, QWidget* field)
+{
+    grid->setGeometry(field->x(), field->y() + field->height(), std::max(field->width(), 360), 180);
+    grid->show();
+    grid->raise();
+    grid->setFocus();
+    if (grid->model() && grid->model()->rowCount() > 0) grid->selectRow(0);
+}
+
+void RecordForm::keyReleased(QWidget* field, QKeyEvent* event)
+{
+    const int code = KeyCodeOf(event);
+    const bool shift = event->modifiers() & Qt::ShiftModifier;
+    auto* box = qobject_cast<QLineEdit*>(field);
+    if (code == KeyF1 + 3) {  // F4
+        if (!editing()) return;
+        if (box && !box->isReadOnly()) box->clear();
+        else if (auto* t = qobject_cast<QPlainTextEdit*>(field); t && !t->isReadOnly()) t->clear();
+        return;
+    }
+    if (code == KeyF1 + 4) {  // F5
+        if (!editing()) return;
+        if (registerKey(field, code, shift)) return;
+        for (const Pick& p : picks_)
+            if (field == p.field) {
+                showGrid(p.grid, field);
+                return;
+            }
+        for (const DateBox& d : dates_)
+            if (field == d.box) {
+                stepDate(d.box, shift ? -1 : 1);
+                return;
+            }
+        return;
+    }
+    if (code == KeyF1 + 5) {  // F6
+        if (!editing()) return;
+        if (auto* bound = dynamic_cast<BoundField*>(field); bound && carryColumns_.contains(bound->DataField)) {
+            // An empty carry-over value would only wipe out what was typed.
+            const auto it = carry_.find(bound->DataField);
+            if (it == carry_.end() || it->second.isEmpty()) QApplication::beep();
+            else if (box) box->setText(it->second);
+            else if (auto* t = qobject_cast<QPlainTextEdit*>(field)) t->setPlainText(it->second);
+        }
+        return;
+    }
+    if (code == KeyPageUp || code == KeyPageDown) {
+        if (!ValidateLeaving()) return;
+        const long p = Data1->Position(), n = Data1->Count();
+        if (app_.FormMode != modes_.view) return;
+        if (code == KeyPageUp && p >= 1 && p < n) Data1->MovePrevious();
+        if (code == KeyPageDown && p >= 0 && p + 1 < n) Data1->MoveNext();
+        return;
+    }
+    if (code == KeyEscape) {
+        for (const Pick& p : picks_)
+            if (p.grid->isVisible()) {
+                p.field->setFocus();
+                return;
+            }
+        if (editing()) ValidateLeaving();
+        return;
+    }
+    if (!editing()) return;  // a locked record: no key changes what it shows
+    for (const Expansion& e : expansions_)
+        if (e.field == field && e.onKeys) {
+            if (engine::Recordset* list = e.list()) ExpandAbbreviation(field, code, *list, e.column);
+            return;
+        }
+}
+
+void RecordForm::stepDate(BoundLineEdit* box, int delta)
+{
+    const QString text = box->text().trimmed();
+    if (text.isEmpty()) {
+        box->setText(DisplayDate(app_.Today(), app_.Months));
+        return;
+    }
+    const long day = static_cast<long>(engine::leadingNumber(text.left(2).toStdString()));
+    QString candidate = QString::number(day + delta) + text.mid(2);
+    const QString date = CheckDateText(candidate, app_.Months, app_.Today().year());
+    if (!date.isEmpty()) box->setText(date);
+}
+
+void RecordForm::fieldLeft(QWidget* field)
+{
+    if (closing_) return;
+    for (const DateBox& d : dates_)
+        if (field == d.box) {
+            if (!checkingDate_ && !d.box->isReadOnly()) checkDate(d.box);
+            return;
+        }
+    if (field == mstt && !mstt->isReadOnly()) {
+        setSttEditable(false, false);
+        return;
+    }
+    if (!editing()) return;
+    for (const Expansion& e : expansions_)
+        if (e.field == field && e.onLeave) {
+            if (engine::Recordset* list = e.list()) ExpandAbbreviation(field, KeyLeave, *list, e.column);
+            break;
+        }
+    fieldLeftExtra(field);
+}
+
+void RecordForm::pick(const Pick& p, int row)
+{
+    if (!editing()) return;
+    const QString name = p.grid->Model()->Field(row, QStringLiteral("tendonvi")).toString();
+    p.field->setText(p.field->text().trimmed().isEmpty() ? name : p.field->text() + QStringLiteral(", ") + name);
+    if (p.focusAfter) p.focusAfter->setFocus();
+}
+
+}  // namespace korvane

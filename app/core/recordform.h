@@ -1,0 +1,167 @@
+// The record form: one record of a register at a time, in three modes (viewing, adding,
+// correcting), with the status caption, the button states, the required-field check, the
+// carry-over values, new/correct/cancel/save with the backup marks, the validation step, the
+// position box, the editing keys, the pick grids and the data-error message. A register window
+// builds its fields and declares what differs; the behaviour they share lives here.
+#pragma once
+
+#include "formkit.h"
+
+#include <QWidget>
+
+#include <functional>
+#include <map>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+namespace korvane {
+
+class App;
+
+class RecordForm : public QWidget {
+    Q_OBJECT
+public:
+    RecordForm(App& app, QWidget* mainWindow);
+    ~RecordForm() override;
+
+    DataSource* Data1;
+    BoundLineEdit *mstt, *mkieuupdate, *midcu;
+    QLabel* lbltrangthai;
+    QLineEdit* mrecnum;
+    QLabel* lblhuongdan;
+    QPushButton *cmdAdd, *Cmdsua, *cmdUpdate, *Cmdtracuu, *Cmdin, *cmdclose;
+    DBCombo* DBComboloai;
+
+    // The operations of the buttons.
+    void StartNew();
+    bool Save();
+    void Correct();
+    void GoToSearch();
+    void Print();
+    void CloseRegister();
+    // The step run before the current record changes; false when the record is to stay.
+    bool ValidateLeaving();
+
+    // The shared lists of the pick grids and expansions: senders and recipients, units, types.
+    engine::Recordset* Senders() const { return senders_.get(); }
+    engine::Recordset* Units() const { return units_.get(); }
+    engine::Recordset* Types() const { return types_.get(); }
+
+protected:
+    // ---- What a register declares ---------------------------------------------------------
+    struct Modes {
+        QString view, add, edit;                      // "xemcv", "napcv", "suacv"
+        QString viewCaption, addCaption, editCaption;  // the status captions
+    };
+    struct DateBox {
+        BoundLineEdit* box;
+        BoundLineEdit* normal;  // the yyyymmdd twin
+    };
+    struct Expansion {
+        QWidget* field;
+        std::function<engine::Recordset*()> list;
+        QString column;
+        bool onKeys = true;   // on every released key while adding or correcting
+        bool onLeave = true;  // with the leave code when the field is left
+    };
+    struct Pick {
+        DBGrid* grid;
+        bool units;            // the unit list; otherwise the senders and recipients
+        BoundLineEdit* field;  // gets the picked names, joined by ", "
+        QWidget* focusAfter;   // where a pick sends the focus; null: the grid keeps it
+        bool backToFieldOnHide;
+    };
+
+    Modes modes_;
+    QString table_;                       // the register's year table
+    QString searchWindow_;                // the opener of its search window
+    QList<BoundField*> editable_;         // unlocked while adding or correcting
+    QList<QPair<BoundField*, QString>> required_;  // with their names in the message
+    QStringList changeColumns_;           // a change of these makes a record worth saving
+    QStringList carryColumns_;            // the carry-over values (F6 and new records)
+    QWidget* homeField_ = nullptr;        // focus for a new record and after viewing returns
+    QWidget* requiredFocus_ = nullptr;    // focus when required fields are missing
+    QWidget* correctFocus_ = nullptr;     // focus when correcting starts
+    QWidget* afterSaveFocus_ = nullptr;   // focus after a save, when it differs from homeField_
+    QList<DateBox> dates_;
+    QString dateMessage_;
+    QList<Expansion> expansions_;
+    QList<Pick> picks_;                   // in the order Esc looks at them
+    bool numberOpenWhileEditing_ = false;  // mstt is unlocked as soon as adding or correcting starts
+
+    // Builds the common controls; the register lays out its fields and then calls finishLayout.
+    BoundLineEdit* line(const char* column, int limit);
+    BoundTextEdit* text(const char* column, int limit);
+    QPushButton* button(const char* name, const QString& caption);
+    DBGrid* pickGrid(const char* name);
+    void finishLayout(QLayout* fields, QPushButton* newNumberButton, const QList<QWidget*>& tabOrder);
+    // Opens the data source over the year table and the pick lists; the last record is current.
+    void openRegister(engine::Database* db, const QString& table);
+
+    // ---- The points where registers differ ------------------------------------------------
+    // The last record before a new one starts (or none): what the defaults need from it.
+    virtual void rememberLast(bool hasLast) = 0;
+    // The defaults of the record just begun (adding mode is already set).
+    virtual void newRecordDefaults() = 0;
+    // A check run inside the save's write transaction (see DataSource::UpdateRecord).
+    virtual std::function<void()> saveCheck(bool adding);
+    // After a save has written the record.
+    virtual void saved(bool added, bool numberProposed);
+    // After the save's check refused the write (the record stays as it is, in its mode).
+    virtual void writeRefused() {}
+    virtual void correctionStarted() {}
+    // A key this register handles itself (F5 variants); true when it did.
+    virtual bool registerKey(QWidget* field, int code, bool shift);
+    virtual void fieldLeftExtra(QWidget* field);
+    virtual void fieldEntered(QWidget* field);
+    // A type chosen in the list part of the type list while adding or correcting.
+    virtual void typeChosen(const QString& type) = 0;
+    // Opens the print-by-date window for the current record.
+    virtual void openPrint() = 0;
+    // The work of closing (the backup), with the busy pointer shown.
+    virtual void closing() {}
+
+    // ---- Shared pieces the registers use --------------------------------------------------
+    App& app_;
+    bool editing() const;
+    void setSttEditable(bool editable, bool focus);
+    void takeCarryOver();
+    const std::map<QString, QString>& carry() const { return carry_; }
+    // The backup mark and the copy of the key that a save writes beside the fields.
+    QList<QPair<QString, QVariant>> backupMarks(int mark) const;
+    int storedBackupMark() const;
+    // A date text checked and shown in display form; false (after the register's message) when
+    // it is not a date.
+    bool checkDate(BoundLineEdit* box);
+    void dataError(const QString& description);
+
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void setMode(const QString& mode);
+    void returnToViewing();
+    bool newOrChanged() const;
+    bool requiredFieldsFilled();
+    bool settleFocusedField();
+    void setNormalDates();
+    void showPosition();
+    void jumpToPosition();
+    void keyReleased(QWidget* field, QKeyEvent* event);
+    void fieldLeft(QWidget* field);
+    void stepDate(BoundLineEdit* box, int delta);
+    void pick(const Pick& p, int row);
+    void lockFields(bool locked);
+    void showGrid(DBGrid* grid, QWidget* field);
+
+    QWidget* main_;
+    QPushButton* newNumber_ = nullptr;
+    std::unique_ptr<engine::Recordset> senders_, units_, types_;
+    std::map<QString, QString> carry_;  // carry-over texts by column
+    bool checkingDate_ = false;
+    bool closing_ = false;
+};
+
+}  // namespace korvane

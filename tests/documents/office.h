@@ -1,0 +1,72 @@
+// A started program on a fresh data folder, for the tests of the document windows: the scripted
+// modal service answers, the register windows run for real.
+#pragma once
+
+#include "app.h"
+#include "frmmain.h"
+#include "scriptedmodal.h"
+#include "startup.h"
+#include "testfiles.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTest>
+
+class Office : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QDir(folder.root()).mkpath(QStringLiteral("data"));
+        QFile::copy(testing_support::templatePath(), folder.path(QStringLiteral("data/zeltgoc.mdb")));
+        for (const char* report : {"brcvden.rpt", "brcvdi.rpt"})
+            QFile::copy(QFileInfo(testing_support::templatePath()).absolutePath() + QLatin1Char('/') + QLatin1String(report),
+                        folder.path(QStringLiteral("data/") + QLatin1String(report)));
+        app.AppFolder = folder.root();
+        app.Today = [] { return QDate(2026, 12, 9); };
+        modal.drivers[QStringLiteral("frmlogin")] = testing_support::LoginAs(QStringLiteral("ai"), QString());
+        ASSERT_TRUE(korvane::Startup(app, main).Run());
+        app.DocRefDb->Execute(QStringLiteral("INSERT INTO noigui (tendonvi, chutat, matt) VALUES ('Bộ Tài chính', 'btc', 'b')"));
+        app.DocRefDb->Execute(QStringLiteral("INSERT INTO noigui (tendonvi, chutat, matt) VALUES ('Sở Y tế', 'syt', 's')"));
+        app.PlanRefDb->Execute(QStringLiteral("INSERT INTO donvi (tendonvi, chutat, matt) VALUES ('Phòng Tổ chức', 'ptc', 'p1')"));
+        app.PlanRefDb->Execute(QStringLiteral("INSERT INTO donvi (tendonvi, chutat, matt) VALUES ('Văn phòng', 'vp', 'v2')"));
+    }
+    // Every row of a query, its fields joined by "|".
+    QStringList column(const QString& sql)
+    {
+        auto rs = app.DocDb->OpenRecordset(sql, engine::RecordsetType::Snapshot);
+        QStringList out;
+        for (; !rs->Eof(); rs->MoveNext()) {
+            QStringList row;
+            for (const QString& f : rs->FieldNames()) row.append(rs->Field(f).toString());
+            out.append(row.join(QLatin1Char('|')));
+        }
+        return out;
+    }
+    static void key(QWidget* w, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier)
+    {
+        QTest::keyPress(w, k, m);
+        QTest::keyRelease(w, k, m);
+    }
+    // A button's Alt key, with the focus left where it is: the button is pressed as the toolkit
+    // presses it for its mnemonic, a moment later.
+    static void alt(QWidget* focused, Qt::Key k)
+    {
+        QTest::keyClick(focused, k, Qt::AltModifier);
+        QTest::qWait(300);
+    }
+    // A window made active, so that focus moves and the checks made on leaving a box happen.
+    template <class W>
+    W* activate(W* window)
+    {
+        QApplication::setActiveWindow(window);
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window));
+        return window;
+    }
+
+    testing_support::TempFolder folder;
+    testing_support::ScriptedModal modal;
+    korvane::App app{modal};
+    korvane::frmMain main{app};
+};
