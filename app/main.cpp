@@ -1,6 +1,7 @@
 // korvane: the records office.
 #include "app.h"
 #include "frmcvden.h"
+#include "frmcvdi.h"
 #include "frmmain.h"
 #include "startup.h"
 
@@ -21,6 +22,7 @@ int main(int argc, char** argv)
     korvane::App app(modal);
     korvane::frmMain main(app);
     app.Openers[QStringLiteral("cmdnapcvden")] = [&main](korvane::App& a) { korvane::frmcvden::Open(a, &main); };
+    app.Openers[QStringLiteral("cmdnapcvdi")] = [&main](korvane::App& a) { korvane::frmcvdi::Open(a, &main); };
     // A start-up that ended the program (files that cannot be used, the login given up) is not
     // a run: the status says so to whatever started it.
     if (!korvane::Startup(app, main).Run()) return 1;

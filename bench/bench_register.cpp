@@ -5,6 +5,7 @@
 #include "backup.h"
 #include "formkit.h"
 #include "frmcvden.h"
+#include "frmcvdi.h"
 
 #include <benchmark/benchmark.h>
 
@@ -21,6 +22,7 @@ public:
     std::unique_ptr<QWidget> notice(korvane::App&) override { return nullptr; }
     void systemMessage(const QString&, const QString&) override {}
     QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
+    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
     int runModal(QDialog& d) override { return d.result(); }
     bool openDocument(const QString&) override { return false; }
     korvane::ReportTarget reportDestination() override { return korvane::ReportTarget::Cancel; }
@@ -58,6 +60,13 @@ struct Office {
                                       "SELECT stt, ng_den, noigui, dv_nhan, tt_ndung, ng_denchuan, kieuupdate FROM cvden2026"));
         db.Execute(QStringLiteral("DELETE * FROM cvden2026 WHERE id > %1").arg(kRows));
         db.Execute(QStringLiteral("UPDATE cvden2026 SET idcu = id, stt = id"));
+        // The outgoing register: ten document types taking turns, each numbered on its own.
+        korvane::CreateTableFromTemplate(db, db, QStringLiteral("cvdimau"), app.OutDocTable, true);
+        db.Execute(QStringLiteral("INSERT INTO cvdi2026 (loai, so_cv, dv_nhan, tt_ndung) VALUES ('Công văn', '1/UB', 'Sở Y tế', 'Về việc')"));
+        for (int n = 1; n < kRows; n *= 2)
+            db.Execute(QStringLiteral("INSERT INTO cvdi2026 (loai, so_cv, dv_nhan, tt_ndung) SELECT loai, so_cv, dv_nhan, tt_ndung FROM cvdi2026"));
+        db.Execute(QStringLiteral("DELETE * FROM cvdi2026 WHERE id > %1").arg(kRows));
+        db.Execute(QStringLiteral("UPDATE cvdi2026 SET loai = 'Loại ' & (id - (id / 10) * 10), stt = id / 10"));
     }
 };
 
@@ -102,6 +111,20 @@ void GridScreenInTheMiddle(benchmark::State& state)
     }
 }
 
+// The next number of a type, read from the file as the clerk changes the type of a new record.
+void OutgoingNumbering(benchmark::State& state)
+{
+    auto* form = korvane::frmcvdi::Open(office->app, nullptr);
+    form->StartNew();
+    const QString type = state.range(0) ? QStringLiteral("Loại 3") : QStringLiteral("Tờ trình");  // in use, or not yet
+    for (auto _ : state) {
+        form->Number(type);
+        benchmark::DoNotOptimize(form->mstt->text());
+    }
+    state.SetLabel(type.toStdString() + " -> " + form->mstt->text().toStdString());
+    delete form;
+}
+
 void IncrementalBackup1000Of100000(benchmark::State& state)
 {
     korvane::App& app = office->app;
@@ -125,6 +148,7 @@ void IncrementalBackup1000Of100000(benchmark::State& state)
 BENCHMARK(OpenRegister)->Unit(benchmark::kMillisecond);
 BENCHMARK(PageUp100)->Unit(benchmark::kMillisecond);
 BENCHMARK(GridScreenInTheMiddle)->Unit(benchmark::kMicrosecond);
+BENCHMARK(OutgoingNumbering)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 BENCHMARK(IncrementalBackup1000Of100000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv)

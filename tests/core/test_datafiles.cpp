@@ -109,8 +109,9 @@ TEST(DataFiles, YearTablesFromTheirTemplate)
         EXPECT_EQ(made.fields[k].attributes, model.fields[k].attributes);
         EXPECT_EQ(made.fields[k].allowZeroLength, model.fields[k].allowZeroLength);
     }
-    ASSERT_EQ(made.indexes.size(), 1);
+    ASSERT_EQ(made.indexes.size(), model.indexes.size());  // the key and the index on the type
     EXPECT_TRUE(made.indexes[0].primary);
+    EXPECT_EQ(made.indexes.value(1).fields, QStringList{QStringLiteral("loai")});
 
     // An existing year table is left as it is, whatever the case of its name.
     db.Execute(QStringLiteral("INSERT INTO cvdi2009 (stt) VALUES ('1')"));

@@ -1,0 +1,294 @@
+#include "frmcvdi.h"
+
+#include "app.h"
+#include "backup.h"
+#include "dates.h"
+#include "frmincv.h"
+#include "jetsql.h"
+#include "keys.h"
+#include "sqlfunctions.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+#include <optional>
+
+namespace korvane {
+
+namespace {
+
+// A whole number as the register stores it; nothing when the text does not start with one.
+std::optional<qint64> numberOf(const QString& stt)
+{
+    const QString t = stt.trimmed();
+    if (t.isEmpty() || !t.front().isDigit()) return std::nullopt;
+    return qRound64(engine::leadingNumber(t.toStdString()));
+}
+
+}  // namespace
+
+frmcvdi::frmcvdi(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
+{
+    setObjectName(QStringLiteral("frmcvdi"));
+    setWindowTitle(QStringLiteral("Công văn đi"));
+    modes_ = {QStringLiteral("xemcv"), QStringLiteral("napcv"), QStringLiteral("suacv"),
+              QStringLiteral("Xem công văn đi"), QStringLiteral("Nạp công văn đi"), QStringLiteral("sửa công văn đang xem")};
+    searchWindow_ = QStringLiteral("frmtracuucvdi");
+    numberOpenWhileEditing_ = true;
+
+    mso_cv = line("so_cv", 50);
+    mng_cv = line("ng_cv", 10);
+    mng_cvchuan = line("ng_cvchuan", 0);
+    mng_cvchuan->hide();
+    mloai = line("loai", 50);
+    mdv_nhan = line("dv_nhan", 200);
+    mnoiluu = line("noiluu", 100);
+    mnguoiky = line("nguoiky", 50);
+    mtt_ndung = text("tt_ndung", 255);
+    mtt_ndung->setFixedHeight(70);
+    cmdsuasocvdi = button("cmdsuasocvdi", QStringLiteral("Số mới"));
+    DBGridnoinhan = pickGrid("DBGridnoinhan");
+    DBGridnoiluu = pickGrid("DBGridnoiluu");
+
+    editable_ = {mnoiluu, mso_cv, mng_cv, mloai, mdv_nhan, mtt_ndung, mnguoiky};
+    required_ = {{mdv_nhan, QStringLiteral("nơi nhận")},
+                 {mnoiluu, QStringLiteral("nơi lưu")},
+                 {mnguoiky, QStringLiteral("người ký")},
+                 {mtt_ndung, QStringLiteral("tóm tắt nội dung")}};
+    changeColumns_ = {QStringLiteral("stt"),     QStringLiteral("noiluu"), QStringLiteral("so_cv"),    QStringLiteral("ng_cv"),
+                      QStringLiteral("loai"),    QStringLiteral("dv_nhan"), QStringLiteral("tt_ndung"), QStringLiteral("nguoiky")};
+    carryColumns_ = {QStringLiteral("noiluu"), QStringLiteral("so_cv"),    QStringLiteral("ng_cv"),  QStringLiteral("loai"),
+                     QStringLiteral("dv_nhan"), QStringLiteral("tt_ndung"), QStringLiteral("nguoiky")};
+    homeField_ = mloai;
+    requiredFocus_ = correctFocus_ = afterSaveFocus_ = mso_cv;
+    dates_ = {{mng_cv, mng_cvchuan}};
+    dateMessage_ = QStringLiteral("Bạn cần nạp lại ngày tháng năm cho đúng !");
+    auto abbreviations = [this] { return app_.AbbreviationList.get(); };
+    expansions_ = {{mloai, [this] { return Types(); }, QStringLiteral("loai"), true, true},
+                   {mdv_nhan, [this] { return Senders(); }, QStringLiteral("tendonvi"), true, true},
+                   {mnoiluu, [this] { return Units(); }, QStringLiteral("tendonvi"), true, true},
+                   {mnguoiky, abbreviations, QStringLiteral("chudu"), true, true},
+                   {mtt_ndung, abbreviations, QStringLiteral("chudu"), true, false},
+                   {mng_cv, abbreviations, QStringLiteral("chudu"), true, false}};
+    // Both grids stay open for several names; Esc looks at the storage units first.
+    picks_ = {{DBGridnoiluu, true, mnoiluu, nullptr, false}, {DBGridnoinhan, false, mdv_nhan, nullptr, false}};
+
+    auto* fields = new QGridLayout;
+    int row = 0;
+    auto add = [&](const QString& label, QWidget* w, int column = 0, int span = 1) {
+        auto* l = new QLabel(label, this);
+        l->setBuddy(w);
+        fields->addWidget(l, row, column);
+        fields->addWidget(w, row, column + 1, 1, span);
+    };
+    auto* typeRow = new QHBoxLayout;
+    typeRow->addWidget(mloai, 3);
+    typeRow->addWidget(DBComboloai, 2);
+    fields->addWidget(new QLabel(QStringLiteral("Loại công văn"), this), row, 0);
+    fields->addLayout(typeRow, row, 1);
+    add(QStringLiteral("Cho số CV đi"), mstt, 2);
+    ++row;
+    add(QStringLiteral("Số công văn"), mso_cv);
+    add(QStringLiteral("Ngày công văn"), mng_cv, 2);
+    ++row;
+    add(QStringLiteral("Nơi nhận"), mdv_nhan, 0, 3);
+    ++row;
+    add(QStringLiteral("Tóm tắt nội dung công văn"), mtt_ndung, 0, 3);
+    ++row;
+    add(QStringLiteral("Người ký"), mnguoiky);
+    ++row;
+    add(QStringLiteral("Nơi lưu công văn"), mnoiluu, 0, 3);
+    fields->setColumnStretch(1, 1);
+    fields->setColumnStretch(3, 1);
+    finishLayout(fields, cmdsuasocvdi, {mloai, mso_cv, mng_cv, mdv_nhan, mtt_ndung, mnguoiky, mnoiluu});
+    resize(760, 540);
+}
+
+frmcvdi* frmcvdi::Open(App& app, QWidget* mainWindow)
+{
+    app.FormMode = QStringLiteral("xemcv");
+    auto* form = new frmcvdi(app, mainWindow);
+    form->openRegister(app.DocDb.get(), app.OutDocTable);
+    form->show();
+    form->mloai->setFocus();
+    return form;
+}
+
+std::optional<QString> frmcvdi::firstNumber(const QString& where, bool lastFirst)
+{
+    auto rs = Data1->Database->OpenRecordset(QStringLiteral("SELECT stt FROM %1 WHERE %2 ORDER BY id%3 LIMIT 1")
+                                                 .arg(app_.OutDocTable, where, lastFirst ? QStringLiteral(" DESC") : QString()),
+                                             engine::RecordsetType::Snapshot);
+    if (rs->Eof()) return std::nullopt;
+    return rs->Field(QStringLiteral("stt")).toString();
+}
+
+void frmcvdi::Number(const QString& type)
+{
+    if (!editing()) return;
+    const QString t = type.trimmed();
+    const qlonglong id = Data1->Value(QStringLiteral("id")).toLongLong();
+    try {
+        // The file as it is now: another clerk's documents count from the moment they are saved.
+        if (!firstNumber(QStringLiteral("id <> %1").arg(id), false)) {
+            mstt->setText(QStringLiteral("1"));
+            return;
+        }
+    } catch (const engine::DbError& e) {
+        app_.RecordFailure(e);
+        mloai->setFocus();
+        return;
+    }
+    if (t.isEmpty()) {
+        app_.Message(QStringLiteral("Cần phải xác định loại công văn trước!") + QLatin1Char('\r') +
+                     QStringLiteral("Cần chọn loại công văn từ danh sách") + QStringLiteral(" để đảm bảo việc cho số được chính xác!"));
+        mloai->setFocus();
+        return;
+    }
+    const QString ofType = QStringLiteral("loai ='%1'").arg(engine::escapeQuotes(t));
+    qint64 n = 1;
+    try {
+        std::optional<BusyCursor> busy;
+        busy.emplace();
+        const bool correcting = app_.FormMode == modes_.edit;
+        const long p = Data1->Position(), count = Data1->Count();
+        std::optional<QString> before;
+        if (!correcting) {
+            before = firstNumber(ofType, true);
+        } else if (p > 0) {
+            before = firstNumber(ofType + QStringLiteral(" AND id < %1").arg(id), true);
+        } else {
+            // The first record searches back from the last one, the last one itself excluded.
+            auto last = Data1->Database->OpenRecordset(QStringLiteral("SELECT id FROM %1 ORDER BY id DESC LIMIT 1").arg(app_.OutDocTable),
+                                                       engine::RecordsetType::Snapshot);
+            before = firstNumber(ofType + QStringLiteral(" AND id < %1").arg(last->Field(QStringLiteral("id")).toLongLong()), true);
+        }
+        if (before) {
+            const auto number = numberOf(*before);
+            if (!number) throw engine::DbError(engine::ErrTypeMismatch, QStringLiteral("Số '%1' không đọc được thành số.").arg(*before));
+            n = *number + 1;
+        }
+        if (correcting && p > 0 && p + 1 < count) {
+            const auto later = firstNumber(ofType + QStringLiteral(" AND id > %1").arg(id), false);
+            if (later && later->trimmed() == QString::number(n)) {
+                busy.reset();  // the normal pointer while the clerk reads
+                app_.Message(QStringLiteral("Số công văn : ") + QString::number(n) + QStringLiteral(" cho loại '") + mloai->text() +
+                             QStringLiteral("' đã được dùng !") + QStringLiteral("Không thể sửa ô Loại CV về loại này được !"));
+                mloai->setText(typeBefore_);
+                typeOnEntry_ = typeBefore_;
+                mstt->setText(numberBefore_);
+                mso_cv->setFocus();
+                return;
+            }
+        }
+    } catch (const engine::DbError& e) {
+        app_.RecordFailure(e);
+        mloai->setFocus();
+        return;
+    }
+    mstt->setText(QString::number(n));
+}
+
+QString frmcvdi::nextNumber(const QString& type, qlonglong excludeId)
+{
+    const QString ofType = QStringLiteral("loai ='%1' AND id <> %2").arg(engine::escapeQuotes(type.trimmed())).arg(excludeId);
+    const auto last = firstNumber(ofType, true);
+    qint64 n = last ? numberOf(*last).value_or(0) + 1 : 1;
+    while (firstNumber(ofType + QStringLiteral(" AND stt = '%1'").arg(n), false)) ++n;
+    return QString::number(n);
+}
+
+void frmcvdi::rememberLast(bool hasLast) { lastType_ = hasLast ? Data1->Value(QStringLiteral("loai")).toString() : QString(); }
+
+void frmcvdi::newRecordDefaults()
+{
+    mloai->load(lastType_.trimmed().isEmpty() ? QStringLiteral("Công văn") : lastType_);
+    typeOnEntry_ = mloai->text();
+    mng_cv->load(DisplayDate(app_.Today(), app_.Months));
+    mng_cvchuan->load(NormalDate(mng_cv->text()));
+    Number(mloai->text());
+}
+
+std::function<void()> frmcvdi::saveCheck(bool adding)
+{
+    refused_.clear();
+    fresh_.clear();
+    // A correction that keeps its type and number is not looked at again.
+    if (!adding && !Data1->AnyChanged({QStringLiteral("stt"), QStringLiteral("loai")})) return {};
+    const QString type = mloai->text().trimmed();
+    const QString number = mstt->text().trimmed();
+    const qlonglong id = Data1->Value(QStringLiteral("id")).toLongLong();
+    // Inside the save's write transaction no other clerk can save: a number of this type found
+    // here was taken before this save, and this one is refused with the next free number.
+    return [this, type, number, id] {
+        const QString ofType = QStringLiteral("loai ='%1' AND id <> %2").arg(engine::escapeQuotes(type)).arg(id);
+        if (!firstNumber(ofType + QStringLiteral(" AND stt = '%1'").arg(engine::escapeQuotes(number)), false)) return;
+        refused_ = number;
+        fresh_ = nextNumber(type, id);
+        throw WriteRefused{};
+    };
+}
+
+void frmcvdi::saved(bool, bool) {}
+
+void frmcvdi::writeRefused()
+{
+    if (refused_.isEmpty()) return;
+    mstt->setText(fresh_);
+    app_.Message(QStringLiteral("Số công văn : ") + refused_ + QStringLiteral(" cho loại '") + mloai->text() +
+                 QStringLiteral("' đã được dùng !") + QLatin1Char('\r') + QStringLiteral("Công văn này được cho số mới là ") + fresh_ +
+                 QStringLiteral(", cần xem lại ô Số công văn rồi ghi đĩa."));
+    mso_cv->setFocus();
+}
+
+bool frmcvdi::registerKey(QWidget* field, int code, bool)
+{
+    if (code != KeyF1 + 4) return false;
+    if (field == mso_cv) {
+        mso_cv->setText(mstt->text().trimmed() + QLatin1Char('/'));
+        mso_cv->setCursorPosition(static_cast<int>(mso_cv->text().size()));
+        return true;
+    }
+    if (field == mstt) {
+        Number(mloai->text());
+        return true;
+    }
+    return false;
+}
+
+void frmcvdi::fieldEntered(QWidget* field)
+{
+    if (field == mloai) typeOnEntry_ = mloai->text();
+}
+
+void frmcvdi::fieldLeftExtra(QWidget* field)
+{
+    if (field != mloai || mloai->text() == typeOnEntry_) return;
+    typeOnEntry_ = mloai->text();
+    Number(mloai->text());
+}
+
+void frmcvdi::typeChosen(const QString& type)
+{
+    const bool changed = type != mloai->text();
+    mloai->setText(type);
+    typeOnEntry_ = type;
+    mso_cv->setFocus();
+    if (changed) Number(type);
+}
+
+void frmcvdi::correctionStarted()
+{
+    typeBefore_ = mloai->text();
+    const auto number = numberOf(mstt->text());
+    numberBefore_ = number ? QString::number(*number) : mstt->text();
+}
+
+void frmcvdi::openPrint() { frmincv::Show(app_, QStringLiteral("frmcvdi"), mng_cv->text()); }
+
+void frmcvdi::closing() { BackupRegister(app_, QStringLiteral("cvdi")); }
+
+}  // namespace korvane

@@ -1,0 +1,226 @@
+// The outgoing register through its real window: numbering by type, corrections, two clerks
+// saving at once, the keys and lists where it differs from the incoming one.
+#include "frmcvdi.h"
+#include "jetsql.h"
+#include "office.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+using namespace korvane;
+
+class OutRegister : public Office {
+protected:
+    void TearDown() override { delete form.data(); }
+    frmcvdi* open()
+    {
+        form = frmcvdi::Open(app, &main);
+        return activate(form.data());
+    }
+    void insert(const QString& type, const QString& number)
+    {
+        app.DocDb->Execute(QStringLiteral("INSERT INTO cvdi2026 (loai, stt, dv_nhan) VALUES ('%1', '%2', 'x')")
+                               .arg(engine::escapeQuotes(type), number));
+    }
+    // A new record of `type`, typed into the type box and left, as a clerk does.
+    QString proposedFor(const QString& type)
+    {
+        form->mloai->setFocus();
+        form->mloai->setText(type);
+        form->mso_cv->setFocus();
+        return form->mstt->text();
+    }
+    QString proposedAfterNew()
+    {
+        QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+        return form->mstt->text();
+    }
+    void fill()
+    {
+        form->mdv_nhan->setText(QStringLiteral("Bộ Tài chính"));
+        form->mnoiluu->setText(QStringLiteral("Văn phòng"));
+        form->mnguoiky->setText(QStringLiteral("Giám đốc"));
+        form->mtt_ndung->setPlainText(QStringLiteral("Về việc tuyển sinh"));
+    }
+
+    QPointer<frmcvdi> form;
+};
+
+TEST_F(OutRegister, NumbersFollowTheLastDocumentOfTheirType)
+{
+    open();
+    EXPECT_EQ(form->lbltrangthai->text(), QStringLiteral("Xem công văn đi"));
+    // An empty register: 1, and the type "Công văn".
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    EXPECT_EQ(app.FormMode, QStringLiteral("napcv"));
+    EXPECT_EQ(form->lbltrangthai->text(), QStringLiteral("Nạp công văn đi"));
+    EXPECT_EQ(form->mloai->text(), QStringLiteral("Công văn"));
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("1"));
+    EXPECT_EQ(form->mng_cv->text(), QStringLiteral("09/12/2026"));
+    EXPECT_FALSE(form->mstt->isReadOnly());  // open while adding
+    modal.answers = {QStringLiteral("no")};
+    key(form->mloai, Qt::Key_Escape);
+
+    // A, B, A numbered 1, 1, 2; then one with an empty type last, and A 5 before an A 2.
+    insert(QStringLiteral("A"), QStringLiteral("1"));
+    insert(QStringLiteral("B"), QStringLiteral("1"));
+    insert(QStringLiteral("A"), QStringLiteral("2"));
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    EXPECT_EQ(form->mloai->text(), QStringLiteral("A"));  // the last record's type
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("3"));
+    EXPECT_EQ(proposedFor(QStringLiteral("B")), QStringLiteral("2"));
+    EXPECT_EQ(proposedFor(QStringLiteral("Tờ trình")), QStringLiteral("1"));
+    emit form->DBComboloai->ListClicked(QStringLiteral("A"));  // the list part changes the type too
+    EXPECT_EQ(form->mloai->text(), QStringLiteral("A"));
+    EXPECT_TRUE(form->mso_cv->hasFocus());
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("3"));
+    // F5 in the reference box starts it with the number; F5 in the number box numbers again.
+    key(form->mso_cv, Qt::Key_F5);
+    EXPECT_EQ(form->mso_cv->text(), QStringLiteral("3/"));
+    form->mstt->setText(QStringLiteral("77"));
+    form->mstt->setFocus();
+    key(form->mstt, Qt::Key_F5);
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("3"));
+    modal.answers = {QStringLiteral("no")};
+    key(form->mloai, Qt::Key_Escape);
+
+    insert(QString(), QStringLiteral("9"));
+    insert(QStringLiteral("C"), QStringLiteral("5"));
+    insert(QStringLiteral("C"), QStringLiteral("2"));
+    EXPECT_EQ(proposedAfterNew(), QStringLiteral("3"));  // the last C, not the highest
+    modal.answers = {QStringLiteral("no")};
+    key(form->mloai, Qt::Key_Escape);
+    app.DocDb->Execute(QStringLiteral("INSERT INTO cvdi2026 (loai, stt) VALUES ('', '10')"));
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    EXPECT_EQ(form->mloai->text(), QStringLiteral("Công văn"));
+    // No type: the clerk is asked for one, and the number stays.
+    form->mstt->setText(QStringLiteral("4"));
+    EXPECT_EQ(proposedFor(QStringLiteral("  ")), QStringLiteral("4"));
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Cần phải xác định loại công văn trước!\rCần chọn loại công văn từ danh sách"
+                                                          " để đảm bảo việc cho số được chính xác!"));
+    EXPECT_FALSE(QApplication::overrideCursor());  // never the hourglass behind a message
+}
+
+TEST_F(OutRegister, CorrectingChecksTheNextDocumentOfTheNewType)
+{
+    for (const auto& [type, number] : {std::pair{"A", "1"}, std::pair{"B", "1"}, std::pair{"A", "2"}, std::pair{"A", "3"}})
+        insert(QLatin1String(type), QLatin1String(number));
+    open();
+    // The third record (position 2) becomes a B: B 1 comes before it, so 2, and no later B holds 2.
+    form->mrecnum->setText(QStringLiteral("3"));
+    key(form->mrecnum, Qt::Key_Return);
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    EXPECT_EQ(app.FormMode, QStringLiteral("suacv"));
+    EXPECT_TRUE(form->mso_cv->hasFocus());
+    EXPECT_EQ(proposedFor(QStringLiteral("B")), QStringLiteral("2"));
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);  // "Huỷ sửa"
+
+    // With a later B 2, the change is refused and the type and number come back.
+    insert(QStringLiteral("B"), QStringLiteral("2"));
+    form->Data1->Refresh();
+    form->mrecnum->setText(QStringLiteral("3"));
+    key(form->mrecnum, Qt::Key_Return);
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    EXPECT_EQ(proposedFor(QStringLiteral("B")), QStringLiteral("2"));
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Số công văn : 2 cho loại 'B' đã được dùng !Không thể sửa ô Loại CV về loại này được !"));
+    EXPECT_EQ(form->mloai->text(), QStringLiteral("A"));
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("2"));
+    EXPECT_FALSE(QApplication::overrideCursor());
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+
+    // The first record searches back from the last one (B 2 excluded): A 3 gives 4, and no later check.
+    form->mrecnum->setText(QStringLiteral("1"));
+    key(form->mrecnum, Qt::Key_Return);
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    EXPECT_EQ(proposedFor(QStringLiteral("B")), QStringLiteral("2"));
+    EXPECT_EQ(proposedFor(QStringLiteral("A")), QStringLiteral("4"));
+}
+
+TEST_F(OutRegister, TwoClerksSavingTheSameTypeGetDistinctNumbers)
+{
+    insert(QStringLiteral("Công văn 'mật'"), QStringLiteral("1"));
+    open();
+    engine::Database other(app.DocFile);  // another clerk's program on the same file
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    EXPECT_EQ(form->mloai->text(), QStringLiteral("Công văn 'mật'"));  // a quote in the type is only text
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("2"));
+    fill();
+    // The other clerk saves number 2 of the same type first.
+    other.Execute(QStringLiteral("INSERT INTO cvdi2026 (loai, stt, dv_nhan) VALUES ('Công văn ''mật''', '2', 'khác')"));
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Số công văn : 2 cho loại 'Công văn 'mật'' đã được dùng !\rCông văn này được cho số "
+                                                          "mới là 3, cần xem lại ô Số công văn rồi ghi đĩa."));
+    EXPECT_EQ(app.FormMode, QStringLiteral("napcv"));
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("3"));
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(app.FormMode, QStringLiteral("xemcv"));
+    EXPECT_EQ(column(QStringLiteral("SELECT stt, dv_nhan, kieuupdate, idcu = id FROM cvdi2026 ORDER BY id")),
+              (QStringList{QStringLiteral("1|x||"), QStringLiteral("3|Bộ Tài chính|1|1"), QStringLiteral("2|khác||")}));
+    EXPECT_TRUE(form->mso_cv->hasFocus());
+}
+
+TEST_F(OutRegister, AButtonPressedFromTheTypeBoxNumbersFirst)
+{
+    insert(QStringLiteral("A"), QStringLiteral("7"));
+    open();
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    fill();
+    form->mloai->setFocus();
+    form->mloai->setText(QStringLiteral("B"));
+    alt(form->mloai, Qt::Key_G);  // "Ghi đĩa" with the focus still in the type box
+    EXPECT_EQ(column(QStringLiteral("SELECT loai, stt FROM cvdi2026 ORDER BY id")), (QStringList{QStringLiteral("A|7"), QStringLiteral("B|1")}));
+}
+
+TEST_F(OutRegister, RequiredFieldsPickListsAndKeys)
+{
+    open();
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Cần phải điền đủ nội dung các ô :\rnơi nhận, nơi lưu, người ký, tóm tắt nội dung"));
+    EXPECT_TRUE(form->mso_cv->hasFocus());
+    // Both pick grids stay open for several names; Esc goes back from the storage grid first.
+    form->mdv_nhan->setFocus();
+    key(form->mdv_nhan, Qt::Key_F5);
+    ASSERT_TRUE(form->DBGridnoinhan->isVisible());
+    emit form->DBGridnoinhan->RowDoubleClicked(0);
+    emit form->DBGridnoinhan->RowDoubleClicked(1);
+    EXPECT_EQ(form->mdv_nhan->text(), QStringLiteral("Bộ Tài chính, Sở Y tế"));
+    EXPECT_TRUE(form->DBGridnoinhan->hasFocus());
+    key(form->DBGridnoinhan, Qt::Key_Escape);
+    EXPECT_TRUE(form->mdv_nhan->hasFocus());
+    form->mnoiluu->setFocus();
+    key(form->mnoiluu, Qt::Key_F5);
+    ASSERT_TRUE(form->DBGridnoiluu->isVisible());
+    key(form->DBGridnoiluu, Qt::Key_Return);
+    EXPECT_EQ(form->mnoiluu->text(), QStringLiteral("Phòng Tổ chức"));
+    key(form->DBGridnoiluu, Qt::Key_Escape);
+    EXPECT_TRUE(form->mnoiluu->hasFocus());
+    // Leaving the storage and signer boxes expands their abbreviations.
+    form->mnoiluu->setText(QStringLiteral("vp"));
+    form->mnguoiky->setFocus();
+    EXPECT_EQ(form->mnoiluu->text(), QStringLiteral("Văn phòng"));
+    // A date the calendar does not have is refused with this register's message.
+    form->mng_cv->setFocus();
+    form->mng_cv->setText(QStringLiteral("30/2/2026"));
+    form->mso_cv->setFocus();
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Bạn cần nạp lại ngày tháng năm cho đúng !"));
+    EXPECT_EQ(form->mng_cv->text(), QString());
+}
+
+TEST_F(OutRegister, ClosingBacksUpTheOutgoingRegister)
+{
+    app.BackupFile = folder.path(QStringLiteral("backup.mdb"));
+    QFile::copy(app.DocFile, app.BackupFile);  // a backup file that already exists
+    QFile::setPermissions(app.BackupFile, QFile::ReadOwner | QFile::WriteOwner);
+    open();
+    main.hide();
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    fill();
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    QTest::mouseClick(form->cmdclose, Qt::LeftButton);
+    EXPECT_TRUE(main.isVisible());
+    engine::Database backup(app.BackupFile);
+    auto rs = backup.OpenRecordset(QStringLiteral("SELECT nguoiky FROM cvdi2026"), engine::RecordsetType::Snapshot);
+    ASSERT_FALSE(rs->Eof());
+    EXPECT_EQ(rs->Field(QStringLiteral("nguoiky")).toString(), QStringLiteral("Giám đốc"));
+}
