@@ -88,7 +88,9 @@ std::unique_ptr<QWidget> WidgetModalService::notice(App& app)
 
 void WidgetModalService::systemMessage(const QString& title, const QString& text)
 {
+    QApplication::setOverrideCursor(Qt::ArrowCursor);  // the normal pointer while the user reads
     QMessageBox::information(QApplication::activeWindow(), title, text);
+    QApplication::restoreOverrideCursor();
 }
 
 QString WidgetModalService::openFileName(QWidget* parent, const QString& caption, const QString& folder, const QString& filter)

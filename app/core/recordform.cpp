@@ -211,7 +211,9 @@ void RecordForm::setSttEditable(bool editable, bool focus)
 {
     mstt->setReadOnly(!editable);
     mstt->setFocusPolicy(editable ? Qt::StrongFocus : Qt::NoFocus);
-    mstt->setStyleSheet(editable ? QString() : QStringLiteral("QLineEdit { background-color: rgb(192,192,192); }"));
+    // A number typed over with "Số mới" shows white; one that is open while adding stays grey.
+    const bool grey = !editable || (numberOpenWhileEditing_ && !focus);
+    mstt->setStyleSheet(grey ? QStringLiteral("QLineEdit { background-color: rgb(192,192,192); }") : QString());
     if (editable && focus) mstt->setFocus();
 }
 
@@ -273,10 +275,7 @@ bool RecordForm::settleFocusedField()
 {
     QWidget* focused = QApplication::focusWidget();
     if (!focused || focused->window() != this) return true;
-    for (const DateBox& d : dates_)
-        if (d.box == focused && !d.box->isReadOnly() && !checkDate(d.box)) return false;
-    fieldLeft(focused);
-    return true;
+    return fieldLeft(focused);
 }
 
 bool RecordForm::checkDate(BoundLineEdit* box)
@@ -373,6 +372,7 @@ bool RecordForm::Save()
     if (!settleFocusedField()) return false;
     if (!newOrChanged()) {  // settling may have been all there was
         returnToViewing();
+        if (afterSaveFocus_) afterSaveFocus_->setFocus();
         return true;
     }
     if (!requiredFieldsFilled()) return false;
@@ -400,11 +400,11 @@ void RecordForm::Correct()
     }
     if (app_.FormMode == modes_.add) {
         app_.Message(QStringLiteral("Bạn phải nạp xong mới sửa được !"));
-        correctFocus_->setFocus();
+        notNowFocus_->setFocus();
         return;
     }
     if (app_.FormMode == modes_.edit) {
-        correctFocus_->setFocus();
+        notNowFocus_->setFocus();
         return;
     }
     if (Data1->Count() == 0) {
@@ -541,7 +541,7 @@ bool RecordForm::eventFilter(QObject* watched, QEvent* event)
 
 bool RecordForm::registerKey(QWidget*, int, bool) { return false; }
 
-void RecordForm::fieldLeftExtra(QWidget*) {}
+bool RecordForm::fieldLeftExtra(QWidget*) { return true; }
 
 void RecordForm::fieldEntered(QWidget*) {}
 
@@ -629,25 +629,22 @@ void RecordForm::stepDate(BoundLineEdit* box, int delta)
     if (!date.isEmpty()) box->setText(date);
 }
 
-void RecordForm::fieldLeft(QWidget* field)
+bool RecordForm::fieldLeft(QWidget* field)
 {
-    if (closing_) return;
+    if (closing_) return true;
     for (const DateBox& d : dates_)
-        if (field == d.box) {
-            if (!checkingDate_ && !d.box->isReadOnly()) checkDate(d.box);
-            return;
-        }
+        if (field == d.box) return checkingDate_ || d.box->isReadOnly() || checkDate(d.box);
     if (field == mstt && !mstt->isReadOnly()) {
         setSttEditable(false, false);
-        return;
+        return true;
     }
-    if (!editing()) return;
+    if (!editing()) return true;
     for (const Expansion& e : expansions_)
         if (e.field == field && e.onLeave) {
             if (engine::Recordset* list = e.list()) ExpandAbbreviation(field, KeyLeave, *list, e.column);
             break;
         }
-    fieldLeftExtra(field);
+    return fieldLeftExtra(field);
 }
 
 void RecordForm::pick(const Pick& p, int row)

@@ -84,12 +84,13 @@ protected:
     QWidget* homeField_ = nullptr;        // focus for a new record and after viewing returns
     QWidget* requiredFocus_ = nullptr;    // focus when required fields are missing
     QWidget* correctFocus_ = nullptr;     // focus when correcting starts
+    QWidget* notNowFocus_ = nullptr;      // focus after "Sửa" while adding or correcting
     QWidget* afterSaveFocus_ = nullptr;   // focus after a save, when it differs from homeField_
     QList<DateBox> dates_;
     QString dateMessage_;
     QList<Expansion> expansions_;
     QList<Pick> picks_;                   // in the order Esc looks at them
-    bool numberOpenWhileEditing_ = false;  // mstt is unlocked as soon as adding or correcting starts
+    bool numberOpenWhileEditing_ = false;  // mstt is unlocked (still grey) as soon as adding or correcting starts
 
     // Builds the common controls; the register lays out its fields and then calls finishLayout.
     BoundLineEdit* line(const char* column, int limit);
@@ -114,7 +115,9 @@ protected:
     virtual void correctionStarted() {}
     // A key this register handles itself (F5 variants); true when it did.
     virtual bool registerKey(QWidget* field, int code, bool shift);
-    virtual void fieldLeftExtra(QWidget* field);
+    // What leaving a field does besides its date check and expansion; false when it refused
+    // (after saying why), so that a button pressed from that field stops there.
+    virtual bool fieldLeftExtra(QWidget* field);
     virtual void fieldEntered(QWidget* field);
     // A type chosen in the list part of the type list while adding or correcting.
     virtual void typeChosen(const QString& type) = 0;
@@ -150,7 +153,7 @@ private:
     void showPosition();
     void jumpToPosition();
     void keyReleased(QWidget* field, QKeyEvent* event);
-    void fieldLeft(QWidget* field);
+    bool fieldLeft(QWidget* field);
     void stepDate(BoundLineEdit* box, int delta);
     void pick(const Pick& p, int row);
     void lockFields(bool locked);

@@ -56,7 +56,7 @@ frmcvden::frmcvden(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
     carryColumns_ = {QStringLiteral("ng_den"), QStringLiteral("noigui"),  QStringLiteral("so_cv"),
                      QStringLiteral("ng_cv"),  QStringLiteral("loai"),    QStringLiteral("dv_nhan"),
                      QStringLiteral("cd_dang"), QStringLiteral("mat"),    QStringLiteral("tt_ndung")};
-    homeField_ = requiredFocus_ = mcd_dang;
+    homeField_ = requiredFocus_ = notNowFocus_ = mcd_dang;
     correctFocus_ = mso_cv;
     dates_ = {{mng_den, mng_denchuan}, {mng_cv, mng_cvchuan}};
     dateMessage_ = QStringLiteral("Cần nhập lại ngày tháng năm cho đúng!");

@@ -63,7 +63,7 @@ frmcvdi::frmcvdi(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
     carryColumns_ = {QStringLiteral("noiluu"), QStringLiteral("so_cv"),    QStringLiteral("ng_cv"),  QStringLiteral("loai"),
                      QStringLiteral("dv_nhan"), QStringLiteral("tt_ndung"), QStringLiteral("nguoiky")};
     homeField_ = mloai;
-    requiredFocus_ = correctFocus_ = afterSaveFocus_ = mso_cv;
+    requiredFocus_ = correctFocus_ = afterSaveFocus_ = notNowFocus_ = mso_cv;
     dates_ = {{mng_cv, mng_cvchuan}};
     dateMessage_ = QStringLiteral("Bạn cần nạp lại ngày tháng năm cho đúng !");
     auto abbreviations = [this] { return app_.AbbreviationList.get(); };
@@ -126,29 +126,32 @@ std::optional<QString> frmcvdi::firstNumber(const QString& where, bool lastFirst
     return rs->Field(QStringLiteral("stt")).toString();
 }
 
-void frmcvdi::Number(const QString& type)
+bool frmcvdi::Number(const QString& type)
 {
-    if (!editing()) return;
+    if (!editing()) return true;
+    // A type is kept without blanks around it: the numbering and the saved row see the same text.
     const QString t = type.trimmed();
-    const qlonglong id = Data1->Value(QStringLiteral("id")).toLongLong();
+    if (mloai->text() != t) mloai->setText(t);
+    typeOnEntry_ = t;
     try {
         // The file as it is now: another clerk's documents count from the moment they are saved.
-        if (!firstNumber(QStringLiteral("id <> %1").arg(id), false)) {
+        if (!firstNumber(QStringLiteral("id > 0"), false)) {
             mstt->setText(QStringLiteral("1"));
-            return;
+            return true;
         }
     } catch (const engine::DbError& e) {
         app_.RecordFailure(e);
         mloai->setFocus();
-        return;
+        return false;
     }
     if (t.isEmpty()) {
         app_.Message(QStringLiteral("Cần phải xác định loại công văn trước!") + QLatin1Char('\r') +
                      QStringLiteral("Cần chọn loại công văn từ danh sách") + QStringLiteral(" để đảm bảo việc cho số được chính xác!"));
         mloai->setFocus();
-        return;
+        return false;
     }
     const QString ofType = QStringLiteral("loai ='%1'").arg(engine::escapeQuotes(t));
+    const qlonglong id = Data1->Value(QStringLiteral("id")).toLongLong();
     qint64 n = 1;
     try {
         std::optional<BusyCursor> busy;
@@ -173,7 +176,7 @@ void frmcvdi::Number(const QString& type)
         }
         if (correcting && p > 0 && p + 1 < count) {
             const auto later = firstNumber(ofType + QStringLiteral(" AND id > %1").arg(id), false);
-            if (later && later->trimmed() == QString::number(n)) {
+            if (later && numberOf(*later) == n) {
                 busy.reset();  // the normal pointer while the clerk reads
                 app_.Message(QStringLiteral("Số công văn : ") + QString::number(n) + QStringLiteral(" cho loại '") + mloai->text() +
                              QStringLiteral("' đã được dùng !") + QStringLiteral("Không thể sửa ô Loại CV về loại này được !"));
@@ -181,15 +184,16 @@ void frmcvdi::Number(const QString& type)
                 typeOnEntry_ = typeBefore_;
                 mstt->setText(numberBefore_);
                 mso_cv->setFocus();
-                return;
+                return false;
             }
         }
     } catch (const engine::DbError& e) {
         app_.RecordFailure(e);
         mloai->setFocus();
-        return;
+        return false;
     }
     mstt->setText(QString::number(n));
+    return true;
 }
 
 QString frmcvdi::nextNumber(const QString& type, qlonglong excludeId)
@@ -197,7 +201,8 @@ QString frmcvdi::nextNumber(const QString& type, qlonglong excludeId)
     const QString ofType = QStringLiteral("loai ='%1' AND id <> %2").arg(engine::escapeQuotes(type.trimmed())).arg(excludeId);
     const auto last = firstNumber(ofType, true);
     qint64 n = last ? numberOf(*last).value_or(0) + 1 : 1;
-    while (firstNumber(ofType + QStringLiteral(" AND stt = '%1'").arg(n), false)) ++n;
+    // Numbers compare as numbers: "02" holds 2.
+    while (firstNumber(ofType + QStringLiteral(" AND stt = %1").arg(n), false)) ++n;
     return QString::number(n);
 }
 
@@ -216,17 +221,20 @@ std::function<void()> frmcvdi::saveCheck(bool adding)
 {
     refused_.clear();
     fresh_.clear();
-    // A correction that keeps its type and number is not looked at again.
-    if (!adding && !Data1->AnyChanged({QStringLiteral("stt"), QStringLiteral("loai")})) return {};
-    const QString type = mloai->text().trimmed();
-    const QString number = mstt->text().trimmed();
+    // Two clerks adding documents of one type at once: the second to save must not take the
+    // first one's number. A correction's number was checked when its type changed.
+    if (!adding) return {};
+    mloai->setText(mloai->text().trimmed());
+    const QString type = mloai->text();
+    const auto number = numberOf(mstt->text());
+    if (!number) return {};
     const qlonglong id = Data1->Value(QStringLiteral("id")).toLongLong();
     // Inside the save's write transaction no other clerk can save: a number of this type found
     // here was taken before this save, and this one is refused with the next free number.
-    return [this, type, number, id] {
+    return [this, type, number = *number, id] {
         const QString ofType = QStringLiteral("loai ='%1' AND id <> %2").arg(engine::escapeQuotes(type)).arg(id);
-        if (!firstNumber(ofType + QStringLiteral(" AND stt = '%1'").arg(engine::escapeQuotes(number)), false)) return;
-        refused_ = number;
+        if (!firstNumber(ofType + QStringLiteral(" AND stt = %1").arg(number), false)) return;
+        refused_ = QString::number(number);
         fresh_ = nextNumber(type, id);
         throw WriteRefused{};
     };
@@ -239,7 +247,7 @@ void frmcvdi::writeRefused()
     if (refused_.isEmpty()) return;
     mstt->setText(fresh_);
     app_.Message(QStringLiteral("Số công văn : ") + refused_ + QStringLiteral(" cho loại '") + mloai->text() +
-                 QStringLiteral("' đã được dùng !") + QLatin1Char('\r') + QStringLiteral("Công văn này được cho số mới là ") + fresh_ +
+                 QStringLiteral("' đã được dùng !") + QStringLiteral("Công văn này được cho số mới là ") + fresh_ +
                  QStringLiteral(", cần xem lại ô Số công văn rồi ghi đĩa."));
     mso_cv->setFocus();
 }
@@ -264,11 +272,10 @@ void frmcvdi::fieldEntered(QWidget* field)
     if (field == mloai) typeOnEntry_ = mloai->text();
 }
 
-void frmcvdi::fieldLeftExtra(QWidget* field)
+bool frmcvdi::fieldLeftExtra(QWidget* field)
 {
-    if (field != mloai || mloai->text() == typeOnEntry_) return;
-    typeOnEntry_ = mloai->text();
-    Number(mloai->text());
+    if (field != mloai || mloai->text() == typeOnEntry_) return true;
+    return Number(mloai->text());
 }
 
 void frmcvdi::typeChosen(const QString& type)

@@ -20,8 +20,9 @@ public:
     DBGrid *DBGridnoinhan, *DBGridnoiluu;
 
     // Proposes the number of the record being added or corrected for the type `type`: the next
-    // after the last document of that type, read from the file as it is now.
-    void Number(const QString& type);
+    // after the last document of that type, read from the file as it is now. False when it gave
+    // no number (no type, a number taken later on, a failure), having said why.
+    bool Number(const QString& type);
 
 protected:
     void rememberLast(bool hasLast) override;
@@ -31,7 +32,7 @@ protected:
     void writeRefused() override;
     void correctionStarted() override;
     bool registerKey(QWidget* field, int code, bool shift) override;
-    void fieldLeftExtra(QWidget* field) override;
+    bool fieldLeftExtra(QWidget* field) override;
     void fieldEntered(QWidget* field) override;
     void typeChosen(const QString& type) override;
     void openPrint() override;

@@ -166,11 +166,6 @@ void frmincv::print(ReportTarget target)
     const QString column = incoming_ ? QStringLiteral("[ng_denchuan]") : QStringLiteral("[ng_cvchuan]");
     const QString printTable = incoming_ ? QStringLiteral("incvden") : QStringLiteral("incvdi");
     const QString period = QStringLiteral(" where %1>= '%2' and %1<= '%3'").arg(column, engine::escapeQuotes(from), engine::escapeQuotes(to));
-    QString pdf;
-    if (target == ReportTarget::Pdf) {
-        pdf = app_.modal().saveFileName(this, QStringLiteral("Lưu bản in"), QStringLiteral("congvan.pdf"), QStringLiteral("PDF (*.pdf)"));
-        if (pdf.isEmpty()) return;
-    }
     long rows = 0;
     try {
         BusyCursor busy;
@@ -203,6 +198,11 @@ void frmincv::print(ReportTarget target)
                      QStringLiteral("Cần copy các file này từ đĩa gốc vào thư mục ") + QFileInfo(TemplatePath(app_, templateName)).absolutePath() +
                      QLatin1Char('.'));
         return;
+    }
+    QString pdf;
+    if (target == ReportTarget::Pdf) {
+        pdf = app_.modal().saveFileName(this, QStringLiteral("Lưu bản in"), QStringLiteral("congvan.pdf"), QStringLiteral("PDF (*.pdf)"));
+        if (pdf.isEmpty()) return;
     }
     PrintJob job;
     job.templateName = templateName;

@@ -98,7 +98,7 @@ TEST_F(OutRegister, NumbersFollowTheLastDocumentOfTheirType)
     EXPECT_EQ(proposedFor(QStringLiteral("  ")), QStringLiteral("4"));
     EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Cần phải xác định loại công văn trước!\rCần chọn loại công văn từ danh sách"
                                                           " để đảm bảo việc cho số được chính xác!"));
-    EXPECT_FALSE(QApplication::overrideCursor());  // never the hourglass behind a message
+    EXPECT_EQ(modal.busyMessages, 0);  // never the hourglass behind a message
 }
 
 TEST_F(OutRegister, CorrectingChecksTheNextDocumentOfTheNewType)
@@ -125,7 +125,7 @@ TEST_F(OutRegister, CorrectingChecksTheNextDocumentOfTheNewType)
     EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Số công văn : 2 cho loại 'B' đã được dùng !Không thể sửa ô Loại CV về loại này được !"));
     EXPECT_EQ(form->mloai->text(), QStringLiteral("A"));
     EXPECT_EQ(form->mstt->text(), QStringLiteral("2"));
-    EXPECT_FALSE(QApplication::overrideCursor());
+    EXPECT_EQ(modal.busyMessages, 0);
     QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
 
     // The first record searches back from the last one (B 2 excluded): A 3 gives 4, and no later check.
@@ -148,7 +148,7 @@ TEST_F(OutRegister, TwoClerksSavingTheSameTypeGetDistinctNumbers)
     // The other clerk saves number 2 of the same type first.
     other.Execute(QStringLiteral("INSERT INTO cvdi2026 (loai, stt, dv_nhan) VALUES ('Công văn ''mật''', '2', 'khác')"));
     QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
-    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Số công văn : 2 cho loại 'Công văn 'mật'' đã được dùng !\rCông văn này được cho số "
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Số công văn : 2 cho loại 'Công văn 'mật'' đã được dùng !Công văn này được cho số "
                                                           "mới là 3, cần xem lại ô Số công văn rồi ghi đĩa."));
     EXPECT_EQ(app.FormMode, QStringLiteral("napcv"));
     EXPECT_EQ(form->mstt->text(), QStringLiteral("3"));
@@ -223,4 +223,44 @@ TEST_F(OutRegister, ClosingBacksUpTheOutgoingRegister)
     auto rs = backup.OpenRecordset(QStringLiteral("SELECT nguoiky FROM cvdi2026"), engine::RecordsetType::Snapshot);
     ASSERT_FALSE(rs->Eof());
     EXPECT_EQ(rs->Field(QStringLiteral("nguoiky")).toString(), QStringLiteral("Giám đốc"));
+}
+
+TEST_F(OutRegister, ATypeIsKeptWithoutItsBlanksAndCorrectionsAreMarked)
+{
+    open();
+    // "QĐ" and a blank expand to the type with a blank after it: numbered and saved without it.
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    form->mloai->setFocus();
+    form->mloai->setText(QStringLiteral("QĐ"));
+    key(form->mloai, Qt::Key_Space);
+    ASSERT_EQ(form->mloai->text(), QStringLiteral("Quyết định "));
+    fill();
+    form->mso_cv->setFocus();
+    EXPECT_EQ(form->mloai->text(), QStringLiteral("Quyết định"));
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    EXPECT_EQ(form->mloai->text(), QStringLiteral("Quyết định"));
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("2"));
+    fill();
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(column(QStringLiteral("SELECT loai, stt, kieuupdate FROM cvdi2026 ORDER BY id")),
+              (QStringList{QStringLiteral("Quyết định|1|1"), QStringLiteral("Quyết định|2|1")}));
+    // A correction after a backup is marked 2; F6 brings the record before's signer.
+    app.DocDb->Execute(QStringLiteral("UPDATE cvdi2026 SET kieuupdate = 0, nguoiky = 'Phó giám đốc' WHERE stt = '1'"));
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    form->mnguoiky->setFocus();
+    key(form->mnguoiky, Qt::Key_F6);
+    EXPECT_EQ(form->mnguoiky->text(), QStringLiteral("Phó giám đốc"));
+    app.DocDb->Execute(QStringLiteral("UPDATE cvdi2026 SET kieuupdate = 0"));
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(column(QStringLiteral("SELECT nguoiky, kieuupdate FROM cvdi2026 WHERE stt = '2'")), QStringList{QStringLiteral("Phó giám đốc|2")});
+    // "In công văn" hands the window its name and the document's date.
+    QString title, from;
+    modal.drivers[QStringLiteral("frmincv")] = [&](QDialog& d) {
+        title = d.findChild<QLabel*>(QStringLiteral("Label1"))->text();
+        from = d.findChild<QLineEdit*>(QStringLiteral("mngay1"))->text();
+    };
+    QTest::mouseClick(form->Cmdin, Qt::LeftButton);
+    EXPECT_EQ(title, QStringLiteral("Chọn ngày in công văn đi"));
+    EXPECT_EQ(from, QStringLiteral("09/12/2026"));
 }

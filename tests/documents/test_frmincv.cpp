@@ -81,9 +81,13 @@ TEST_F(PrintByDate, TheOutgoingSideAndADateLeftInItsBox)
         // "5/3/08" typed and the button pressed with its Alt key: the focus never left the box.
         w.mngay1->setFocus();
         QTest::keyClicks(w.mngay1, QStringLiteral("5/3/08"));
-        alt(w.mngay1, Qt::Key_D);
+        const qsizetype previews = modal.modalWindows.size();
+        alt(w.mngay1, Qt::Key_X);  // "Xem trước khi in"
         EXPECT_EQ(w.mngay1->text(), QStringLiteral("05/03/2008"));
         EXPECT_EQ(printed(QStringLiteral("incvdi")), QStringList{QStringLiteral("Về ngày 05/03/2008")});
+        EXPECT_EQ(modal.modalWindows.size(), previews + 1);
+        // The PDF of our own: the outgoing report.
+        QTest::mouseClick(w.cmdpdf, Qt::LeftButton);
         EXPECT_TRUE(pdfText().contains(QStringLiteral("SỔ CÔNG VĂN ĐI")));
     });
 }
@@ -114,7 +118,9 @@ TEST_F(PrintByDate, MessagesForMissingDatesEmptyPeriodsAndAMissingReport)
         EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Không tìm thấy file report (brcvden.rpt,brcvdi.rpt). \r\n\r\nCần copy các "
                                                               "file này từ đĩa gốc vào thư mục %1/data.")
                                                    .arg(folder.root()));
+        // Nothing is printed; the print table keeps the rows just put in it.
         EXPECT_FALSE(QFile::exists(modal.fileToSave));
+        EXPECT_EQ(printed(QStringLiteral("incvden")), QStringList{QStringLiteral("Về ngày 05/03/2001")});
     });
 }
 

@@ -3,6 +3,7 @@
 #include "frmlogin.h"
 #include "frmtbao.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -11,9 +12,16 @@
 
 namespace testing_support {
 
+namespace {
+
+bool hourglass() { return QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor; }
+
+}  // namespace
+
 void ScriptedModal::message(korvane::App& app)
 {
     messages.push_back({app.MsgText, app.MsgMode});
+    if (hourglass()) ++busyMessages;
     korvane::frmtbao dialog(app);
     dialog.show();
     QPushButton* button = dialog.cmdok;
@@ -34,7 +42,11 @@ std::unique_ptr<QWidget> ScriptedModal::notice(korvane::App& app)
     return dialog;
 }
 
-void ScriptedModal::systemMessage(const QString&, const QString& text) { systemMessages.append(text); }
+void ScriptedModal::systemMessage(const QString&, const QString& text)
+{
+    systemMessages.append(text);
+    if (hourglass()) ++busyMessages;
+}
 
 QString ScriptedModal::openFileName(QWidget*, const QString&, const QString&, const QString&) { return fileToOpen; }
 

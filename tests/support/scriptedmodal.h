@@ -20,6 +20,7 @@ public:
         QString text, mode;
     };
     std::vector<Shown> messages;     // the message dialog
+    int busyMessages = 0;            // messages of either kind shown with the hourglass on
     QStringList systemMessages;      // the system message box
     QStringList documents;           // help pages opened
     std::deque<QString> answers;     // "yes" / "no" for questions; "no" when the script runs out

@@ -8,6 +8,7 @@
 #include <QPageLayout>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QMessageBox>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -152,8 +153,15 @@ void Report::Run(QWidget* parent)
         QPrintPreviewDialog dialog(&printer, parent);
         dialog.setObjectName(QStringLiteral("reportPreview"));
         dialog.setWindowTitle(QStringLiteral("Xem trước khi in - %1").arg(TitleOf(t)));
-        QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog,
-                         [&layout](QPrinter* p) { PrintTo(*p, layout); });
+        // The preview's own Print button prints from inside the dialog's event loop: a printer
+        // that cannot be written is said there, never thrown through the toolkit.
+        QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&layout, &dialog](QPrinter* p) {
+            try {
+                PrintTo(*p, layout);
+            } catch (const ReportError& e) {
+                QMessageBox::warning(&dialog, dialog.windowTitle(), e.message());
+            }
+        });
         if (!WindowRect.isEmpty()) {
             dialog.setGeometry(WindowRect);
         } else if (QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
