@@ -6,6 +6,7 @@
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QItemSelectionModel>
 #include <QPushButton>
 
 namespace korvane {
@@ -186,6 +187,7 @@ bool DataSource::Refresh()
             fields_.erase(std::find(fields_.begin(), fields_.end(), f));
             Bind(f);  // typing limits from the fields' sizes
         }
+        emit Reopened();
         reloaded();
         return true;
     } catch (const engine::DbError& e) {
@@ -212,6 +214,7 @@ bool DataSource::Requery()
         report(e);
         return false;
     }
+    emit Reopened();
     reloaded();
     return true;
 }
@@ -219,6 +222,7 @@ bool DataSource::Requery()
 void DataSource::SetRecordset(std::unique_ptr<engine::Recordset> rs)
 {
     rs_ = std::move(rs);
+    emit Reopened();
     reloaded();
 }
 
@@ -393,9 +397,25 @@ RecordsetModel::RecordsetModel(engine::Recordset* rs, QList<Column> columns, QOb
 {
 }
 
+RecordsetModel::RecordsetModel(std::unique_ptr<engine::Recordset> own, QList<Column> columns, QObject* parent)
+    : QAbstractTableModel(parent), own_(std::move(own)), rs_(own_.get()), columns_(std::move(columns))
+{
+}
+
+void RecordsetModel::RowChanged(int row)
+{
+    cache_.erase(row);
+    emit dataChanged(index(row, 0), index(row, static_cast<int>(columns_.size()) - 1));
+}
+
 int RecordsetModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() || !rs_ ? 0 : static_cast<int>(rs_->RecordCount());
+    if (parent.isValid() || !rs_) return 0;
+    try {
+        return static_cast<int>(rs_->RecordCount());
+    } catch (const engine::DbError&) {
+        return 0;  // a record set closed under the grid shows nothing
+    }
 }
 
 int RecordsetModel::columnCount(const QModelIndex& parent) const { return parent.isValid() ? 0 : static_cast<int>(columns_.size()); }
@@ -463,6 +483,53 @@ void DBGrid::SetSource(engine::Recordset* rs, QList<RecordsetModel::Column> colu
     setModel(model.get());
     model_ = std::move(model);
     sizeColumns();
+}
+
+void DBGrid::SetDataSource(DataSource* source, QList<RecordsetModel::Column> columns)
+{
+    source_ = source;
+    columns_ = std::move(columns);
+    connect(source_, &DataSource::Reopened, this, &DBGrid::rebind);
+    connect(source_, &DataSource::Reposition, this, &DBGrid::followSource);
+    rebind();
+}
+
+void DBGrid::rebind()
+{
+    std::unique_ptr<engine::Recordset> cursor;
+    try {
+        if (source_->Recordset()) cursor = source_->Recordset()->Clone();
+    } catch (const engine::DbError&) {
+        // a closed record set shows no rows
+    }
+    auto model = cursor ? std::make_unique<RecordsetModel>(std::move(cursor), columns_)
+                        : std::make_unique<RecordsetModel>(static_cast<engine::Recordset*>(nullptr), columns_);
+    QItemSelectionModel* oldSelection = selectionModel();
+    setModel(model.get());
+    delete oldSelection;  // the view does not delete the selection of the model it leaves
+    model_ = std::move(model);
+    sizeColumns();
+    // A row chosen in the grid becomes the source's current row (the source's checks first).
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& current) {
+        if (following_ || !current.isValid() || current.row() == source_->Position()) return;
+        if (!source_->MoveTo(current.row())) followSource();  // refused: back to the source's row
+    });
+    followSource();
+}
+
+void DBGrid::followSource()
+{
+    if (!model_) return;
+    following_ = true;
+    const long p = source_->Position();
+    if (p >= 0 && p < model_->rowCount()) {
+        const QModelIndex i = model_->index(static_cast<int>(p), std::max(0, currentIndex().column()));
+        setCurrentIndex(i);
+        scrollTo(i);
+    } else {
+        clearSelection();
+    }
+    following_ = false;
 }
 
 void DBGrid::MakePickGrid()

@@ -154,6 +154,9 @@ signals:
     // Raised before the current row changes; a handler that sets `cancel` keeps the row.
     void Validate(bool& cancel);
     void Reposition();
+    // The source's record set was opened again (Refresh, Requery, a record set set in code):
+    // whatever reads its rows reads them anew.
+    void Reopened();
     void Error(int number, const QString& description);
 
 private:
@@ -177,6 +180,11 @@ public:
         QString field, header;
     };
     RecordsetModel(engine::Recordset* rs, QList<Column> columns, QObject* parent = nullptr);
+    // Reads through a cursor of its own (a clone of the data source's record set), so that showing
+    // rows never moves the row the bound fields show.
+    RecordsetModel(std::unique_ptr<engine::Recordset> own, QList<Column> columns, QObject* parent = nullptr);
+    // The row was written: it is read again and redrawn.
+    void RowChanged(int row);
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -187,6 +195,7 @@ public:
 private:
     const std::vector<QVariant>& row(int r) const;
 
+    std::unique_ptr<engine::Recordset> own_;
     engine::Recordset* rs_;
     QList<Column> columns_;
     mutable std::map<int, std::vector<QVariant>> cache_;
@@ -199,6 +208,10 @@ class DBGrid : public QTableView {
 public:
     explicit DBGrid(QWidget* parent = nullptr);
     void SetSource(engine::Recordset* rs, QList<RecordsetModel::Column> columns);
+    // A grid bound to a data source: it shows the source's rows through a cursor of its own, its
+    // selected row and the source's current row follow each other both ways, and it reads the
+    // rows anew whenever the source is opened again.
+    void SetDataSource(DataSource* source, QList<RecordsetModel::Column> columns);
     RecordsetModel* Model() const { return model_.get(); }
     void MakePickGrid();
     bool HideOnFocusOut = false;
@@ -213,8 +226,13 @@ protected:
 
 private:
     void sizeColumns();
+    void rebind();
+    void followSource();
     std::unique_ptr<RecordsetModel> model_;
     bool pick_ = false;
+    DataSource* source_ = nullptr;
+    QList<RecordsetModel::Column> columns_;
+    bool following_ = false;
 };
 
 // A drop-down list over a record set (DBCombo): shows ListField; a choice in the list part is
