@@ -1,7 +1,6 @@
 // korvane: the records office.
 #include "app.h"
-#include "frmcvden.h"
-#include "frmcvdi.h"
+#include "documents.h"
 #include "frmmain.h"
 #include "startup.h"
 
@@ -21,8 +20,7 @@ int main(int argc, char** argv)
     korvane::WidgetModalService modal;
     korvane::App app(modal);
     korvane::frmMain main(app);
-    app.Openers[QStringLiteral("cmdnapcvden")] = [&main](korvane::App& a) { korvane::frmcvden::Open(a, &main); };
-    app.Openers[QStringLiteral("cmdnapcvdi")] = [&main](korvane::App& a) { korvane::frmcvdi::Open(a, &main); };
+    korvane::InstallDocumentWindows(app, &main);
     // A start-up that ended the program (files that cannot be used, the login given up) is not
     // a run: the status says so to whatever started it.
     if (!korvane::Startup(app, main).Run()) return 1;

@@ -26,7 +26,13 @@ App::App(ModalService& modal) : modal_(modal)
     };
 }
 
-App::~App() { CloseData(); }
+App::~App()
+{
+    // The windows kept hidden go before the data they show; the main window is its owner's.
+    for (auto& [name, window] : Windows)
+        if (window && name != QLatin1String("frmMain")) delete window.data();
+    CloseData();
+}
 
 QString App::Message(const QString& text, const QString& mode)
 {

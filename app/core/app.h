@@ -7,7 +7,9 @@
 #include "dates.h"
 
 #include <QDate>
+#include <QPointer>
 #include <QString>
+#include <QWidget>
 
 #include <functional>
 #include <map>
@@ -89,6 +91,12 @@ public:
     // ---- Hand-over and message values ----------------------------------------------------
     QString FormMode;
     long CurrentDocId = 0;
+    // The last document search: its WHERE clause and the year table it searched, which the list
+    // over its result marks and prints.
+    QString SearchClause, SearchTable;
+    // Windows that are hidden rather than closed, by form name ("frmcvden", "frmtracuucvden",
+    // "frmgridcvden", ...), so that the window that comes back is the one the clerk left.
+    std::map<QString, QPointer<QWidget>> Windows;
     QString ChooserMode;
     QString MsgText, MsgMode, MsgResult;
     QString UserFullName, UserRights, RecheckRights;

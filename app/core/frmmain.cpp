@@ -32,6 +32,7 @@ frmMain::frmMain(App& app, QWidget* parent) : QMainWindow(parent), app_(app)
     buildMenus();
     PressButtonsWithEnter(this);
     resize(760, 560);
+    app_.Windows[objectName()] = this;
     // Every window shown from here on is noted, so that closing closes the latest first.
     qApp->installEventFilter(this);
 }

@@ -174,6 +174,7 @@ void RecordForm::finishLayout(QLayout* fields, QPushButton* newNumberButton, con
 
 void RecordForm::openRegister(engine::Database* db, const QString& table)
 {
+    app_.Windows[objectName()] = this;
     table_ = table;
     Data1->Database = db;
     Data1->RecordSource = table;
@@ -618,14 +619,11 @@ void RecordForm::keyReleased(QWidget* field, QKeyEvent* event)
 
 void RecordForm::stepDate(BoundLineEdit* box, int delta)
 {
-    const QString text = box->text().trimmed();
-    if (text.isEmpty()) {
+    if (box->text().trimmed().isEmpty()) {
         box->setText(DisplayDate(app_.Today(), app_.Months));
         return;
     }
-    const long day = static_cast<long>(engine::leadingNumber(text.left(2).toStdString()));
-    QString candidate = QString::number(day + delta) + text.mid(2);
-    const QString date = CheckDateText(candidate, app_.Months, app_.Today().year());
+    const QString date = SteppedDate(box->text(), delta, app_.Months, app_.Today().year());
     if (!date.isEmpty()) box->setText(date);
 }
 

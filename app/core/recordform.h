@@ -48,6 +48,8 @@ public:
     engine::Recordset* Senders() const { return senders_.get(); }
     engine::Recordset* Units() const { return units_.get(); }
     engine::Recordset* Types() const { return types_.get(); }
+    // The year table this register shows.
+    const QString& Table() const { return table_; }
 
 protected:
     // ---- What a register declares ---------------------------------------------------------

@@ -1,5 +1,7 @@
 #include "dates.h"
 
+#include "sqlfunctions.h"
+
 #include <QSet>
 
 namespace korvane {
@@ -154,5 +156,13 @@ QString WeekdayName(int weekday)
 }
 
 int WeekdayNumber(const QDate& date) { return date.dayOfWeek() % 7 + 1; }
+
+QString SteppedDate(const QString& text, int delta, const MonthAbbrev& months, int currentYear)
+{
+    const QString t = text.trimmed();
+    const long day = static_cast<long>(engine::leadingNumber(t.left(2).toStdString()));
+    QString candidate = QString::number(day + delta) + t.mid(2);
+    return CheckDateText(candidate, months, currentYear);
+}
 
 }  // namespace korvane

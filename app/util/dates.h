@@ -30,6 +30,11 @@ private:
 // calendar date. A two-digit year is placed within 20 years ahead and 80 years behind `currentYear`.
 QString CheckDateText(QString& text, const MonthAbbrev& months, int currentYear = QDate::currentDate().year());
 
+// The F5 / Shift+F5 step of a date box: the number in the first two characters of the trimmed
+// text raised (or lowered) by `delta`, the rest kept, and the result checked as CheckDateText
+// checks; empty when that is no date ("5/03/2001" reads 5 and becomes "603/2001").
+QString SteppedDate(const QString& text, int delta, const MonthAbbrev& months, int currentYear);
+
 // "dd/mm/yyyy" (or d-m-yy, d.m.yyyy, ...) as "yyyymmdd"; a two-digit year means 19xx. Texts
 // shorter than 4 characters give empty; a text without separators comes back as it is.
 QString NormalDate(const QString& text);

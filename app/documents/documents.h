@@ -1,0 +1,13 @@
+// The document windows the main window opens, by the names of its buttons and of the windows
+// that open one another (the registers' search, the lists).
+#pragma once
+
+class QWidget;
+
+namespace korvane {
+
+class App;
+
+void InstallDocumentWindows(App& app, QWidget* mainWindow);
+
+}  // namespace korvane

@@ -1,0 +1,499 @@
+#include "frmgrid.h"
+
+#include "app.h"
+#include "dates.h"
+#include "frmincv.h"
+#include "frmtracuu.h"
+#include "jetsql.h"
+#include "keys.h"
+#include "printing.h"
+#include "recordform.h"
+#include "sqlfunctions.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QGridLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <optional>
+
+namespace korvane {
+
+DocumentList::DocumentList(App& app, Kind kind) : QWidget(nullptr), app_(app), kind_(std::move(kind))
+{
+    Data1 = new DataSource(this);
+    DBGrid1 = new DBGrid(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    lbltrangthai = new QLabel(kind_.caption, this);
+    lbltrangthai->setObjectName(QStringLiteral("lbltrangthai"));
+    QFont f = lbltrangthai->font();
+    f.setBold(true);
+    lbltrangthai->setFont(f);
+    lbltrangthai->setAlignment(Qt::AlignCenter);
+    lblhuongdan = new QLabel(QStringLiteral("Nháy đúp vào đầu dòng định in ở bảng trên để chọn ") +
+                                 QStringLiteral("in (có dấu X) hoặc huỷ chọn dòng đó (bỏ dấu X)"),
+                             this);
+    lblhuongdan->setObjectName(QStringLiteral("lblhuongdan"));
+    lblhuongdan->setWordWrap(true);
+    mrecnum = new QLineEdit(this);
+    mrecnum->setObjectName(QStringLiteral("mrecnum"));
+    mrecnum->setMaximumWidth(110);
+    mrecnum->installEventFilter(this);
+    txtle = new QLineEdit(QStringLiteral("10"), this);
+    txtle->setObjectName(QStringLiteral("txtle"));
+    txtle->setMaximumWidth(50);
+    auto button = [this](const char* name, const QString& caption) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false);
+        return b;
+    };
+    Cmdin = button("Cmdin", QStringLiteral("&In công văn đã chọn"));
+    Cmdchontat = button("Cmdchontat", QStringLiteral("&Chọn tất"));
+    Cmdhuychon = button("Cmdhuychon", QStringLiteral("&Huỷ chọn"));
+    Cmdincvtheongay = button("Cmdincvtheongay", QStringLiteral("In công văn theo &Ngày"));
+    cmdclose = button("cmdclose", QStringLiteral("&Kết thúc"));
+
+    // The panel repeats the register's fields, bound to the same rows as the grid.
+    auto* panel = new QGridLayout;
+    int r = 0, c = 0;
+    for (const Box& b : kind_.panel) {
+        QWidget* w = nullptr;
+        const QString column = QLatin1String(b.column);
+        if (column == QLatin1String("tt_ndung")) {
+            auto* t = new BoundTextEdit(column, this);
+            t->limit = b.limit;
+            t->setFixedHeight(48);
+            Data1->Bind(t);
+            w = t;
+        } else if (column == QLatin1String("da_xuli")) {
+            auto* check = new BoundCheckBox(column, b.label, this);
+            check->setObjectName(QStringLiteral("Checkdaxuly"));
+            Data1->Bind(check);
+            w = check;
+        } else {
+            auto* l = new BoundLineEdit(column, this);
+            l->limit = b.limit;
+            Data1->Bind(l);
+            w = l;
+        }
+        w->installEventFilter(this);
+        boxes_[column] = w;
+        const bool wide = column == QLatin1String("tt_ndung") || column == QLatin1String("noigui") || column == QLatin1String("dv_nhan") ||
+                          column == QLatin1String("noiluu");
+        if (wide && c != 0) {
+            ++r;
+            c = 0;
+        }
+        if (column != QLatin1String("da_xuli")) {
+            auto* label = new QLabel(b.label, this);
+            label->setBuddy(w);
+            panel->addWidget(label, r, c);
+        }
+        panel->addWidget(w, r, c + 1, 1, wide ? 3 : 1);
+        if (wide || c == 2) {
+            ++r;
+            c = 0;
+        } else {
+            c = 2;
+        }
+    }
+    panel->setColumnStretch(1, 1);
+    panel->setColumnStretch(3, 1);
+
+    auto* position = new QHBoxLayout;
+    position->addWidget(new QLabel(QStringLiteral("Đặt lề : "), this));
+    position->addWidget(txtle);
+    position->addStretch();
+    position->addWidget(new QLabel(QStringLiteral("Vị trí CV hiện tại :"), this));
+    position->addWidget(mrecnum);
+    auto* buttons = new QHBoxLayout;
+    for (QPushButton* b : {Cmdin, Cmdchontat, Cmdhuychon, Cmdincvtheongay, cmdclose}) buttons->addWidget(b);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(DBGrid1, 3);
+    layout->addWidget(lblhuongdan);
+    layout->addWidget(lbltrangthai);
+    layout->addLayout(panel);
+    layout->addLayout(position);
+    layout->addLayout(buttons);
+    PressButtonsWithEnter(this);
+
+    DBGrid1->SetDataSource(Data1, kind_.columns);
+    connect(DBGrid1, &DBGrid::RowDoubleClicked, this, &DocumentList::ToggleMark);
+    connect(Data1, &DataSource::Reposition, this, &DocumentList::showPosition);
+    connect(Data1, &DataSource::Validate, this, [this](bool& cancel) { cancel = !commitPanel(); });
+    connect(Data1, &DataSource::Error, this, [this](int number, const QString& description) {
+        app_.RecordFailure(number, description);
+        app_.modal().systemMessage(windowTitle(), QStringLiteral("Lỗi dữ liệu : ") + description);
+    });
+    connect(Cmdin, &QPushButton::clicked, this, &DocumentList::PrintMarked);
+    connect(Cmdchontat, &QPushButton::clicked, this, &DocumentList::MarkAll);
+    connect(Cmdhuychon, &QPushButton::clicked, this, &DocumentList::ClearMarks);
+    connect(Cmdincvtheongay, &QPushButton::clicked, this, &DocumentList::PrintByDate);
+    connect(cmdclose, &QPushButton::clicked, this, &DocumentList::CloseList);
+    resize(820, 640);
+}
+
+DocumentList::~DocumentList() = default;
+
+QWidget* DocumentList::Field(const QString& column) const
+{
+    const auto it = boxes_.find(column);
+    return it == boxes_.end() ? nullptr : it->second;
+}
+
+qlonglong DocumentList::currentId() const
+{
+    const long p = Data1->Position();
+    return p >= 0 && p < Data1->Count() ? Data1->Value(QStringLiteral("id")).toLongLong() : 0;
+}
+
+void DocumentList::showPosition()
+{
+    mrecnum->setText(QStringLiteral("%1/%2").arg(Data1->Position() + 1).arg(Data1->Count()));
+}
+
+void DocumentList::ShowRows(const QString& statement, const QString& table, std::unique_ptr<engine::Recordset> rows)
+{
+    table_ = table;
+    fromSearch_ = true;
+    Data1->Database = app_.DocDb.get();
+    Data1->RecordSource = statement;
+    Data1->SetRecordset(std::move(rows));
+    if (Data1->Count() > 0) Data1->MoveFirst();
+}
+
+void DocumentList::ShowYear()
+{
+    table_ = kind_.prefix == QLatin1String("cvden") ? app_.InDocTable : app_.OutDocTable;
+    fromSearch_ = false;
+    app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = '' where [chonin]") +
+                        (kind_.prefix == QLatin1String("cvden") ? QStringLiteral("= 'X' ;") : QStringLiteral(" = 'X';")));
+    auto rows = app_.DocDb->OpenRecordset(table_, engine::RecordsetType::Dynaset);
+    Data1->Database = app_.DocDb.get();
+    Data1->RecordSource = table_;
+    Data1->SetRecordset(std::move(rows));
+    if (Data1->Count() > 0) Data1->MoveLast();
+    show();
+    raise();
+    DBGrid1->setFocus();
+}
+
+// What was typed into the panel is written into its row, as a correction the backup copies:
+// the date twins follow their dates, the backup mark becomes 2 (a row not yet copied keeps 1).
+bool DocumentList::commitPanel()
+{
+    if (checking_ || !Data1->AnyChanged()) return true;
+    QList<QPair<QString, QVariant>> extra;
+    for (const Box& b : kind_.panel) {
+        if (!b.twin) continue;
+        auto* date = static_cast<BoundLineEdit*>(boxes_[QLatin1String(b.column)]);
+        QString text = date->text().trimmed();
+        if (!text.isEmpty()) {
+            const QString checked = CheckDateText(text, app_.Months, app_.Today().year());
+            if (checked.isEmpty()) {
+                checking_ = true;
+                app_.Message(QStringLiteral("Cần nhập lại ngày tháng năm cho đúng!"));
+                date->setFocus();
+                checking_ = false;
+                return false;
+            }
+            date->setText(checked);
+        }
+        extra.append({QLatin1String(b.twin), NormalDate(date->text())});
+    }
+    int mark = 2;
+    try {
+        auto rs = app_.DocDb->OpenRecordset(QStringLiteral("SELECT kieuupdate FROM %1 WHERE id = %2").arg(table_).arg(currentId()),
+                                            engine::RecordsetType::Snapshot);
+        if (!rs->Eof() && rs->Field(QStringLiteral("kieuupdate")).toInt() == 1) mark = 1;
+    } catch (const engine::DbError&) {
+        // marked 2: the backup copies it either way
+    }
+    extra.append({QStringLiteral("kieuupdate"), mark});
+    extra.append({QStringLiteral("idcu"), currentId()});
+    const long p = Data1->Position();
+    if (!Data1->UpdateRecord(extra)) return false;
+    if (DBGrid1->Model()) DBGrid1->Model()->RowChanged(static_cast<int>(p));
+    return true;
+}
+
+// ---- Marks ---------------------------------------------------------------------------------
+
+void DocumentList::ToggleMark(int row)
+{
+    if (row != Data1->Position() && !Data1->MoveTo(row)) return;
+    const qlonglong id = currentId();
+    if (id == 0) return;
+    try {
+        // The mark as the file holds it now, turned over in one write.
+        app_.DocDb->WriteTransaction([&] {
+            auto rs = app_.DocDb->OpenRecordset(QStringLiteral("SELECT chonin FROM %1 WHERE id = %2").arg(table_).arg(id),
+                                                engine::RecordsetType::Snapshot);
+            const bool marked = !rs->Eof() && rs->Field(QStringLiteral("chonin")).toString() == QLatin1String("X");
+            app_.DocDb->Execute(QStringLiteral("UPDATE %1 SET chonin = '%2' WHERE id = %3").arg(table_, marked ? QString() : QStringLiteral("X")).arg(id));
+        });
+    } catch (const engine::DbError& e) {
+        app_.RecordFailure(e);
+        app_.Message(QStringLiteral("Lỗi dữ liệu : ") + e.description());
+        return;
+    }
+    DBGrid1->Model()->RowChanged(row);
+}
+
+void DocumentList::refreshAt(qlonglong id)
+{
+    Data1->Refresh();
+    if (id > 0 && Data1->Count() > 0) Data1->MoveToBookmark(id);
+}
+
+void DocumentList::MarkAll()
+{
+    if (!commitPanel()) return;
+    std::optional<BusyCursor> busy;
+    busy.emplace();
+    app_.CurrentDocId = currentId();
+    if (Data1->Count() > 0) {
+        try {
+            // The rows listed: those of the search, in the year it searched, or the whole year.
+            app_.DocDb->WriteTransaction([&] {
+                if (fromSearch_ && !app_.SearchClause.isEmpty()) {
+                    app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = '' where [chonin]='X' ;"));
+                    app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = 'X' where ") + app_.SearchClause +
+                                        QLatin1Char(';'));
+                } else {
+                    app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = 'X' ;"));
+                }
+            });
+        } catch (const engine::DbError& e) {
+            busy.reset();
+            app_.RecordFailure(e);
+            app_.Message(QStringLiteral("Lỗi dữ liệu : ") + e.description());
+            return;
+        }
+    }
+    refreshAt(app_.CurrentDocId);
+}
+
+void DocumentList::ClearMarks()
+{
+    if (!commitPanel()) return;
+    std::optional<BusyCursor> busy;
+    busy.emplace();
+    app_.CurrentDocId = currentId();
+    if (Data1->Count() > 0) {
+        try {
+            app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = '' where ") + kind_.clearStatement);
+        } catch (const engine::DbError& e) {
+            busy.reset();
+            app_.RecordFailure(e);
+            app_.Message(QStringLiteral("Lỗi dữ liệu : ") + e.description());
+            return;
+        }
+    }
+    refreshAt(app_.CurrentDocId);
+}
+
+bool DocumentList::anyMarked()
+{
+    // Looked for through a cursor of its own: the row the clerk is on stays current.
+    auto cursor = Data1->Recordset()->Clone();
+    cursor->FindFirst(QStringLiteral("chonin= 'X'"));
+    return !cursor->NoMatch();
+}
+
+// ---- Printing ------------------------------------------------------------------------------
+
+void DocumentList::PrintMarked()
+{
+    if (!commitPanel()) return;
+    std::optional<BusyCursor> busy;
+    busy.emplace();
+    if (Data1->Count() == 0) {
+        busy.reset();
+        app_.Message(kind_.emptyMessage);
+        return;
+    }
+    const QString emptyPrintTable = QStringLiteral("DELETE * FROM ") + kind_.printTable + QStringLiteral(" ;");
+    try {
+        if (kind_.deleteBeforeCheck) app_.TempDb->Execute(emptyPrintTable);
+        if (!anyMarked()) {
+            busy.reset();
+            app_.Message(QStringLiteral("Chưa có công văn nào được chọn để in!"));
+            return;
+        }
+        if (!kind_.deleteBeforeCheck) app_.TempDb->Execute(emptyPrintTable);
+        const QString source = Data1->RecordSource;
+        const QString query = source.startsWith(QLatin1String("cv"), Qt::CaseInsensitive) && !source.contains(QLatin1Char(' '))
+                                  ? QStringLiteral("select * from ") + source + QStringLiteral(" order by id")
+                                  : source;
+        // The saved query and the copy that reads it in one write: another clerk's list saved
+        // under the same name cannot come in between.
+        const auto temp = app_.DocDb->KeepAttached(app_.TempFile);
+        app_.DocDb->WriteTransaction([&] {
+            if (app_.DocDb->HasQueryDef(QStringLiteral("qrdata1"))) app_.DocDb->SetQueryDefSql(QStringLiteral("qrdata1"), query);
+            else app_.DocDb->CreateQueryDef(QStringLiteral("qrdata1"), query);
+            app_.DocDb->Execute(QStringLiteral(" INSERT INTO ") + kind_.printTable + QStringLiteral(" IN '") + engine::escapeQuotes(app_.TempFile) +
+                                QStringLiteral("' Select * from qrdata1 where [chonin]= 'X' order by [id]"));
+        });
+    } catch (const engine::DbError& e) {
+        busy.reset();
+        app_.RecordFailure(e);
+        app_.Message(QStringLiteral("Lỗi dữ liệu : ") + e.description());
+        return;
+    }
+    busy.reset();
+    if (!QFileInfo::exists(TemplatePath(app_, kind_.reportName))) {
+        app_.Message(QStringLiteral("Không tìm thấy file report (brcvden.rpt,brcvdi.rpt). ") + QStringLiteral("\r\n\r\n") +
+                     QStringLiteral("Cần copy các file này từ đĩa gốc vào thư mục ") + QFileInfo(TemplatePath(app_, kind_.reportName)).absolutePath() +
+                     QLatin1Char('.'));
+        return;
+    }
+    const ReportTarget target = app_.modal().reportDestination();  // "Có muốn xem trước khi in không ?"
+    if (target == ReportTarget::Cancel) return;
+    PrintJob job;
+    if (target == ReportTarget::Pdf) {
+        job.pdfFile = app_.modal().saveFileName(this, QStringLiteral("Lưu bản in"), QStringLiteral("congvan.pdf"), QStringLiteral("PDF (*.pdf)"));
+        if (job.pdfFile.isEmpty()) return;
+    }
+    job.templateName = kind_.reportName;
+    job.subtitle = QStringLiteral("(Những công văn được chọn)");
+    job.marginText = txtle->text();
+    job.window = this;
+    job.target = target;
+    job.organisation = app_.DocRefDb.get();
+    RunPrintJob(app_, job);
+}
+
+void DocumentList::PrintByDate()
+{
+    if (!commitPanel()) return;
+    DBGrid1->setFocus();
+    frmincv::Show(app_, kind_.caller, Data1->Value(kind_.dateColumn).toString());
+}
+
+// ---- Closing -------------------------------------------------------------------------------
+
+void DocumentList::CloseList()
+{
+    if (!commitPanel()) return;
+    app_.CurrentDocId = currentId();
+    DBGrid1->setFocus();
+    if (app_.FormMode == QLatin1String("tracuucv")) {
+        if (QWidget* search = app_.Windows[kind_.searchName].data()) {
+            search->show();
+            if (auto* s = qobject_cast<DocumentSearch*>(search)) s->mstt->setFocus();
+        }
+    } else if (app_.FormMode != QLatin1String("xembangcv")) {
+        // Back to the register the search came from, on the listed row when it is one of its rows.
+        if (auto* reg = qobject_cast<RecordForm*>(app_.Windows[kind_.registerName].data())) {
+            if (app_.CurrentDocId > 0 && reg->Table().compare(table_, Qt::CaseInsensitive) == 0) reg->Data1->MoveToBookmark(app_.CurrentDocId);
+            reg->show();
+        }
+    } else if (QWidget* main = app_.Windows[QStringLiteral("frmMain")].data()) {
+        main->show();
+    }
+    hide();
+}
+
+void DocumentList::closeEvent(QCloseEvent* event)
+{
+    event->ignore();  // the list is hidden, as "Kết thúc" hides it
+    CloseList();
+}
+
+bool DocumentList::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == mrecnum && event->type() == QEvent::KeyRelease && KeyCodeOf(static_cast<QKeyEvent*>(event)) == KeyEnter) {
+        const long v = static_cast<long>(engine::leadingNumber(mrecnum->text().toStdString()));
+        const long p = Data1->Position(), n = Data1->Count();
+        if (v > 0 && v <= n && v != p + 1) Data1->MoveTo(v - 1);
+        else showPosition();
+        return true;
+    }
+    if (watched == mrecnum && event->type() == QEvent::FocusIn) QTimer::singleShot(0, mrecnum, &QLineEdit::selectAll);
+    return QWidget::eventFilter(watched, event);
+}
+
+// ---- The two lists -------------------------------------------------------------------------
+
+frmgridcvden::frmgridcvden(App& app)
+    : DocumentList(app, {QStringLiteral("cvden"),
+                         QStringLiteral("Xem công văn đến"),
+                         {{QStringLiteral("chonin"), QStringLiteral("In")},
+                          {QStringLiteral("ng_den"), QStringLiteral("Ngày đến")},
+                          {QStringLiteral("noigui"), QStringLiteral("Nơi gửi")}},
+                         {{"stt", QStringLiteral("Đánh số CV đến"), 20},
+                          {"ng_den", QStringLiteral("Ngày đến cơ quan"), 10, "ng_denchuan"},
+                          {"cd_dang", QStringLiteral("Đảng,NN / Công đoàn"), 10},
+                          {"loai", QStringLiteral("Loại công văn"), 50},
+                          {"noigui", QStringLiteral("Nơi gửi"), 100},
+                          {"so_cv", QStringLiteral("Số công văn"), 50},
+                          {"ng_cv", QStringLiteral("Ngày công văn"), 10, "ng_cvchuan"},
+                          {"tt_ndung", QStringLiteral("Tóm tắt nội dung công văn"), 255},
+                          {"dv_nhan", QStringLiteral("Nơi nhận công văn"), 150},
+                          {"mat", QStringLiteral("Độ mật"), 20},
+                          {"da_xuli", QStringLiteral("Đã xử lý xong"), 0}},
+                         QStringLiteral("incvden"),
+                         QStringLiteral("brcvden.rpt"),
+                         QStringLiteral("Chưa có công văn nào được nạp !"),
+                         QStringLiteral("frmgridcvden"),
+                         QStringLiteral("ng_den"),
+                         QStringLiteral("frmcvden"),
+                         QStringLiteral("frmtracuucvden"),
+                         QStringLiteral("[chonin]='X';"),
+                         false})
+{
+    setObjectName(QStringLiteral("frmgridcvden"));
+    setWindowTitle(QStringLiteral("Danh sách công văn đến"));
+}
+
+frmgridcvden* frmgridcvden::Instance(App& app)
+{
+    auto& slot = app.Windows[QStringLiteral("frmgridcvden")];
+    if (!slot) slot = new frmgridcvden(app);
+    return static_cast<frmgridcvden*>(slot.data());
+}
+
+frmgridcvdi::frmgridcvdi(App& app)
+    : DocumentList(app, {QStringLiteral("cvdi"),
+                         QStringLiteral("Xem công văn đi"),
+                         {{QStringLiteral("chonin"), QStringLiteral("In")},
+                          {QStringLiteral("ng_cv"), QStringLiteral("Ngày CV")},
+                          {QStringLiteral("so_cv"), QStringLiteral("Số CV")},
+                          {QStringLiteral("tt_ndung"), QStringLiteral("Nội dung")}},
+                         {{"loai", QStringLiteral("Loại công văn"), 50},
+                          {"stt", QStringLiteral("Cho số CV đi"), 20},
+                          {"so_cv", QStringLiteral("Số công văn"), 50},
+                          {"ng_cv", QStringLiteral("Ngày công văn"), 10, "ng_cvchuan"},
+                          {"dv_nhan", QStringLiteral("Nơi nhận"), 200},
+                          {"tt_ndung", QStringLiteral("Tóm tắt nội dung công văn"), 255},
+                          {"nguoiky", QStringLiteral("Người ký"), 50},
+                          {"noiluu", QStringLiteral("Nơi lưu công văn"), 100}},
+                         QStringLiteral("incvdi"),
+                         QStringLiteral("brcvdi.rpt"),
+                         QStringLiteral("Không có công văn nào!"),
+                         QStringLiteral("frmgridcvdi"),
+                         QStringLiteral("ng_cv"),
+                         QStringLiteral("frmcvdi"),
+                         QStringLiteral("frmtracuucvdi"),
+                         QStringLiteral("[chonin] = 'X';"),
+                         true})
+{
+    setObjectName(QStringLiteral("frmgridcvdi"));
+    setWindowTitle(QStringLiteral("Danh sách công văn đi"));
+}
+
+frmgridcvdi* frmgridcvdi::Instance(App& app)
+{
+    auto& slot = app.Windows[QStringLiteral("frmgridcvdi")];
+    if (!slot) slot = new frmgridcvdi(app);
+    return static_cast<frmgridcvdi*>(slot.data());
+}
+
+}  // namespace korvane

@@ -1,0 +1,96 @@
+// The document lists: a grid of documents (the whole year, or what a search found) with the
+// fields of the current one below, print marks set by a double-click, and the printing of the
+// marked documents through the register's report.
+#pragma once
+
+#include "formkit.h"
+
+#include <QWidget>
+
+class QLabel;
+class QPushButton;
+
+namespace korvane {
+
+class App;
+
+class DocumentList : public QWidget {
+    Q_OBJECT
+public:
+    ~DocumentList() override;
+
+    DataSource* Data1;
+    DBGrid* DBGrid1;
+    QLabel *lbltrangthai, *lblhuongdan;
+    QLineEdit *mrecnum, *txtle;
+    QPushButton *Cmdin, *Cmdchontat, *Cmdhuychon, *Cmdincvtheongay, *cmdclose;
+
+    // The panel's box of a column ("noigui"); null when the panel has none.
+    QWidget* Field(const QString& column) const;
+
+    // The rows a search found in `table`.
+    void ShowRows(const QString& statement, const QString& table, std::unique_ptr<engine::Recordset> rows);
+    // The whole working year, as the main window opens the list; its marks are cleared first.
+    // Throws the engine's failure (the main window reports it).
+    void ShowYear();
+
+    void ToggleMark(int row);
+    void MarkAll();
+    void ClearMarks();
+    void PrintMarked();
+    void PrintByDate();
+    void CloseList();
+
+protected:
+    struct Box {
+        const char* column;
+        QString label;
+        int limit;
+        const char* twin = nullptr;  // the yyyymmdd column of a date
+    };
+    struct Kind {
+        QString prefix;         // "cvden", "cvdi"
+        QString caption;        // the status caption
+        QList<RecordsetModel::Column> columns;
+        QList<Box> panel;
+        QString printTable, reportName, emptyMessage, caller, dateColumn, registerName, searchName;
+        QString clearStatement;  // the "where" of the statement that clears the marks
+        bool deleteBeforeCheck;  // the print table is emptied before the marked rows are looked for
+    };
+
+    DocumentList(App& app, Kind kind);
+    App& app_;
+
+private:
+    bool commitPanel();
+    bool anyMarked();
+    void refreshAt(qlonglong id);
+    void showPosition();
+    qlonglong currentId() const;
+
+    Kind kind_;
+    QString table_;           // the year table whose rows are listed
+    bool fromSearch_ = false;
+    std::map<QString, QWidget*> boxes_;
+    bool checking_ = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+};
+
+class frmgridcvden : public DocumentList {
+    Q_OBJECT
+public:
+    explicit frmgridcvden(App& app);
+    static frmgridcvden* Instance(App& app);
+};
+
+class frmgridcvdi : public DocumentList {
+    Q_OBJECT
+public:
+    explicit frmgridcvdi(App& app);
+    static frmgridcvdi* Instance(App& app);
+};
+
+}  // namespace korvane

@@ -1,0 +1,157 @@
+// The document lists through their real windows: the grid and the panel on one row, marks, edits
+// that reach the backup, and a search, mark and print round trip to PDF.
+#include "conditions.h"
+#include "documents.h"
+#include "frmcvden.h"
+#include "frmgrid.h"
+#include "frmtracuu.h"
+#include "office.h"
+
+#include <QPlainTextEdit>
+#include <QProcess>
+#include <QPushButton>
+
+using namespace korvane;
+
+class Lists : public Office {
+protected:
+    void SetUp() override
+    {
+        Office::SetUp();
+        InstallDocumentWindows(app, &main);
+        for (int k = 1; k <= 6; ++k)
+            app.DocDb->Execute(QStringLiteral("INSERT INTO cvden2026 (stt, noigui, ng_den, ng_denchuan, tt_ndung, kieuupdate, chonin) "
+                                              "VALUES ('%1', '%2', '0%1/03/2026', '2026030%1', 'Nội dung %1', 0, 'X')")
+                                   .arg(k)
+                                   .arg(k % 2 ? QStringLiteral("Bộ Tài chính") : QStringLiteral("Sở Y tế")));
+        app.DocRefDb->Execute(QStringLiteral("UPDATE tendonvi SET tendonvi = 'Văn phòng Đoàn', tencaptren = 'Uỷ ban nhân dân tỉnh'"));
+        modal.reportTarget = ReportTarget::Pdf;
+        modal.fileToSave = folder.path(QStringLiteral("ds.pdf"));
+    }
+    frmgridcvden* openYear()
+    {
+        main.show();
+        QTest::mouseClick(main.Cmdxemcvden, Qt::LeftButton);
+        return activate(frmgridcvden::Instance(app));
+    }
+    frmgridcvden* searchFor(const QString& sender, const QString& year = QStringLiteral("2026"))
+    {
+        main.show();
+        QTest::mouseClick(main.cmdtracuucvden, Qt::LeftButton);
+        auto* s = activate(frmtracuucvden::Instance(app));
+        s->Combonamlamviec->setCurrentIndex(s->Combonamlamviec->findText(year));
+        s->mnoigui->setText(sender);
+        EXPECT_TRUE(s->Search());
+        return activate(frmgridcvden::Instance(app));
+    }
+    QString pdfText()
+    {
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), modal.fileToSave, QStringLiteral("-")});
+        p.waitForFinished(30000);
+        return QString::fromUtf8(p.readAllStandardOutput());
+    }
+};
+
+TEST_F(Lists, TheGridAndThePanelStayOnOneRow)
+{
+    auto* list = openYear();
+    EXPECT_FALSE(main.isVisible());
+    EXPECT_EQ(list->mrecnum->text(), QStringLiteral("6/6"));  // the last row
+    EXPECT_EQ(column(QStringLiteral("SELECT count(*) FROM cvden2026 WHERE chonin = 'X'")), QStringList{QStringLiteral("0")});
+    // Drawing every row of the grid never moves the panel's row.
+    auto* model = list->DBGrid1->model();
+    for (int r = 0; r < model->rowCount(); ++r) model->data(model->index(r, 2), Qt::DisplayRole);
+    EXPECT_EQ(list->Data1->Position(), 5);
+    EXPECT_EQ(list->DBGrid1->currentIndex().row(), 5);
+    // A row chosen in the grid is the panel's row; a move of the panel is the grid's.
+    list->DBGrid1->setCurrentIndex(model->index(1, 0));
+    EXPECT_EQ(static_cast<QLineEdit*>(list->Field(QStringLiteral("stt")))->text(), QStringLiteral("2"));
+    EXPECT_EQ(list->mrecnum->text(), QStringLiteral("2/6"));
+    list->mrecnum->setText(QStringLiteral("4"));
+    key(list->mrecnum, Qt::Key_Return);
+    EXPECT_EQ(list->DBGrid1->currentIndex().row(), 3);
+    // A double-click marks, a second one unmarks; the grid shows it at once.
+    emit list->DBGrid1->RowDoubleClicked(3);
+    EXPECT_EQ(model->data(model->index(3, 0), Qt::DisplayRole).toString(), QStringLiteral("X"));
+    emit list->DBGrid1->RowDoubleClicked(3);
+    EXPECT_EQ(model->data(model->index(3, 0), Qt::DisplayRole).toString(), QString());
+    EXPECT_EQ(column(QStringLiteral("SELECT count(*) FROM cvden2026 WHERE chonin = 'X'")), QStringList{QStringLiteral("0")});
+    // "Chọn tất" over the whole year marks it all; "Huỷ chọn" clears it; the row stays current.
+    QTest::mouseClick(list->Cmdchontat, Qt::LeftButton);
+    EXPECT_EQ(column(QStringLiteral("SELECT count(*) FROM cvden2026 WHERE chonin = 'X'")), QStringList{QStringLiteral("6")});
+    EXPECT_EQ(list->mrecnum->text(), QStringLiteral("4/6"));
+    QTest::mouseClick(list->Cmdhuychon, Qt::LeftButton);
+    EXPECT_EQ(column(QStringLiteral("SELECT count(*) FROM cvden2026 WHERE chonin = 'X'")), QStringList{QStringLiteral("0")});
+    QTest::mouseClick(list->cmdclose, Qt::LeftButton);
+    EXPECT_TRUE(main.isVisible());
+}
+
+TEST_F(Lists, EditsInThePanelReachTheBackup)
+{
+    app.DocDb->Execute(QStringLiteral("UPDATE cvden2026 SET kieuupdate = 1 WHERE stt = '2'"));
+    auto* list = openYear();
+    list->DBGrid1->setCurrentIndex(list->DBGrid1->model()->index(0, 0));
+    static_cast<QLineEdit*>(list->Field(QStringLiteral("noigui")))->setText(QStringLiteral("Bộ Nội vụ"));
+    static_cast<QLineEdit*>(list->Field(QStringLiteral("ng_den")))->setText(QStringLiteral("9/3/26"));
+    list->DBGrid1->setCurrentIndex(list->DBGrid1->model()->index(1, 0));  // the row left is written
+    static_cast<QPlainTextEdit*>(list->Field(QStringLiteral("tt_ndung")))->setPlainText(QStringLiteral("Sửa"));
+    QTest::mouseClick(list->cmdclose, Qt::LeftButton);  // so is the row the list closes on
+    EXPECT_EQ(column(QStringLiteral("SELECT noigui, ng_den, ng_denchuan, kieuupdate, idcu = id, tt_ndung FROM cvden2026 WHERE id <= 2 ORDER BY id")),
+              (QStringList{QStringLiteral("Bộ Nội vụ|09/03/2026|20260309|2|1|Nội dung 1"), QStringLiteral("Sở Y tế|02/03/2026|20260302|1|1|Sửa")}));
+}
+
+TEST_F(Lists, MarksActOnTheRowsOfTheSearchInTheYearSearched)
+{
+    app.DocDb->Execute(QStringLiteral("SELECT * INTO cvden2001 FROM cvden2026"));  // another year, with the same rows
+    auto* list = searchFor(QStringLiteral("sở"), QStringLiteral("2001"));
+    EXPECT_EQ(list->Data1->Count(), 3);
+    QTest::mouseClick(list->Cmdchontat, Qt::LeftButton);
+    EXPECT_EQ(column(QStringLiteral("SELECT stt FROM cvden2001 WHERE chonin = 'X' ORDER BY id")),
+              (QStringList{QStringLiteral("2"), QStringLiteral("4"), QStringLiteral("6")}));
+    EXPECT_EQ(column(QStringLiteral("SELECT count(*) FROM cvden2026 WHERE chonin = 'X'")), QStringList{QStringLiteral("6")});  // untouched
+    QTest::mouseClick(list->Cmdhuychon, Qt::LeftButton);
+    EXPECT_EQ(column(QStringLiteral("SELECT count(*) FROM cvden2001 WHERE chonin = 'X'")), QStringList{QStringLiteral("0")});
+    // Back from a search of 2001 started in the register: the register is not moved to a 2001 id.
+    auto* reg = activate(frmcvden::Open(app, &main));
+    reg->Data1->MoveFirst();
+    QTest::mouseClick(reg->Cmdtracuu, Qt::LeftButton);
+    auto* s = frmtracuucvden::Instance(app);
+    s->Combonamlamviec->setCurrentIndex(s->Combonamlamviec->findText(QStringLiteral("2001")));
+    s->mnoigui->clear();
+    ASSERT_TRUE(s->Search());
+    list->Data1->MoveLast();
+    QTest::mouseClick(list->cmdclose, Qt::LeftButton);
+    EXPECT_TRUE(reg->isVisible());
+    EXPECT_EQ(reg->mrecnum->text(), QStringLiteral("1/6"));
+    delete reg;
+}
+
+TEST_F(Lists, SearchMarkAndPrintTheMarkedRowsInIdOrder)
+{
+    auto* list = searchFor(QStringLiteral("bộ"));
+    // Nothing marked yet: said, nothing printed.
+    QTest::mouseClick(list->Cmdin, Qt::LeftButton);
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Chưa có công văn nào được chọn để in!"));
+    EXPECT_FALSE(QFile::exists(modal.fileToSave));
+    // Rows 5 and 1 marked, in that order: printed 1 then 5.
+    list->Data1->MoveLast();
+    emit list->DBGrid1->RowDoubleClicked(2);
+    emit list->DBGrid1->RowDoubleClicked(0);
+    QTest::mouseClick(list->Cmdin, Qt::LeftButton);
+    const QString text = pdfText();
+    EXPECT_TRUE(text.contains(QStringLiteral("(Những công văn được chọn)")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Văn phòng Đoàn")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Uỷ ban nhân dân tỉnh")));
+    const qsizetype first = text.indexOf(QStringLiteral("Nội dung 1")), fifth = text.indexOf(QStringLiteral("Nội dung 5"));
+    EXPECT_GE(first, 0);
+    EXPECT_GT(fifth, first);
+    EXPECT_FALSE(text.contains(QStringLiteral("Nội dung 3")));
+    EXPECT_EQ(app.DocDb->QueryDefSql(QStringLiteral("qrdata1")), list->Data1->RecordSource);
+    // An empty list says so.
+    frmtracuucvden::Instance(app)->mnoigui->setText(QStringLiteral("không có"));
+    ASSERT_TRUE(frmtracuucvden::Instance(app)->Search());
+    QTest::mouseClick(list->Cmdin, Qt::LeftButton);
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Chưa có công văn nào được nạp !"));
+    EXPECT_EQ(modal.busyMessages, 0);
+}

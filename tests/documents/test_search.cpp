@@ -1,0 +1,194 @@
+// The document searches through their real windows: the statements they build, the checks made
+// when the search runs, the year list, the pick lists, the routes back; and random conditions.
+#include "conditions.h"
+#include "dates.h"
+#include "documents.h"
+#include "frmcvden.h"
+#include "frmgrid.h"
+#include "frmtracuu.h"
+#include "office.h"
+
+#include <QComboBox>
+#include <QPushButton>
+
+#include <random>
+
+using namespace korvane;
+
+class Search : public Office {
+protected:
+    void SetUp() override
+    {
+        Office::SetUp();
+        InstallDocumentWindows(app, &main);
+        app.DocDb->Execute(QStringLiteral("SELECT * INTO cvden2001 FROM cvdenmau"));
+        const char* rows[][4] = {{"5", "Bộ Tài chính", "05/03/2001", "20010305"}, {"7", "Sở Y tế", "10/03/2001", "20010310"},
+                                 {"9", "Bộ Nội vụ", "31/12/2001", "20011231"},    {"12", "Bộ Y tế", "02/01/2002", "20020102"}};
+        for (const auto& r : rows)
+            app.DocDb->Execute(QStringLiteral("INSERT INTO cvden2001 (stt, noigui, ng_den, ng_denchuan, chonin) VALUES ('%1', '%2', '%3', '%4', 'X')")
+                                   .arg(QLatin1String(r[0]), QString::fromUtf8(r[1]), QLatin1String(r[2]), QLatin1String(r[3])));
+        for (const char* date : {"05/03/2008", "20/03/2008", "05/04/2008"})
+            app.DocDb->Execute(QStringLiteral("INSERT INTO cvden2026 (stt, noigui, ng_den, ng_denchuan) VALUES ('1', 'x', '%1', '%2')")
+                                   .arg(QLatin1String(date), NormalDate(QLatin1String(date))));
+        app.FormMode = QStringLiteral("tracuucv");
+        search = frmtracuucvden::Instance(app);
+        search->show();
+        activate(search);
+    }
+    frmgridcvden* list() { return frmgridcvden::Instance(app); }
+    QString chooseYear(const QString& year)
+    {
+        search->Combonamlamviec->setCurrentIndex(search->Combonamlamviec->findText(year));
+        return search->Combonamlamviec->currentText();
+    }
+
+    frmtracuucvden* search = nullptr;
+};
+
+TEST_F(Search, TheStatementsOfTheExamples)
+{
+    ASSERT_EQ(chooseYear(QStringLiteral("2001")), QStringLiteral("2001"));
+    search->mstt->setText(QStringLiteral("5-9"));
+    search->mnoigui->setText(QStringLiteral("bộ"));
+    ASSERT_TRUE(search->Search());
+    EXPECT_EQ(list()->Data1->RecordSource,
+              QStringLiteral("SELECT * FROM cvden2001 WHERE ([stt] between 5 and 9) and (([noigui] Like '*bộ*'))"));
+    EXPECT_EQ(list()->Data1->Count(), 2);
+    EXPECT_TRUE(list()->isVisible());
+    EXPECT_EQ(app.SearchTable, QStringLiteral("cvden2001"));
+    // Every search clears the marks of the whole year, found or not.
+    EXPECT_EQ(column(QStringLiteral("SELECT count(*) FROM cvden2001 WHERE chonin = 'X'")), QStringList{QStringLiteral("0")});
+    search->ClearConditions();
+    EXPECT_TRUE(search->mnoigui->text().isEmpty());
+    EXPECT_EQ(search->Combonamlamviec->currentText(), QStringLiteral("2001"));  // not the year
+    search->mng_den2->setText(QStringLiteral("31/12/2001"));
+    ASSERT_TRUE(search->Search());
+    EXPECT_EQ(app.SearchClause, QStringLiteral("[ng_denchuan]  <= '20011231'"));
+    EXPECT_EQ(list()->Data1->Count(), 3);
+    // No condition: the whole year.
+    search->ClearConditions();
+    ASSERT_TRUE(search->Search());
+    EXPECT_EQ(list()->Data1->RecordSource, QStringLiteral("SELECT * FROM cvden2001"));
+}
+
+TEST_F(Search, TheYearIsChosenFromTheRegistersTablesOnly)
+{
+    app.DocDb->Execute(QStringLiteral("SELECT * INTO cvdenab FROM cvdenmau"));
+    search->UseYearLists();  // read again, as the main window opens it
+    QStringList years;
+    for (int k = 0; k < search->Combonamlamviec->count(); ++k) years.append(search->Combonamlamviec->itemText(k));
+    EXPECT_EQ(years, (QStringList{QStringLiteral("2026"), QStringLiteral("2001")}));
+    EXPECT_EQ(search->Combonamlamviec->currentText(), QStringLiteral("2026"));
+    EXPECT_FALSE(search->Combonamlamviec->isEditable());
+    auto* out = frmtracuucvdi::Instance(app);
+    EXPECT_EQ(out->Combonamlamviec->count(), 1);  // cvdi2026, never the template
+    EXPECT_EQ(out->Combonamlamviec->itemText(0), QStringLiteral("2026"));
+}
+
+TEST_F(Search, DatesAreCheckedWhenTheSearchRuns)
+{
+    // "5/3/08" typed and the search pressed with its Alt key: the focus never left the box.
+    search->mng_den1->setFocus();
+    search->mng_den1->setText(QStringLiteral("5/3/08"));
+    search->mng_den2->setText(QStringLiteral("31/3/08"));
+    alt(search->mng_den1, Qt::Key_T);
+    EXPECT_EQ(search->mng_den1->text(), QStringLiteral("05/03/2008"));
+    EXPECT_EQ(app.SearchClause, QStringLiteral("[ng_denchuan] between '20080305' and '20080331'"));
+    EXPECT_EQ(list()->Data1->Count(), 2);
+    // A date that is none stops the search with the date message.
+    list()->hide();
+    activate(search);
+    search->mng_den1->setText(QStringLiteral("abc"));
+    EXPECT_FALSE(search->Search());
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Bạn cần nạp lại ngày tháng năm cho đúng!"));
+    EXPECT_FALSE(list()->isVisible());
+    // A period in the wrong order stops it; one end alone does not.
+    search->mng_den1->setText(QStringLiteral("01/04/2008"));
+    search->mng_den2->setText(QStringLiteral("01/03/2008"));
+    EXPECT_FALSE(search->Search());
+    EXPECT_EQ(modal.messageTexts().last(),
+              QStringLiteral("Không đặt thời điểm cuối trước thời điểm đầu!\r\nCần nạp lại 2 mút thời gian ngày đến của công văn!"));
+    EXPECT_TRUE(search->mng_den1->hasFocus());
+    search->mng_den2->clear();
+    EXPECT_TRUE(search->Search());
+    EXPECT_EQ(modal.busyMessages, 0);
+}
+
+TEST_F(Search, BadConditionsAreSaidAndLeaveTheMarks)
+{
+    app.DocDb->Execute(QStringLiteral("UPDATE cvden2026 SET chonin = 'X'"));
+    search->mstt->setText(QStringLiteral("abc"));
+    EXPECT_FALSE(search->Search());
+    EXPECT_EQ(modal.messageTexts().last(), InvalidConditionMessage(QStringLiteral("abc")));
+    EXPECT_TRUE(search->mstt->hasFocus());
+    EXPECT_EQ(column(QStringLiteral("SELECT count(*) FROM cvden2026 WHERE chonin = 'X'")), QStringList{QStringLiteral("3")});
+    search->mstt->clear();
+    // Quotes and wildcards typed are only text; a comma or a plus alone are no condition.
+    for (const char* typed : {"O'Brien", ",", "bộ+", "'; DROP TABLE cvden2026; --"}) {
+        search->mnoigui->setText(QString::fromUtf8(typed));
+        EXPECT_TRUE(search->Search()) << typed;
+    }
+    EXPECT_TRUE(app.DocDb->HasTable(QStringLiteral("cvden2026")));
+    // The engine's failure (the year's table gone since the list was made) is said, not thrown.
+    engine::Database(app.DocFile).Execute(QStringLiteral("DROP TABLE cvden2001"));
+    search->Combonamlamviec->setCurrentIndex(search->Combonamlamviec->findText(QStringLiteral("2001")));
+    EXPECT_FALSE(search->Search());
+    EXPECT_TRUE(modal.messageTexts().last().startsWith(QStringLiteral("Lỗi dữ liệu : ")));
+    EXPECT_EQ(modal.busyMessages, 0);
+}
+
+TEST_F(Search, PickListsKeysAndTheWayBack)
+{
+    search->UseYearLists();  // the senders used in the working year
+    search->mnoigui->setFocus();
+    key(search->mnoigui, Qt::Key_F5);
+    ASSERT_TRUE(search->DBGridnoigui->isVisible());
+    emit search->DBGridnoigui->RowDoubleClicked(0);
+    search->mnoigui->setText(search->mnoigui->text() + QStringLiteral(", y"));
+    EXPECT_EQ(search->mnoigui->text(), QStringLiteral("x, y"));
+    key(search->DBGridnoigui, Qt::Key_Escape);
+    EXPECT_TRUE(search->mnoigui->hasFocus());
+    search->mcd_dang->setFocus();
+    key(search->mcd_dang, Qt::Key_F5);
+    EXPECT_EQ(search->mcd_dang->text(), QStringLiteral("Công đoàn"));
+    search->mng_cv1->setFocus();
+    key(search->mng_cv1, Qt::Key_F5);
+    EXPECT_EQ(search->mng_cv1->text(), QStringLiteral("09/12/2026"));
+    // Closed: hidden, its conditions kept; back to the main window.
+    main.hide();
+    QTest::mouseClick(search->cmdclose, Qt::LeftButton);
+    EXPECT_FALSE(search->isVisible());
+    EXPECT_TRUE(main.isVisible());
+    EXPECT_EQ(frmtracuucvden::Instance(app)->mcd_dang->text(), QStringLiteral("Công đoàn"));
+    // From the register ("Tìm đến..."): back to the register.
+    auto* reg = activate(frmcvden::Open(app, &main));
+    QTest::mouseClick(reg->Cmdtracuu, Qt::LeftButton);
+    EXPECT_FALSE(reg->isVisible());
+    EXPECT_TRUE(search->isVisible());
+    QTest::mouseClick(search->cmdclose, Qt::LeftButton);
+    EXPECT_TRUE(reg->isVisible());
+}
+
+TEST_F(Search, ThousandsOfRandomConditionsGiveAListOrAMessage)
+{
+    std::mt19937 rng(7);
+    const QString alphabet = QStringLiteral("ab bộ12 5-9,+!#<>'\"*%[]()=.;-ở");
+    const QList<QLineEdit*> boxes = search->findChildren<QLineEdit*>();
+    int lists = 0, refused = 0;
+    for (int round = 0; round < 2000; ++round) {
+        for (QLineEdit* b : boxes) {
+            QString text;
+            if (rng() % 3 == 0)
+                for (int n = static_cast<int>(rng() % 8); n > 0; --n) text += alphabet[static_cast<int>(rng() % alphabet.size())];
+            b->setText(text);
+        }
+        const std::size_t shown = modal.messages.size();
+        if (search->Search()) ++lists;
+        else {
+            ++refused;
+            EXPECT_GT(modal.messages.size(), shown);  // a search that did not run says why
+        }
+    }
+    EXPECT_GT(lists, 100);
+    EXPECT_GT(refused, 100);
+}
