@@ -6,6 +6,10 @@
 #include "formkit.h"
 #include "frmcvden.h"
 #include "frmcvdi.h"
+#include "frmgrid.h"
+#include "frmtracuu.h"
+
+#include <sqlite3.h>
 
 #include <benchmark/benchmark.h>
 
@@ -13,6 +17,8 @@
 #include <QDialog>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <cstring>
 
 namespace {
 
@@ -125,6 +131,97 @@ void OutgoingNumbering(benchmark::State& state)
     delete form;
 }
 
+// ---- Searches and lists over the 100,000 rows -------------------------------------------------
+
+void SearchWindowOpened(benchmark::State& state)
+{
+    for (auto _ : state) {
+        auto* search = new korvane::frmtracuucvden(office->app);
+        search->UseYearLists();
+        search->show();
+        state.PauseTiming();
+        delete search;
+        state.ResumeTiming();
+    }
+}
+
+// Three conditions (numbers, a sender, a period), then the list showing its first screen.
+void fillThreeConditions(korvane::DocumentSearch& search)
+{
+    search.mstt->setText(QStringLiteral("1000-90000"));
+    search.findChild<QLineEdit*>(QStringLiteral("mnoigui"))->setText(QStringLiteral("tài"));
+    search.findChild<QLineEdit*>(QStringLiteral("mng_den1"))->setText(QStringLiteral("01/01/2026"));
+    search.findChild<QLineEdit*>(QStringLiteral("mng_den2"))->setText(QStringLiteral("31/12/2026"));
+}
+
+void SearchThreeConditionsToFirstScreen(benchmark::State& state)
+{
+    auto* search = new korvane::frmtracuucvden(office->app);
+    fillThreeConditions(*search);
+    long rows = 0;
+    for (auto _ : state) {
+        search->Search();
+        auto* list = korvane::frmgridcvden::Instance(office->app);
+        benchmark::DoNotOptimize(list->DBGrid1->grab());  // the first screen drawn
+        rows = list->Data1->Count();
+    }
+    state.counters["rows"] = static_cast<double>(rows);
+    delete search;
+}
+
+// The same search through the C API: the year's marks cleared, the row ids of the rows found,
+// then the first screen's rows.
+void SearchThreeConditionsRawCApi(benchmark::State& state)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(office->app.DocFile.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const char* password = "mirokelvas";
+    sqlite3_key(db, password, static_cast<int>(std::strlen(password)));
+    sqlite3_exec(db, "PRAGMA cache_size=-65536", nullptr, nullptr, nullptr);  // as the adapter sets it
+    const char* keys = "SELECT rowid FROM cvden2026 WHERE (CAST(stt AS REAL) BETWEEN 1000 AND 90000) AND (noigui LIKE '%t\xb5i%') "
+                       "AND ng_denchuan BETWEEN '20260101' AND '20261231' ORDER BY rowid";
+    sqlite3_stmt* find = nullptr;
+    sqlite3_stmt* row = nullptr;
+    sqlite3_prepare_v2(db, keys, -1, &find, nullptr);
+    sqlite3_prepare_v2(db, "SELECT * FROM cvden2026 WHERE rowid = ?", -1, &row, nullptr);
+    long found = 0;
+    for (auto _ : state) {
+        sqlite3_exec(db, "UPDATE cvden2026 SET chonin = '' WHERE chonin = 'X'", nullptr, nullptr, nullptr);
+        std::vector<sqlite3_int64> ids;
+        while (sqlite3_step(find) == SQLITE_ROW) ids.push_back(sqlite3_column_int64(find, 0));
+        sqlite3_reset(find);
+        for (std::size_t k = 0; k < ids.size() && k < 30; ++k) {
+            sqlite3_bind_int64(row, 1, ids[k]);
+            if (sqlite3_step(row) == SQLITE_ROW)
+                for (int c = 0; c < sqlite3_column_count(row); ++c) benchmark::DoNotOptimize(sqlite3_column_text(row, c));
+            sqlite3_reset(row);
+        }
+        found = static_cast<long>(ids.size());
+    }
+    state.counters["rows"] = static_cast<double>(found);
+    sqlite3_finalize(find);
+    sqlite3_finalize(row);
+    sqlite3_close_v2(db);
+}
+
+void ToggleOneMark(benchmark::State& state)
+{
+    auto* list = korvane::frmgridcvden::Instance(office->app);
+    list->ShowYear();
+    int row = 0;
+    for (auto _ : state) {
+        list->ToggleMark(row);
+        row = (row + 7919) % 1000;
+    }
+}
+
+void MarkAllOfTheYear(benchmark::State& state)
+{
+    auto* list = korvane::frmgridcvden::Instance(office->app);
+    list->ShowYear();
+    for (auto _ : state) list->MarkAll();
+}
+
 void IncrementalBackup1000Of100000(benchmark::State& state)
 {
     korvane::App& app = office->app;
@@ -149,6 +246,11 @@ BENCHMARK(OpenRegister)->Unit(benchmark::kMillisecond);
 BENCHMARK(PageUp100)->Unit(benchmark::kMillisecond);
 BENCHMARK(GridScreenInTheMiddle)->Unit(benchmark::kMicrosecond);
 BENCHMARK(OutgoingNumbering)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
+BENCHMARK(SearchWindowOpened)->Unit(benchmark::kMillisecond);
+BENCHMARK(SearchThreeConditionsToFirstScreen)->Unit(benchmark::kMillisecond);
+BENCHMARK(SearchThreeConditionsRawCApi)->Unit(benchmark::kMillisecond);
+BENCHMARK(ToggleOneMark)->Unit(benchmark::kMillisecond);
+BENCHMARK(MarkAllOfTheYear)->Unit(benchmark::kMillisecond)->Iterations(5);
 BENCHMARK(IncrementalBackup1000Of100000)->Unit(benchmark::kMillisecond)->Iterations(5);
 
 int main(int argc, char** argv)
