@@ -332,6 +332,17 @@ bool DataSource::MovePrevious()
 bool DataSource::MoveTo(long position) { return move([this, position] { rs_->SetAbsolutePosition(position); }); }
 bool DataSource::MoveToBookmark(qint64 bookmark) { return move([this, bookmark] { rs_->SetBookmark(bookmark); }); }
 
+bool DataSource::FindBookmark(qint64 bookmark)
+{
+    try {
+        if (!rs_ || !rs_->HoldsBookmark(bookmark)) return false;
+    } catch (const engine::DbError& e) {
+        report(e);
+        return false;
+    }
+    return MoveToBookmark(bookmark);
+}
+
 bool DataSource::AddNew()
 {
     if (!rs_) return false;
@@ -475,12 +486,15 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent)
     verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 6);
     horizontalHeader()->setStretchLastSection(true);
     connect(this, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& i) { emit RowDoubleClicked(i.row()); });
+    connect(verticalHeader(), &QHeaderView::sectionDoubleClicked, this, [this](int row) { emit RowDoubleClicked(row); });
 }
 
 void DBGrid::SetSource(engine::Recordset* rs, QList<RecordsetModel::Column> columns)
 {
     auto model = std::make_unique<RecordsetModel>(rs, std::move(columns));
+    QItemSelectionModel* oldSelection = selectionModel();
     setModel(model.get());
+    delete oldSelection;
     model_ = std::move(model);
     sizeColumns();
 }
@@ -551,7 +565,9 @@ void DBGrid::sizeColumns()
 void DBGrid::keyPressEvent(QKeyEvent* event)
 {
     if (pick_ && (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentIndex().isValid()) {
-        emit RowDoubleClicked(currentIndex().row());
+        const int row = currentIndex().row();
+        emit RowDoubleClicked(row);
+        emit RowEntered(row);
         return;
     }
     QTableView::keyPressEvent(event);

@@ -128,6 +128,8 @@ public:
     bool MovePrevious();
     bool MoveTo(long position);
     bool MoveToBookmark(qint64 bookmark);
+    // Moves to the row with this bookmark when the record set holds it; otherwise stays put.
+    bool FindBookmark(qint64 bookmark);
 
     // Starts a new row; its defaults and the counter id are in the bound fields.
     bool AddNew();
@@ -217,7 +219,10 @@ public:
     bool HideOnFocusOut = false;
 
 signals:
+    // A double-click on a row's cells or on its heading, or Enter in a pick grid.
     void RowDoubleClicked(int row);
+    // Enter in a pick grid (also reported as RowDoubleClicked).
+    void RowEntered(int row);
     void LostFocus();
 
 protected:

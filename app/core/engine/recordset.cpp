@@ -265,6 +265,12 @@ void Recordset::SetBookmark(qint64 bookmark)
     SetAbsolutePosition(index);
 }
 
+bool Recordset::HoldsBookmark(qint64 bookmark) const
+{
+    checkOpen();
+    return base_ ? indexOfKey(bookmark) >= 0 : bookmark >= 0 && bookmark < RecordCount();
+}
+
 qint64 Recordset::LastModified() const
 {
     checkOpen();

@@ -44,6 +44,8 @@ public:
     void SetAbsolutePosition(long position);
     qint64 Bookmark() const;
     void SetBookmark(qint64 bookmark);
+    // Whether a row with this bookmark is one of the set's rows (a row deleted or not listed is not).
+    bool HoldsBookmark(qint64 bookmark) const;
     bool Bookmarkable() const { return true; }
     qint64 LastModified() const;
     int EditMode() const { return editMode_; }
