@@ -308,16 +308,15 @@ QList<QPair<QString, QVariant>> RecordForm::backupMarks(int mark) const
     return {{QStringLiteral("kieuupdate"), mark}, {QStringLiteral("idcu"), Data1->Value(QStringLiteral("id"))}};
 }
 
-int RecordForm::storedBackupMark() const
+std::function<void()> KeepingUncopiedMark(DataSource& source, const QString& table, qlonglong id, std::function<void()> then)
 {
-    try {
-        auto rs = Data1->Database->OpenRecordset(
-            QStringLiteral("SELECT kieuupdate FROM %1 WHERE id = %2").arg(table_).arg(Data1->Value(QStringLiteral("id")).toLongLong()),
-            engine::RecordsetType::Snapshot);
-        return rs->Eof() ? 0 : rs->Field(QStringLiteral("kieuupdate")).toInt();
-    } catch (const engine::DbError&) {
-        return 0;  // marked 2: the backup copies it either way
-    }
+    return [&source, table, id, then = std::move(then)] {
+        if (then) then();
+        auto rs = source.Database->OpenRecordset(QStringLiteral("SELECT kieuupdate FROM %1 WHERE id = %2").arg(table).arg(id),
+                                                 engine::RecordsetType::Snapshot);
+        if (!rs->Eof() && rs->Field(QStringLiteral("kieuupdate")).toInt() == 1)
+            source.Recordset()->SetBookkeeping(QStringLiteral("kieuupdate"), 1);
+    };
 }
 
 // ---- Buttons -------------------------------------------------------------------------------
@@ -378,11 +377,13 @@ bool RecordForm::Save()
     }
     if (!requiredFieldsFilled()) return false;
     setNormalDates();
-    // A correction of a row not yet backed up (1) leaves it to be copied whole. The mark is read
-    // from the file: another clerk's backup may have reset it since the row was shown.
+    // A correction of a row not yet backed up (1) leaves it to be copied whole.
     const bool adding = app_.FormMode == modes_.add;
     const bool proposed = adding && Data1->IsNew() && !mstt->DataChanged;
-    if (!Data1->UpdateRecord(backupMarks(adding || storedBackupMark() == 1 ? 1 : 2), saveCheck(adding))) {
+    const bool written = adding ? Data1->UpdateRecord(backupMarks(1), saveCheck(true))
+                                : Data1->UpdateRecord(backupMarks(2), KeepingUncopiedMark(*Data1, table_, Data1->Value(QStringLiteral("id")).toLongLong(),
+                                                                                          saveCheck(false)));
+    if (!written) {
         writeRefused();
         return false;
     }

@@ -136,7 +136,6 @@ protected:
     const std::map<QString, QString>& carry() const { return carry_; }
     // The backup mark and the copy of the key that a save writes beside the fields.
     QList<QPair<QString, QVariant>> backupMarks(int mark) const;
-    int storedBackupMark() const;
     // A date text checked and shown in display form; false (after the register's message) when
     // it is not a date.
     bool checkDate(BoundLineEdit* box);
@@ -168,5 +167,11 @@ private:
     bool checkingDate_ = false;
     bool closing_ = false;
 };
+
+// A correction is written with the backup mark 2 ("copy this change"), except that a row the
+// backup has not copied yet (1) keeps its 1. The returned check reads the mark inside the write's
+// transaction (after `then`, the window's own check), so that another clerk's backup resetting
+// it meanwhile is seen.
+std::function<void()> KeepingUncopiedMark(DataSource& source, const QString& table, qlonglong id, std::function<void()> then = {});
 
 }  // namespace korvane
