@@ -23,8 +23,17 @@ void InstallDocumentWindows(App& app, QWidget* mainWindow)
         search->UseYearLists();
         search->show();
     };
-    app.Openers[QStringLiteral("frmtracuucvden")] = [](App& a) { frmtracuucvden::Instance(a)->show(); };
-    app.Openers[QStringLiteral("frmtracuucvdi")] = [](App& a) { frmtracuucvdi::Instance(a)->show(); };
+    // From a register the lists stay what they were; the years are read again.
+    app.Openers[QStringLiteral("frmtracuucvden")] = [](App& a) {
+        auto* search = frmtracuucvden::Instance(a);
+        search->FillYears();
+        search->show();
+    };
+    app.Openers[QStringLiteral("frmtracuucvdi")] = [](App& a) {
+        auto* search = frmtracuucvdi::Instance(a);
+        search->FillYears();
+        search->show();
+    };
     app.Openers[QStringLiteral("Cmdxemcvden")] = [](App& a) { frmgridcvden::Instance(a)->ShowYear(); };
     app.Openers[QStringLiteral("cmdxemcvdi")] = [](App& a) { frmgridcvdi::Instance(a)->ShowYear(); };
 }

@@ -122,6 +122,12 @@ DocumentList::DocumentList(App& app, Kind kind) : QWidget(nullptr), app_(app), k
     layout->addLayout(position);
     layout->addLayout(buttons);
     PressButtonsWithEnter(this);
+    // Keys go from the grid through the panel as in the register, then the margin, the buttons
+    // and the position box.
+    QList<QWidget*> order = {DBGrid1};
+    for (const QString& column : kind_.tabOrder) order.append(boxes_.at(column));
+    order += {txtle, Cmdin, Cmdchontat, Cmdhuychon, Cmdincvtheongay, cmdclose, mrecnum};
+    for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
     DBGrid1->SetDataSource(Data1, kind_.columns);
     connect(DBGrid1, &DBGrid::RowDoubleClicked, this, &DocumentList::ToggleMark);
@@ -158,9 +164,12 @@ void DocumentList::showPosition()
     mrecnum->setText(QStringLiteral("%1/%2").arg(Data1->Position() + 1).arg(Data1->Count()));
 }
 
-void DocumentList::ShowRows(const QString& statement, const QString& table, std::unique_ptr<engine::Recordset> rows)
+bool DocumentList::KeepPanelEdits() { return commitPanel(); }
+
+void DocumentList::ShowRows(const QString& statement, const QString& table, const QString& clause, std::unique_ptr<engine::Recordset> rows)
 {
     table_ = table;
+    clause_ = clause;
     fromSearch_ = true;
     Data1->Database = app_.DocDb.get();
     Data1->RecordSource = statement;
@@ -170,10 +179,15 @@ void DocumentList::ShowRows(const QString& statement, const QString& table, std:
 
 void DocumentList::ShowYear()
 {
+    if (!commitPanel()) {
+        show();
+        raise();
+        return;
+    }
     table_ = kind_.prefix == QLatin1String("cvden") ? app_.InDocTable : app_.OutDocTable;
+    clause_.clear();
     fromSearch_ = false;
-    app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = '' where [chonin]") +
-                        (kind_.prefix == QLatin1String("cvden") ? QStringLiteral("= 'X' ;") : QStringLiteral(" = 'X';")));
+    app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = '' where [chonin]= 'X' ;"));
     auto rows = app_.DocDb->OpenRecordset(table_, engine::RecordsetType::Dynaset);
     Data1->Database = app_.DocDb.get();
     Data1->RecordSource = table_;
@@ -198,7 +212,7 @@ bool DocumentList::commitPanel()
             const QString checked = CheckDateText(text, app_.Months, app_.Today().year());
             if (checked.isEmpty()) {
                 checking_ = true;
-                app_.Message(QStringLiteral("Cần nhập lại ngày tháng năm cho đúng!"));
+                app_.Message(kind_.dateMessage);
                 date->setFocus();
                 checking_ = false;
                 return false;
@@ -207,18 +221,10 @@ bool DocumentList::commitPanel()
         }
         extra.append({QLatin1String(b.twin), NormalDate(date->text())});
     }
-    int mark = 2;
-    try {
-        auto rs = app_.DocDb->OpenRecordset(QStringLiteral("SELECT kieuupdate FROM %1 WHERE id = %2").arg(table_).arg(currentId()),
-                                            engine::RecordsetType::Snapshot);
-        if (!rs->Eof() && rs->Field(QStringLiteral("kieuupdate")).toInt() == 1) mark = 1;
-    } catch (const engine::DbError&) {
-        // marked 2: the backup copies it either way
-    }
-    extra.append({QStringLiteral("kieuupdate"), mark});
+    extra.append({QStringLiteral("kieuupdate"), 2});
     extra.append({QStringLiteral("idcu"), currentId()});
     const long p = Data1->Position();
-    if (!Data1->UpdateRecord(extra)) return false;
+    if (!Data1->UpdateRecord(extra, KeepingUncopiedMark(*Data1, table_, currentId()))) return false;
     if (DBGrid1->Model()) DBGrid1->Model()->RowChanged(static_cast<int>(p));
     return true;
 }
@@ -249,7 +255,7 @@ void DocumentList::ToggleMark(int row)
 void DocumentList::refreshAt(qlonglong id)
 {
     Data1->Refresh();
-    if (id > 0 && Data1->Count() > 0) Data1->MoveToBookmark(id);
+    if (id > 0 && Data1->Count() > 0) Data1->FindBookmark(id);  // a row no longer listed: the first row
 }
 
 void DocumentList::MarkAll()
@@ -262,9 +268,9 @@ void DocumentList::MarkAll()
         try {
             // The rows listed: those of the search, in the year it searched, or the whole year.
             app_.DocDb->WriteTransaction([&] {
-                if (fromSearch_ && !app_.SearchClause.isEmpty()) {
+                if (fromSearch_ && !clause_.isEmpty()) {
                     app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = '' where [chonin]='X' ;"));
-                    app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = 'X' where ") + app_.SearchClause +
+                    app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = 'X' where ") + clause_ +
                                         QLatin1Char(';'));
                 } else {
                     app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = 'X' ;"));
@@ -334,13 +340,20 @@ void DocumentList::PrintMarked()
                                   : source;
         // The saved query and the copy that reads it in one write: another clerk's list saved
         // under the same name cannot come in between.
+        // The marks are read again inside the write: another clerk's search may have cleared them
+        // since they were looked for, and an empty print must not go out as if all were well.
         const auto temp = app_.DocDb->KeepAttached(app_.TempFile);
         app_.DocDb->WriteTransaction([&] {
             if (app_.DocDb->HasQueryDef(QStringLiteral("qrdata1"))) app_.DocDb->SetQueryDefSql(QStringLiteral("qrdata1"), query);
             else app_.DocDb->CreateQueryDef(QStringLiteral("qrdata1"), query);
-            app_.DocDb->Execute(QStringLiteral(" INSERT INTO ") + kind_.printTable + QStringLiteral(" IN '") + engine::escapeQuotes(app_.TempFile) +
-                                QStringLiteral("' Select * from qrdata1 where [chonin]= 'X' order by [id]"));
+            if (app_.DocDb->Execute(QStringLiteral(" INSERT INTO ") + kind_.printTable + QStringLiteral(" IN '") + engine::escapeQuotes(app_.TempFile) +
+                                    QStringLiteral("' Select * from qrdata1 where [chonin]= 'X' order by [id]")) == 0)
+                throw WriteRefused{};
         });
+    } catch (const WriteRefused&) {
+        busy.reset();
+        app_.Message(QStringLiteral("Chưa có công văn nào được chọn để in!"));
+        return;
     } catch (const engine::DbError& e) {
         busy.reset();
         app_.RecordFailure(e);
@@ -392,7 +405,7 @@ void DocumentList::CloseList()
     } else if (app_.FormMode != QLatin1String("xembangcv")) {
         // Back to the register the search came from, on the listed row when it is one of its rows.
         if (auto* reg = qobject_cast<RecordForm*>(app_.Windows[kind_.registerName].data())) {
-            if (app_.CurrentDocId > 0 && reg->Table().compare(table_, Qt::CaseInsensitive) == 0) reg->Data1->MoveToBookmark(app_.CurrentDocId);
+            if (app_.CurrentDocId > 0 && reg->Table().compare(table_, Qt::CaseInsensitive) == 0) reg->Data1->FindBookmark(app_.CurrentDocId);
             reg->show();
         }
     } else if (QWidget* main = app_.Windows[QStringLiteral("frmMain")].data()) {
@@ -447,7 +460,11 @@ frmgridcvden::frmgridcvden(App& app)
                          QStringLiteral("frmcvden"),
                          QStringLiteral("frmtracuucvden"),
                          QStringLiteral("[chonin]='X';"),
-                         false})
+                         false,
+                         QStringLiteral("Cần nhập lại ngày tháng năm cho đúng!"),
+                         {QStringLiteral("ng_den"), QStringLiteral("cd_dang"), QStringLiteral("loai"), QStringLiteral("noigui"),
+                          QStringLiteral("so_cv"), QStringLiteral("ng_cv"), QStringLiteral("tt_ndung"), QStringLiteral("dv_nhan"),
+                          QStringLiteral("mat"), QStringLiteral("da_xuli"), QStringLiteral("stt")}})
 {
     setObjectName(QStringLiteral("frmgridcvden"));
     setWindowTitle(QStringLiteral("Danh sách công văn đến"));
@@ -483,7 +500,10 @@ frmgridcvdi::frmgridcvdi(App& app)
                          QStringLiteral("frmcvdi"),
                          QStringLiteral("frmtracuucvdi"),
                          QStringLiteral("[chonin] = 'X';"),
-                         true})
+                         true,
+                         QStringLiteral("Bạn cần nạp lại ngày tháng năm cho đúng !"),
+                         {QStringLiteral("loai"), QStringLiteral("so_cv"), QStringLiteral("ng_cv"), QStringLiteral("dv_nhan"),
+                          QStringLiteral("tt_ndung"), QStringLiteral("nguoiky"), QStringLiteral("noiluu"), QStringLiteral("stt")}})
 {
     setObjectName(QStringLiteral("frmgridcvdi"));
     setWindowTitle(QStringLiteral("Danh sách công văn đi"));

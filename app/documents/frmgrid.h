@@ -28,8 +28,12 @@ public:
     // The panel's box of a column ("noigui"); null when the panel has none.
     QWidget* Field(const QString& column) const;
 
-    // The rows a search found in `table`.
-    void ShowRows(const QString& statement, const QString& table, std::unique_ptr<engine::Recordset> rows);
+    // Writes what was typed into the panel before the list shows other rows; false (after the
+    // message) when it cannot be written, and the rows stay.
+    bool KeepPanelEdits();
+    // The rows a search found in `table` with `clause` (empty: the whole year); "Chọn tất" marks
+    // the rows of that clause, whatever other searches run meanwhile.
+    void ShowRows(const QString& statement, const QString& table, const QString& clause, std::unique_ptr<engine::Recordset> rows);
     // The whole working year, as the main window opens the list; its marks are cleared first.
     // Throws the engine's failure (the main window reports it).
     void ShowYear();
@@ -56,6 +60,8 @@ protected:
         QString printTable, reportName, emptyMessage, caller, dateColumn, registerName, searchName;
         QString clearStatement;  // the "where" of the statement that clears the marks
         bool deleteBeforeCheck;  // the print table is emptied before the marked rows are looked for
+        QString dateMessage;     // the register's message for a date that is none
+        QStringList tabOrder;    // the panel's columns in the register's order of entry
     };
 
     DocumentList(App& app, Kind kind);
@@ -70,6 +76,7 @@ private:
 
     Kind kind_;
     QString table_;           // the year table whose rows are listed
+    QString clause_;          // the search's condition of the rows listed
     bool fromSearch_ = false;
     std::map<QString, QWidget*> boxes_;
     bool checking_ = false;

@@ -109,17 +109,30 @@ void DocumentSearch::finish(const QList<QPair<QString, QWidget*>>& rows, const Q
     lblhuongdan->hide();  // its text, with carriage returns, is what the window keeps; shown below
     layout->addWidget(help);
     for (const Pick& p : picks_) {
-        if (p.singleClick) connect(p.grid, &QAbstractItemView::clicked, this, [this, p](const QModelIndex& i) { pick(p, i.row()); });
-        else connect(p.grid, &DBGrid::RowDoubleClicked, this, [this, p](int row) { pick(p, row); });
+        if (p.singleClick) {
+            connect(p.grid, &QAbstractItemView::clicked, this, [this, p](const QModelIndex& i) { pick(p, i.row()); });
+            connect(p.grid, &DBGrid::RowEntered, this, [this, p](int row) { pick(p, row); });
+        } else {
+            connect(p.grid, &DBGrid::RowDoubleClicked, this, [this, p](int row) { pick(p, row); });
+        }
     }
     PressButtonsWithEnter(this);
-    fillYears();
+    // Keys go through the conditions in the order they are shown, then the buttons.
+    QList<QWidget*> order = {Combonamlamviec};
+    for (const Condition& c : conditions_) {
+        order.append(c.box);
+        if (c.to) order.append(c.to);
+    }
+    order += {cmdtracuu, cmdxoa, cmdclose};
+    for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+    FillYears();
     useReferenceLists();
     resize(640, 520);
 }
 
-void DocumentSearch::fillYears()
+void DocumentSearch::FillYears()
 {
+    const QString chosen = Combonamlamviec->currentText();
     Combonamlamviec->clear();
     try {
         for (const QString& name : app_.DocDb->TableNames()) {
@@ -131,49 +144,55 @@ void DocumentSearch::fillYears()
         app_.RecordFailure(e);
     }
     const QString working = (prefix_ == QLatin1String("cvden") ? app_.InDocTable : app_.OutDocTable).right(4);
-    Combonamlamviec->setCurrentIndex(Combonamlamviec->findText(working));
+    const int kept = chosen.isEmpty() ? -1 : Combonamlamviec->findText(chosen);
+    Combonamlamviec->setCurrentIndex(kept >= 0 ? kept : Combonamlamviec->findText(working));
 }
 
-void DocumentSearch::setList(const Pick& p, std::unique_ptr<engine::Recordset> rs)
+void DocumentSearch::setList(const Pick& p, engine::Recordset* rs)
 {
-    const QString name = rs->FieldNames().contains(QStringLiteral("chutat"), Qt::CaseInsensitive) ? p.reference == QLatin1String("loaicv")
-                                                                                                        ? QStringLiteral("loai")
-                                                                                                        : QStringLiteral("tendonvi")
-                                                                                                  : rs->FieldNames().value(0);
-    QList<RecordsetModel::Column> columns = {{name, p.reference == QLatin1String("loaicv") ? QStringLiteral("Loại công văn") : QStringLiteral("Tên đơn vị")}};
-    if (rs->FieldNames().contains(QStringLiteral("chutat"), Qt::CaseInsensitive)) columns.append({QStringLiteral("chutat"), QStringLiteral("Chữ tắt")});
+    const QStringList fields = rs ? rs->FieldNames() : QStringList();
+    const bool reference = fields.contains(QStringLiteral("chutat"), Qt::CaseInsensitive);
+    const bool types = p.reference == QLatin1String("loaicv");
+    const QString name = reference ? (types ? QStringLiteral("loai") : QStringLiteral("tendonvi")) : fields.value(0, p.column);
+    QList<RecordsetModel::Column> columns = {{name, types ? QStringLiteral("Loại công văn") : QStringLiteral("Tên đơn vị")}};
+    if (reference) columns.append({QStringLiteral("chutat"), QStringLiteral("Chữ tắt")});
     p.grid->setProperty("nameColumn", name);
-    p.grid->SetSource(rs.get(), columns);
-    lists_.push_back(std::move(rs));
+    p.grid->SetSource(rs, columns);
+}
+
+void DocumentSearch::openLists(const std::function<std::unique_ptr<engine::Recordset>(const Pick&)>& open)
+{
+    std::vector<std::unique_ptr<engine::Recordset>> fresh;
+    for (const Pick& p : picks_) {
+        std::unique_ptr<engine::Recordset> rs;
+        try {
+            rs = open(p);
+        } catch (const engine::DbError& e) {
+            app_.RecordFailure(e);
+            if (prefix_ == QLatin1String("cvdi")) app_.modal().systemMessage(windowTitle(), QStringLiteral("Data error event hit err:") + e.description());
+        }
+        setList(p, rs.get());
+        if (rs) fresh.push_back(std::move(rs));
+    }
+    lists_ = std::move(fresh);  // no grid shows the old lists any more
 }
 
 void DocumentSearch::useReferenceLists()
 {
-    lists_.clear();
-    for (const Pick& p : picks_) {
-        try {
-            engine::Database* db = p.units ? app_.PlanRefDb.get() : app_.DocRefDb.get();
-            setList(p, db->OpenRecordset(QStringLiteral("select * from %1 order by matt").arg(p.reference), engine::RecordsetType::Snapshot));
-        } catch (const engine::DbError& e) {
-            app_.RecordFailure(e);
-        }
-    }
+    openLists([this](const Pick& p) {
+        engine::Database* db = p.units ? app_.PlanRefDb.get() : app_.DocRefDb.get();
+        return db->OpenRecordset(QStringLiteral("select * from %1 order by matt").arg(p.reference), engine::RecordsetType::Snapshot);
+    });
 }
 
 void DocumentSearch::UseYearLists()
 {
     const QString table = prefix_ == QLatin1String("cvden") ? app_.InDocTable : app_.OutDocTable;
-    lists_.clear();
-    for (const Pick& p : picks_) {
-        try {
-            setList(p, app_.DocDb->OpenRecordset(QStringLiteral("select distinct %1 from %2 where %1<>''").arg(p.column, table),
-                                                 engine::RecordsetType::Snapshot));
-        } catch (const engine::DbError& e) {
-            app_.RecordFailure(e);
-            if (prefix_ == QLatin1String("cvdi")) app_.modal().systemMessage(windowTitle(), QStringLiteral("Data error event hit err:") + e.description());
-        }
-    }
-    fillYears();
+    openLists([this, &table](const Pick& p) {
+        return app_.DocDb->OpenRecordset(QStringLiteral("select distinct %1 from %2 where %1<>''").arg(p.column, table),
+                                         engine::RecordsetType::Snapshot);
+    });
+    FillYears();
 }
 
 // ---- Dates and numbers ---------------------------------------------------------------------
@@ -258,16 +277,19 @@ bool DocumentSearch::Search()
         }
     }
     const QString statement = QStringLiteral("SELECT * FROM ") + table + (clause.isEmpty() ? QString() : QStringLiteral(" WHERE ") + clause);
-    DocumentList* list = nullptr;
+    DocumentList* list = prefix_ == QLatin1String("cvden") ? static_cast<DocumentList*>(frmgridcvden::Instance(app_))
+                                                           : static_cast<DocumentList*>(frmgridcvdi::Instance(app_));
+    if (!list->KeepPanelEdits()) {  // what was typed into the list shown before is not lost
+        busy.reset();
+        return false;
+    }
     try {
         // The statement runs before the marks are cleared: one the engine refuses leaves them.
         auto rows = app_.DocDb->OpenRecordset(statement, engine::RecordsetType::Dynaset);
         app_.DocDb->Execute(QStringLiteral("UPDATE ") + table + QStringLiteral(" SET chonin = '' where [chonin]= 'X' ;"));
         app_.SearchClause = clause;
         app_.SearchTable = table;
-        list = prefix_ == QLatin1String("cvden") ? static_cast<DocumentList*>(frmgridcvden::Instance(app_))
-                                                 : static_cast<DocumentList*>(frmgridcvdi::Instance(app_));
-        list->ShowRows(statement, table, std::move(rows));
+        list->ShowRows(statement, table, clause, std::move(rows));
     } catch (const engine::DbError& e) {
         busy.reset();
         app_.RecordFailure(e);
@@ -451,7 +473,6 @@ frmtracuucvden::frmtracuucvden(App& app) : DocumentSearch(app, QStringLiteral("c
             {QStringLiteral("Độ mật, khẩn"), mmat},
             {QStringLiteral("Nơi gửi CV"), mnoigui}},
            QStringLiteral("Hướng dẫn:   F4 : xoá cả ô      F5: Chọn theo danh sách      F5 và Shift-F5:tăng giảm ô ngày "));
-    setTabOrder(mstt, mng_den1);
 }
 
 frmtracuucvden* frmtracuucvden::Instance(App& app)

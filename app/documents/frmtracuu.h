@@ -33,6 +33,9 @@ public:
     // The lists its pick grids offer: the values used in the working year (from the main window)
     // or the reference lists (at first, and from a register window).
     void UseYearLists();
+    // Offers the years of the register's tables as they are now; the year chosen stays chosen
+    // while it is one of them (at first: the working year).
+    void FillYears();
 
 protected:
     struct Condition {
@@ -79,7 +82,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void fillYears();
     void useReferenceLists();
     bool checkDate(QLineEdit* box);
     bool checkNumber();
@@ -87,7 +89,10 @@ private:
     void fieldLeft(QLineEdit* box);
     void keyReleased(QLineEdit* box, int code, bool shift);
     void pick(const Pick& p, int row);
-    void setList(const Pick& p, std::unique_ptr<engine::Recordset> rs);
+    // Binds a pick grid to its list (null: a list that could not be read shows no rows).
+    void setList(const Pick& p, engine::Recordset* rs);
+    // Opens every pick grid's list with `open`, and only then lets go of the lists they showed.
+    void openLists(const std::function<std::unique_ptr<engine::Recordset>(const Pick&)>& open);
 
     bool checking_ = false;
 };

@@ -7,6 +7,7 @@
 #include "frmtracuu.h"
 #include "office.h"
 
+#include <QHeaderView>
 #include <QPlainTextEdit>
 #include <QProcess>
 #include <QPushButton>
@@ -154,4 +155,32 @@ TEST_F(Lists, SearchMarkAndPrintTheMarkedRowsInIdOrder)
     QTest::mouseClick(list->Cmdin, Qt::LeftButton);
     EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Chưa có công văn nào được nạp !"));
     EXPECT_EQ(modal.busyMessages, 0);
+}
+
+TEST_F(Lists, AnotherSearchNeitherLosesPanelEditsNorChangesWhatMarkAllMarks)
+{
+    auto* list = searchFor(QStringLiteral("bộ"));  // ids 1, 3, 5
+    list->Data1->MoveFirst();
+    static_cast<QLineEdit*>(list->Field(QStringLiteral("noigui")))->setText(QStringLiteral("Bộ Nội vụ"));
+    // The same search again: the edit is written before the new rows come.
+    ASSERT_TRUE(frmtracuucvden::Instance(app)->Search());
+    EXPECT_EQ(column(QStringLiteral("SELECT noigui, kieuupdate FROM cvden2026 WHERE id = 1")), QStringList{QStringLiteral("Bộ Nội vụ|2")});
+    // An outgoing search meanwhile does not change the rows the incoming list marks.
+    main.show();
+    QTest::mouseClick(main.cmdtracuucvdi, Qt::LeftButton);
+    auto* out = activate(frmtracuucvdi::Instance(app));
+    out->mstt->setText(QStringLiteral("2"));
+    ASSERT_TRUE(out->Search());
+    activate(list);
+    // The current row corrected out of the search: marked no more, and no error when it is gone.
+    list->Data1->MoveFirst();
+    static_cast<QLineEdit*>(list->Field(QStringLiteral("noigui")))->setText(QStringLiteral("Sở Nội vụ"));
+    QTest::mouseClick(list->Cmdchontat, Qt::LeftButton);
+    EXPECT_EQ(column(QStringLiteral("SELECT id FROM cvden2026 WHERE chonin = 'X' ORDER BY id")), (QStringList{QStringLiteral("3"), QStringLiteral("5")}));
+    EXPECT_TRUE(modal.systemMessages.isEmpty()) << modal.systemMessages.join(QLatin1Char('\n')).toStdString();
+    EXPECT_EQ(list->mrecnum->text(), QStringLiteral("1/2"));
+    // A double-click on a row's heading toggles its mark as one on its cells does.
+    QHeaderView* heading = list->DBGrid1->verticalHeader();
+    QTest::mouseDClick(heading->viewport(), Qt::LeftButton, {}, QPoint(heading->width() / 2, heading->sectionViewportPosition(1) + heading->sectionSize(1) / 2));
+    EXPECT_EQ(column(QStringLiteral("SELECT id FROM cvden2026 WHERE chonin = 'X' ORDER BY id")), QStringList{QStringLiteral("3")});
 }

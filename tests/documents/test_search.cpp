@@ -192,3 +192,36 @@ TEST_F(Search, ThousandsOfRandomConditionsGiveAListOrAMessage)
     EXPECT_GT(lists, 100);
     EXPECT_GT(refused, 100);
 }
+
+TEST_F(Search, ListsThatCannotBeReadTheYearChosenAndTheOrderOfKeys)
+{
+    // A working year whose table is gone: the pick grids show nothing and stay usable.
+    app.InDocTable = QStringLiteral("cvden1999");
+    search->UseYearLists();
+    search->mnoigui->setFocus();
+    key(search->mnoigui, Qt::Key_F5);
+    ASSERT_TRUE(search->DBGridnoigui->isVisible());
+    EXPECT_EQ(search->DBGridnoigui->model()->rowCount(), 0);
+    app.InDocTable = QStringLiteral("cvden2026");
+    // The year chosen stays chosen when the window is opened again.
+    chooseYear(QStringLiteral("2001"));
+    QTest::mouseClick(search->cmdclose, Qt::LeftButton);
+    QTest::mouseClick(main.cmdtracuucvden, Qt::LeftButton);
+    EXPECT_EQ(search->Combonamlamviec->currentText(), QStringLiteral("2001"));
+    // Tab goes through the conditions in the order they are shown.
+    QStringList order;
+    for (QWidget* w = search->Combonamlamviec->nextInFocusChain(); w != search->Combonamlamviec; w = w->nextInFocusChain())
+        if (qobject_cast<QLineEdit*>(w) && w->parentWidget() != search->Combonamlamviec) order.append(w->objectName());
+    EXPECT_EQ(order.join(QLatin1Char(' ')), QStringLiteral("mstt mng_den1 mng_den2 mng_cv1 mng_cv2 mdv_nhan mcd_dang mtt_ndung mso_cv mloai mmat mnoigui"));
+    // The storage-unit pick grid of the outgoing search picks with Enter as with its single click.
+    app.DocDb->Execute(QStringLiteral("INSERT INTO cvdi2026 (stt, loai, noiluu) VALUES (1, 'CV', 'Văn thư')"));
+    auto* out = frmtracuucvdi::Instance(app);
+    out->UseYearLists();
+    out->show();
+    activate(out);
+    out->mnoiluu->setFocus();
+    key(out->mnoiluu, Qt::Key_F5);
+    ASSERT_TRUE(out->DBGridnoiluu->isVisible());
+    QTest::keyClick(out->DBGridnoiluu, Qt::Key_Return);
+    EXPECT_EQ(out->mnoiluu->text(), QStringLiteral("Văn thư"));
+}
