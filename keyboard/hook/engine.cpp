@@ -13,27 +13,14 @@ namespace {
 
 Platform* P = nullptr;
 
-unsigned char Text[128];
-unsigned char Keys[128];
-int Length = 1;
-int WordStartPos = 1;
-int EmitFrom = 0;
-int EmitEnd = 0;  // an expansion emits its replacement only, not the space typed after it
-int EraseCount = 0;
-int PrevKey = 0, PrevChar = 0, LastKey = 0;
-int Undone = 0, TonePending = 0, ToneNumber = 0, ShiftHeld = 0, CapsLock = 0, CaseFlag = 0;
-int ContextTrigger = 0;
+// The window (input context) the current call is about; the process's own unless a platform
+// selects another.
+WindowState ProcessWindow;
+WindowState* W = &ProcessWindow;
 
-Hwnd Focus = 0;
-char ClassName[81];
-int EmitMode = 0;
-int SinglePending = 0;
-unsigned char PendingChar = 0;
-int ContextMode = 0, ContextReemitDone = 0, SelectFailed = 0, MouseClicked = 0, ReloadPending = 0;
-int SettingsLoaded = 0, AfterExpansion = 0, EndOfGeneration = 0;
-int ContextKey = 0;           // the key that started the context read
-unsigned char ContextKeyChar = 0;
-char ContextText[80];
+// Shared by every window: the settings are loaded once for all of them, and a reload signal seen
+// in one window reloads them at the next key event of any.
+int ReloadPending = 0, SettingsLoaded = 0;
 
 // Settings copy.
 int Mode = 1, VniStyle = 0, Old = 0, FastCorrect = 0, FlagChuan = 0, NumLai = 3, AutoTextOn = 0;
@@ -51,15 +38,15 @@ constexpr int VK_BACK = 0x08, VK_TAB = 0x09, VK_SHIFT = 0x10, VK_CONTROL = 0x11,
 
 void ResetWord()
 {
-    Length = 1;
-    Text[0] = 0;
-    Keys[0] = 0;
-    Undone = 0;
-    WordStartPos = 1;
-    ContextTrigger = 0;
+    W->Length = 1;
+    W->Text[0] = 0;
+    W->Keys[0] = 0;
+    W->Undone = 0;
+    W->WordStartPos = 1;
+    W->ContextTrigger = 0;
 }
 
-void Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) { P->PostMessage(Focus, message, wParam, lParam); }
+void Post(unsigned message, std::uintptr_t wParam, std::intptr_t lParam) { P->PostMessage(W->Focus, message, wParam, lParam); }
 
 void PostErase(int count)
 {
@@ -73,22 +60,28 @@ void PostMarker() { Post(WM_KEYUP, VK_PAUSE, kMarker); }
 
 void Beep() { P->MessageBeep(); }
 
-// A decimal integer as the settings hold it: blanks, an optional sign, digits.
-int ParseInt(const char* s)
+// A decimal integer as the settings hold it: blanks, an optional sign, digits up to the first
+// non-digit (empty text is 0). A number too large for an int is not a value at all: the caller
+// takes the key's default rather than a wrapped-around number.
+int ParseInt(const char* s, int fallback)
 {
     while (*s == ' ') ++s;
-    int sign = 1;
-    if (*s == '-' || *s == '+') sign = *s++ == '-' ? -1 : 1;
-    int v = 0;
-    while (*s >= '0' && *s <= '9') v = v * 10 + (*s++ - '0');
-    return sign * v;
+    const bool negative = *s == '-';
+    if (*s == '-' || *s == '+') ++s;
+    const long long limit = negative ? 2147483648LL : 2147483647LL;
+    long long v = 0;
+    while (*s >= '0' && *s <= '9') {
+        v = v * 10 + (*s++ - '0');
+        if (v > limit) return fallback;
+    }
+    return static_cast<int>(negative ? -v : v);
 }
 
-int ReadSetting(const char* key)
+int ReadSetting(const char* key, int fallback)
 {
     char value[25];
     P->GetProfileString("Tonvoro config", key, "", value, sizeof value, "tonvoro.ini");
-    return ParseInt(value);
+    return ParseInt(value, fallback);
 }
 
 void LoadAutoText()
@@ -110,13 +103,13 @@ void LoadAutoText()
 
 void LoadSettings()
 {
-    Mode = ReadSetting("flagvnkey") == -2 ? -2 : 1;
-    VniStyle = ReadSetting("VNIStyle") == 1 ? 1 : 0;
-    Old = ReadSetting("Old") == -1 ? -1 : 0;
-    FastCorrect = ReadSetting("FastCorrect") == -1 ? -1 : 0;
-    FlagChuan = ReadSetting("flagchuan") == 1 ? 1 : 0;
-    NumLai = ReadSetting("NUMLAI") == 1 ? 1 : 3;
-    AutoTextOn = ReadSetting("_flAutoText") == -1 ? -1 : 0;
+    Mode = ReadSetting("flagvnkey", 1) == -2 ? -2 : 1;
+    VniStyle = ReadSetting("VNIStyle", 0) == 1 ? 1 : 0;
+    Old = ReadSetting("Old", 0) == -1 ? -1 : 0;
+    FastCorrect = ReadSetting("FastCorrect", 0) == -1 ? -1 : 0;
+    FlagChuan = ReadSetting("flagchuan", 0) == 1 ? 1 : 0;
+    NumLai = ReadSetting("NUMLAI", 3) == 1 ? 1 : 3;
+    AutoTextOn = ReadSetting("_flAutoText", 0) == -1 ? -1 : 0;
     if (AutoTextOn) LoadAutoText();
     SettingsLoaded = -1;
 }
@@ -124,43 +117,43 @@ void LoadSettings()
 // Appends a character and its key to the word, restarting the buffer when it is full.
 void AppendToWord(unsigned char text, unsigned char key)
 {
-    if (Length > 119) Length = 0;
-    Text[Length] = text;
-    Keys[Length] = key;
-    ++Length;
+    if (W->Length > 119) W->Length = 0;
+    W->Text[W->Length] = text;
+    W->Keys[W->Length] = key;
+    ++W->Length;
 }
 
 // ---- Deliveries ----------------------------------------------------------------------------
 
 void ReplaceLast(unsigned char c)
 {
-    if (!ContextMode) {
+    if (!W->ContextMode) {
         PostErase(1);
         PostMarker();
-        SinglePending = -1;
-        PendingChar = c;
+        W->SinglePending = -1;
+        W->PendingChar = c;
     }
-    Text[Length - 1] = c;
-    Keys[Length - 1] = c;
+    W->Text[W->Length - 1] = c;
+    W->Keys[W->Length - 1] = c;
 }
 
 void AppendChar(unsigned char c)
 {
-    if (!ContextMode) Post(WM_CHAR, c, 0x00FC0001);
+    if (!W->ContextMode) Post(WM_CHAR, c, 0x00FC0001);
     AppendToWord(c, c);
 }
 
 // Takes a shape back: the plain vowel, then the typed key's character behind it.
 void Undo(unsigned char plain, unsigned char typed, unsigned char keyLetter)
 {
-    Text[Length - 1] = plain;
-    Keys[Length - 1] = plain;
-    EmitFrom = Length - 1;
-    if (Length > 119) Length = 0;
-    Text[Length] = typed;
-    Keys[Length] = keyLetter;
-    ++Length;
-    EraseCount = 1;
+    W->Text[W->Length - 1] = plain;
+    W->Keys[W->Length - 1] = plain;
+    W->EmitFrom = W->Length - 1;
+    if (W->Length > 119) W->Length = 0;
+    W->Text[W->Length] = typed;
+    W->Keys[W->Length] = keyLetter;
+    ++W->Length;
+    W->EraseCount = 1;
 }
 
 // ---- Shape steps ---------------------------------------------------------------------------
@@ -169,57 +162,57 @@ int TelexShape(int key, unsigned char recorded)
 {
     for (const DoubleLetter& d : DoubleLetters) {
         if (key != d.key) continue;
-        if (PrevKey == key) {
-            ReplaceLast(CaseFlag ? d.upper : d.lower);
+        if (W->PrevKey == key) {
+            ReplaceLast(W->CaseFlag ? d.upper : d.lower);
             return 1;
         }
-        if (PrevChar == d.lower || PrevChar == d.upper) {
-            const unsigned char plain = static_cast<unsigned char>(CaseFlag ? d.key : d.key + 0x20);
+        if (W->PrevChar == d.lower || W->PrevChar == d.upper) {
+            const unsigned char plain = static_cast<unsigned char>(W->CaseFlag ? d.key : d.key + 0x20);
             Undo(plain, recorded, d.key);
-            if (d.key != 'O') Undone = -1;
+            if (d.key != 'O') W->Undone = -1;
             return 5;
         }
     }
     if (key == 'W') {
-        const unsigned char w = CaseFlag ? 'W' : 'w';
+        const unsigned char w = W->CaseFlag ? 'W' : 'w';
         for (const ShapePair& s : WTable)
-            if (PrevChar == s.plain) {
+            if (W->PrevChar == s.plain) {
                 ReplaceLast(s.shaped);
                 // A ư made from u keeps the U key, so that a second W gives the u back rather than
                 // taking it for the ư of a lone W. Tone placement reads U in front of ơ as it reads ư.
-                if (s.plain == 'u' || s.plain == 'U') Keys[Length - 1] = 'U';
+                if (s.plain == 'u' || s.plain == 'U') W->Keys[W->Length - 1] = 'U';
                 return 1;
             }
-        if ((PrevChar == 0xAD || PrevChar == 0xA6) && PrevKey != 'U') {
+        if ((W->PrevChar == 0xAD || W->PrevChar == 0xA6) && W->PrevKey != 'U') {
             ReplaceLast(w);
-            Undone = -1;
+            W->Undone = -1;
             return 1;
         }
         for (const ShapePair& s : WTable)
-            if (PrevChar == s.shaped) {
+            if (W->PrevChar == s.shaped) {
                 Undo(s.plain, w, 'W');
-                Undone = -1;
+                W->Undone = -1;
                 return 5;
             }
-        AppendChar(CaseFlag ? 0xA6 : 0xAD);
+        AppendChar(W->CaseFlag ? 0xA6 : 0xAD);
         return 11;
     }
     if (key == 0xDD || key == 0xDB) {
         const bool horn = key == 0xDD;
         const unsigned char lower = horn ? 0xAD : 0xAC, upper = horn ? 0xA6 : 0xA5;
-        if (PrevChar == lower || PrevChar == upper) {
-            ReplaceLast(horn ? (CaseFlag ? '}' : ']') : (CaseFlag ? '{' : '['));
+        if (W->PrevChar == lower || W->PrevChar == upper) {
+            ReplaceLast(horn ? (W->CaseFlag ? '}' : ']') : (W->CaseFlag ? '{' : '['));
         } else {
-            AppendChar(CaseFlag ? upper : lower);
+            AppendChar(W->CaseFlag ? upper : lower);
         }
         return 1;
     }
-    TonePending = 0;
-    if (ShiftHeld) return 0;
+    W->TonePending = 0;
+    if (W->ShiftHeld) return 0;
     for (int t = 0; t < 6; ++t)
         if (key == TelexToneKeys[t]) {
-            TonePending = -1;
-            ToneNumber = t;
+            W->TonePending = -1;
+            W->ToneNumber = t;
             return 2;
         }
     return 0;
@@ -236,23 +229,23 @@ int VniShape(int key, unsigned char recorded)
     case '9': table = BarTable; count = 2; break;
     default: break;
     }
-    if (table && PrevChar != 0) {
+    if (table && W->PrevChar != 0) {
         for (int k = 0; k < count; ++k)
-            if (PrevChar == table[k].plain) {
+            if (W->PrevChar == table[k].plain) {
                 ReplaceLast(table[k].shaped);
                 return 1;
             }
         for (int k = 0; k < count; ++k)
-            if (PrevChar == table[k].shaped) {
+            if (W->PrevChar == table[k].shaped) {
                 Undo(table[k].plain, recorded, static_cast<unsigned char>(key));
                 return 5;
             }
     }
-    TonePending = 0;
+    W->TonePending = 0;
     for (int t = 0; t < 6; ++t)
         if (key == VniToneKeys[t]) {
-            TonePending = -1;
-            ToneNumber = t;
+            W->TonePending = -1;
+            W->ToneNumber = t;
             return 2;
         }
     return 0;
@@ -277,22 +270,22 @@ bool IsFinal(unsigned char key)
 
 int PlaceTone(int key, unsigned char recorded)
 {
-    const int tone = ToneNumber;
-    int p = Length - 1;
+    const int tone = W->ToneNumber;
+    int p = W->Length - 1;
     int skipped = 0;
-    while (p >= 1 && IsFinal(Keys[p])) {
+    while (p >= 1 && IsFinal(W->Keys[p])) {
         --p;
         ++skipped;
     }
     if (p < 1) p = -1;
     if (skipped >= 3) return 3;
-    const bool hasFinal = p != Length - 1;
+    const bool hasFinal = p != W->Length - 1;
     int found[5] = {0, 0, 0, 0, 0};
     int vowels = 0;
     while (p >= 0) {
-        unsigned char c = Text[p];
+        unsigned char c = W->Text[p];
         const unsigned char small = SmallOf(c);
-        if (small != c) Text[p] = c = small;
+        if (small != c) W->Text[p] = c = small;
         const int index = VowelOf(c);
         if (index == 255) break;
         if (vowels < 5) found[vowels] = index;
@@ -301,10 +294,10 @@ int PlaceTone(int key, unsigned char recorded)
     }
     if (vowels == 0) return 3;
     const int g = found[0] / 6;
-    const unsigned char f = Keys[p + 1];
+    const unsigned char f = W->Keys[p + 1];
     int k = 1;
     if (vowels == 2) {
-        const unsigned char before = p >= 0 ? Keys[p] : 0;
+        const unsigned char before = p >= 0 ? W->Keys[p] : 0;
         if (((f == 0xAD || f == 0xA6) && g == 6) || (f == 'O' && (g == 0 || g == 1 || g == 2 || g == 3 || g == 4)) ||
             (f == 'U' && (g == 4 || g == 10 || g == 5 || g == 11 || g == 6)) || (f == 'Y' && g == 11) ||
             (f == 'I' && (before == 'G' || g == 11)) || (f == 'U' && before == 'Q') || ((f == 'U' || f == 'I') && hasFinal) ||
@@ -317,24 +310,24 @@ int PlaceTone(int key, unsigned char recorded)
         k = vowels;
     }
     int position = p + k;
-    if (hasFinal && Length - position - 3 > 0) position += Length - position - 3;
+    if (hasFinal && W->Length - position - 3 > 0) position += W->Length - position - 3;
     if (position < 0) position = 0;
-    EraseCount = Length - position;
-    const int v = VowelOf(Text[position]);
+    W->EraseCount = W->Length - position;
+    const int v = VowelOf(W->Text[position]);
     if (v == 255) return 3;
     const unsigned char plain = TonedVowels[v - v % 6];
     unsigned char c = TonedVowels[v - v % 6 + tone];
-    if (c == Text[position]) {
-        Undone = -1;
-        c = (CapsLock & 1) ? CapitalOf(plain) : plain;
-        if (Length > 119) Length = 0;
-        Text[Length] = recorded;
-        Keys[Length] = static_cast<unsigned char>(key);
-        ++Length;
+    if (c == W->Text[position]) {
+        W->Undone = -1;
+        c = (W->CapsLock & 1) ? CapitalOf(plain) : plain;
+        if (W->Length > 119) W->Length = 0;
+        W->Text[W->Length] = recorded;
+        W->Keys[W->Length] = static_cast<unsigned char>(key);
+        ++W->Length;
     }
-    Text[position] = c;
-    Keys[position] = c;
-    EmitFrom = position;
+    W->Text[position] = c;
+    W->Keys[position] = c;
+    W->EmitFrom = position;
     return 0;
 }
 
@@ -342,26 +335,26 @@ int PlaceTone(int key, unsigned char recorded)
 
 bool ExpandAutoText()
 {
-    const int length = Length - WordStartPos;
+    const int length = W->Length - W->WordStartPos;
     if (length <= 0) return false;
     for (int r = 0; r < AutoCount; ++r) {
         const unsigned char* record = AutoText[r];
         if (static_cast<int>(std::strlen(reinterpret_cast<const char*>(record))) != length) continue;
-        if (std::memcmp(record, Text + WordStartPos, static_cast<std::size_t>(length)) != 0) continue;
+        if (std::memcmp(record, W->Text + W->WordStartPos, static_cast<std::size_t>(length)) != 0) continue;
         PostErase(length);
         const unsigned char* replacement = record + 9;
         int n = 0;
         while (n < 119 && replacement[n]) {
-            Text[1 + n] = replacement[n];
-            Keys[1 + n] = replacement[n];
+            W->Text[1 + n] = replacement[n];
+            W->Keys[1 + n] = replacement[n];
             ++n;
         }
-        Length = n + 1;
-        EmitFrom = 1;
-        EmitEnd = Length;
-        EndOfGeneration = 0;
-        AfterExpansion = -1;
-        EmitMode = 2;
+        W->Length = n + 1;
+        W->EmitFrom = 1;
+        W->EmitEnd = W->Length;
+        W->EndOfGeneration = 0;
+        W->AfterExpansion = -1;
+        W->EmitMode = 2;
         PostMarker();
         return true;
     }
@@ -372,16 +365,16 @@ bool ExpandAutoText()
 
 long PlainTyping(int key, std::uintptr_t wParam, std::intptr_t lParam, unsigned char recorded)
 {
-    if (key == VK_SPACE && Length > WordStartPos) {
+    if (key == VK_SPACE && W->Length > W->WordStartPos) {
         const bool expanded = AutoTextOn && ExpandAutoText();
-        if (!expanded && ContextTrigger) {
-            ContextTrigger = 0;
-            WordStartPos = Length;
+        if (!expanded && W->ContextTrigger) {
+            W->ContextTrigger = 0;
+            W->WordStartPos = W->Length;
         }
     }
     if (key == VK_BACK) {
-        if (Length > 1) --Length;
-        LastKey = VK_BACK;
+        if (W->Length > 1) --W->Length;
+        W->LastKey = VK_BACK;
         Post(WM_KEYDOWN, wParam, lParam);
         return 1;
     }
@@ -389,10 +382,10 @@ long PlainTyping(int key, std::uintptr_t wParam, std::intptr_t lParam, unsigned 
     // are those of small letters.
     const bool pad = key >= 0x60 && key <= 0x6F;
     AppendToWord(recorded, pad ? recorded : static_cast<unsigned char>(key));
-    LastKey = key;
+    W->LastKey = key;
     if (key == VK_SPACE) {
-        WordStartPos = Length;
-        Undone = 0;
+        W->WordStartPos = W->Length;
+        W->Undone = 0;
         Post(WM_KEYDOWN, wParam, lParam);
         return 1;
     }
@@ -420,8 +413,8 @@ void ContextRead()
     Post(WM_KEYDOWN, VK_CONTROL, 0x001D0001);
     for (int k = 0; k < NumLai; ++k) Post(WM_KEYDOWN, VK_LEFT, 0x014B0001);
     Post(WM_KEYDOWN, VK_BACK, kCopyMarker);
-    if (!P->PostMessage(Focus, WM_KEYDOWN, VK_INSERT, 0x01520001)) SelectFailed = -1;
-    ContextMode = -1;
+    if (!P->PostMessage(W->Focus, WM_KEYDOWN, VK_INSERT, 0x01520001)) W->SelectFailed = -1;
+    W->ContextMode = -1;
 }
 
 // Rebuilds the word from the copied text and applies the key that started the read. The selection
@@ -429,22 +422,22 @@ void ContextRead()
 // over it; a key that changes nothing is typed there once, after the unchanged word.
 void ContextRebuild()
 {
-    std::memset(ContextText, 0, sizeof ContextText);
-    const int got = P->GetClipboardText(ContextText, sizeof ContextText);
+    std::memset(W->ContextText, 0, sizeof W->ContextText);
+    const int got = P->GetClipboardText(W->ContextText, sizeof W->ContextText);
     SetKeyState(VK_CONTROL, 1, false);
     const int n = got < 0 ? 0 : got;
-    Length = NumLai + 1;
-    EmitFrom = NumLai;
+    W->Length = NumLai + 1;
+    W->EmitFrom = NumLai;
     if (NumLai > n) {  // the caret was nearer the start than the look-back count: n characters
-        Length = n + 1;
-        EmitFrom = n > 0 ? n : 1;
+        W->Length = n + 1;
+        W->EmitFrom = n > 0 ? n : 1;
     }
     int offset = 0;
     auto put = [](int at, unsigned char c) {
-        Text[at] = c;
-        Keys[at] = (c >= 0x61 && c <= 0x7D) ? static_cast<unsigned char>(c - 0x20) : c;
+        W->Text[at] = c;
+        W->Keys[at] = (c >= 0x61 && c <= 0x7D) ? static_cast<unsigned char>(c - 0x20) : c;
     };
-    const auto* t = reinterpret_cast<const unsigned char*>(ContextText);
+    const auto* t = reinterpret_cast<const unsigned char*>(W->ContextText);
     // The rows for 2, 5 and 7 characters are selections that took in line breaks; other short
     // selections are words near the start of the text.
     const auto size = static_cast<std::size_t>(n);
@@ -453,56 +446,56 @@ void ContextRebuild()
     if (n == 6 && t[0] == '\r' && t[2] != '\r') {
         put(1, t[2]);
         put(2, t[3]);
-        Length = 3;
+        W->Length = 3;
         offset = 1;
     } else if (n == 6 && t[0] == '\r' && t[2] == '\r') {
-        Length = 1;
+        W->Length = 1;
         offset = 3;
         empty = true;
     } else if (n == 6 && t[1] == '\r') {
         put(1, t[3]);
-        Length = 2;
-        EmitFrom = 1;
+        W->Length = 2;
+        W->EmitFrom = 1;
         offset = 2;
     } else if (n == 7 && lineBreak) {
         put(1, t[4]);
-        Length = 2;
-        EmitFrom = 1;
+        W->Length = 2;
+        W->EmitFrom = 1;
         offset = 2;
     } else if ((n == 2 || n == 5) && lineBreak) {
-        Length = 1;
+        W->Length = 1;
         offset = 3;
         empty = true;
     } else {
         const int count = n < 79 ? n : 79;
         for (int k = 0; k < count && k < 119; ++k) put(k + 1, t[k]);
-        if (Length > count + 1) Length = count + 1;
+        if (W->Length > count + 1) W->Length = count + 1;
     }
     if (empty) {
-        Text[0] = Keys[0] = 0;
-        LastKey = 0;
+        W->Text[0] = W->Keys[0] = 0;
+        W->LastKey = 0;
     }
-    PrevKey = Length > 1 ? Keys[Length - 1] : 0;
-    PrevChar = Length > 1 ? Text[Length - 1] : 0;
-    const int key = ContextKey;
-    const unsigned char recorded = ContextKeyChar;
-    const int oldLength = Length;
+    W->PrevKey = W->Length > 1 ? W->Keys[W->Length - 1] : 0;
+    W->PrevChar = W->Length > 1 ? W->Text[W->Length - 1] : 0;
+    const int key = W->ContextKey;
+    const unsigned char recorded = W->ContextKeyChar;
+    const int oldLength = W->Length;
     const int result = Shape(key, recorded);
     if (result == 11) {
-        EmitFrom = Length - 1;
+        W->EmitFrom = W->Length - 1;
     } else if (result == 0 || (result == 2 && PlaceTone(key, recorded) == 3)) {
         // No shape and no place for a tone: the key follows the word as typed, and only it is
         // emitted, so the end marker types it once.
         AppendToWord(recorded, static_cast<unsigned char>(key));
-        EmitFrom = oldLength;
+        W->EmitFrom = oldLength;
     }
-    ContextMode = 0;
-    WordStartPos = Length;
+    W->ContextMode = 0;
+    W->WordStartPos = W->Length;
     SetKeyState(VK_SHIFT, 0x81, true);
     Post(WM_KEYUP, VK_MENU, kReload);
     // The selection ends at the caret: n steps right bring it back there, more would select (and
     // the end marker then overwrite) the text after the caret.
-    int rights = EmitFrom + offset - 1;
+    int rights = W->EmitFrom + offset - 1;
     if (rights > n) rights = n;
     for (int k = 0; k < rights; ++k) Post(WM_KEYDOWN, VK_RIGHT, 0x014D0001);
     Post(WM_KEYDOWN, VK_TAB, kEndMarker);
@@ -515,7 +508,7 @@ void ContextRebuild()
 // Apps keys, F-keys, media keys, ...): their codes would read as letters or toned vowels.
 unsigned char CharOfKey(int key)
 {
-    if (key >= 'A' && key <= 'Z') return static_cast<unsigned char>(CaseFlag ? key : key + 0x20);
+    if (key >= 'A' && key <= 'Z') return static_cast<unsigned char>(W->CaseFlag ? key : key + 0x20);
     if (key >= 0x60 && key <= 0x6F && key != 0x6C) return static_cast<unsigned char>("0123456789*+ -./"[key - 0x60]);
     static const struct {
         unsigned char key;
@@ -523,7 +516,7 @@ unsigned char CharOfKey(int key)
     } punctuation[] = {{0xDB, '[', '{'}, {0xDD, ']', '}'}, {0xBC, ',', '<'}, {0xBE, '.', '>'}, {0xBF, '/', '?'}, {0xBA, ';', ':'},
                        {0xDE, '\'', '"'}, {0xBD, '-', '_'}, {0xBB, '=', '+'}, {0xC0, '`', '~'}, {0xDC, '\\', '|'}};
     for (const auto& p : punctuation)
-        if (p.key == key) return static_cast<unsigned char>(ShiftHeld ? p.shifted : p.plain);
+        if (p.key == key) return static_cast<unsigned char>(W->ShiftHeld ? p.shifted : p.plain);
     return key >= 0x5B ? 0 : static_cast<unsigned char>(key);
 }
 
@@ -531,7 +524,7 @@ bool ClassStartsWithExcel()
 {
     char head[7];
     for (int k = 0; k < 6; ++k) {
-        char c = ClassName[k];
+        char c = W->ClassName[k];
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 0x20);
         head[k] = c;
     }
@@ -543,7 +536,7 @@ bool ClassStartsWithExcel()
 
 long KeyHook(int code, std::uintptr_t wParam, std::intptr_t lParam)
 {
-    CapsLock = P->GetKeyState(VK_CAPITAL) & 1;
+    W->CapsLock = P->GetKeyState(VK_CAPITAL) & 1;
     if (ReloadPending) {
         LoadSettings();
         ReloadPending = 0;
@@ -552,27 +545,27 @@ long KeyHook(int code, std::uintptr_t wParam, std::intptr_t lParam)
     if (code < 0) return 0;
     const int key = static_cast<int>(wParam & 0xFF);
     if (static_cast<std::uint32_t>(lParam) & 0x80000000u) {  // key-up
-        if (key == VK_SHIFT) ShiftHeld = 0;
-        if (AfterExpansion) {
-            AfterExpansion = 0;
+        if (key == VK_SHIFT) W->ShiftHeld = 0;
+        if (W->AfterExpansion) {
+            W->AfterExpansion = 0;
             Post(WM_KEYDOWN, VK_MENU, kReload);
             Post(WM_KEYDOWN, VK_MENU, kReload);
         }
-        if (ContextMode) ContextRebuild();
+        if (W->ContextMode) ContextRebuild();
         return 0;
     }
-    if (SelectFailed) {
+    if (W->SelectFailed) {
         SetKeyState(VK_CONTROL, 1, false);
-        SelectFailed = 0;
+        W->SelectFailed = 0;
         Beep();
         Post(WM_KEYDOWN, VK_RIGHT, 0x014D0001);
         return 1;
     }
     unsigned char recorded = static_cast<unsigned char>(key);
-    Focus = P->GetFocus();
-    ClassName[0] = 0;
-    P->GetClassName(Focus, ClassName, sizeof ClassName);
-    if (!ClassName[0]) {
+    W->Focus = P->GetFocus();
+    W->ClassName[0] = 0;
+    P->GetClassName(W->Focus, W->ClassName, sizeof W->ClassName);
+    if (!W->ClassName[0]) {
         ResetWord();
         return 0;
     }
@@ -580,10 +573,10 @@ long KeyHook(int code, std::uintptr_t wParam, std::intptr_t lParam)
         Mode = ~Mode;
         Beep();
         P->WriteProfileString("Tonvoro config", "flagvnkey", Mode == 1 ? "1" : "-2", "tonvoro.ini");
-        Length = 1;
+        W->Length = 1;
         char window[25];
         P->GetProfileString("TR config", "hWndMain", "", window, sizeof window, "tr.ini");
-        P->PostMessage(static_cast<Hwnd>(ParseInt(window)), WM_COMMAND, 3002, 0);
+        P->PostMessage(static_cast<Hwnd>(ParseInt(window, 0)), WM_COMMAND, 3002, 0);
         return 1;
     }
     if (!SettingsLoaded) LoadSettings();
@@ -598,45 +591,45 @@ long KeyHook(int code, std::uintptr_t wParam, std::intptr_t lParam)
         return 0;
     }
     if (key == VK_SHIFT) {
-        ShiftHeld = 1;
+        W->ShiftHeld = 1;
         Post(WM_KEYDOWN, wParam, lParam);
         return 1;
     }
-    CaseFlag = (CapsLock ^ ShiftHeld) & 1;
+    W->CaseFlag = (W->CapsLock ^ W->ShiftHeld) & 1;
     recorded = CharOfKey(key);
-    PrevKey = Length > 1 ? Keys[Length - 1] : 0;
-    PrevChar = Length > 1 ? Text[Length - 1] : 0;
-    if (!(key >= 'A' && key <= 'Z') && key != VK_SPACE) Undone = 0;  // any key but a letter, the number pad too
+    W->PrevKey = W->Length > 1 ? W->Keys[W->Length - 1] : 0;
+    W->PrevChar = W->Length > 1 ? W->Text[W->Length - 1] : 0;
+    if (!(key >= 'A' && key <= 'Z') && key != VK_SPACE) W->Undone = 0;  // any key but a letter, the number pad too
 
     bool transform = false;
     bool context = false;
     if (FastCorrect) {
-        if (MouseClicked) context = true;
-        else if (LastKey == VK_BACK && Length > 1) transform = true;
-        else if (InList(NavigationKeys, 8, LastKey)) context = true;
+        if (W->MouseClicked) context = true;
+        else if (W->LastKey == VK_BACK && W->Length > 1) transform = true;
+        else if (InList(NavigationKeys, 8, W->LastKey)) context = true;
         else {
-            MouseClicked = 0;
-            transform = !Undone;
+            W->MouseClicked = 0;
+            transform = !W->Undone;
         }
     } else {
-        if (MouseClicked) {
-            MouseClicked = 0;
+        if (W->MouseClicked) {
+            W->MouseClicked = 0;
             ResetWord();
             return 0;
         }
-        transform = !Undone;
+        transform = !W->Undone;
     }
     if (context) {
-        MouseClicked = 0;
+        W->MouseClicked = 0;
         if (ClassStartsWithExcel()) return PlainTyping(key, wParam, lParam, recorded);
-        ContextReemitDone = 0;
+        W->ContextReemitDone = 0;
         if (InList(TransformationKeys, 13, key)) {
-            ContextKey = key;
-            ContextKeyChar = recorded;
+            W->ContextKey = key;
+            W->ContextKeyChar = recorded;
             ContextRead();
-            PrevKey = 0;
-            LastKey = 0;
-            ContextTrigger = -1;
+            W->PrevKey = 0;
+            W->LastKey = 0;
+            W->ContextTrigger = -1;
             return 1;
         }
         return PlainTyping(key, wParam, lParam, recorded);
@@ -645,16 +638,16 @@ long KeyHook(int code, std::uintptr_t wParam, std::intptr_t lParam)
     const int result = Shape(key, recorded);
     if (result == 1 || result == 11) return 1;
     if (result == 5) {
-        PostErase(EraseCount);
+        PostErase(W->EraseCount);
         PostMarker();
-        EmitMode = 1;
+        W->EmitMode = 1;
         return 1;
     }
-    if (TonePending) {
+    if (W->TonePending) {
         if (PlaceTone(key, recorded) != 3) {
-            PostErase(EraseCount);
+            PostErase(W->EraseCount);
             PostMarker();
-            EmitMode = 1;
+            W->EmitMode = 1;
             return 1;
         }
     }
@@ -665,17 +658,17 @@ long MessageHook(int code, Msg* m)
 {
     if (!m) return 0;
     if (m->lParam == kMarker) {
-        if (EmitMode == 1 || EmitMode == 2) {
-            const int end = EmitMode == 2 ? EmitEnd : Length;
-            for (int k = EmitFrom; k < end; ++k)
-                P->PostMessage(m->hwnd, WM_CHAR, Text[k], k == EmitFrom ? 0x00000001 : 0x00FC0001);
-            if (EmitMode == 2) ResetWord();
-            EmitMode = 0;
+        if (W->EmitMode == 1 || W->EmitMode == 2) {
+            const int end = W->EmitMode == 2 ? W->EmitEnd : W->Length;
+            for (int k = W->EmitFrom; k < end; ++k)
+                P->PostMessage(m->hwnd, WM_CHAR, W->Text[k], k == W->EmitFrom ? 0x00000001 : 0x00FC0001);
+            if (W->EmitMode == 2) ResetWord();
+            W->EmitMode = 0;
             return 1;
         }
-        if (SinglePending) {
-            P->PostMessage(m->hwnd, WM_CHAR, PendingChar, 0x00FC0001);
-            SinglePending = 0;
+        if (W->SinglePending) {
+            P->PostMessage(m->hwnd, WM_CHAR, W->PendingChar, 0x00FC0001);
+            W->SinglePending = 0;
             return 1;
         }
     }
@@ -697,15 +690,15 @@ long MessageHook(int code, Msg* m)
             if (state[VK_SHIFT] == 1 && state[VK_CONTROL] == 1) break;
         }
         m->wParam = VK_SHIFT;
-        if (!ContextReemitDone)
-            for (int k = EmitFrom; k < Length; ++k) P->PostMessage(P->GetFocus(), WM_CHAR, Text[k], 0x00FC0001);
-        ContextReemitDone = -1;
+        if (!W->ContextReemitDone)
+            for (int k = W->EmitFrom; k < W->Length; ++k) P->PostMessage(P->GetFocus(), WM_CHAR, W->Text[k], 0x00FC0001);
+        W->ContextReemitDone = -1;
         return 1;
     }
     if (code >= 0) {
         if (m->message == WM_ACTIVATE) LoadSettings();
         if (m->message == WM_LBUTTONDOWN) {
-            MouseClicked = -1;
+            W->MouseClicked = -1;
             LoadSettings();
         }
     }
@@ -716,28 +709,21 @@ long MessageHook(int code, Msg* m)
 
 void SetPlatform(Platform* platform) { P = platform; }
 
+void SelectWindowState(WindowState* state) { W = state ? state : &ProcessWindow; }
+
 void ResetProcessState()
 {
-    std::memset(Text, 0, sizeof Text);
-    std::memset(Keys, 0, sizeof Keys);
-    ResetWord();
-    EmitFrom = EraseCount = PrevKey = PrevChar = LastKey = 0;
-    TonePending = ToneNumber = ShiftHeld = CapsLock = CaseFlag = 0;
-    Focus = 0;
-    ClassName[0] = 0;
-    EmitMode = SinglePending = 0;
-    PendingChar = 0;
-    ContextMode = ContextReemitDone = SelectFailed = MouseClicked = ReloadPending = 0;
-    SettingsLoaded = AfterExpansion = EndOfGeneration = 0;
+    *W = WindowState{};
+    ReloadPending = SettingsLoaded = 0;
     Mode = 1;
     VniStyle = Old = FastCorrect = FlagChuan = AutoTextOn = 0;
     NumLai = 3;
     AutoCount = 0;
 }
 
-int WordLength() { return Length; }
-const unsigned char* WordText() { return Text; }
-int WordStart() { return WordStartPos; }
+int WordLength() { return W->Length; }
+const unsigned char* WordText() { return W->Text; }
+int WordStart() { return W->WordStartPos; }
 int InputMode() { return Mode; }
 int AutoTextCount() { return AutoCount; }
 
@@ -754,7 +740,7 @@ extern "C" long GetMessageHook(int code, std::uintptr_t, Msg* message) { return 
 
 extern "C" int NoticeEndOfGenerating()
 {
-    EndOfGeneration = -1;
+    W->EndOfGeneration = -1;
     return 1;
 }
 

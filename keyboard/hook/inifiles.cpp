@@ -7,7 +7,9 @@
 #include <sstream>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace kesmir {
 
@@ -51,6 +53,29 @@ bool isSection(const std::string& line, std::string* name)
     return true;
 }
 
+// Replaces the file as a whole: the new text goes to a temporary file beside it, which is then
+// renamed over the old one, so that a reader (another program reloading its settings) sees either
+// the old file or the new one, never a half-written or empty one.
+bool writeWhole(const std::string& path, const std::string& text)
+{
+    std::string temporary = path + ".XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) return false;
+    std::size_t written = 0;
+    while (written < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + written, text.size() - written);
+        if (n <= 0) break;
+        written += static_cast<std::size_t>(n);
+    }
+    const bool ok = written == text.size() && ::fsync(fd) == 0;
+    ::close(fd);
+    if (!ok || ::rename(temporary.c_str(), path.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 IniFiles::IniFiles(std::string folder) : folder_(std::move(folder)) {}
@@ -65,6 +90,8 @@ std::string IniFiles::DefaultFolder()
 int IniFiles::Get(const char* section, const char* key, const char* fallback, char* out, int size, const char* file) const
 {
     if (size <= 0) return 0;
+    const std::string sectionName = trim(section);
+    const std::string keyName = key ? trim(key) : std::string();
     std::string result;
     bool found = false;
     std::string names;  // zero-separated keys
@@ -73,7 +100,7 @@ int IniFiles::Get(const char* section, const char* key, const char* fallback, ch
     for (const std::string& line : readLines(folder_ + "/" + file)) {
         std::string name;
         if (isSection(line, &name)) {
-            inSection = sameName(name, section);
+            inSection = sameName(name, sectionName.c_str());
             continue;
         }
         if (!inSection) continue;
@@ -84,7 +111,7 @@ int IniFiles::Get(const char* section, const char* key, const char* fallback, ch
         if (!key) {
             names += k;
             names += '\0';
-        } else if (!found && sameName(k, key)) {
+        } else if (!found && sameName(k, keyName.c_str())) {
             result = trim(line.substr(eq + 1));
             found = true;
         }
@@ -105,6 +132,10 @@ int IniFiles::Get(const char* section, const char* key, const char* fallback, ch
 
 bool IniFiles::Write(const char* section, const char* key, const char* value, const char* file) const
 {
+    // Names are matched trimmed, as Get matches them: a key written as " name" or "name " is the
+    // line "name=" already in the file, never a second line beside it.
+    const std::string sectionName = trim(section);
+    const std::string keyName = key ? trim(key) : std::string();
     ::mkdir(folder_.c_str(), 0700);
     const std::string path = folder_ + "/" + file;
     std::vector<std::string> lines = readLines(path);
@@ -116,27 +147,27 @@ bool IniFiles::Write(const char* section, const char* key, const char* value, co
             sectionEnd = k;
             break;
         }
-        if (sameName(name, section)) sectionStart = k;
+        if (sameName(name, sectionName.c_str())) sectionStart = k;
     }
     if (sectionStart < 0) {
         if (!key || !value) return true;
-        lines.push_back(std::string("[") + section + "]");
-        lines.push_back(std::string(key) + "=" + value);
+        lines.push_back("[" + sectionName + "]");
+        lines.push_back(keyName + "=" + value);
     } else {
         bool done = false;
         for (int k = sectionStart + 1; k < sectionEnd && !done; ++k) {
             const std::string& line = lines[static_cast<std::size_t>(k)];
             const auto eq = line.find('=');
-            if (eq == std::string::npos || !key || !sameName(trim(line.substr(0, eq)), key)) continue;
-            if (value) lines[static_cast<std::size_t>(k)] = std::string(key) + "=" + value;
+            if (eq == std::string::npos || !key || !sameName(trim(line.substr(0, eq)), keyName.c_str())) continue;
+            if (value) lines[static_cast<std::size_t>(k)] = keyName + "=" + value;
             else lines.erase(lines.begin() + k);
             done = true;
         }
-        if (!done && key && value) lines.insert(lines.begin() + sectionEnd, std::string(key) + "=" + value);
+        if (!done && key && value) lines.insert(lines.begin() + sectionEnd, keyName + "=" + value);
     }
-    std::ofstream outFile(path, std::ios::binary | std::ios::trunc);
-    for (const std::string& line : lines) outFile << line << "\r\n";
-    return static_cast<bool>(outFile);
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    return writeWhole(path, text);
 }
 
 }  // namespace kesmir
