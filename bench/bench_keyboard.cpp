@@ -1,32 +1,14 @@
-// The allocation counter replaces the global operator new and delete pair; GCC cannot see the pairing.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 // Key events through the keyboard hook and the message hook on a lean simulated desktop (fixed
 // buffers, no allocation of its own), with every heap allocation of the key path counted.
 //   build/bench/bench_keyboard
+#include "allocations.h"
 #include "kesmir.h"
 
 #include <benchmark/benchmark.h>
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <new>
-
-namespace {
-
-std::atomic<long> allocations{0};
-
-}  // namespace
-
-void* operator new(std::size_t size)
-{
-    ++allocations;
-    if (void* p = std::malloc(size ? size : 1)) return p;
-    throw std::bad_alloc();
-}
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
@@ -93,14 +75,14 @@ void run(benchmark::State& state, const char* keys, const char* style)
     const std::size_t n = std::strlen(keys);
     platform.press('A');  // the settings load at the first key, before measuring
     long hooks = 0;
-    const long before = allocations.load();
+    const long before = bench::allocations.load();
     for (auto _ : state) {
         for (std::size_t k = 0; k < n; ++k) {
             const char c = keys[k];
             hooks += platform.press(c >= 'a' && c <= 'z' ? c - 0x20 : c);
         }
     }
-    const long allocated = allocations.load() - before;
+    const long allocated = bench::allocations.load() - before;
     state.counters["hook_calls_per_s"] = benchmark::Counter(static_cast<double>(hooks), benchmark::Counter::kIsRate);
     state.counters["ns_per_hook_call"] =
         benchmark::Counter(static_cast<double>(hooks), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
