@@ -621,6 +621,24 @@ protected:
 
 }  // namespace
 
+QPushButton* NamedButton(QWidget* parent, const char* name, const QString& caption)
+{
+    auto* b = new QPushButton(caption, parent);
+    b->setObjectName(QLatin1String(name));
+    b->setAutoDefault(false);
+    return b;
+}
+
+DBGrid* NamedPickGrid(QWidget* parent, const char* name)
+{
+    auto* grid = new DBGrid(parent);
+    grid->setObjectName(QLatin1String(name));
+    grid->MakePickGrid();
+    grid->hide();
+    grid->installEventFilter(parent);
+    return grid;
+}
+
 void PressButtonsWithEnter(QWidget* window)
 {
     auto* filter = new EnterPresses(window);

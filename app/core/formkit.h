@@ -17,6 +17,8 @@
 #include <memory>
 #include <vector>
 
+class QPushButton;
+
 namespace korvane {
 
 // Keeps typed or pasted text within TCVN3: decomposed letters are composed, capital toned vowels
@@ -255,5 +257,10 @@ signals:
 
 // Enter (or the keypad's Enter) on a focused button of `window` presses it, as clerks expect.
 void PressButtonsWithEnter(QWidget* window);
+
+// A button of `parent` with its object name; Enter presses it only when it has the focus.
+QPushButton* NamedButton(QWidget* parent, const char* name, const QString& caption);
+// A pick grid of `parent`: hidden until asked for; `parent` sees its keys first.
+DBGrid* NamedPickGrid(QWidget* parent, const char* name);
 
 }  // namespace korvane

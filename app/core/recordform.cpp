@@ -92,23 +92,9 @@ BoundTextEdit* RecordForm::text(const char* column, int limit)
     return box;
 }
 
-QPushButton* RecordForm::button(const char* name, const QString& caption)
-{
-    auto* b = new QPushButton(caption, this);
-    b->setObjectName(QLatin1String(name));
-    b->setAutoDefault(false);
-    return b;
-}
+QPushButton* RecordForm::button(const char* name, const QString& caption) { return NamedButton(this, name, caption); }
 
-DBGrid* RecordForm::pickGrid(const char* name)
-{
-    auto* grid = new DBGrid(this);
-    grid->setObjectName(QLatin1String(name));
-    grid->MakePickGrid();
-    grid->hide();
-    grid->installEventFilter(this);
-    return grid;
-}
+DBGrid* RecordForm::pickGrid(const char* name) { return NamedPickGrid(this, name); }
 
 void RecordForm::finishLayout(QLayout* fields, QPushButton* newNumberButton, const QList<QWidget*>& tabOrder)
 {

@@ -47,12 +47,7 @@ DocumentList::DocumentList(App& app, Kind kind) : QWidget(nullptr), app_(app), k
     txtle = new QLineEdit(QStringLiteral("10"), this);
     txtle->setObjectName(QStringLiteral("txtle"));
     txtle->setMaximumWidth(50);
-    auto button = [this](const char* name, const QString& caption) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        return b;
-    };
+    auto button = [this](const char* name, const QString& caption) { return NamedButton(this, name, caption); };
     Cmdin = button("Cmdin", QStringLiteral("&In công văn đã chọn"));
     Cmdchontat = button("Cmdchontat", QStringLiteral("&Chọn tất"));
     Cmdhuychon = button("Cmdhuychon", QStringLiteral("&Huỷ chọn"));
@@ -258,7 +253,9 @@ void DocumentList::refreshAt(qlonglong id)
     if (id > 0 && Data1->Count() > 0) Data1->FindBookmark(id);  // a row no longer listed: the first row
 }
 
-void DocumentList::MarkAll()
+// The steps "Chọn tất" and "Huỷ chọn" share: the panel written, the statements of `write` run
+// when the list holds rows, the list read again on the row it was on.
+void DocumentList::changeMarks(const std::function<void()>& write)
 {
     if (!commitPanel()) return;
     std::optional<BusyCursor> busy;
@@ -266,16 +263,7 @@ void DocumentList::MarkAll()
     app_.CurrentDocId = currentId();
     if (Data1->Count() > 0) {
         try {
-            // The rows listed: those of the search, in the year it searched, or the whole year.
-            app_.DocDb->WriteTransaction([&] {
-                if (fromSearch_ && !clause_.isEmpty()) {
-                    app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = '' where [chonin]='X' ;"));
-                    app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = 'X' where ") + clause_ +
-                                        QLatin1Char(';'));
-                } else {
-                    app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = 'X' ;"));
-                }
-            });
+            write();
         } catch (const engine::DbError& e) {
             busy.reset();
             app_.RecordFailure(e);
@@ -286,23 +274,24 @@ void DocumentList::MarkAll()
     refreshAt(app_.CurrentDocId);
 }
 
+void DocumentList::MarkAll()
+{
+    changeMarks([this] {
+        // The rows listed: those of the search, in the year it searched, or the whole year.
+        app_.DocDb->WriteTransaction([&] {
+            if (fromSearch_ && !clause_.isEmpty()) {
+                app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = '' where [chonin]='X' ;"));
+                app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = 'X' where ") + clause_ + QLatin1Char(';'));
+            } else {
+                app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = 'X' ;"));
+            }
+        });
+    });
+}
+
 void DocumentList::ClearMarks()
 {
-    if (!commitPanel()) return;
-    std::optional<BusyCursor> busy;
-    busy.emplace();
-    app_.CurrentDocId = currentId();
-    if (Data1->Count() > 0) {
-        try {
-            app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = '' where ") + kind_.clearStatement);
-        } catch (const engine::DbError& e) {
-            busy.reset();
-            app_.RecordFailure(e);
-            app_.Message(QStringLiteral("Lỗi dữ liệu : ") + e.description());
-            return;
-        }
-    }
-    refreshAt(app_.CurrentDocId);
+    changeMarks([this] { app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = '' where ") + kind_.clearStatement); });
 }
 
 bool DocumentList::anyMarked()

@@ -71,6 +71,7 @@ private:
     bool commitPanel();
     bool anyMarked();
     void refreshAt(qlonglong id);
+    void changeMarks(const std::function<void()>& write);
     void showPosition();
     qlonglong currentId() const;
 

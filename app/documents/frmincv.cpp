@@ -3,6 +3,7 @@
 #include "app.h"
 #include "dates.h"
 #include "datafiles.h"
+#include "formkit.h"
 #include "jetsql.h"
 #include "keys.h"
 #include "printing.h"
@@ -53,12 +54,7 @@ frmincv::frmincv(App& app, QWidget* parent) : QDialog(parent), app_(app)
     txtle = box("txtle", QStringLiteral("10"));
     txtle->setMaxLength(5);
     txtle->setMaximumWidth(60);
-    auto button = [this](const char* name, const QString& caption) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        return b;
-    };
+    auto button = [this](const char* name, const QString& caption) { return NamedButton(this, name, caption); };
     cmdOK = button("cmdOK", QStringLiteral("&In ngay"));
     cmdxemin = button("cmdxemin", QStringLiteral("&Xem trước khi in"));
     cmdpdf = button("cmdpdf", QStringLiteral("Lưu P&DF"));

@@ -43,12 +43,7 @@ DocumentSearch::DocumentSearch(App& app, const QString& prefix) : QWidget(nullpt
     mloai = box("mloai", 200);
     lblhuongdan = new QLabel(this);
     lblhuongdan->setObjectName(QStringLiteral("lblhuongdan"));
-    auto button = [this](const char* name, const QString& caption) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        return b;
-    };
+    auto button = [this](const char* name, const QString& caption) { return NamedButton(this, name, caption); };
     cmdtracuu = button("cmdtracuu", QStringLiteral("&Tra cứu"));
     cmdxoa = button("cmdxoa", QStringLiteral("&Xoá ĐKiện"));
     cmdclose = button("cmdclose", QStringLiteral("&Kết thúc"));
@@ -68,15 +63,18 @@ QLineEdit* DocumentSearch::box(const char* name, int limit)
     return b;
 }
 
-DBGrid* DocumentSearch::pickGrid(const char* name)
+QWidget* DocumentSearch::period(QLineEdit* from, QLineEdit* to)
 {
-    auto* grid = new DBGrid(this);
-    grid->setObjectName(QLatin1String(name));
-    grid->MakePickGrid();
-    grid->hide();
-    grid->installEventFilter(this);
-    return grid;
+    auto* w = new QWidget(this);
+    auto* h = new QHBoxLayout(w);
+    h->setContentsMargins(0, 0, 0, 0);
+    h->addWidget(from);
+    h->addWidget(new QLabel(QStringLiteral("đến ngày"), w));
+    h->addWidget(to);
+    return w;
 }
+
+DBGrid* DocumentSearch::pickGrid(const char* name) { return NamedPickGrid(this, name); }
 
 void DocumentSearch::finish(const QList<QPair<QString, QWidget*>>& rows, const QString& helpFirstLine)
 {
@@ -453,15 +451,6 @@ frmtracuucvden::frmtracuucvden(App& app) : DocumentSearch(app, QStringLiteral("c
                    {mloai, [this] { return app_.DocTypeList.get(); }, QStringLiteral("loai"), true, true},
                    {mdv_nhan, [this] { return app_.UnitList.get(); }, QStringLiteral("Tendonvi"), true, true},
                    {mnoigui, [this] { return app_.SenderList.get(); }, QStringLiteral("Tendonvi"), true, true}};
-    auto period = [this](QLineEdit* from, QLineEdit* to) {
-        auto* w = new QWidget(this);
-        auto* h = new QHBoxLayout(w);
-        h->setContentsMargins(0, 0, 0, 0);
-        h->addWidget(from);
-        h->addWidget(new QLabel(QStringLiteral("đến ngày"), w));
-        h->addWidget(to);
-        return w;
-    };
     finish({{QStringLiteral("Số đến của CV"), mstt},
             {QStringLiteral("Ngày đến của CV từ  :"), period(mng_den1, mng_den2)},
             {QStringLiteral("Ngày gửi CV từ"), period(mng_cv1, mng_cv2)},
@@ -529,15 +518,6 @@ frmtracuucvdi::frmtracuucvdi(App& app) : DocumentSearch(app, QStringLiteral("cvd
                    {mloai, [this] { return app_.DocTypeList.get(); }, QStringLiteral("loai"), true, true},
                    {mdv_nhan, [this] { return app_.SenderList.get(); }, QStringLiteral("tendonvi"), true, true},
                    {mnoiluu, [this] { return app_.UnitList.get(); }, QStringLiteral("tendonvi"), true, true}};
-    auto period = [this](QLineEdit* from, QLineEdit* to) {
-        auto* w = new QWidget(this);
-        auto* h = new QHBoxLayout(w);
-        h->setContentsMargins(0, 0, 0, 0);
-        h->addWidget(from);
-        h->addWidget(new QLabel(QStringLiteral("đến ngày"), w));
-        h->addWidget(to);
-        return w;
-    };
     finish({{QStringLiteral("STT của công văn"), mstt},
             {QStringLiteral("Ngày công văn từ"), period(mng_cv1, mng_cv2)},
             {QStringLiteral("Nơi nhận công văn"), mdv_nhan},

@@ -64,6 +64,8 @@ protected:
     DocumentSearch(App& app, const QString& prefix);
     QLineEdit* box(const char* name, int limit);
     DBGrid* pickGrid(const char* name);
+    // A period's two boxes on one row: from … "đến ngày" … to.
+    QWidget* period(QLineEdit* from, QLineEdit* to);
     // Lays out the conditions (label, box) and the controls the two searches share.
     void finish(const QList<QPair<QString, QWidget*>>& rows, const QString& helpFirstLine);
     virtual bool registerKey(QLineEdit*, int) { return false; }
