@@ -38,6 +38,7 @@ QString App::Message(const QString& text, const QString& mode)
 {
     MsgText = text;
     MsgMode = mode;
+    MsgResult.clear();
     modal_.message(*this);
     return MsgResult;
 }

@@ -32,6 +32,9 @@ QString displayText(const QString& text)
 frmtbao::frmtbao(App& app, QWidget* parent) : QDialog(parent), app_(app)
 {
     setObjectName(QStringLiteral("frmtbao"));
+    // Every question starts unanswered: a dialog closed by Esc or its frame answers nothing, never
+    // the answer of an earlier question.
+    app_.MsgResult.clear();
     setWindowTitle(QStringLiteral("Thông báo"));
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     Label1 = new QLabel(this);

@@ -82,13 +82,21 @@ TEST_F(MessageDialog, ModesShowTheirButtonsAndAnswer)
         QTest::keyClick(&dialog, Qt::Key_Return);  // OK is the default button
         EXPECT_EQ(app.MsgResult, QStringLiteral("ok"));
     }
-    // Closed by the window frame: the previous answer stays.
+    // Closed by the window frame or by Esc: no answer, whatever the question before was answered.
     app.MsgMode = QStringLiteral("yesno");
+    {
+        frmtbao dialog(app);
+        dialog.show();
+        dialog.close();
+        EXPECT_EQ(app.MsgResult, QString());
+        EXPECT_EQ(app.MsgText, QStringLiteral("Có muốn ghi không?"));
+    }
+    app.MsgResult = QStringLiteral("yes");
     frmtbao dialog(app);
     dialog.show();
-    dialog.close();
-    EXPECT_EQ(app.MsgResult, QStringLiteral("ok"));
-    EXPECT_EQ(app.MsgText, QStringLiteral("Có muốn ghi không?"));
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(app.MsgResult, QString());
 }
 
 TEST_F(MessageDialog, CtrlEndShowsTheLastFailureOnlyInOkMode)

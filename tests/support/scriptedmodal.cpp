@@ -28,6 +28,10 @@ void ScriptedModal::message(korvane::App& app)
     if (app.MsgMode.compare(QLatin1String("yesno"), Qt::CaseInsensitive) == 0) {
         const QString answer = answers.empty() ? QStringLiteral("no") : answers.front();
         if (!answers.empty()) answers.pop_front();
+        if (answer == QLatin1String("esc")) {  // closed with Esc: no answer at all
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+            return;
+        }
         button = answer == QLatin1String("yes") ? dialog.cmdyes : dialog.cmdno;
     }
     EXPECT_TRUE(button->isVisible()) << "the button to answer with is hidden: " << app.MsgText.toStdString();

@@ -23,7 +23,7 @@ public:
     int busyMessages = 0;            // messages of either kind shown with the hourglass on
     QStringList systemMessages;      // the system message box
     QStringList documents;           // help pages opened
-    std::deque<QString> answers;     // "yes" / "no" for questions; "no" when the script runs out
+    std::deque<QString> answers;     // "yes" / "no" / "esc" (no answer) for questions; "no" when the script runs out
     std::map<QString, std::function<void(QDialog&)>> drivers;  // by the dialog's object name
     QStringList modalWindows;        // object names of the windows run modally
     bool documentsOpen = true;
