@@ -1,5 +1,7 @@
 #include "formkit.h"
 
+#include <QLabel>
+
 #include "tcvn3.h"
 
 #include <QApplication>
@@ -364,6 +366,30 @@ void DataSource::CancelAdd()
     reloaded();
 }
 
+bool DataSource::Delete(const std::function<void()>& check)
+{
+    if (!rs_ || IsNew() || Position() < 0) return false;
+    try {
+        rs_->Delete(check);
+        if (rs_->RecordCount() == 0) {
+            rs_->Requery();  // no row is left to show
+        } else if (rs_->Eof()) {
+            rs_->MoveLast();  // the last row was deleted
+        } else {
+            rs_->MoveNext();  // the next row has taken the deleted one's place
+        }
+    } catch (const WriteRefused&) {
+        return false;
+    } catch (const engine::DbError& e) {
+        report(e);
+        return false;
+    }
+    ClearChanged();
+    emit Reopened();
+    reloaded();
+    return true;
+}
+
 bool DataSource::UpdateRecord(const QList<QPair<QString, QVariant>>& extra, const std::function<void()>& check)
 {
     return write(extra, true, check);
@@ -592,10 +618,19 @@ void DBCombo::Fill(engine::Recordset& rs)
     clear();
     try {
         if (rs.RecordCount() == 0) return;
-        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext()) addItem(rs.Field(ListField).toString());
+        for (rs.MoveFirst(); !rs.Eof(); rs.MoveNext())
+            addItem(rs.Field(ListField).toString(), BoundColumn.isEmpty() ? QVariant() : rs.Field(BoundColumn));
     } catch (const engine::DbError&) {
     }
     setCurrentIndex(-1);
+}
+
+void ShowStatusColours(QLabel* caption, bool changing)
+{
+    const QPalette& p = caption->window()->palette();  // the caption's own is coloured by its style sheet
+    const QColor text = changing ? QColor(255, 255, 0) : p.color(QPalette::Highlight);
+    const QColor back = changing ? QColor(255, 0, 0) : p.color(QPalette::Button);
+    caption->setStyleSheet(QStringLiteral("QLabel { color: %1; background-color: %2; padding: 2px 8px; }").arg(text.name(), back.name()));
 }
 
 namespace {

@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+class QLabel;
 class QPushButton;
 
 namespace korvane {
@@ -145,6 +146,10 @@ public:
     // why once UpdateRecord has returned. When another clerk changed a written field since
     // the row was read, nothing is written and the fields show the row as it now is.
     bool UpdateRecord(const QList<QPair<QString, QVariant>>& extra = {}, const std::function<void()>& check = {});
+    // Deletes the current row; the next row becomes current, or the new last row when the deleted
+    // one was the last. `check` runs inside the delete's transaction and may throw WriteRefused to
+    // keep the row (the window says why afterwards). False when nothing was deleted.
+    bool Delete(const std::function<void()>& check = {});
     // Loads the bound fields from the current row.
     void UpdateControls();
     // Marks every bound field unchanged.
@@ -249,11 +254,16 @@ class DBCombo : public QComboBox {
 public:
     explicit DBCombo(QWidget* parent = nullptr);
     QString ListField;
+    QString BoundColumn;  // when set, each item keeps its row's value of it as the item's data
     void Fill(engine::Recordset& rs);
 
 signals:
     void ListClicked(const QString& text);
 };
+
+// The colours of a window's status caption: the highlight colour on the button face while
+// viewing, yellow on red while a record is being added or corrected.
+void ShowStatusColours(QLabel* caption, bool changing);
 
 // Enter (or the keypad's Enter) on a focused button of `window` presses it, as clerks expect.
 void PressButtonsWithEnter(QWidget* window);

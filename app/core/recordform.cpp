@@ -21,11 +21,6 @@ namespace korvane {
 
 namespace {
 
-void setCaptionColours(QLabel* label, const QColor& text, const QColor& back)
-{
-    label->setStyleSheet(QStringLiteral("QLabel { color: %1; background-color: %2; padding: 2px 8px; }").arg(text.name(), back.name()));
-}
-
 }  // namespace
 
 RecordForm::RecordForm(App& app, QWidget* mainWindow) : QWidget(nullptr), app_(app), main_(mainWindow)
@@ -209,8 +204,7 @@ void RecordForm::setMode(const QString& mode)
     const bool viewing = mode == modes_.view;
     app_.FormMode = mode;
     lbltrangthai->setText(viewing ? modes_.viewCaption : mode == modes_.add ? modes_.addCaption : modes_.editCaption);
-    if (viewing) setCaptionColours(lbltrangthai, palette().color(QPalette::Highlight), palette().color(QPalette::Button));
-    else setCaptionColours(lbltrangthai, QColor(255, 255, 0), QColor(255, 0, 0));
+    ShowStatusColours(lbltrangthai, !viewing);
     cmdAdd->setText(QStringLiteral("&Nạp mới"));
     Cmdsua->setText(mode == modes_.edit ? QStringLiteral("Huỷ sửa") : QStringLiteral("&Sửa"));
     cmdAdd->setEnabled(mode != modes_.edit);

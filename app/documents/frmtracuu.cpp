@@ -226,10 +226,7 @@ bool DocumentSearch::periodInOrder(const Condition& c, const QString& message, Q
 
 bool DocumentSearch::checkNumber()
 {
-    QString scratch, validity;
-    int count = 0;
-    NumberCondition(mstt->text(), QStringLiteral("[stt]"), scratch, count, validity);
-    if (validity != QLatin1String("sai")) return true;
+    if (!NumberConditionIsWrong(mstt->text())) return true;
     while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
     checking_ = true;
     app_.Message(InvalidConditionMessage(mstt->text()));

@@ -124,6 +124,14 @@ void EqualsCondition(const QString& value, const QString& field, QString& clause
     clause += field + QStringLiteral(" = ") + value;
 }
 
+bool NumberConditionIsWrong(const QString& typed)
+{
+    QString scratch, validity;
+    int count = 0;
+    NumberCondition(typed, QStringLiteral("[id]"), scratch, count, validity);
+    return validity == QLatin1String("sai");
+}
+
 QString InvalidConditionMessage(const QString& typed)
 {
     return QStringLiteral("Điều kiện  '") + typed.trimmed() + QStringLiteral("'  không hợp lệ!") + QStringLiteral("\r\n") +

@@ -20,6 +20,9 @@ void TextCondition(const QString& typed, const QString& field, QString& clause, 
 // condition (the caller then shows InvalidConditionMessage and does not search).
 void NumberCondition(const QString& typed, const QString& field, QString& clause, int& count, QString& validity);
 
+// Whether NumberCondition would find the typed text "sai" (a box left with it is refused).
+bool NumberConditionIsWrong(const QString& typed);
+
 // A period of normal-form dates; either end may be empty.
 void DateRangeCondition(const QString& from, const QString& to, const QString& field, QString& clause, int& count);
 

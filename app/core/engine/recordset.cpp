@@ -705,13 +705,14 @@ bool Recordset::changedByOther(const std::vector<std::string>& now, const std::v
     return false;
 }
 
-void Recordset::Delete()
+void Recordset::Delete(const std::function<void()>& check)
 {
     const qint64 key = currentKey();
     if (!base_) throw DbError(ErrNotUpdatable, QStringLiteral("Không xoá được trong tập bản ghi chỉ đọc."));
     editMode_ = EditNone;
     Connection& c = state_->conn;
     c.writeTransaction([&] {
+        if (check) check();
         Statement st(c.db(), "DELETE FROM " + base_->table + " WHERE rowid=?");
         st.bindInt(1, key);
         st.run();

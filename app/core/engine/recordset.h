@@ -70,7 +70,9 @@ public:
     // other clerks wrote (a number already taken, say).
     void Update(const std::function<void()>& check = {});
     void CancelUpdate();
-    void Delete();
+    // Deletes the current row. `check`, when given, runs first inside the delete's write
+    // transaction (as for Update): whatever it throws leaves the row in place.
+    void Delete(const std::function<void()>& check = {});
     void Requery();
     std::unique_ptr<Recordset> Clone() const;
     void Close();
