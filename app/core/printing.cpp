@@ -74,6 +74,8 @@ bool RunPrintJob(App& app, const PrintJob& job)
             }
         }
         r.Reader = DataFileReader(app);
+        if (!job.sourceSql.isEmpty())
+            r.Reader = [read = r.Reader, sql = job.sourceSql](const QString& fileKey, const QString&) { return read(fileKey, sql); };
         r.RunModal = [&app](QDialog& d) { return app.modal().runModal(d); };
         r.Run(job.window);
         return true;

@@ -21,6 +21,10 @@ struct PrintJob {
     ReportTarget target = ReportTarget::Preview;
     QString pdfFile;       // for ReportTarget::Pdf
     engine::Database* organisation = nullptr;  // holds "tendonvi", the organisation's name
+    // When set, the rows are read with this SELECT, from the data file the template names, in
+    // place of the template's own source: a list prints the rows it was opened with, whatever
+    // another clerk has since saved under the saved query the template reads.
+    QString sourceSql;
 };
 
 // The path of a template of the data folder.
