@@ -2,6 +2,7 @@
 #include "app.h"
 #include "documents.h"
 #include "frmmain.h"
+#include "plans.h"
 #include "startup.h"
 
 #include <QApplication>
@@ -21,6 +22,7 @@ int main(int argc, char** argv)
     korvane::App app(modal);
     korvane::frmMain main(app);
     korvane::InstallDocumentWindows(app, &main);
+    korvane::InstallPlanWindows(app, &main);
     // A start-up that ended the program (files that cannot be used, the login given up) is not
     // a run: the status says so to whatever started it.
     if (!korvane::Startup(app, main).Run()) return 1;

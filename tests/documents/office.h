@@ -20,7 +20,7 @@ protected:
     {
         QDir(folder.root()).mkpath(QStringLiteral("data"));
         QFile::copy(testing_support::templatePath(), folder.path(QStringLiteral("data/zeltgoc.mdb")));
-        for (const char* report : {"brcvden.rpt", "brcvdi.rpt"})
+        for (const char* report : {"brcvden.rpt", "brcvdi.rpt", "brkehoach.rpt"})
             QFile::copy(QFileInfo(testing_support::templatePath()).absolutePath() + QLatin1Char('/') + QLatin1String(report),
                         folder.path(QStringLiteral("data/") + QLatin1String(report)));
         app.AppFolder = folder.root();
@@ -60,6 +60,7 @@ protected:
     template <class W>
     W* activate(W* window)
     {
+        window->activateWindow();
         QApplication::setActiveWindow(window);
         EXPECT_TRUE(QTest::qWaitForWindowActive(window));
         return window;

@@ -1,0 +1,49 @@
+#include "frmtxt.h"
+
+#include "abbreviation.h"
+#include "app.h"
+#include "keys.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+namespace korvane {
+
+frmtxt::frmtxt(App& app, const QString& text, bool editable, std::function<void(const QString*)> closed)
+    : QWidget(nullptr), app_(app), original_(text), closed_(std::move(closed))
+{
+    setObjectName(QStringLiteral("frmtxt"));
+    setWindowTitle(QStringLiteral("Nội dung chi tiết"));
+    setAttribute(Qt::WA_DeleteOnClose);
+    Text1 = new QPlainTextEdit(this);
+    Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setPlainText(text);
+    Text1->setReadOnly(!editable);
+    Text1->installEventFilter(this);
+    QFont f = Text1->font();
+    f.setPointSizeF(f.pointSizeF() * 1.25);
+    Text1->setFont(f);
+    (new QVBoxLayout(this))->addWidget(Text1);
+    resize(760, 520);
+}
+
+bool frmtxt::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == Text1 && event->type() == QEvent::KeyRelease && !Text1->isReadOnly()) {
+        const int code = KeyCodeOf(static_cast<QKeyEvent*>(event));
+        if (code == KeyF1 + 3) Text1->clear();
+        else if (app_.AbbreviationList) ExpandAbbreviation(Text1, code, *app_.AbbreviationList, QStringLiteral("chudu"));
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void frmtxt::closeEvent(QCloseEvent* event)
+{
+    const QString text = Text1->toPlainText();
+    if (closed_) closed_(text != original_ ? &text : nullptr);
+    event->accept();
+}
+
+}  // namespace korvane

@@ -1,0 +1,35 @@
+// The enlarged text window: a long text of a register in one big box. F4 empties it and
+// abbreviations expand as in the register; when it closes, a changed text goes back to the
+// register's box.
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+class QPlainTextEdit;
+
+namespace korvane {
+
+class App;
+
+class frmtxt : public QWidget {
+    Q_OBJECT
+public:
+    // `editable`: the register is adding or correcting; otherwise the text can only be read.
+    // `closed` gets the text when it was changed (empty optional otherwise).
+    frmtxt(App& app, const QString& text, bool editable, std::function<void(const QString* changed)> closed);
+
+    QPlainTextEdit* Text1;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    App& app_;
+    QString original_;
+    std::function<void(const QString*)> closed_;
+};
+
+}  // namespace korvane

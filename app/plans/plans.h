@@ -1,0 +1,13 @@
+// The work-plan windows the main window opens, by the names of its buttons and of the windows
+// that open one another (the register's search, the lists).
+#pragma once
+
+class QWidget;
+
+namespace korvane {
+
+class App;
+
+void InstallPlanWindows(App& app, QWidget* mainWindow);
+
+}  // namespace korvane
