@@ -359,10 +359,12 @@ void frmcongviec::Correct()
         txtndungtt->setFocus();
         return;
     }
-    // Another clerk may have saved this plan since it was read: the rights follow the file.
+    // Another clerk may have saved this plan since it was read: the rights follow the file. A
+    // plan deleted meanwhile is not corrected (the register shows what the file holds now).
+    const qlonglong shown = plan_->CurrentId();
     Data1->Requery();
     applyRights();
-    if (!Cmdsua->isEnabled()) {
+    if (!Cmdsua->isEnabled() || plan_->CurrentId() != shown) {
         txtndungtt->setFocus();
         return;
     }

@@ -2,6 +2,7 @@
 
 #include "abbreviation.h"
 #include "app.h"
+#include "formkit.h"
 #include "keys.h"
 
 #include <QCloseEvent>
@@ -17,9 +18,9 @@ frmtxt::frmtxt(App& app, const QString& text, bool editable, std::function<void(
     setObjectName(QStringLiteral("frmtxt"));
     setWindowTitle(QStringLiteral("Nội dung chi tiết"));
     setAttribute(Qt::WA_DeleteOnClose);
-    Text1 = new QPlainTextEdit(this);
+    Text1 = new BoundTextEdit(QStringLiteral("ndungct"), this);
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setPlainText(text);
+    Text1->load(text);
     Text1->setReadOnly(!editable);
     Text1->installEventFilter(this);
     QFont f = Text1->font();

@@ -7,11 +7,10 @@
 
 #include <functional>
 
-class QPlainTextEdit;
-
 namespace korvane {
 
 class App;
+class BoundTextEdit;
 
 class frmtxt : public QWidget {
     Q_OBJECT
@@ -20,7 +19,9 @@ public:
     // `closed` gets the text when it was changed (empty optional otherwise).
     frmtxt(App& app, const QString& text, bool editable, std::function<void(const QString* changed)> closed);
 
-    QPlainTextEdit* Text1;
+    // Refuses, as the register's box does, a change that would bring in a character the data
+    // file cannot hold, so that what comes back is always written.
+    BoundTextEdit* Text1;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

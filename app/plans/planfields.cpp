@@ -3,10 +3,10 @@
 #include "abbreviation.h"
 #include "app.h"
 #include "dates.h"
+#include "frmlogin.h"
 #include "keys.h"
 
 #include <QApplication>
-#include <QRegularExpression>
 
 namespace korvane {
 
@@ -25,12 +25,6 @@ void Retype(BoundField* field, const QVariant& value)
 }
 
 }  // namespace
-
-bool UnnamedUser(const QString& name)
-{
-    static const QRegularExpression pattern(QStringLiteral("^M.t ng..i"));
-    return pattern.match(name).hasMatch();
-}
 
 const QStringList& PlanFields::TextColumns()
 {
@@ -145,12 +139,7 @@ qlonglong PlanFields::CurrentId() const
     return p >= 0 && p < source_->Count() && !source_->IsNew() ? source_->Value(QStringLiteral("ID")).toLongLong() : 0;
 }
 
-bool PlanFields::MayChange(const QString& lastSaver) const
-{
-    return app_.UserRights != QLatin1String("CB") || lastSaver.isEmpty() || lastSaver == app_.UserFullName;
-}
-
-bool PlanFields::MayChangeCurrent() const { return CurrentId() > 0 && MayChange(source_->Value(QStringLiteral("nguoicapnhat")).toString()); }
+bool PlanFields::MayChangeCurrent() const { return CurrentId() > 0 && MayChangeSavedBy(app_, source_->Value(QStringLiteral("nguoicapnhat")).toString()); }
 
 // ---- Dates ---------------------------------------------------------------------------------
 
@@ -223,20 +212,6 @@ bool PlanFields::RequiredFilled()
     return false;
 }
 
-// The rights checked against the plan as the file holds it, inside the write: another clerk may
-// have saved it since this window read it.
-std::function<void()> PlanFields::rightsInFile(const QString& table, qlonglong planId, bool& refused) const
-{
-    return [this, table, planId, &refused] {
-        auto rs = app_.PlanDb->OpenRecordset(QStringLiteral("SELECT nguoicapnhat FROM %1 WHERE ID = %2").arg(table).arg(planId),
-                                             engine::RecordsetType::Snapshot);
-        if (!rs->Eof() && !MayChange(rs->Field(QStringLiteral("nguoicapnhat")).toString())) {
-            refused = true;
-            throw WriteRefused{};
-        }
-    };
-}
-
 bool PlanFields::Write(const QString& table)
 {
     // What the clerk typed, to be given back should the write fail.
@@ -253,7 +228,7 @@ bool PlanFields::Write(const QString& table)
 
     bool refused = false;
     const bool adding = source_->IsNew();
-    if (source_->UpdateRecord({}, adding ? std::function<void()>() : rightsInFile(table, CurrentId(), refused))) return true;
+    if (source_->UpdateRecord({}, adding ? std::function<void()>() : SaverRightsCheck(app_, *app_.PlanDb, table, CurrentId(), refused))) return true;
     // Nothing was written: the plan stays as typed (a row another clerk changed meanwhile shows
     // their values in the fields this clerk left alone).
     for (const auto& [field, value] : typed) Retype(field, value);
@@ -265,7 +240,7 @@ bool PlanFields::Write(const QString& table)
 bool PlanFields::DeleteCurrent(const QString& table)
 {
     bool refused = false;
-    if (source_->Delete(rightsInFile(table, CurrentId(), refused))) return true;
+    if (source_->Delete(SaverRightsCheck(app_, *app_.PlanDb, table, CurrentId(), refused))) return true;
     if (refused) {
         app_.Message(kNotYours);
         source_->Requery();  // the plan as its new saver left it

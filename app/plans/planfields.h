@@ -16,10 +16,6 @@ namespace korvane {
 
 class App;
 
-// The name under which a user without a name of their own works ("Một người ..."): their saves
-// leave the saver empty.
-bool UnnamedUser(const QString& name);
-
 class PlanFields {
 public:
     // The object names of the controls the two windows name differently.
@@ -47,7 +43,6 @@ public:
 
     // The id of the current plan; 0 when there is none (or it is being added).
     qlonglong CurrentId() const;
-    bool MayChange(const QString& lastSaver) const;
     // Whether the user may change the current plan, as the window last read it.
     bool MayChangeCurrent() const;
 
@@ -72,7 +67,6 @@ public:
     bool KeyReleased(QWidget* field, int code);
 
 private:
-    std::function<void()> rightsInFile(const QString& table, qlonglong id, bool& refused) const;
     void dataError(const QString& description) const;
 
     App& app_;

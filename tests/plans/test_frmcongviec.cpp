@@ -213,6 +213,9 @@ TEST_F(PlanRegister, CorrectingCarriesFromThePlanBeforeAndATickAloneIsSaved)
     QTest::mouseClick(form->cmdxemct, Qt::LeftButton);
     zoom = shownZoom();
     ASSERT_TRUE(zoom);
+    // A character the data file cannot hold is refused as it is typed, not lost at closing.
+    zoom->Text1->setPlainText(QStringLiteral("Giá 5 €"));
+    EXPECT_EQ(zoom->Text1->toPlainText(), QString());
     zoom->Text1->setPlainText(QStringLiteral("Chi tiết mới"));
     zoom->close();
     EXPECT_EQ(form->txtndungct->toPlainText(), QStringLiteral("Chi tiết mới"));
