@@ -1,13 +1,14 @@
 #include "formkit.h"
 
-#include <QLabel>
-
+#include "app.h"
+#include "sqlfunctions.h"
 #include "tcvn3.h"
 
 #include <QApplication>
 #include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QItemSelectionModel>
 #include <QPushButton>
 
@@ -623,6 +624,49 @@ void DBCombo::Fill(engine::Recordset& rs)
     } catch (const engine::DbError&) {
     }
     setCurrentIndex(-1);
+}
+
+QLabel* NewStatusCaption(QWidget* parent)
+{
+    auto* caption = new QLabel(parent);
+    caption->setObjectName(QStringLiteral("lbltrangthai"));
+    QFont font = caption->font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.3);
+    caption->setFont(font);
+    caption->setAlignment(Qt::AlignCenter);
+    caption->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    return caption;
+}
+
+QLineEdit* NewPositionBox(QWidget* parent)
+{
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(QStringLiteral("mrecnum"));
+    box->setMaximumWidth(110);
+    box->installEventFilter(parent);
+    return box;
+}
+
+void ShowPosition(QLineEdit* box, const DataSource& source)
+{
+    box->setText(QStringLiteral("%1/%2").arg(source.Position() + 1).arg(source.Count()));
+    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+}
+
+void JumpToPosition(QLineEdit* box, DataSource& source)
+{
+    const long v = static_cast<long>(engine::leadingNumber(box->text().toStdString()));
+    const long p = source.Position(), n = source.Count();
+    if (v > 0 && v <= n && v != p + 1) source.MoveTo(v - 1);
+    else ShowPosition(box, source);
+}
+
+QString KeepTypingQuestion(App& app, const DataSource& source)
+{
+    return app.Message(source.IsNew() ? QStringLiteral("Có lưu giữ bản ghi đang nạp không ?")
+                                      : QStringLiteral("Có lưu giữ những sửa đổi vừa thực hiện không ?"),
+                       QStringLiteral("yesno"));
 }
 
 void ShowStatusColours(QLabel* caption, bool changing)

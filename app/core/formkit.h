@@ -21,6 +21,10 @@ class QLabel;
 class QPushButton;
 
 namespace korvane {
+class App;
+}
+
+namespace korvane {
 
 // Keeps typed or pasted text within TCVN3: decomposed letters are composed, capital toned vowels
 // become the letter TCVN3 stores (what the user sees is what is saved), common typographic
@@ -260,6 +264,17 @@ public:
 signals:
     void ListClicked(const QString& text);
 };
+
+// A window's status caption: bold, larger, centred, as high as its text.
+QLabel* NewStatusCaption(QWidget* parent);
+// The position box of a record window: "position/count" of `source`; a number typed into it and
+// Enter moves there (the window calls JumpToPosition on Enter).
+QLineEdit* NewPositionBox(QWidget* parent);
+void ShowPosition(QLineEdit* box, const DataSource& source);
+void JumpToPosition(QLineEdit* box, DataSource& source);
+// The question asked before what is being typed into a record is left: "yes", "no", or empty
+// when it was closed without an answer.
+QString KeepTypingQuestion(App& app, const DataSource& source);
 
 // The colours of a window's status caption: the highlight colour on the button face while
 // viewing, yellow on red while a record is being added or corrected.

@@ -32,14 +32,7 @@ RecordForm::RecordForm(App& app, QWidget* mainWindow) : QWidget(nullptr), app_(a
     midcu = line("idcu", 0);
     for (QWidget* hidden : {static_cast<QWidget*>(mkieuupdate), static_cast<QWidget*>(midcu)}) hidden->hide();
 
-    lbltrangthai = new QLabel(this);
-    lbltrangthai->setObjectName(QStringLiteral("lbltrangthai"));
-    QFont captionFont = lbltrangthai->font();
-    captionFont.setBold(true);
-    captionFont.setPointSizeF(captionFont.pointSizeF() * 1.3);
-    lbltrangthai->setFont(captionFont);
-    lbltrangthai->setAlignment(Qt::AlignCenter);
-    lbltrangthai->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    lbltrangthai = NewStatusCaption(this);
 
     DBComboloai = new DBCombo(this);
     DBComboloai->setObjectName(QStringLiteral("DBComboloai"));
@@ -53,10 +46,7 @@ RecordForm::RecordForm(App& app, QWidget* mainWindow) : QWidget(nullptr), app_(a
     Cmdin = button("Cmdin", QStringLiteral("&In công văn"));
     cmdclose = button("cmdclose", QStringLiteral("&Kết thúc"));
 
-    mrecnum = new QLineEdit(this);
-    mrecnum->setObjectName(QStringLiteral("mrecnum"));
-    mrecnum->setMaximumWidth(110);
-    mrecnum->installEventFilter(this);
+    mrecnum = NewPositionBox(this);
 
     lblhuongdan = new QLabel(this);
     lblhuongdan->setObjectName(QStringLiteral("lblhuongdan"));
@@ -412,11 +402,11 @@ bool RecordForm::ValidateLeaving()
 {
     if (!editing()) return true;
     if (Data1->IsNew()) {
-        if (app_.Message(QStringLiteral("Có lưu giữ bản ghi đang nạp không ?"), QStringLiteral("yesno")) != QLatin1String("no"))
+        if (KeepTypingQuestion(app_, *Data1) != QLatin1String("no"))
             return Save();  // a record that cannot be saved stays open, with the message that says why
         Data1->CancelAdd();
     } else if (Data1->AnyChanged()) {
-        if (app_.Message(QStringLiteral("Có lưu giữ những sửa đổi vừa thực hiện không ?"), QStringLiteral("yesno")) != QLatin1String("no"))
+        if (KeepTypingQuestion(app_, *Data1) != QLatin1String("no"))
             return Save();
         Data1->ClearChanged();
     }
@@ -474,18 +464,11 @@ void RecordForm::closeEvent(QCloseEvent* event)
 
 // ---- Position box --------------------------------------------------------------------------
 
-void RecordForm::showPosition()
-{
-    mrecnum->setText(QStringLiteral("%1/%2").arg(Data1->Position() + 1).arg(Data1->Count()));
-    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
-}
+void RecordForm::showPosition() { ShowPosition(mrecnum, *Data1); }
 
 void RecordForm::jumpToPosition()
 {
-    const long v = static_cast<long>(engine::leadingNumber(mrecnum->text().toStdString()));
-    const long p = Data1->Position(), n = Data1->Count();
-    if (v > 0 && v <= n && v != p + 1) Data1->MoveTo(v - 1);
-    else showPosition();
+    JumpToPosition(mrecnum, *Data1);
     homeField_->setFocus();
 }
 

@@ -71,18 +71,8 @@ frmcongviec::frmcongviec(App& app, QWidget* mainWindow) : QWidget(nullptr), app_
         Data1->Bind(*box);
     }
 
-    lbltrangthai = new QLabel(this);
-    lbltrangthai->setObjectName(QStringLiteral("lbltrangthai"));
-    QFont captionFont = lbltrangthai->font();
-    captionFont.setBold(true);
-    captionFont.setPointSizeF(captionFont.pointSizeF() * 1.3);
-    lbltrangthai->setFont(captionFont);
-    lbltrangthai->setAlignment(Qt::AlignCenter);
-    lbltrangthai->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    mrecnum = new QLineEdit(this);
-    mrecnum->setObjectName(QStringLiteral("mrecnum"));
-    mrecnum->setMaximumWidth(110);
-    mrecnum->installEventFilter(this);
+    lbltrangthai = NewStatusCaption(this);
+    mrecnum = NewPositionBox(this);
     lblhuongdan = new QLabel(QStringLiteral("Hướng dẫn : F4 : xoá cả ô    F5: tự điền ngày    F6 : Sao chép nội dung trang trước   "
                                             "PgUp, Pgdn : chuyển trang "),
                              this);
@@ -298,18 +288,11 @@ void frmcongviec::returnToViewing()
     txtndungtt->setFocus();
 }
 
-void frmcongviec::showPosition()
-{
-    mrecnum->setText(QStringLiteral("%1/%2").arg(Data1->Position() + 1).arg(Data1->Count()));
-    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
-}
+void frmcongviec::showPosition() { ShowPosition(mrecnum, *Data1); }
 
 void frmcongviec::jumpToPosition()
 {
-    const long v = static_cast<long>(engine::leadingNumber(mrecnum->text().toStdString()));
-    const long p = Data1->Position(), n = Data1->Count();
-    if (v > 0 && v <= n && v != p + 1) Data1->MoveTo(v - 1);
-    else showPosition();
+    JumpToPosition(mrecnum, *Data1);
     txtndungtt->setFocus();
 }
 
@@ -496,9 +479,7 @@ void frmcongviec::closeEvent(QCloseEvent* event)
 {
     if (!closing_ && editing()) {
         // Closed by its frame while a plan is being typed: nothing typed is dropped unasked.
-        const QString question = Data1->IsNew() ? QStringLiteral("Có lưu giữ bản ghi đang nạp không ?")
-                                                : QStringLiteral("Có lưu giữ những sửa đổi vừa thực hiện không ?");
-        const QString answer = app_.Message(question, QStringLiteral("yesno"));
+        const QString answer = KeepTypingQuestion(app_, *Data1);
         if (answer == QLatin1String("yes")) {
             if (!Save()) {
                 event->ignore();

@@ -3,7 +3,7 @@
 #include "abbreviation.h"
 #include "app.h"
 #include "dates.h"
-#include "frmlogin.h"
+#include "savedrows.h"
 #include "keys.h"
 
 #include <QApplication>
@@ -14,15 +14,6 @@ namespace {
 
 const QString kBadDate = QStringLiteral("Bạn cần nạp lại ngày tháng năm cho đúng !");
 const QString kNotYours = QStringLiteral("Công việc này vừa được người khác sửa, bạn không được sửa, xoá công việc này !");
-
-// A value as the clerk typed it, put back into its field and marked changed again.
-void Retype(BoundField* field, const QVariant& value)
-{
-    if (auto* line = dynamic_cast<BoundLineEdit*>(field)) line->setText(value.toString());
-    else if (auto* text = dynamic_cast<BoundTextEdit*>(field)) text->setPlainText(value.toString());
-    else if (auto* check = dynamic_cast<BoundCheckBox*>(field)) check->setChecked(value.toInt() != 0);
-    field->DataChanged = true;
-}
 
 }  // namespace
 
@@ -133,13 +124,9 @@ void PlanFields::ReadTypes(const QString& table)
     }
 }
 
-qlonglong PlanFields::CurrentId() const
-{
-    const long p = source_->Position();
-    return p >= 0 && p < source_->Count() && !source_->IsNew() ? source_->Value(QStringLiteral("ID")).toLongLong() : 0;
-}
+qlonglong PlanFields::CurrentId() const { return CurrentRowId(*source_); }
 
-bool PlanFields::MayChangeCurrent() const { return CurrentId() > 0 && MayChangeSavedBy(app_, source_->Value(QStringLiteral("nguoicapnhat")).toString()); }
+bool PlanFields::MayChangeCurrent() const { return MayChangeCurrentRow(app_, *source_); }
 
 // ---- Dates ---------------------------------------------------------------------------------
 
@@ -214,39 +201,14 @@ bool PlanFields::RequiredFilled()
 
 bool PlanFields::Write(const QString& table)
 {
-    // What the clerk typed, to be given back should the write fail.
-    QList<QPair<BoundField*, QVariant>> typed;
-    for (BoundField* f : source_->Fields())
-        if (f->DataChanged) typed.append({f, f->value()});
-
-    const QDate today = app_.Today();
     startNormal->setText(NormalDate(start->text()));
     endNormal->setText(NormalDate(end->text()));
-    savedOn->setText(today.toString(QStringLiteral("dd/MM/yyyy")));
-    savedOnNormal->setText(today.toString(QStringLiteral("yyyyMMdd")));
-    savedBy->setText(UnnamedUser(app_.UserFullName) ? QString() : app_.UserFullName);
-
-    bool refused = false;
-    const bool adding = source_->IsNew();
-    if (source_->UpdateRecord({}, adding ? std::function<void()>() : SaverRightsCheck(app_, *app_.PlanDb, table, CurrentId(), refused))) return true;
-    // Nothing was written: the plan stays as typed (a row another clerk changed meanwhile shows
-    // their values in the fields this clerk left alone).
-    for (const auto& [field, value] : typed) Retype(field, value);
-    if (refused) app_.Message(kNotYours);
+    if (WriteStampedRow(app_, *source_, table, {savedOn, savedOnNormal, savedBy}, kNotYours)) return true;
     summary->setFocus();
     return false;
 }
 
-bool PlanFields::DeleteCurrent(const QString& table)
-{
-    bool refused = false;
-    if (source_->Delete(SaverRightsCheck(app_, *app_.PlanDb, table, CurrentId(), refused))) return true;
-    if (refused) {
-        app_.Message(kNotYours);
-        source_->Requery();  // the plan as its new saver left it
-    }
-    return false;
-}
+bool PlanFields::DeleteCurrent(const QString& table) { return DeleteCheckedRow(app_, *source_, table, kNotYours); }
 
 // ---- Keys ----------------------------------------------------------------------------------
 
