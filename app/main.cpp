@@ -1,5 +1,6 @@
 // korvane: the records office.
 #include "app.h"
+#include "calendar.h"
 #include "documents.h"
 #include "frmmain.h"
 #include "plans.h"
@@ -23,6 +24,7 @@ int main(int argc, char** argv)
     korvane::frmMain main(app);
     korvane::InstallDocumentWindows(app, &main);
     korvane::InstallPlanWindows(app, &main);
+    korvane::InstallCalendarWindows(app, &main);
     // A start-up that ended the program (files that cannot be used, the login given up) is not
     // a run: the status says so to whatever started it.
     if (!korvane::Startup(app, main).Run()) return 1;

@@ -20,7 +20,7 @@ protected:
     {
         QDir(folder.root()).mkpath(QStringLiteral("data"));
         QFile::copy(testing_support::templatePath(), folder.path(QStringLiteral("data/zeltgoc.mdb")));
-        for (const char* report : {"brcvden.rpt", "brcvdi.rpt", "brkehoach.rpt"})
+        for (const char* report : {"brcvden.rpt", "brcvdi.rpt", "brkehoach.rpt", "brlichtuan.rpt"})
             QFile::copy(QFileInfo(testing_support::templatePath()).absolutePath() + QLatin1Char('/') + QLatin1String(report),
                         folder.path(QStringLiteral("data/") + QLatin1String(report)));
         app.AppFolder = folder.root();
