@@ -14,10 +14,11 @@ namespace {
 
 const QString kNotYours = QStringLiteral("Lịch này vừa được người khác sửa, bạn không được sửa, xoá lịch này !");
 
-// The columns whose change makes an entry worth saving (the participants and the note alone do
-// not), and the nine that carry over to F6.
+// The columns whose change makes an entry worth saving: every one typed into (a note or the
+// participants changed alone are saved too, never dropped), and the nine that carry over to F6.
 const QStringList kChangeColumns = {QStringLiteral("nguoicbi"), QStringLiteral("nguoictri"), QStringLiteral("diadiem"),
-                                    QStringLiteral("gio"),      QStringLiteral("ndung"),     QStringLiteral("ngay")};
+                                    QStringLiteral("gio"),      QStringLiteral("ndung"),     QStringLiteral("ngay"),
+                                    QStringLiteral("thanhphan"), QStringLiteral("ghichu")};
 const QStringList kCarryColumns = {QStringLiteral("nguoicbi"), QStringLiteral("nguoictri"), QStringLiteral("diadiem"),
                                    QStringLiteral("gio"),      QStringLiteral("ndung"),     QStringLiteral("ngay"),
                                    QStringLiteral("thu"),      QStringLiteral("thanhphan"), QStringLiteral("ghichu")};

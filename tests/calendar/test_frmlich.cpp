@@ -30,17 +30,7 @@ protected:
                                            "VALUES ('%1', '%2', '%3', '%4', '%5', 'Chủ trì %5', '%6')")
                                 .arg(day, NormalDate(day), time, TimeSortKey(time), content, saver));
     }
-    QStringList rows(const QString& sql)
-    {
-        auto rs = app.PlanDb->OpenRecordset(sql, engine::RecordsetType::Snapshot);
-        QStringList out;
-        for (; !rs->Eof(); rs->MoveNext()) {
-            QStringList row;
-            for (const QString& f : rs->FieldNames()) row.append(rs->Field(f).toString());
-            out.append(row.join(QLatin1Char('|')));
-        }
-        return out;
-    }
+    QStringList rows(const QString& sql) { return Rows(*app.PlanDb, sql); }
     // Types into a box and leaves it, as a clerk does with Tab.
     void typeAndLeave(QLineEdit* box, const QString& text)
     {
@@ -137,12 +127,18 @@ TEST_F(CalendarRegister, DayStepsRequiredFieldsAndChangesThatCount)
     QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
     EXPECT_EQ(rows(QStringLiteral("SELECT thu, giochuan FROM lich2026")), QStringList{QStringLiteral("Thứ hai|08h")});
 
-    // Only the note changed: nothing is written.
+    // A note changed alone is saved, not dropped; a correction that changes nothing writes nothing.
     QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
     form->mghichu->setText(QStringLiteral("ghi chú"));
     QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
     EXPECT_EQ(app.FormMode, QStringLiteral("xemlich"));
-    EXPECT_EQ(rows(QStringLiteral("SELECT ghichu FROM lich2026")), QStringList{QString()});
+    EXPECT_EQ(rows(QStringLiteral("SELECT ghichu, ngaycapnhatchuan FROM lich2026")), QStringList{QStringLiteral("ghi chú|20261209")});
+    app.PlanDb->Execute(QStringLiteral("UPDATE lich2026 SET ngaycapnhatchuan = ''"));
+    form->ComeBack(0);
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(app.FormMode, QStringLiteral("xemlich"));
+    EXPECT_EQ(rows(QStringLiteral("SELECT ngaycapnhatchuan FROM lich2026")), QStringList{QString()});
 }
 
 TEST_F(CalendarRegister, ADeleteNeedsAYesAndCorrectingCarriesFromTheEntryBefore)
