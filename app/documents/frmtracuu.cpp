@@ -3,12 +3,12 @@
 #include "abbreviation.h"
 #include "app.h"
 #include "conditions.h"
-#include "dates.h"
 #include "datafiles.h"
 #include "frmcvden.h"
 #include "frmcvdi.h"
 #include "frmgrid.h"
 #include "keys.h"
+#include "yearsearch.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -63,16 +63,7 @@ QLineEdit* DocumentSearch::box(const char* name, int limit)
     return b;
 }
 
-QWidget* DocumentSearch::period(QLineEdit* from, QLineEdit* to)
-{
-    auto* w = new QWidget(this);
-    auto* h = new QHBoxLayout(w);
-    h->setContentsMargins(0, 0, 0, 0);
-    h->addWidget(from);
-    h->addWidget(new QLabel(QStringLiteral("đến ngày"), w));
-    h->addWidget(to);
-    return w;
-}
+QWidget* DocumentSearch::period(QLineEdit* from, QLineEdit* to) { return PeriodLine(this, from, to, QStringLiteral("đến ngày")); }
 
 DBGrid* DocumentSearch::pickGrid(const char* name) { return NamedPickGrid(this, name); }
 
@@ -90,11 +81,7 @@ void DocumentSearch::finish(const QList<QPair<QString, QWidget*>>& rows, const Q
         ++r;
     }
     grid->setColumnStretch(1, 1);
-    lblhuongdan->setText(helpFirstLine + QLatin1Char('\r') +
-                         QStringLiteral(" Cách dùng các dấu:      Dấu phảy : a,b (có a hoặc b)        Dấu + : a+b (phải có cả a và b) ") +
-                         QLatin1Char('\r') +
-                         QStringLiteral(" Dấu chấm than : !a (không có a)        Dấu trừ (cho ô số) :  10-45 (các số từ 10 đến 45) ") +
-                         QLatin1Char('\r') + QStringLiteral(" Các dấu >,< (cho ô số) : >3 (lớn hơn 3)  <15 (nhỏ hơn 15)"));
+    lblhuongdan->setText(helpFirstLine + ConditionSignsHelp());
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     for (QPushButton* b : {cmdtracuu, cmdxoa, cmdclose}) buttons->addWidget(b);
@@ -195,44 +182,18 @@ void DocumentSearch::UseYearLists()
 
 // ---- Dates and numbers ---------------------------------------------------------------------
 
-bool DocumentSearch::checkDate(QLineEdit* b)
-{
-    QString text = b->text().trimmed();
-    if (text.isEmpty()) return true;
-    const QString date = CheckDateText(text, app_.Months, app_.Today().year());
-    if (!date.isEmpty()) {
-        if (b->text() != date) b->setText(date);
-        return true;
-    }
-    checking_ = true;
-    app_.Message(kBadDate);
-    b->clear();
-    b->setFocus();
-    checking_ = false;
-    return false;
-}
+bool DocumentSearch::checkDate(QLineEdit* b) { return CheckDateBox(app_, b, kBadDate, checking_); }
 
-// A period whose two ends are dates and whose end comes before its start.
 bool DocumentSearch::periodInOrder(const Condition& c, const QString& message, QWidget* focus)
 {
-    if (c.box->text().trimmed().isEmpty() || c.to->text().trimmed().isEmpty()) return true;
-    if (NormalDate(c.box->text()) <= NormalDate(c.to->text())) return true;
-    checking_ = true;
-    app_.Message(message);
-    focus->setFocus();
-    checking_ = false;
-    return false;
+    return CheckPeriodBoxes(app_, c.box, c.to, message, focus, checking_);
 }
 
 bool DocumentSearch::checkNumber()
 {
-    if (!NumberConditionIsWrong(mstt->text())) return true;
-    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
-    checking_ = true;
-    app_.Message(InvalidConditionMessage(mstt->text()));
-    mstt->setFocus();
-    checking_ = false;
-    return false;
+    if (NumberConditionIsWrong(mstt->text()))
+        while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();  // the message is not shown busy
+    return CheckNumberBox(app_, mstt, checking_);
 }
 
 // ---- The search ----------------------------------------------------------------------------
@@ -356,12 +317,7 @@ void DocumentSearch::keyReleased(QLineEdit* b, int code, bool shift)
             }
         for (const Condition& c : conditions_)
             if (c.kind == Condition::Dates && (c.box == b || c.to == b)) {
-                if (b->text().trimmed().isEmpty()) {
-                    b->setText(DisplayDate(app_.Today(), app_.Months));
-                } else {
-                    const QString date = SteppedDate(b->text(), shift ? -1 : 1, app_.Months, app_.Today().year());
-                    if (!date.isEmpty()) b->setText(date);
-                }
+                StepDateBox(app_, b, shift ? -1 : 1);
                 return;
             }
         return;
