@@ -17,8 +17,6 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include <optional>
-
 namespace korvane {
 
 namespace {
@@ -57,15 +55,8 @@ frmGridlich::frmGridlich(App& app) : QWidget(nullptr), app_(app), mode_(kView)
     mngaycapnhatchuan = f.savedOnNormal;
     mnguoicapnhat = f.savedBy;
 
-    lbltrangthai = new QLabel(this);
-    lbltrangthai->setObjectName(QStringLiteral("lbltrangthai"));
-    QFont captionFont = lbltrangthai->font();
-    captionFont.setBold(true);
-    lbltrangthai->setFont(captionFont);
-    lbltrangthai->setAlignment(Qt::AlignCenter);
-    txtle = new QLineEdit(QStringLiteral("10"), this);
-    txtle->setObjectName(QStringLiteral("txtle"));
-    txtle->setMaximumWidth(50);
+    lbltrangthai = NewListCaption(this);
+    txtle = NewMarginBox(this);
 
     auto button = [this](const char* name, const QString& caption) { return NamedButton(this, name, caption); };
     cmdAdd = button("cmdAdd", QStringLiteral("&Nạp mới"));
@@ -98,10 +89,7 @@ frmGridlich::frmGridlich(App& app) : QWidget(nullptr), app_(app), mode_(kView)
     panel->setColumnStretch(1, 1);
     panel->setColumnStretch(3, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(new QLabel(QStringLiteral("Đặt lề : "), this));
-    buttons->addWidget(txtle);
-    buttons->addStretch();
+    auto* buttons = NewMarginRow(txtle);
     for (QPushButton* b : {cmdAdd, Cmdsua, cmdUpdate, cmdxoa, Cmdchontat, Cmdhuychon, Cmdin, cmdclose}) buttons->addWidget(b);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(DBGrid1, 1);
@@ -109,10 +97,8 @@ frmGridlich::frmGridlich(App& app) : QWidget(nullptr), app_(app), mode_(kView)
     layout->addLayout(panel);
     layout->addLayout(buttons);
     PressButtonsWithEnter(this);
-    QList<QWidget*> order = {DBGrid1};
-    order += entry_->texts;
-    order += {txtle, cmdAdd, Cmdsua, cmdUpdate, cmdxoa, Cmdchontat, Cmdhuychon, Cmdin, cmdclose};
-    for (qsizetype k = 1; k < order.size(); ++k) setTabOrder(order[k - 1], order[k]);
+    ChainTabOrder(QList<QWidget*>{DBGrid1} + entry_->texts +
+                  QList<QWidget*>{txtle, cmdAdd, Cmdsua, cmdUpdate, cmdxoa, Cmdchontat, Cmdhuychon, Cmdin, cmdclose});
 
     DBGrid1->SetDataSource(Data1, {{QStringLiteral("chonin"), QStringLiteral("In")},
                                    {QStringLiteral("thu"), QStringLiteral("Thứ")},
@@ -175,12 +161,9 @@ void frmGridlich::ShowYear(qlonglong id)
 {
     // Marks left from an earlier list are no choice of this one. A file that cannot be written
     // (read-only) can still be looked at.
-    try {
+    ShowingDataErrors(app_, [this] {
         app_.PlanDb->Execute(QStringLiteral("UPDATE ") + app_.CalendarTable + QStringLiteral(" SET chonin = '' where [chonin]<>'';"));
-    } catch (const engine::DbError& e) {
-        app_.RecordFailure(e);
-        app_.Message(QStringLiteral("Lỗi dữ liệu : ") + e.description());
-    }
+    });
     open(QStringLiteral("select * from ") + app_.CalendarTable + QStringLiteral(" order by [ngaychuan], [giochuan]"), app_.CalendarTable, QString(),
          false, id);
 }
@@ -200,19 +183,10 @@ void frmGridlich::open(const QString& statement, const QString& table, const QSt
     table_ = table;
     clause_ = clause;
     fromSearch_ = fromSearch;
-    Data1->Database = app_.PlanDb.get();
-    Data1->RecordSource = statement;
-    Data1->SetRecordset(std::move(rows));
-    if (Data1->Count() > 0) {
-        Data1->MoveLast();
-        Data1->MoveFirst();
-    }
+    LoadRows(*Data1, app_.PlanDb.get(), statement, std::move(rows));
     goToId(id);
     setMode(kView);
-    show();
-    raise();
-    activateWindow();
-    DBGrid1->setFocus();
+    BringToFront(this, DBGrid1);
 }
 
 // ---- Modes ---------------------------------------------------------------------------------
@@ -223,10 +197,10 @@ void frmGridlich::setMode(const QString& mode)
     const bool viewing = mode == kView;
     cmdAdd->setText(mode == kAdd ? QStringLiteral("&Huỷ nạp") : QStringLiteral("&Nạp mới"));
     Cmdsua->setText(mode == kEdit ? QStringLiteral("&Huỷ sửa") : QStringLiteral("&Sửa"));
-    lbltrangthai->setText(viewing ? QStringLiteral("Xem lịch làm việc hàng tuần")
-                                  : mode == kAdd ? QStringLiteral("Nạp lịch tuần") : QStringLiteral("sửa nội dung lịch làm việc"));
-    ShowStatusColours(lbltrangthai, !viewing);
-    for (QWidget* w : entry_->texts) static_cast<QLineEdit*>(w)->setReadOnly(viewing);
+    ShowStatus(lbltrangthai, viewing ? QStringLiteral("Xem lịch làm việc hàng tuần")
+                                     : mode == kAdd ? QStringLiteral("Nạp lịch tuần") : QStringLiteral("sửa nội dung lịch làm việc"),
+               !viewing);
+    SetReadOnly(entry_->texts, viewing);
     cmdAdd->setEnabled(mode != kEdit);
     cmdUpdate->setEnabled(!viewing);
     if (viewing) {
@@ -251,15 +225,10 @@ void frmGridlich::returnToViewing()
 bool frmGridlich::finishEditing()
 {
     if (!editing()) return true;
-    if (Data1->IsNew()) {
-        if (app_.Message(QStringLiteral("Có lưu giữ bản ghi đang nạp không ?"), QStringLiteral("yesno")) != QLatin1String("no")) return save(false);
-        Data1->CancelAdd();
-        returnToViewing();
-        return true;
-    }
-    if (Data1->AnyChanged() &&
-        app_.Message(QStringLiteral("Có lưu giữ những sửa đổi vừa thực hiện không ?"), QStringLiteral("yesno")) != QLatin1String("no"))
-        return save(false);
+    // An entry being added is always asked about; a corrected one only when something changed.
+    const bool adding = Data1->IsNew();
+    if ((adding || Data1->AnyChanged()) && KeepTypingQuestion(app_, *Data1) != QLatin1String("no")) return save(false);
+    if (adding) Data1->CancelAdd();
     returnToViewing();
     return true;
 }
@@ -365,37 +334,23 @@ void frmGridlich::ToggleMark(int row)
     if (row != Data1->Position() && !Data1->MoveTo(row)) return;
     const qlonglong id = entry_->CurrentId();
     if (id == 0) return;
-    try {
-        // The mark as the file holds it now, turned over in one write, in the listed table.
+    // The mark as the file holds it now, turned over in one write, in the listed table.
+    const bool turned = ShowingDataErrors(app_, [&] {
         app_.PlanDb->WriteTransaction([&] {
             auto rs = app_.PlanDb->OpenRecordset(QStringLiteral("SELECT chonin FROM %1 WHERE id = %2").arg(table_).arg(id),
                                                  engine::RecordsetType::Snapshot);
             const bool marked = !rs->Eof() && rs->Field(QStringLiteral("chonin")).toString() == QLatin1String("X");
             app_.PlanDb->Execute(QStringLiteral("UPDATE %1 SET chonin = '%2' WHERE id = %3").arg(table_, marked ? QString() : QStringLiteral("X")).arg(id));
         });
-    } catch (const engine::DbError& e) {
-        app_.RecordFailure(e);
-        app_.Message(QStringLiteral("Lỗi dữ liệu : ") + e.description());
-        return;
-    }
-    if (DBGrid1->Model()) DBGrid1->Model()->RowChanged(row);
+    });
+    if (turned && DBGrid1->Model()) DBGrid1->Model()->RowChanged(row);
 }
 
 void frmGridlich::changeMarks(const std::function<void()>& write)
 {
     if (!finishEditing()) return;
-    std::optional<BusyCursor> busy;
-    busy.emplace();
     const qlonglong id = entry_->CurrentId();
-    try {
-        write();
-    } catch (const engine::DbError& e) {
-        busy.reset();
-        app_.RecordFailure(e);
-        app_.Message(QStringLiteral("Lỗi dữ liệu : ") + e.description());
-        return;
-    }
-    reread(id);
+    WriteAndReread(app_, write, [this, id] { reread(id); });
 }
 
 void frmGridlich::MarkAll()
@@ -450,22 +405,7 @@ long frmGridlich::fillPrintTable()
                            (clause_.isEmpty() ? QString() : QStringLiteral(" and (") + clause_ + QLatin1Char(')')) +
                            QStringLiteral(" order by [ngaychuan],[giochuan]");
     auto rows = app_.PlanDb->OpenRecordset(marked, engine::RecordsetType::Snapshot);
-    long copied = 0;
-    app_.TempDb->WriteTransaction([&] {
-        app_.TempDb->Execute(QStringLiteral("DELETE * FROM inlich ;"));
-        auto out = app_.TempDb->OpenRecordset(QStringLiteral("inlich"), engine::RecordsetType::Dynaset);
-        QStringList columns;
-        const QStringList read = rows->FieldNames();
-        for (const QString& c : out->FieldNames())
-            if (!out->FieldInfo(c).isCounter() && read.contains(c, Qt::CaseInsensitive)) columns.append(c);
-        for (; !rows->Eof(); rows->MoveNext()) {
-            out->AddNew();
-            for (const QString& c : columns) out->SetField(c, rows->Field(c));
-            out->Update();
-            ++copied;
-        }
-    });
-    return copied;
+    return FillPrintTable(*app_.TempDb, QStringLiteral("inlich"), rows.get());
 }
 
 void frmGridlich::Print()
@@ -475,54 +415,28 @@ void frmGridlich::Print()
         app_.Message(QStringLiteral("Không có lịch làm việc nào cả !"));
         return;
     }
-    std::optional<BusyCursor> busy;
-    busy.emplace();
-    long copied = 0;
-    try {
+    long copied = 0;  // none when no row of the list is marked
+    const bool read = ShowingDataErrors(app_, [&] {
+        BusyCursor busy;
         // Looked for through a cursor of its own: the row the clerk is on stays current.
         auto cursor = Data1->Recordset()->Clone();
         cursor->FindFirst(QStringLiteral("chonin= 'X'"));
-        if (cursor->NoMatch()) {
-            busy.reset();
-            app_.Message(kNothingMarked);
-            return;
-        }
+        if (cursor->NoMatch()) return;
         // The list's statement is kept under "qrdata1" for whatever else reads it; printing
         // does not depend on it, so a file that cannot be written still prints.
         try {
-            app_.PlanDb->WriteTransaction([&] {
-                if (app_.PlanDb->HasQueryDef(QStringLiteral("qrdata1"))) app_.PlanDb->SetQueryDefSql(QStringLiteral("qrdata1"), statement_);
-                else app_.PlanDb->CreateQueryDef(QStringLiteral("qrdata1"), statement_);
-            });
+            KeepQuery(*app_.PlanDb, QStringLiteral("qrdata1"), statement_);
         } catch (const engine::DbError& e) {
             app_.RecordFailure(e);
         }
         copied = fillPrintTable();
-    } catch (const engine::DbError& e) {
-        busy.reset();
-        app_.RecordFailure(e);
-        app_.Message(QStringLiteral("Lỗi dữ liệu : ") + e.description());
-        return;
-    }
-    busy.reset();
-    if (copied == 0) {  // another clerk's search cleared the marks meanwhile
+    });
+    if (!read) return;
+    if (copied == 0) {  // nothing marked, or another clerk's search cleared the marks meanwhile
         app_.Message(kNothingMarked);
         return;
     }
-    const ReportTarget target = app_.modal().reportDestination();  // "Có muốn xem trước khi in không ?"
-    if (target == ReportTarget::Cancel) return;
-    PrintJob job;
-    if (target == ReportTarget::Pdf) {
-        job.pdfFile = app_.modal().saveFileName(this, QStringLiteral("Lưu bản in"), QStringLiteral("lichtuan.pdf"), QStringLiteral("PDF (*.pdf)"));
-        if (job.pdfFile.isEmpty()) return;
-    }
-    job.templateName = kReport;
-    job.subtitle = QStringLiteral("(Lịch làm việc được chọn)");
-    job.marginText = txtle->text();
-    job.window = this;
-    job.target = target;
-    job.organisation = app_.DocRefDb.get();
-    RunPrintJob(app_, job);
+    AskAndPrint(app_, this, kReport, QStringLiteral("(Lịch làm việc được chọn)"), txtle->text(), QStringLiteral("lichtuan.pdf"));
 }
 
 // ---- Closing -------------------------------------------------------------------------------
@@ -534,26 +448,13 @@ void frmGridlich::CloseGrid()
     app_.CurrentDocId = static_cast<long>(id);
     DBGrid1->setFocus();
     hide();
-    if (app_.FormMode == QLatin1String("tracuulich")) {
-        if (QWidget* search = app_.Windows[QStringLiteral("frmtracuulich")].data()) {
-            search->show();
-            search->raise();
-            return;
-        }
-    } else if (frmlich* reg = frmlich::Find(app_)) {
-        try {
-            // An entry of another year's table is no entry of the register's.
-            reg->ComeBack(table_.compare(app_.CalendarTable, Qt::CaseInsensitive) == 0 ? id : 0);
-        } catch (const engine::DbError& e) {
-            app_.RecordFailure(e);
-            app_.Message(QStringLiteral("Lỗi dữ liệu : ") + e.description());
-        }
+    if (app_.FormMode == QLatin1String("tracuulich")) return ShowBack(app_, app_.Windows[QStringLiteral("frmtracuulich")].data());
+    if (frmlich* reg = frmlich::Find(app_)) {
+        // An entry of another year's table is no entry of the register's.
+        ShowingDataErrors(app_, [&] { reg->ComeBack(table_.compare(app_.CalendarTable, Qt::CaseInsensitive) == 0 ? id : 0); });
         return;
     }
-    if (QWidget* main = app_.Windows[QStringLiteral("frmMain")].data()) {
-        main->show();
-        main->raise();
-    }
+    ShowBack(app_, nullptr);
 }
 
 void frmGridlich::closeEvent(QCloseEvent* event)
@@ -583,9 +484,7 @@ bool frmGridlich::eventFilter(QObject* watched, QEvent* event)
         if (!editing()) break;
         if (code == KeyEscape) {
             // Esc ends the adding or correcting: the save question; no answer keeps it open.
-            const QString answer = app_.Message(Data1->IsNew() ? QStringLiteral("Có lưu giữ bản ghi đang nạp không ?")
-                                                               : QStringLiteral("Có lưu giữ những sửa đổi vừa thực hiện không ?"),
-                                                QStringLiteral("yesno"));
+            const QString answer = KeepTypingQuestion(app_, *Data1);
             if (answer == QLatin1String("yes")) Save();
             else if (answer == QLatin1String("no")) (mode_ == kAdd ? StartNew() : Correct());
             break;

@@ -101,8 +101,7 @@ frmlichtuan::frmlichtuan(App& app) : QWidget(nullptr), app_(app)
     layout->addLayout(body, 1);
     layout->addLayout(buttons);
     PressButtonsWithEnter(this);
-    const QList<QWidget*> order = {DBGrid1, txtdautuan, txtcuoituan, Txtle, cmdtruoc, cmdsau, cmdthang, Cmdinlich, cmdclose};
-    for (qsizetype k = 1; k < order.size(); ++k) setTabOrder(order[k - 1], order[k]);
+    ChainTabOrder({DBGrid1, txtdautuan, txtcuoituan, Txtle, cmdtruoc, cmdsau, cmdthang, Cmdinlich, cmdclose});
 
     DBGrid1->SetSource(nullptr, {});
     connect(cmdtruoc, &QPushButton::clicked, this, &frmlichtuan::PreviousWeek);
@@ -131,10 +130,7 @@ void frmlichtuan::ShowWeek(const QDate& date)
     fromRegister_ = app_.FormMode == QLatin1String("xemlich");
     List1->hide();
     showWeekOf(date);
-    show();
-    raise();
-    activateWindow();
-    DBGrid1->setFocus();
+    BringToFront(this, DBGrid1);
 }
 
 void frmlichtuan::PreviousWeek() { showWeekOf(first_.addDays(-7)); }
@@ -201,12 +197,10 @@ void frmlichtuan::showWeekOf(const QDate& date)
     Lbltieude->setText(kCaption + QStringLiteral(" từ ") + first + QStringLiteral(" đến ") + last);
 
     std::unique_ptr<engine::Recordset> rows;
-    try {
+    ShowingDataErrors(app_, [&] {
         BusyCursor busy;
         rows = readWeek();
-    } catch (const engine::DbError& e) {
-        dataError(e);
-    }
+    });
     // The grid takes the new rows before the old ones go.
     DBGrid1->SetSource(rows.get(), {{QStringLiteral("thu"), QStringLiteral("Thứ")},
                                     {QStringLiteral("ngay"), QStringLiteral("Ngày")},
@@ -237,12 +231,6 @@ qlonglong frmlichtuan::CurrentId() const
     }
 }
 
-void frmlichtuan::dataError(const engine::DbError& e)
-{
-    app_.RecordFailure(e);
-    app_.Message(QStringLiteral("Lỗi dữ liệu : ") + e.description());
-}
-
 // ---- Printing ------------------------------------------------------------------------------
 
 // The print table gets the week's entries of every table the week is read from, as they are
@@ -250,29 +238,10 @@ void frmlichtuan::dataError(const engine::DbError& e)
 bool frmlichtuan::fillPrintTable(long& rows)
 {
     rows = 0;
-    try {
+    return ShowingDataErrors(app_, [&] {
         BusyCursor busy;
-        auto week = readWeek();
-        engine::Database& temp = *app_.TempDb;
-        temp.WriteTransaction([&] {
-            temp.Execute(QStringLiteral("DELETE * FROM inlich ;"));
-            if (!week) return;
-            auto print = temp.OpenRecordset(QStringLiteral("inlich"), engine::RecordsetType::Dynaset);
-            QStringList columns;
-            for (const QString& name : print->FieldNames())
-                if (!print->FieldInfo(name).isCounter()) columns.append(name);
-            for (; !week->Eof(); week->MoveNext()) {
-                print->AddNew();
-                for (const QString& name : columns) print->SetField(name, week->Field(name));
-                print->Update();
-                ++rows;
-            }
-        });
-    } catch (const engine::DbError& e) {
-        dataError(e);
-        return false;
-    }
-    return true;
+        rows = FillPrintTable(*app_.TempDb, QStringLiteral("inlich"), readWeek().get());
+    });
 }
 
 void frmlichtuan::Print()
@@ -283,21 +252,9 @@ void frmlichtuan::Print()
         app_.Message(QStringLiteral("Không có lịch làm việc nào cả !"));
         return;
     }
-    const ReportTarget target = app_.modal().reportDestination();  // "Có muốn xem trước khi in không ?"
-    if (target == ReportTarget::Cancel) return;
-    PrintJob job;
-    if (target == ReportTarget::Pdf) {
-        job.pdfFile = app_.modal().saveFileName(this, QStringLiteral("Lưu bản in"), QStringLiteral("lichtuan.pdf"), QStringLiteral("PDF (*.pdf)"));
-        if (job.pdfFile.isEmpty()) return;
-    }
-    job.templateName = kReport;
-    job.subtitle = QStringLiteral("(Từ ") + DisplayDate(first_, app_.Months) + QStringLiteral(" đến ") + DisplayDate(last_, app_.Months) +
-                   QLatin1Char(')');
-    job.marginText = Txtle->text();
-    job.window = this;
-    job.target = target;
-    job.organisation = app_.DocRefDb.get();
-    RunPrintJob(app_, job);
+    const QString subtitle = QStringLiteral("(Từ ") + DisplayDate(first_, app_.Months) + QStringLiteral(" đến ") + DisplayDate(last_, app_.Months) +
+                             QLatin1Char(')');
+    AskAndPrint(app_, this, kReport, subtitle, Txtle->text(), QStringLiteral("lichtuan.pdf"));
 }
 
 // ---- Closing -------------------------------------------------------------------------------
@@ -310,20 +267,12 @@ void frmlichtuan::CloseWeek()
         app_.CurrentDocId = static_cast<long>(id);
         if (frmlich* reg = frmlich::Find(app_)) {
             hide();
-            try {
-                reg->ComeBack(id);
-            } catch (const engine::DbError& e) {
-                dataError(e);
-                reg->show();
-            }
+            if (!ShowingDataErrors(app_, [&] { reg->ComeBack(id); })) reg->show();
             return;
         }
     }
     hide();
-    if (QWidget* main = app_.Windows[QStringLiteral("frmMain")].data()) {
-        main->show();
-        main->raise();
-    }
+    ShowBack(app_, nullptr);
 }
 
 void frmlichtuan::closeEvent(QCloseEvent* event)

@@ -68,7 +68,6 @@ private:
     QString weekStatement() const;
     std::unique_ptr<engine::Recordset> readWeek() const;
     bool fillPrintTable(long& rows);
-    void dataError(const engine::DbError& e);
 
     App& app_;
     QDate asked_, first_, last_;

@@ -6,11 +6,14 @@
 
 #include <QApplication>
 #include <QFocusEvent>
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QItemSelectionModel>
 #include <QPushButton>
+
+#include <optional>
 
 namespace korvane {
 
@@ -722,6 +725,107 @@ void PressButtonsWithEnter(QWidget* window)
 {
     auto* filter = new EnterPresses(window);
     for (QPushButton* b : window->findChildren<QPushButton*>()) b->installEventFilter(filter);
+}
+
+QLabel* NewListCaption(QWidget* parent)
+{
+    auto* caption = new QLabel(parent);
+    caption->setObjectName(QStringLiteral("lbltrangthai"));
+    QFont font = caption->font();
+    font.setBold(true);
+    caption->setFont(font);
+    caption->setAlignment(Qt::AlignCenter);
+    return caption;
+}
+
+QLineEdit* NewMarginBox(QWidget* parent)
+{
+    auto* box = new QLineEdit(QStringLiteral("10"), parent);
+    box->setObjectName(QStringLiteral("txtle"));
+    box->setMaximumWidth(50);
+    return box;
+}
+
+QHBoxLayout* NewMarginRow(QLineEdit* margin)
+{
+    auto* row = new QHBoxLayout;
+    row->addWidget(new QLabel(QStringLiteral("Đặt lề : "), margin->parentWidget()));
+    row->addWidget(margin);
+    row->addStretch();
+    return row;
+}
+
+void ShowStatus(QLabel* caption, const QString& text, bool changing)
+{
+    caption->setText(text);
+    ShowStatusColours(caption, changing);
+}
+
+void SetReadOnly(const QList<QWidget*>& boxes, bool readOnly)
+{
+    for (QWidget* w : boxes) {
+        if (auto* line = qobject_cast<QLineEdit*>(w)) line->setReadOnly(readOnly);
+        else if (auto* text = qobject_cast<QPlainTextEdit*>(w)) text->setReadOnly(readOnly);
+    }
+}
+
+void ChainTabOrder(const QList<QWidget*>& order)
+{
+    for (qsizetype k = 1; k < order.size(); ++k) QWidget::setTabOrder(order[k - 1], order[k]);
+}
+
+void LoadRows(DataSource& source, engine::Database* db, const QString& statement, std::unique_ptr<engine::Recordset> rows)
+{
+    source.Database = db;
+    source.RecordSource = statement;
+    source.SetRecordset(std::move(rows));
+    if (source.Count() > 0) {
+        source.MoveLast();
+        source.MoveFirst();
+    }
+}
+
+void BringToFront(QWidget* window, QWidget* focus)
+{
+    window->show();
+    window->raise();
+    window->activateWindow();
+    focus->setFocus();
+}
+
+void ShowBack(App& app, QWidget* window)
+{
+    if (!window) window = app.Windows[QStringLiteral("frmMain")].data();
+    if (!window) return;
+    window->show();
+    window->raise();
+}
+
+bool ShowingDataErrors(App& app, const std::function<void()>& work)
+{
+    try {
+        work();
+        return true;
+    } catch (const engine::DbError& e) {
+        app.RecordFailure(e);
+        app.Message(QStringLiteral("Lỗi dữ liệu : ") + e.description());
+        return false;
+    }
+}
+
+void WriteAndReread(App& app, const std::function<void()>& write, const std::function<void()>& reread)
+{
+    std::optional<BusyCursor> busy;
+    busy.emplace();
+    try {
+        write();
+    } catch (const engine::DbError& e) {
+        busy.reset();
+        app.RecordFailure(e);
+        app.Message(QStringLiteral("Lỗi dữ liệu : ") + e.description());
+        return;
+    }
+    reread();
 }
 
 }  // namespace korvane

@@ -17,6 +17,7 @@
 #include <memory>
 #include <vector>
 
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 
@@ -287,5 +288,34 @@ void PressButtonsWithEnter(QWidget* window);
 QPushButton* NamedButton(QWidget* parent, const char* name, const QString& caption);
 // A pick grid of `parent`: hidden until asked for; `parent` sees its keys first.
 DBGrid* NamedPickGrid(QWidget* parent, const char* name);
+
+// The status caption of a list window, "lbltrangthai": bold and centred, at the window's size.
+QLabel* NewListCaption(QWidget* parent);
+// The margin box of a window that prints, "txtle": millimetres, 10 to begin with.
+QLineEdit* NewMarginBox(QWidget* parent);
+// A row of a window's layout that begins with the margin box and its caption; what is added
+// after them stands at the right.
+QHBoxLayout* NewMarginRow(QLineEdit* margin);
+// The caption's text and its colours (see ShowStatusColours).
+void ShowStatus(QLabel* caption, const QString& text, bool changing);
+// Text boxes (one-line or not) made read-only, or open to typing.
+void SetReadOnly(const QList<QWidget*>& boxes, bool readOnly);
+// The Tab key goes through `order`, one widget after the other.
+void ChainTabOrder(const QList<QWidget*>& order);
+
+// The data source takes `rows`, read on `db` with `statement`: counted to the last, the first
+// one current.
+void LoadRows(DataSource& source, engine::Database* db, const QString& statement, std::unique_ptr<engine::Recordset> rows);
+// A window brought to the front, the keys going to `focus`.
+void BringToFront(QWidget* window, QWidget* focus);
+// A closing window's way back: `window` shown and raised, or the main window when there is none.
+void ShowBack(App& app, QWidget* window);
+// Runs `work` on the data files; a failure of the engine is recorded and said ("Lỗi dữ liệu :")
+// and gives false.
+bool ShowingDataErrors(App& app, const std::function<void()>& work);
+// A write a list shows afterwards (its print marks set or cleared): `write`, then `reread`, under
+// the busy pointer. A failure of the engine in `write` is said with the pointer back, and nothing
+// is read again.
+void WriteAndReread(App& app, const std::function<void()>& write, const std::function<void()>& reread);
 
 }  // namespace korvane

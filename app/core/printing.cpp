@@ -90,4 +90,52 @@ bool RunPrintJob(App& app, const PrintJob& job)
     return false;
 }
 
+bool AskAndPrint(App& app, QWidget* window, const QString& templateName, const QString& subtitle, const QString& marginText,
+                 const QString& pdfName, const QString& sourceSql)
+{
+    PrintJob job;
+    job.target = app.modal().reportDestination();
+    if (job.target == ReportTarget::Cancel) return false;
+    if (job.target == ReportTarget::Pdf) {
+        job.pdfFile = app.modal().saveFileName(window, QStringLiteral("Lưu bản in"), pdfName, QStringLiteral("PDF (*.pdf)"));
+        if (job.pdfFile.isEmpty()) return false;
+    }
+    job.templateName = templateName;
+    job.subtitle = subtitle;
+    job.marginText = marginText;
+    job.window = window;
+    job.organisation = app.DocRefDb.get();
+    job.sourceSql = sourceSql;
+    return RunPrintJob(app, job);
+}
+
+void KeepQuery(engine::Database& db, const QString& name, const QString& sql)
+{
+    db.WriteTransaction([&] {
+        if (db.HasQueryDef(name)) db.SetQueryDefSql(name, sql);
+        else db.CreateQueryDef(name, sql);
+    });
+}
+
+long FillPrintTable(engine::Database& temp, const QString& table, engine::Recordset* rows)
+{
+    long copied = 0;
+    temp.WriteTransaction([&] {
+        temp.Execute(QStringLiteral("DELETE * FROM ") + table + QStringLiteral(" ;"));
+        if (!rows) return;
+        auto out = temp.OpenRecordset(table, engine::RecordsetType::Dynaset);
+        QStringList columns;
+        const QStringList read = rows->FieldNames();
+        for (const QString& c : out->FieldNames())
+            if (!out->FieldInfo(c).isCounter() && read.contains(c, Qt::CaseInsensitive)) columns.append(c);
+        for (; !rows->Eof(); rows->MoveNext()) {
+            out->AddNew();
+            for (const QString& c : columns) out->SetField(c, rows->Field(c));
+            out->Update();
+            ++copied;
+        }
+    });
+    return copied;
+}
+
 }  // namespace korvane

@@ -39,5 +39,18 @@ QRect PreviewRect(const QWidget* window);
 report::RowReader DataFileReader(App& app);
 // Runs the report; a failure of the engine or of the template is shown and gives false.
 bool RunPrintJob(App& app, const PrintJob& job);
+// The print of a window: asks where it goes ("Có muốn xem trước khi in không ?") and, for a
+// PDF, the file's name, `pdfName` offered; then prints `templateName` with `subtitle` and the
+// margin `marginText` from `window`, the organisation's name read from the documents' reference
+// file, the rows read with `sourceSql` when it is given (see PrintJob). False when the clerk gave
+// up or nothing was printed.
+bool AskAndPrint(App& app, QWidget* window, const QString& templateName, const QString& subtitle, const QString& marginText,
+                 const QString& pdfName, const QString& sourceSql = {});
+
+// Keeps `sql` under the saved query `name` of `db` (made when missing), in one write.
+void KeepQuery(engine::Database& db, const QString& name, const QString& sql);
+// Empties the print table `table` of `temp` and copies `rows` (none when null) into it: the
+// columns the two have in common, but the table's counter. In one write; how many rows.
+long FillPrintTable(engine::Database& temp, const QString& table, engine::Recordset* rows);
 
 }  // namespace korvane

@@ -29,12 +29,8 @@ DocumentList::DocumentList(App& app, Kind kind) : QWidget(nullptr), app_(app), k
     Data1 = new DataSource(this);
     DBGrid1 = new DBGrid(this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    lbltrangthai = new QLabel(kind_.caption, this);
-    lbltrangthai->setObjectName(QStringLiteral("lbltrangthai"));
-    QFont f = lbltrangthai->font();
-    f.setBold(true);
-    lbltrangthai->setFont(f);
-    lbltrangthai->setAlignment(Qt::AlignCenter);
+    lbltrangthai = NewListCaption(this);
+    lbltrangthai->setText(kind_.caption);
     lblhuongdan = new QLabel(QStringLiteral("Nháy đúp vào đầu dòng định in ở bảng trên để chọn ") +
                                  QStringLiteral("in (có dấu X) hoặc huỷ chọn dòng đó (bỏ dấu X)"),
                              this);
@@ -44,9 +40,7 @@ DocumentList::DocumentList(App& app, Kind kind) : QWidget(nullptr), app_(app), k
     mrecnum->setObjectName(QStringLiteral("mrecnum"));
     mrecnum->setMaximumWidth(110);
     mrecnum->installEventFilter(this);
-    txtle = new QLineEdit(QStringLiteral("10"), this);
-    txtle->setObjectName(QStringLiteral("txtle"));
-    txtle->setMaximumWidth(50);
+    txtle = NewMarginBox(this);
     auto button = [this](const char* name, const QString& caption) { return NamedButton(this, name, caption); };
     Cmdin = button("Cmdin", QStringLiteral("&In công văn đã chọn"));
     Cmdchontat = button("Cmdchontat", QStringLiteral("&Chọn tất"));
@@ -101,10 +95,7 @@ DocumentList::DocumentList(App& app, Kind kind) : QWidget(nullptr), app_(app), k
     panel->setColumnStretch(1, 1);
     panel->setColumnStretch(3, 1);
 
-    auto* position = new QHBoxLayout;
-    position->addWidget(new QLabel(QStringLiteral("Đặt lề : "), this));
-    position->addWidget(txtle);
-    position->addStretch();
+    auto* position = NewMarginRow(txtle);
     position->addWidget(new QLabel(QStringLiteral("Vị trí CV hiện tại :"), this));
     position->addWidget(mrecnum);
     auto* buttons = new QHBoxLayout;
@@ -258,20 +249,8 @@ void DocumentList::refreshAt(qlonglong id)
 void DocumentList::changeMarks(const std::function<void()>& write)
 {
     if (!commitPanel()) return;
-    std::optional<BusyCursor> busy;
-    busy.emplace();
     app_.CurrentDocId = currentId();
-    if (Data1->Count() > 0) {
-        try {
-            write();
-        } catch (const engine::DbError& e) {
-            busy.reset();
-            app_.RecordFailure(e);
-            app_.Message(QStringLiteral("Lỗi dữ liệu : ") + e.description());
-            return;
-        }
-    }
-    refreshAt(app_.CurrentDocId);
+    WriteAndReread(app_, [&] { if (Data1->Count() > 0) write(); }, [this] { refreshAt(app_.CurrentDocId); });
 }
 
 void DocumentList::MarkAll()
@@ -356,20 +335,7 @@ void DocumentList::PrintMarked()
                      QLatin1Char('.'));
         return;
     }
-    const ReportTarget target = app_.modal().reportDestination();  // "Có muốn xem trước khi in không ?"
-    if (target == ReportTarget::Cancel) return;
-    PrintJob job;
-    if (target == ReportTarget::Pdf) {
-        job.pdfFile = app_.modal().saveFileName(this, QStringLiteral("Lưu bản in"), QStringLiteral("congvan.pdf"), QStringLiteral("PDF (*.pdf)"));
-        if (job.pdfFile.isEmpty()) return;
-    }
-    job.templateName = kind_.reportName;
-    job.subtitle = QStringLiteral("(Những công văn được chọn)");
-    job.marginText = txtle->text();
-    job.window = this;
-    job.target = target;
-    job.organisation = app_.DocRefDb.get();
-    RunPrintJob(app_, job);
+    AskAndPrint(app_, this, kind_.reportName, QStringLiteral("(Những công văn được chọn)"), txtle->text(), QStringLiteral("congvan.pdf"));
 }
 
 void DocumentList::PrintByDate()

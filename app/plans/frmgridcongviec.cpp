@@ -18,8 +18,6 @@
 #include <QRegularExpression>
 #include <QVBoxLayout>
 
-#include <optional>
-
 namespace korvane {
 
 namespace {
@@ -72,15 +70,8 @@ frmgridcongviec::frmgridcongviec(App& app) : QWidget(nullptr), app_(app), mode_(
     DBCombophong = f.departmentList;
     DBComboloai = f.typeList;
 
-    lbltrangthai = new QLabel(this);
-    lbltrangthai->setObjectName(QStringLiteral("lbltrangthai"));
-    QFont captionFont = lbltrangthai->font();
-    captionFont.setBold(true);
-    lbltrangthai->setFont(captionFont);
-    lbltrangthai->setAlignment(Qt::AlignCenter);
-    txtle = new QLineEdit(QStringLiteral("10"), this);
-    txtle->setObjectName(QStringLiteral("txtle"));
-    txtle->setMaximumWidth(50);
+    lbltrangthai = NewListCaption(this);
+    txtle = NewMarginBox(this);
 
     auto button = [this](const char* name, const QString& caption) { return NamedButton(this, name, caption); };
     Cmdsua = button("Cmdsua", QStringLiteral("&Sửa"));
@@ -126,19 +117,13 @@ frmgridcongviec::frmgridcongviec(App& app) : QWidget(nullptr), app_(app), mode_(
     auto* body = new QHBoxLayout;
     body->addWidget(DBGrid1, 2);
     body->addLayout(right, 3);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(new QLabel(QStringLiteral("Đặt lề : "), this));
-    buttons->addWidget(txtle);
-    buttons->addStretch();
+    auto* buttons = NewMarginRow(txtle);
     for (QPushButton* b : {Cmdsua, cmdUpdate, cmdxoa, cmdin, cmdclose}) buttons->addWidget(b);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body);
     layout->addLayout(buttons);
     PressButtonsWithEnter(this);
-    QList<QWidget*> order = {DBGrid1};
-    order += plan_->texts;
-    order += {Check1, Check2, txtle, Cmdsua, cmdUpdate, cmdxoa, cmdin, cmdclose};
-    for (qsizetype k = 1; k < order.size(); ++k) setTabOrder(order[k - 1], order[k]);
+    ChainTabOrder(QList<QWidget*>{DBGrid1} + plan_->texts + QList<QWidget*>{Check1, Check2, txtle, Cmdsua, cmdUpdate, cmdxoa, cmdin, cmdclose});
 
     DBGrid1->SetDataSource(Data1, {{QStringLiteral("ndungtt"), QStringLiteral("Tên hay tóm tắt công việc")}});
     connect(Data1, &DataSource::Validate, this, [this](bool& cancel) { cancel = !leaveRow(); });
@@ -199,19 +184,10 @@ void frmgridcongviec::open(const QString& statement, const QString& table, std::
     table_ = table;
     checksLocked_ = checksLocked;
     txtle->setText(QStringLiteral("10"));
-    Data1->Database = app_.PlanDb.get();
-    Data1->RecordSource = statement;
-    Data1->SetRecordset(std::move(rows));
-    if (Data1->Count() > 0) {
-        Data1->MoveLast();
-        Data1->MoveFirst();
-    }
+    LoadRows(*Data1, app_.PlanDb.get(), statement, std::move(rows));
     plan_->OpenLists(table_);
     setMode(kView);
-    show();
-    raise();
-    activateWindow();
-    DBGrid1->setFocus();
+    BringToFront(this, DBGrid1);
 }
 
 // ---- Modes and rights ----------------------------------------------------------------------
@@ -220,13 +196,9 @@ void frmgridcongviec::setMode(const QString& mode)
 {
     mode_ = mode;
     const bool viewing = mode == kView;
-    lbltrangthai->setText(viewing ? QStringLiteral("xem, sửa nội dung công việc") : QStringLiteral("sửa nội dung công việc"));
-    ShowStatusColours(lbltrangthai, !viewing);
+    ShowStatus(lbltrangthai, viewing ? QStringLiteral("xem, sửa nội dung công việc") : QStringLiteral("sửa nội dung công việc"), !viewing);
     Cmdsua->setText(viewing ? QStringLiteral("&Sửa") : QStringLiteral("&Huỷ sửa"));
-    for (QWidget* w : plan_->texts) {
-        if (auto* l = qobject_cast<QLineEdit*>(w)) l->setReadOnly(viewing);
-        else if (auto* t = qobject_cast<QPlainTextEdit*>(w)) t->setReadOnly(viewing);
-    }
+    SetReadOnly(plan_->texts, viewing);
     // Opened from the main window the flags can only be read; elsewhere they follow the mode.
     Check1->setEnabled(!viewing && !checksLocked_);
     Check2->setEnabled(!viewing && !checksLocked_);
@@ -353,18 +325,11 @@ void frmgridcongviec::Print()
     // The print reads the statement this list was opened with; the saved query "QrIn" is
     // written as well, for whatever else reads it.
     const QString query = PrintQuery(statement_);
-    try {
-        std::optional<BusyCursor> busy;
-        busy.emplace();
-        app_.PlanDb->WriteTransaction([&] {
-            if (app_.PlanDb->HasQueryDef(QStringLiteral("QrIn"))) app_.PlanDb->SetQueryDefSql(QStringLiteral("QrIn"), query);
-            else app_.PlanDb->CreateQueryDef(QStringLiteral("QrIn"), query);
-        });
-    } catch (const engine::DbError& e) {
-        app_.RecordFailure(e);
-        app_.Message(QStringLiteral("Lỗi dữ liệu : ") + e.description());
+    if (!ShowingDataErrors(app_, [&] {
+            BusyCursor busy;
+            KeepQuery(*app_.PlanDb, QStringLiteral("QrIn"), query);
+        }))
         return;
-    }
     // No question about where to print when nothing can be printed.
     const QString templateFile = TemplatePath(app_, kReport);
     if (!QFileInfo::exists(templateFile)) {
@@ -372,20 +337,7 @@ void frmgridcongviec::Print()
                      QStringLiteral("Cần copy file này từ đĩa Chương trình gốc vào thư mục Data."));
         return;
     }
-    const ReportTarget target = app_.modal().reportDestination();  // "Có muốn xem trước khi in không ?"
-    if (target == ReportTarget::Cancel) return;
-    PrintJob job;
-    if (target == ReportTarget::Pdf) {
-        job.pdfFile = app_.modal().saveFileName(this, QStringLiteral("Lưu bản in"), QStringLiteral("kehoach.pdf"), QStringLiteral("PDF (*.pdf)"));
-        if (job.pdfFile.isEmpty()) return;
-    }
-    job.templateName = kReport;
-    job.marginText = txtle->text();
-    job.window = this;
-    job.target = target;
-    job.organisation = app_.DocRefDb.get();
-    job.sourceSql = query;
-    RunPrintJob(app_, job);
+    AskAndPrint(app_, this, kReport, QString(), txtle->text(), QStringLiteral("kehoach.pdf"), query);
 }
 
 // ---- Closing -------------------------------------------------------------------------------
@@ -399,28 +351,16 @@ void frmgridcongviec::CloseList()
     const qlonglong id = plan_->CurrentId();
     app_.CurrentDocId = static_cast<long>(id);
     const QString& mode = app_.FormMode;
-    QWidget* back = nullptr;
-    if (mode == QLatin1String("tracuukehoach")) {
-        back = app_.Windows[QStringLiteral("frmtracuukh")].data();
-    } else if (mode == QLatin1String("timkiemkehoach") || mode == QLatin1String("xembangkehoach") || mode == QLatin1String("xemkehoach")) {
+    hide();
+    if (mode == QLatin1String("tracuukehoach")) return ShowBack(app_, app_.Windows[QStringLiteral("frmtracuukh")].data());
+    if (mode == QLatin1String("timkiemkehoach") || mode == QLatin1String("xembangkehoach") || mode == QLatin1String("xemkehoach")) {
         if (frmcongviec* reg = frmcongviec::Find(app_)) {
-            hide();
-            try {
-                // A plan of another year's table is no plan of the register's.
-                reg->ComeBack(table_.compare(app_.PlanTable, Qt::CaseInsensitive) == 0 ? id : 0);
-            } catch (const engine::DbError& e) {
-                app_.RecordFailure(e);
-                app_.Message(QStringLiteral("Lỗi dữ liệu : ") + e.description());
-            }
+            // A plan of another year's table is no plan of the register's.
+            ShowingDataErrors(app_, [&] { reg->ComeBack(table_.compare(app_.PlanTable, Qt::CaseInsensitive) == 0 ? id : 0); });
             return;
         }
     }
-    if (!back) back = app_.Windows[QStringLiteral("frmMain")].data();
-    hide();
-    if (back) {
-        back->show();
-        back->raise();
-    }
+    ShowBack(app_, nullptr);
 }
 
 void frmgridcongviec::closeEvent(QCloseEvent* event)
