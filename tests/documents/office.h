@@ -33,9 +33,9 @@ protected:
         app.PlanRefDb->Execute(QStringLiteral("INSERT INTO donvi (tendonvi, chutat, matt) VALUES ('Văn phòng', 'vp', 'v2')"));
     }
     // Every row of a query, its fields joined by "|".
-    QStringList column(const QString& sql)
+    static QStringList Rows(engine::Database& db, const QString& sql)
     {
-        auto rs = app.DocDb->OpenRecordset(sql, engine::RecordsetType::Snapshot);
+        auto rs = db.OpenRecordset(sql, engine::RecordsetType::Snapshot);
         QStringList out;
         for (; !rs->Eof(); rs->MoveNext()) {
             QStringList row;
@@ -44,6 +44,7 @@ protected:
         }
         return out;
     }
+    QStringList column(const QString& sql) { return Rows(*app.DocDb, sql); }
     static void key(QWidget* w, Qt::Key k, Qt::KeyboardModifiers m = Qt::NoModifier)
     {
         QTest::keyPress(w, k, m);

@@ -34,17 +34,7 @@ protected:
                                            "'Phòng Hành chính', 'Hội nghị', '%1', '%2', '%3', '%4', '%5', 'Cán bộ %1', '%6')")
                                 .arg(summary, start, end, NormalDate(start), NormalDate(end), saver));
     }
-    QStringList plans(const QString& sql)
-    {
-        auto rs = app.PlanDb->OpenRecordset(sql, engine::RecordsetType::Snapshot);
-        QStringList out;
-        for (; !rs->Eof(); rs->MoveNext()) {
-            QStringList row;
-            for (const QString& f : rs->FieldNames()) row.append(rs->Field(f).toString());
-            out.append(row.join(QLatin1Char('|')));
-        }
-        return out;
-    }
+    QStringList plans(const QString& sql) { return Rows(*app.PlanDb, sql); }
     void fill(const QString& summary, const QString& start, const QString& end)
     {
         form->txtban->setText(QStringLiteral("Văn phòng"));
