@@ -78,6 +78,8 @@ public:
     // ---- Files and years -----------------------------------------------------------------
     QString AppFolder, TemplateFile, TempFile, LocalRefFile, DocFile, PlanFile, DocRefFile, PlanRefFile, BackupFile;
     QString WorkYear;
+    // The template file failed its structure check at start-up: no year table can be made.
+    bool TemplateBad = false;
     QString PlanTable, CalendarTable, InDocTable, OutDocTable;
     std::unique_ptr<engine::Database> TempDb, LocalRefDb, DocDb, DocRefDb, PlanDb, PlanRefDb;
     MonthAbbrev Months;

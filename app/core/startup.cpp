@@ -50,6 +50,7 @@ bool Startup::Run()
     }
     app_.TemplateFile = tmpl;
     TemplateBad = !KiemtraMDB(app_.TemplateFile, QStringLiteral("zeltgoc"), app_.MsgText, show());
+    app_.TemplateBad = TemplateBad;
 
     // Steps 5 to 14 repeat until the files open or the user gives up.
     for (;;) {
@@ -247,26 +248,30 @@ Startup::Next Startup::unexpected(const QString& description)
     return Next::End;
 }
 
-bool Startup::yearTables()
+bool OpenYearTables(App& app)
 {
-    app_.SetYearTables();
+    app.SetYearTables();
     struct Year {
         const QString* table;
         engine::Database* db;
         const char* model;
-    } tables[] = {{&app_.PlanTable, app_.PlanDb.get(), "kehoachmau"},
-                  {&app_.CalendarTable, app_.PlanDb.get(), "lichmau"},
-                  {&app_.InDocTable, app_.DocDb.get(), "cvdenmau"},
-                  {&app_.OutDocTable, app_.DocDb.get(), "cvdimau"}};
+    } tables[] = {{&app.PlanTable, app.PlanDb.get(), "kehoachmau"},
+                  {&app.CalendarTable, app.PlanDb.get(), "lichmau"},
+                  {&app.InDocTable, app.DocDb.get(), "cvdenmau"},
+                  {&app.OutDocTable, app.DocDb.get(), "cvdimau"}};
     for (const Year& y : tables) {
         if (TableExists(*y.table, *y.db)) continue;
-        if (!CreateTableFromTemplate(*y.db, *y.db, QLatin1String(y.model), *y.table, true)) {
-            app_.Message(QStringLiteral("Gặp lỗi khi đang mở các bảng dữ liệu của chương trình!") + kCRLF + kCRLF +
-                         QStringLiteral("Cần kiểm tra khôi phục dữ liệu và chạy lại chương trình này!"));
-            return false;
-        }
+        if (!CreateTableFromTemplate(*y.db, *y.db, QLatin1String(y.model), *y.table, true) && !TableExists(*y.table, *y.db)) return false;
     }
     return true;
+}
+
+bool Startup::yearTables()
+{
+    if (OpenYearTables(app_)) return true;
+    app_.Message(QStringLiteral("Gặp lỗi khi đang mở các bảng dữ liệu của chương trình!") + kCRLF + kCRLF +
+                 QStringLiteral("Cần kiểm tra khôi phục dữ liệu và chạy lại chương trình này!"));
+    return false;
 }
 
 bool Startup::login()
@@ -281,13 +286,18 @@ bool Startup::login()
     return !app_.UserRights.isEmpty() && app_.MsgText != QLatin1String("thoi");
 }
 
-void Startup::referenceLists()
+void OpenReferenceLists(App& app)
 {
     using engine::RecordsetType;
-    app_.AbbreviationList = app_.LocalRefDb->OpenRecordset(QStringLiteral("SELECT * FROM chutat ORDER BY matt"), RecordsetType::Snapshot);
-    app_.UnitList = app_.PlanRefDb->OpenRecordset(QStringLiteral("SELECT * FROM donvi ORDER BY matt"), RecordsetType::Snapshot);
-    app_.SenderList = app_.DocRefDb->OpenRecordset(QStringLiteral("select * from noigui  order by matt"), RecordsetType::Snapshot);
-    app_.DocTypeList = app_.DocRefDb->OpenRecordset(QStringLiteral("select * from loaicv  order by matt"), RecordsetType::Snapshot);
+    app.AbbreviationList = app.LocalRefDb->OpenRecordset(QStringLiteral("SELECT * FROM chutat ORDER BY matt"), RecordsetType::Snapshot);
+    app.UnitList = app.PlanRefDb->OpenRecordset(QStringLiteral("SELECT * FROM donvi ORDER BY matt"), RecordsetType::Snapshot);
+    app.SenderList = app.DocRefDb->OpenRecordset(QStringLiteral("select * from noigui  order by matt"), RecordsetType::Snapshot);
+    app.DocTypeList = app.DocRefDb->OpenRecordset(QStringLiteral("select * from loaicv  order by matt"), RecordsetType::Snapshot);
+}
+
+void Startup::referenceLists()
+{
+    OpenReferenceLists(app_);
     main_.Cmdxemcvden->setFocus();
 }
 

@@ -11,6 +11,13 @@ namespace korvane {
 class App;
 class frmMain;
 
+// The four tables of App::WorkYear: each one missing is made from its template table of the same
+// file. A table another clerk made meanwhile counts as made. False when one could not be made.
+bool OpenYearTables(App& app);
+// The shared reference lists of App (abbreviations, units, senders, document types), opened again
+// from the files. Throws the engine's failure.
+void OpenReferenceLists(App& app);
+
 class Startup {
 public:
     Startup(App& app, frmMain& main);
