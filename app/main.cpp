@@ -3,6 +3,7 @@
 #include "calendar.h"
 #include "documents.h"
 #include "frmmain.h"
+#include "frmnamlamviec.h"
 #include "plans.h"
 #include "startup.h"
 
@@ -25,6 +26,7 @@ int main(int argc, char** argv)
     korvane::InstallDocumentWindows(app, &main);
     korvane::InstallPlanWindows(app, &main);
     korvane::InstallCalendarWindows(app, &main);
+    app.Openers[QStringLiteral("mnuchonnamlamviec")] = korvane::ChooseWorkYear;
     // A start-up that ended the program (files that cannot be used, the login given up) is not
     // a run: the status says so to whatever started it.
     if (!korvane::Startup(app, main).Run()) return 1;
