@@ -212,6 +212,9 @@ void frmGridlich::setMode(const QString& mode)
         Cmdsua->setEnabled(mode == kEdit);
         cmdxoa->setEnabled(true);  // it says that the entry must be finished first
     }
+    // Marks and printing wait until the entry is finished (and "Huỷ chọn" does not take the Alt+H
+    // of "Huỷ nạp" meanwhile).
+    for (QPushButton* b : {Cmdchontat, Cmdhuychon, Cmdin}) b->setEnabled(viewing);
 }
 
 void frmGridlich::returnToViewing()

@@ -551,6 +551,13 @@ bool frmcongviec::eventFilter(QObject* watched, QEvent* event)
     case QEvent::KeyPress: {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_PageUp || key == Qt::Key_PageDown) return true;  // paging is the window's, not the box's
+        if (key == Qt::Key_Escape && editing()) {
+            // Esc ends the adding or correcting: the keep question; no answer keeps it open.
+            const QString answer = KeepTypingQuestion(app_, *Data1);
+            if (answer == QLatin1String("yes")) Save();
+            else if (answer == QLatin1String("no")) (app_.FormMode == kAdd ? StartNew() : Correct());
+            return true;
+        }
         // Alt+Down opens the pick list beside its box, for those who keep their hands on the keys.
         if (key == Qt::Key_Down && (static_cast<QKeyEvent*>(event)->modifiers() & Qt::AltModifier) && editing()) {
             DBCombo* list = widget == txtban ? DBCombodonvi : widget == txtphong ? DBCombophong : widget == txtloai ? DBComboloai : nullptr;

@@ -8,6 +8,9 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPlainTextEdit>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 namespace korvane {
@@ -26,7 +29,15 @@ frmtxt::frmtxt(App& app, const QString& text, bool editable, std::function<void(
     QFont f = Text1->font();
     f.setPointSizeF(f.pointSizeF() * 1.25);
     Text1->setFont(f);
-    (new QVBoxLayout(this))->addWidget(Text1);
+    cmdclose = NamedButton(this, "cmdclose", QStringLiteral("&Kết thúc"));
+    connect(cmdclose, &QPushButton::clicked, this, &QWidget::close);
+    connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, &QWidget::close);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdclose);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Text1);
+    layout->addLayout(buttons);
     resize(760, 520);
 }
 

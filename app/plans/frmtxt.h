@@ -7,6 +7,8 @@
 
 #include <functional>
 
+class QPushButton;
+
 namespace korvane {
 
 class App;
@@ -22,6 +24,7 @@ public:
     // Refuses, as the register's box does, a change that would bring in a character the data
     // file cannot hold, so that what comes back is always written.
     BoundTextEdit* Text1;
+    QPushButton* cmdclose;  // "Kết thúc", as Esc
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -197,8 +197,10 @@ TEST_F(PlanRegister, CorrectingCarriesFromThePlanBeforeAndATickAloneIsSaved)
     ASSERT_TRUE(zoom);
     EXPECT_FALSE(form->isVisible());
     EXPECT_TRUE(zoom->Text1->isReadOnly());
-    zoom->close();
+    activate(zoom);
+    QTest::keyClick(zoom->Text1, Qt::Key_Escape);  // the keyboard's way back
     EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(zoom->isVisible());
     QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
     QTest::mouseClick(form->cmdxemct, Qt::LeftButton);
     zoom = shownZoom();
@@ -211,6 +213,16 @@ TEST_F(PlanRegister, CorrectingCarriesFromThePlanBeforeAndATickAloneIsSaved)
     EXPECT_EQ(form->txtndungct->toPlainText(), QStringLiteral("Chi tiết mới"));
     QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
     EXPECT_EQ(plans(QStringLiteral("SELECT ndungct FROM kehoach2026 WHERE ndungtt = 'Một'")), QStringList{QStringLiteral("Chi tiết mới")});
+
+    // Esc while correcting asks whether to keep the change; "no" drops it.
+    activate(form.data());
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    form->txtcanbo->setText(QStringLiteral("bỏ đi"));
+    modal.answers = {QStringLiteral("no")};
+    QTest::keyClick(form->txtcanbo, Qt::Key_Escape);
+    EXPECT_EQ(modal.messages.back().text, QStringLiteral("Có lưu giữ những sửa đổi vừa thực hiện không ?"));
+    EXPECT_EQ(app.FormMode, QStringLiteral("xemkehoach"));
+    EXPECT_EQ(form->txtcanbo->text(), QStringLiteral("Cán bộ Một"));
 
     // A user without a name of their own leaves the saver empty.
     app.UserFullName = QStringLiteral("Một người không rõ tên");
