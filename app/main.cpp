@@ -3,6 +3,7 @@
 #include "calendar.h"
 #include "documents.h"
 #include "frmmain.h"
+#include "frmloaitien.h"
 #include "frmnamlamviec.h"
 #include "plans.h"
 #include "startup.h"
@@ -27,6 +28,7 @@ int main(int argc, char** argv)
     korvane::InstallPlanWindows(app, &main);
     korvane::InstallCalendarWindows(app, &main);
     app.Openers[QStringLiteral("mnuchonnamlamviec")] = korvane::ChooseWorkYear;
+    korvane::InstallUserWindow(app);
     // A start-up that ended the program (files that cannot be used, the login given up) is not
     // a run: the status says so to whatever started it.
     if (!korvane::Startup(app, main).Run()) return 1;

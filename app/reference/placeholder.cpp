@@ -1,0 +1,3 @@
+// Keeps the library non-empty until its windows are added.
+namespace korvane {
+}
