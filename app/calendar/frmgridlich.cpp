@@ -105,6 +105,7 @@ frmGridlich::frmGridlich(App& app) : QWidget(nullptr), app_(app), mode_(kView)
                                    {QStringLiteral("ngay"), QStringLiteral("Ngày")},
                                    {QStringLiteral("ndung"), QStringLiteral("Nội dung")}});
     connect(DBGrid1, &DBGrid::RowDoubleClicked, this, &frmGridlich::ToggleMark);
+    DBGrid1->installEventFilter(this);  // Space marks the current row, for the keyboard
     // Another row while adding or correcting: the save question first; a save that fails keeps
     // the row.
     connect(Data1, &DataSource::Validate, this, [this](bool& cancel) {
@@ -480,6 +481,10 @@ bool frmGridlich::eventFilter(QObject* watched, QEvent* event)
     switch (event->type()) {
     case QEvent::KeyPress:
         if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape && editing()) return true;
+        if (watched == DBGrid1 && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Space && !editing()) {
+            if (DBGrid1->currentIndex().isValid()) ToggleMark(DBGrid1->currentIndex().row());
+            return true;
+        }
         break;
     case QEvent::KeyRelease: {
         auto* key = static_cast<QKeyEvent*>(event);
