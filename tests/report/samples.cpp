@@ -17,12 +17,12 @@ const QStringList kWords = QStringLiteral(
                                   .split(u' ');
 const QStringList kDateFields = QStringLiteral("ng_den ng_cv ngay tgianbdau tgiankthuc").split(u' ');
 
-QString Words(int count, unsigned& seed)
+QString Words(int count, unsigned& state)
 {
     QStringList w;
     for (int i = 0; i < count; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        w << kWords[int((seed >> 16) % unsigned(kWords.size()))];
+        state = state * 1103515245u + 12345u;
+        w << kWords[int((state >> 16) % unsigned(kWords.size()))];
     }
     return w.join(u' ');
 }
@@ -63,16 +63,16 @@ QString DataFolder() { return QFileInfo(QStringLiteral(KORVANE_TEMPLATE)).absolu
 report::Table Rows(const Kind& kind, int rows)
 {
     report::Table t{kind.fields, {}};
-    unsigned seed = 7;
+    unsigned state = 7;
     for (int r = 0; r < rows; ++r) {
         const bool longRow = r % 23 == 11;
-        QStringList values{Begin(r) + u' ' + Words(r % 37 == 5 ? 160 : longRow ? 60 : 4 + r % 40, seed) + u' ' + End(r)};
+        QStringList values{Begin(r) + u' ' + Words(r % 37 == 5 ? 160 : longRow ? 60 : 4 + r % 40, state) + u' ' + End(r)};
         for (const QString& f : kind.fields.mid(1)) {
             if (kDateFields.contains(f.toLower())) values << QDate(2004, 1, 1).addDays(r / 4).toString(QStringLiteral("dd/MM/yyyy"));
             else if (f.endsWith(QStringLiteral("chuan"))) values << QDate(2004, 1, 1).addDays(r / 4).toString(QStringLiteral("yyyyMMdd"));
             else if (f == u"ketthuc") values << (r % 3 ? QStringLiteral("0") : QStringLiteral("-1"));
             else if (f == u"stt") values << QString::number(r + 1);
-            else values << Words(longRow ? 40 : 1 + r % 9, seed);
+            else values << Words(longRow ? 40 : 1 + r % 9, state);
         }
         t.rows.push_back(values);
     }
