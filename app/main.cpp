@@ -5,6 +5,7 @@
 #include "frmmain.h"
 #include "frmloaitien.h"
 #include "frmnamlamviec.h"
+#include "referencelists.h"
 #include "plans.h"
 #include "startup.h"
 
@@ -29,6 +30,7 @@ int main(int argc, char** argv)
     korvane::InstallCalendarWindows(app, &main);
     app.Openers[QStringLiteral("mnuchonnamlamviec")] = korvane::ChooseWorkYear;
     korvane::InstallUserWindow(app);
+    korvane::InstallReferenceListWindows(app);
     // A start-up that ended the program (files that cannot be used, the login given up) is not
     // a run: the status says so to whatever started it.
     if (!korvane::Startup(app, main).Run()) return 1;

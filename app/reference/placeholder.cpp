@@ -1,3 +1,0 @@
-// Keeps the library non-empty until its windows are added.
-namespace korvane {
-}
