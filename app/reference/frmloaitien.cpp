@@ -380,6 +380,19 @@ bool frmloaitien::mayClose()
 
 void frmloaitien::reject()
 {
+    if (!mode_.isEmpty()) {
+        // A user being added or changed is not dropped unasked; no answer keeps the window open.
+        const QString answer = app_.Message(mode_ == QLatin1String("nap") ? QStringLiteral("Có lưu giữ bản ghi đang nạp không ?")
+                                                                           : QStringLiteral("Có lưu giữ những sửa đổi vừa thực hiện không ?"),
+                                            QStringLiteral("yesno"));
+        if (answer == QLatin1String("yes")) {
+            if (!onSave()) return;
+        } else if (answer == QLatin1String("no")) {
+            mode_ == QLatin1String("nap") ? onAdd() : onEdit();  // their cancelling captions
+        } else {
+            return;
+        }
+    }
     if (mayClose()) QDialog::reject();
 }
 

@@ -47,7 +47,7 @@ frmtendonvi::frmtendonvi(App& app, QWidget* parent) : QDialog(parent), app_(app)
     PressButtonsWithEnter(this);
     connect(cmdclose, &QPushButton::clicked, this, [this] { CloseWindow(); });
 
-    ShowingDataErrors(app_, [&] {
+    loaded_ = ShowingDataErrors(app_, [&] {
         auto rs = app_.DocRefDb->OpenRecordset(QStringLiteral("select * from tendonvi"), engine::RecordsetType::Snapshot);
         hasRow_ = !rs->Eof();
         if (!hasRow_) return;
@@ -59,6 +59,11 @@ frmtendonvi::frmtendonvi(App& app, QWidget* parent) : QDialog(parent), app_(app)
 
 bool frmtendonvi::CloseWindow()
 {
+    if (!loaded_) {  // the names could not be read: empty boxes must not overwrite them
+        accept();
+        ShowBack(app_, nullptr);
+        return true;
+    }
     QString organisation;
     const bool written = ShowingDataErrors(app_, [&] {
         auto rs = app_.DocRefDb->OpenRecordset(QStringLiteral("select * from tendonvi"), engine::RecordsetType::Dynaset);

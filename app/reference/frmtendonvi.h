@@ -30,6 +30,7 @@ protected:
 
 private:
     App& app_;
+    bool loaded_ = false;  // the names were read: only then are they written back
     bool hasRow_ = false;
 };
 

@@ -75,10 +75,21 @@ TEST_F(Users, AnAdministratorAddsAndRenamesWithNamesKeptUnique)
         type(w.txttentrenmang, QStringLiteral("ba"));
         click(w.cmdUpdate);
         EXPECT_EQ(w.Mode(), QString());
+        // A user half typed is not dropped by Esc: no answer keeps it, "no" drops it and closes.
+        click(w.cmdAdd);
+        type(w.txthoten, QStringLiteral("Gõ dở"));
+        modal.answers = {QStringLiteral("esc")};
+        QTest::keyClick(w.txthoten, Qt::Key_Escape);
+        EXPECT_EQ(modal.messages.back().text, QStringLiteral("Có lưu giữ bản ghi đang nạp không ?"));
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_EQ(w.txthoten->text(), QStringLiteral("Gõ dở"));
+        modal.answers = {QStringLiteral("no")};
+        QTest::keyClick(w.txthoten, Qt::Key_Escape);
+        EXPECT_FALSE(w.isVisible());
     });
     EXPECT_EQ(users(), (QStringList{QStringLiteral("Quản Trị|qt|QT|x"), QStringLiteral("O'Brien||CB|abc123"), QStringLiteral("Lê Văn Ba|ba|CB|")}));
     EXPECT_EQ(Rows(*app.PlanRefDb, QStringLiteral("SELECT DISTINCT cothesua FROM nguoidung WHERE id > 1")), QStringList{QStringLiteral("C")});
-    EXPECT_EQ(modal.messageTexts(),
+    EXPECT_EQ(modal.messageTexts().mid(0, 3),
               (QStringList{QStringLiteral("Không được nhập họ tên mới là 'o'brien' vì họ tên này đã được dùng! Phải đặt lại họ tên khác (Thêm chữ A, B hoặc chữ tắt tên phòng ban v.v..)."),
                            QStringLiteral("Không được sửa họ tên người này thành O'BRIEN vì họ tên này đã được dùng! Phải đặt lại họ tên khác (Thêm chữ A, B hoặc chữ tắt tên phòng ban v.v..)."),
                            QStringLiteral("Không được đặt tên trên mạng là QT vì tên này đã được dùng! Phải đặt lại tên khác.")}));
