@@ -3,8 +3,10 @@
 #include "calendar.h"
 #include "documents.h"
 #include "frmmain.h"
+#include "frmchondulieu.h"
 #include "frmloaitien.h"
 #include "frmnamlamviec.h"
+#include "importdata.h"
 #include "referencelists.h"
 #include "plans.h"
 #include "startup.h"
@@ -31,6 +33,8 @@ int main(int argc, char** argv)
     app.Openers[QStringLiteral("mnuchonnamlamviec")] = korvane::ChooseWorkYear;
     korvane::InstallUserWindow(app);
     korvane::InstallReferenceListWindows(app);
+    korvane::InstallDataFileChooser(app);
+    korvane::InstallImport(app);
     // A start-up that ended the program (files that cannot be used, the login given up) is not
     // a run: the status says so to whatever started it.
     if (!korvane::Startup(app, main).Run()) return 1;

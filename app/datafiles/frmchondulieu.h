@@ -1,0 +1,54 @@
+// The data-file chooser: switches the program to another document file or plan-and-calendar file
+// while it runs, or chooses the backup file. The choice is checked before anything changes; a
+// switch that fails half-way puts the previous files, databases and lists back in use.
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace korvane {
+
+class App;
+
+class frmchondulieu : public QDialog {
+    Q_OBJECT
+public:
+    enum class Kind { Documents, Plans, Backup };
+
+    // Chooses by App::ChooserMode ("chonfiledulieucongvan", "chonfiledulieulich" or
+    // "chonfiledulieubackup", letter case ignored).
+    frmchondulieu(App& app, Kind kind, QWidget* parent = nullptr);
+
+    // The files used before, from the used-file list of the kind (the backup path in backup mode).
+    void NapDsachfiledadung();
+    // "&Tìm file mới": the file dialog; its answer becomes the chosen file.
+    void Browse();
+    // "&Chấp nhận": true when the chosen file is in use afterwards.
+    bool Accept();
+
+    QLabel *lbltieude, *Label4, *Label3, *label2;
+    QLineEdit *filedangdung, *filechon;
+    QListWidget* List1;
+    QPushButton *cmdchon, *cmdchapnhan, *cmdhuychon;
+
+private:
+    QString refusal(QString& chosen);  // the reason the chosen file is refused, or empty
+    QString backupRefusal(QString& chosen);
+    bool switchTo(const QString& chosen);
+
+    App& app_;
+    Kind kind_;
+    // Saved before the new user logs in (plan mode), restored when the switch fails.
+    QString savedUserFullName_, savedUserRights_, savedPlanRefFile_;
+};
+
+// The chooser for App::ChooserMode, run modally; an unknown mode opens nothing.
+void ChooseDataFile(App& app);
+// Registers the chooser as the window the main window's data-file items open.
+void InstallDataFileChooser(App& app);
+
+}  // namespace korvane

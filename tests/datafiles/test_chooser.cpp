@@ -1,0 +1,194 @@
+// The data-file chooser opened from the main window's menu: a switch that takes the new files
+// into use everywhere, the choices it refuses without touching anything, the plan file's new
+// login, the backup file's checks, and a switch that fails half-way.
+#include "frmchondulieu.h"
+#include "frmlogin.h"
+#include "office.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+using namespace korvane;
+
+class Chooser : public Office {
+protected:
+    void SetUp() override
+    {
+        Office::SetUp();
+        InstallDataFileChooser(app);
+    }
+    // Opens the chooser from `item` and lets `work` act on it; the window closes afterwards.
+    void open(QAction* item, const std::function<void(frmchondulieu&)>& work)
+    {
+        modal.drivers[QStringLiteral("frmchondulieu")] = [work](QDialog& d) { work(static_cast<frmchondulieu&>(d)); };
+        item->trigger();
+    }
+    // Types a path and accepts it; true when the window closed (the choice was taken).
+    static bool accept(frmchondulieu& w, const QString& path)
+    {
+        w.filechon->setText(path);
+        QTest::mouseClick(w.cmdchapnhan, Qt::LeftButton);
+        return !w.isVisible();
+    }
+    // A data file in a folder of its own with its reference file named `ref`.
+    QString elsewhere(const QString& sub, const QString& ref = QStringLiteral("zelttk.mdb"))
+    {
+        QDir(folder.root()).mkpath(sub);
+        if (!ref.isEmpty()) folder.copyTemplate(sub + QLatin1Char('/') + ref);
+        return folder.copyTemplate(sub + QStringLiteral("/zeltcv.MDB"));
+    }
+    static QByteArray bytes(const QString& file)
+    {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }
+    static void write(const QString& file, const QByteArray& text, QIODevice::OpenMode mode = QIODevice::WriteOnly)
+    {
+        QFile f(file);
+        ASSERT_TRUE(f.open(mode));
+        f.write(text);
+    }
+    QString last() const { return modal.messages.back().text; }
+};
+
+TEST_F(Chooser, ADocumentFileIsTakenIntoUseEverywhereAndRemembered)
+{
+    const QString before = app.DocFile;
+    const QString chosen = elsewhere(QStringLiteral("o'mang"), QStringLiteral("ZELTTK.MDB"));  // a quote, and the name's case
+    app.DriveKindFor = [](const QString& p) { return p.contains(QLatin1String("mang")) ? DriveKind::NetworkDriver : DriveKind::LocalHardDisk; };
+    // A blank line and the chosen path in other letters.
+    write(app.DataFile(QStringLiteral("sysmem2")), "\r\n\"" + chosen.toUpper().toUtf8() + "\"\r\n", QIODevice::Append);
+
+    // A list window kept hidden reads the file being replaced: it goes, to be made again on the new one.
+    const QPointer<QWidget> hidden = app.Windows[QStringLiteral("frmgridcvden")] = new QWidget;
+    open(main.mnuchondulieucongvan, [&](frmchondulieu& w) {
+        EXPECT_FALSE(w.cmdchapnhan->isEnabled());
+        EXPECT_TRUE(accept(w, chosen));
+    });
+    // The year's tables were missing: said, the working-year window shown, and the tables made.
+    EXPECT_EQ(modal.messages.front().text, QStringLiteral("Không tìm thấy bảng dữ liệu cho năm 2026\rCần chọn lại năm làm việc!"));
+    EXPECT_TRUE(modal.modalWindows.contains(QStringLiteral("frmnamlamviec")));
+    EXPECT_TRUE(app.DocDb->HasTable(QStringLiteral("cvden2026")));
+    EXPECT_EQ(last(), QStringLiteral("Đã sử dụng file dữ liệu \r\n") + chosen);
+    EXPECT_EQ(app.DocDb->Name(), chosen);
+    EXPECT_TRUE(hidden.isNull());
+    EXPECT_EQ(app.DocRefFile, folder.path(QStringLiteral("o'mang/ZELTTK.MDB")));
+    EXPECT_EQ(app.SenderList->RecordCount(), 0);  // the new reference file's senders
+    EXPECT_EQ(ReadSysmem(app.DataFile(QStringLiteral("sysmem")))->DocFile, chosen);
+    EXPECT_EQ(ReadUsedFiles(app.AppFolder, QStringLiteral("sysmem2")), (QStringList{chosen, before}));
+    EXPECT_TRUE(main.Lblfiledulieu->text().contains(chosen));
+    EXPECT_FALSE(main.cmdnapcvden->isEnabled() || main.cmdnapcvdi->isEnabled());  // a network drive
+
+    // Back to the first file from the list, by a double click on its line.
+    open(main.mnuchondulieucongvan, [&](frmchondulieu& w) {
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&w));
+        const QRect line = w.List1->visualItemRect(w.List1->item(1));
+        QTest::mouseClick(w.List1->viewport(), Qt::LeftButton, {}, line.center());
+        QTest::mouseDClick(w.List1->viewport(), Qt::LeftButton, {}, line.center());
+        EXPECT_EQ(w.filechon->text(), before);
+        EXPECT_TRUE(accept(w, w.filechon->text()));
+    });
+    EXPECT_EQ(app.DocFile, before);
+    EXPECT_EQ(app.SenderList->RecordCount(), 2);
+    EXPECT_EQ(ReadUsedFiles(app.AppFolder, QStringLiteral("sysmem2")), (QStringList{before, chosen}));
+    EXPECT_TRUE(main.cmdnapcvden->isEnabled() && main.cmdnapcvdi->isEnabled());
+}
+
+TEST_F(Chooser, ARefusedDocumentFileChangesNothing)
+{
+    const QString before = app.DocFile;
+    const QByteArray settings = bytes(app.DataFile(QStringLiteral("sysmem")));
+    const QString linked = folder.path(QStringLiteral("lien-ket.mdb"));
+    ASSERT_TRUE(QFile::link(before, linked));
+    const QString damaged = elsewhere(QStringLiteral("hong"));
+    write(damaged, "not a data file");
+    const QString alone = elsewhere(QStringLiteral("le"), QString());
+
+    open(main.mnuchondulieucongvan, [&](frmchondulieu& w) {
+        for (const QString& path : {before.toUpper(), linked, folder.path(QStringLiteral("khong/zeltcv.mdb")), damaged, app.TemplateFile, alone})
+            EXPECT_FALSE(accept(w, path)) << path.toStdString();
+    });
+    const QString same = QStringLiteral("File dữ liệu vừa chọn chính là file đang dùng ! (");
+    EXPECT_EQ(modal.messageTexts(),
+              (QStringList{same + before.toUpper() + QStringLiteral(")."), same + linked + QStringLiteral(")."),
+                           QStringLiteral("Không tìm thấy file dữ liệu vừa chọn! \r\nCần dùng chức năng 'Tìm file mới' để tìm file dữ liệu định dùng!"),
+                           QStringLiteral("File dữ liệu vừa chọn bị lỗi, không sử dụng được. "),
+                           QStringLiteral("File dữ liệu vừa chọn bị lỗi, không sử dụng được. "),
+                           QStringLiteral("File tham khảo zelttk.mdb ứng với file dữ liệu vừa chọn bị lỗi, không sử dụng được. ")}));
+    EXPECT_EQ(app.DocDb->Name(), before);
+    EXPECT_EQ(bytes(app.DataFile(QStringLiteral("sysmem"))), settings);
+}
+
+TEST_F(Chooser, APlanFileIsUsedOnlyByAUserOfItsReferenceFile)
+{
+    const QString before = app.PlanFile, beforeRef = app.PlanRefFile;
+    const QString chosen = elsewhere(QStringLiteral("lich"));
+    engine::Database(folder.path(QStringLiteral("lich/zelttk.mdb")))
+        .Execute(QStringLiteral("INSERT INTO nguoidung (hoten, tentrenmang, quyenhan, matkhau) VALUES ('Lan', 'lan', 'CB', 'mk')"));
+
+    modal.drivers[QStringLiteral("frmlogin")] = [](QDialog& d) { QTest::mouseClick(static_cast<frmlogin&>(d).cmdCancel, Qt::LeftButton); };
+    open(main.mnuchondulieulich, [&](frmchondulieu& w) { EXPECT_FALSE(accept(w, chosen)); });
+    EXPECT_EQ(last(), QStringLiteral("Phải hỏi người quản trị mạng để có quyền sử dụng file dữ liệu vừa chọn!"));
+    EXPECT_EQ(app.UserRights, QStringLiteral("Q"));
+    EXPECT_EQ(app.PlanRefFile, beforeRef);
+    EXPECT_EQ(app.PlanFile, before);
+
+    modal.drivers[QStringLiteral("frmlogin")] = testing_support::LoginAs(QStringLiteral("lan"), QStringLiteral("mk"));
+    open(main.mnuchondulieulich, [&](frmchondulieu& w) { EXPECT_TRUE(accept(w, chosen)); });
+    EXPECT_EQ(app.UserFullName, QStringLiteral("Lan"));
+    EXPECT_EQ(app.UserRights, QStringLiteral("CB"));
+    EXPECT_EQ(app.PlanDb->Name(), chosen);
+    EXPECT_EQ(app.UnitList->RecordCount(), 0);
+    EXPECT_EQ(ReadUsedFiles(app.AppFolder, QStringLiteral("sysmem3")).front(), chosen);
+}
+
+TEST_F(Chooser, ABackupFileMustBeANewOrSoundFileInAWritableFolderAndNoFileInUse)
+{
+    QDir(folder.root()).mkpath(QStringLiteral("sao luu's"));
+    const QString damaged = folder.path(QStringLiteral("sao luu's/hong.mdb"));
+    write(damaged, "not a data file");
+    const QString linked = folder.path(QStringLiteral("sao luu's/cv.mdb"));
+    ASSERT_TRUE(QFile::link(app.DocFile, linked));
+    open(main.mnubackup, [&](frmchondulieu& w) {
+        for (const QString& path : {folder.path(QStringLiteral("sao luu's/ban sao")), folder.path(QStringLiteral("khong/ban.mdb")), linked,
+                                    app.DocRefFile, damaged})
+            EXPECT_FALSE(accept(w, path)) << path.toStdString();
+        EXPECT_TRUE(accept(w, folder.path(QStringLiteral("sao luu's/ban sao.MDB"))));
+    });
+    const QStringList texts = modal.messageTexts();
+    ASSERT_EQ(texts.size(), 6);
+    EXPECT_EQ(texts[0], QStringLiteral("Cần thêm phần đuôi của tên file backup là .MDB "));
+    EXPECT_TRUE(texts[1].startsWith(QStringLiteral("Không tìm thấy thư mục "))) << texts[1].toStdString();
+    for (int k : {2, 3}) EXPECT_TRUE(texts[k].startsWith(QStringLiteral("File backup vừa chọn là file dữ liệu đang dùng"))) << k;
+    EXPECT_EQ(texts[4], QStringLiteral("File backup vừa chọn bị lỗi, không sử dụng được. "));
+    const QString backup = folder.path(QStringLiteral("sao luu's/bansao.MDB"));  // blanks out of the name, not the folder
+    EXPECT_EQ(texts[5], QStringLiteral("Đã chọn file backup là ") + backup);
+    EXPECT_EQ(ReadSysmem(app.DataFile(QStringLiteral("sysmem")))->BackupFile, backup);
+}
+
+TEST_F(Chooser, ASwitchThatFailsHalfWayLeavesThePreviousFilesInUse)
+{
+    const QString before = app.DocFile, backupBefore = app.BackupFile;
+    const QByteArray used = bytes(app.DataFile(QStringLiteral("sysmem2")));
+    const QString chosen = elsewhere(QStringLiteral("mang"));
+    // The settings file cannot be written: the last step of the switch fails.
+    QFile::remove(app.DataFile(QStringLiteral("sysmem")));
+    QDir(folder.root()).mkpath(QStringLiteral("data/sysmem"));
+
+    const QPointer<QWidget> hidden = app.Windows[QStringLiteral("frmgridcvden")] = new QWidget;
+    open(main.mnuchondulieucongvan, [&](frmchondulieu& w) { EXPECT_FALSE(accept(w, chosen)); });
+    EXPECT_FALSE(hidden.isNull());  // still reading the file in use
+    EXPECT_TRUE(last().startsWith(QStringLiteral("Có lỗi khi đang thay đổi file dữ liệu. Cần thực hiện lại việc này! \rKhông ghi được file ")));
+    EXPECT_FALSE(modal.messageTexts().join(QString()).contains(QStringLiteral("Đã sử dụng")));
+    EXPECT_EQ(app.DocFile, before);
+    EXPECT_EQ(app.DocDb->Name(), before);
+    EXPECT_EQ(app.SenderList->RecordCount(), 2);  // read from the reference file in use
+    EXPECT_EQ(bytes(app.DataFile(QStringLiteral("sysmem2"))), used);
+
+    open(main.mnubackup, [&](frmchondulieu& w) { EXPECT_FALSE(accept(w, folder.path(QStringLiteral("mang/bs.mdb")))); });
+    EXPECT_TRUE(last().startsWith(QStringLiteral("Có lỗi khi đang tạo file backup. Cần thực hiện lại việc này! \r")));
+    EXPECT_EQ(app.BackupFile, backupBefore);
+}
