@@ -28,8 +28,9 @@ const QStringList kCarryColumns = {QStringLiteral("nguoicbi"), QStringLiteral("n
 QString TimeSortKey(const QString& typed)
 {
     const QString t = typed.trimmed();
-    // "8h30", "9g30", "9:30", "8H30": one digit, then anything but a digit.
-    if (t.size() >= 2 && t[0].isDigit() && !t[1].isDigit()) return QLatin1Char('0') + t;
+    // "8h30", "9g30", "9:30", "8H30", "8 h30": one digit, then anything but a digit (blanks after
+    // the hour dropped, so that "8 h30" sorts as "08h30").
+    if (t.size() >= 2 && t[0].isDigit() && !t[1].isDigit()) return QLatin1Char('0') + t[0] + t.mid(1).trimmed();
     if (t.size() == 1 && t[0].isDigit()) return QLatin1Char('0') + t;
     return typed;
 }

@@ -69,6 +69,7 @@ TEST_F(CalendarRegister, ANewEntryGetsItsWeekdayAndTimeKeyAndIsStampedWhenSaved)
     // The time is kept as typed; its sort key gets a leading 0 for a single-digit hour.
     const QList<QPair<QString, QString>> times = {{QStringLiteral("9g30"), QStringLiteral("09g30")}, {QStringLiteral("8H30"), QStringLiteral("08H30")},
                                                   {QStringLiteral("9:30"), QStringLiteral("09:30")}, {QStringLiteral("10h15"), QStringLiteral("10h15")},
+                                                  {QStringLiteral("8 h30"), QStringLiteral("08h30")},
                                                   {QStringLiteral("h9"), QStringLiteral("h9")}};
     for (const auto& [typed, key] : times) {
         typeAndLeave(form->mgio, typed);
