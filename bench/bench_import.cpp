@@ -1,6 +1,7 @@
 // Importing an old document file whose year holds 100,000 incoming documents (distinct keys)
 // into a fresh document file, and importing the same file again (every row already there).
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_import
+#include "quietmodal.h"
 #include "app.h"
 #include "importdata.h"
 #include "yeartables.h"
@@ -15,39 +16,18 @@
 
 namespace {
 
-class Quiet : public korvane::ModalService {
-public:
-    void message(korvane::App& app) override { app.MsgResult = answer; }
-    std::unique_ptr<QWidget> notice(korvane::App&) override { return nullptr; }
-    void systemMessage(const QString&, const QString&) override {}
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return file; }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    int runModal(QDialog& d) override { return d.result(); }
-    bool openDocument(const QString&) override { return false; }
-    korvane::ReportTarget reportDestination() override { return korvane::ReportTarget::Cancel; }
-    QString file, answer = QStringLiteral("no");
-};
-
 constexpr int kRows = 100000;
-
-QString copyTemplate(const QString& path)
-{
-    QFile::remove(path);
-    QFile::copy(QStringLiteral(KORVANE_TEMPLATE), path);
-    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-    return path;
-}
 
 struct Office {
     QTemporaryDir dir;
-    Quiet modal;
+    bench::QuietModal modal;
     korvane::App app{modal};
     QString old;
 
     Office()
     {
         QDir(dir.path()).mkpath(QStringLiteral("data"));
-        old = copyTemplate(dir.filePath(QStringLiteral("old.mdb")));
+        old = bench::CopyTemplate(dir.filePath(QStringLiteral("old.mdb")));
         engine::Database src(old);
         korvane::CreateTableFromTemplate(src, src, QStringLiteral("cvdenmau"), QStringLiteral("cvden2005"), true);
         bench::fill(src, QStringLiteral("cvden2005"), QStringLiteral("stt, noigui, so_cv, tt_ndung, ng_denchuan, kieuupdate"),
@@ -68,8 +48,8 @@ struct Office {
     {
         app.DocDb.reset();
         app.PlanDb.reset();
-        app.DocFile = copyTemplate(dir.filePath(QStringLiteral("data/zeltcv.MDB")));
-        app.PlanFile = copyTemplate(dir.filePath(QStringLiteral("data/zeltlich.MDB")));
+        app.DocFile = bench::CopyTemplate(dir.filePath(QStringLiteral("data/zeltcv.MDB")));
+        app.PlanFile = bench::CopyTemplate(dir.filePath(QStringLiteral("data/zeltlich.MDB")));
         app.DocDb = std::make_unique<engine::Database>(app.DocFile);
         app.PlanDb = std::make_unique<engine::Database>(app.PlanFile);
     }

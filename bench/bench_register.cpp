@@ -1,6 +1,7 @@
 // The incoming register over a 100,000-row year table: opening it, paging, a grid scrolled to
 // the middle, and an incremental backup of 1,000 changed rows.
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_register
+#include "quietmodal.h"
 #include "app.h"
 #include "backup.h"
 #include "formkit.h"
@@ -22,33 +23,16 @@
 
 namespace {
 
-class Quiet : public korvane::ModalService {
-public:
-    void message(korvane::App& app) override { app.MsgResult = QStringLiteral("no"); }
-    std::unique_ptr<QWidget> notice(korvane::App&) override { return nullptr; }
-    void systemMessage(const QString&, const QString&) override {}
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    int runModal(QDialog& d) override { return d.result(); }
-    bool openDocument(const QString&) override { return false; }
-    korvane::ReportTarget reportDestination() override { return korvane::ReportTarget::Cancel; }
-};
-
 constexpr int kRows = 100000;
 
 struct Office {
     QTemporaryDir dir;
-    Quiet modal;
+    bench::QuietModal modal;
     korvane::App app{modal};
 
     Office()
     {
-        auto copy = [this](const QString& name) {
-            const QString path = dir.filePath(name);
-            QFile::copy(QStringLiteral(KORVANE_TEMPLATE), path);
-            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-            return path;
-        };
+        auto copy = [this](const QString& name) { return bench::CopyTemplate(dir.filePath(name)); };
         app.DocFile = copy(QStringLiteral("zeltcv.MDB"));
         app.DocRefFile = copy(QStringLiteral("zelttk.mdb"));
         app.PlanRefFile = app.DocRefFile;

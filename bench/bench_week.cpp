@@ -2,6 +2,7 @@
 // 1,900 a week): opening a week, stepping a week on and back with the grid's first screen drawn,
 // and filling the print table with a week's entries.
 //   QT_QPA_PLATFORM=offscreen build-cal-bench/bench/bench_week
+#include "quietmodal.h"
 #include "app.h"
 #include "datafiles.h"
 #include "formkit.h"
@@ -16,34 +17,16 @@
 
 namespace {
 
-class Quiet : public korvane::ModalService {
-public:
-    void message(korvane::App& app) override { app.MsgResult = QStringLiteral("ok"); }
-    std::unique_ptr<QWidget> notice(korvane::App&) override { return nullptr; }
-    void systemMessage(const QString&, const QString&) override {}
-    QString openFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    QString saveFileName(QWidget*, const QString&, const QString&, const QString&) override { return {}; }
-    int runModal(QDialog& d) override { return d.result(); }
-    bool openDocument(const QString&) override { return false; }
-    // The print stops at the question, once the print table is filled.
-    korvane::ReportTarget reportDestination() override { return korvane::ReportTarget::Cancel; }
-};
-
 constexpr int kRows = 100000;
 
 struct Office {
     QTemporaryDir dir;
-    Quiet modal;
+    bench::QuietModal modal;
     korvane::App app{modal};
 
     Office()
     {
-        auto copy = [this](const QString& name) {
-            const QString path = dir.filePath(name);
-            QFile::copy(QStringLiteral(KORVANE_TEMPLATE), path);
-            QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner);
-            return path;
-        };
+        auto copy = [this](const QString& name) { return bench::CopyTemplate(dir.filePath(name)); };
         app.PlanFile = copy(QStringLiteral("zeltlich.MDB"));
         app.TempFile = copy(QStringLiteral("zelttemp.MDB"));
         app.WorkYear = QStringLiteral("2026");
