@@ -60,28 +60,11 @@ void PostMarker() { Post(WM_KEYUP, VK_PAUSE, kMarker); }
 
 void Beep() { P->MessageBeep(); }
 
-// A decimal integer as the settings hold it: blanks, an optional sign, digits up to the first
-// non-digit (empty text is 0). A number too large for an int is not a value at all: the caller
-// takes the key's default rather than a wrapped-around number.
-int ParseInt(const char* s, int fallback)
-{
-    while (*s == ' ') ++s;
-    const bool negative = *s == '-';
-    if (*s == '-' || *s == '+') ++s;
-    const long long limit = negative ? 2147483648LL : 2147483647LL;
-    long long v = 0;
-    while (*s >= '0' && *s <= '9') {
-        v = v * 10 + (*s++ - '0');
-        if (v > limit) return fallback;
-    }
-    return static_cast<int>(negative ? -v : v);
-}
-
 int ReadSetting(const char* key, int fallback)
 {
     char value[25];
     P->GetProfileString("Tonvoro config", key, "", value, sizeof value, "tonvoro.ini");
-    return ParseInt(value, fallback);
+    return ParseSetting(value, fallback);
 }
 
 void LoadAutoText()
@@ -576,7 +559,7 @@ long KeyHook(int code, std::uintptr_t wParam, std::intptr_t lParam)
         W->Length = 1;
         char window[25];
         P->GetProfileString("TR config", "hWndMain", "", window, sizeof window, "tr.ini");
-        P->PostMessage(static_cast<Hwnd>(ParseInt(window, 0)), WM_COMMAND, 3002, 0);
+        P->PostMessage(static_cast<Hwnd>(ParseSetting(window, 0)), WM_COMMAND, 3002, 0);
         return 1;
     }
     if (!SettingsLoaded) LoadSettings();
@@ -706,6 +689,23 @@ long MessageHook(int code, Msg* m)
 }
 
 }  // namespace
+
+// A decimal integer as the settings hold it: blanks, an optional sign, digits up to the first
+// non-digit (empty text is 0). A number too large for an int is not a value at all: the caller
+// takes the key's default rather than a wrapped-around number.
+int ParseSetting(const char* s, int fallback)
+{
+    while (*s == ' ') ++s;
+    const bool negative = *s == '-';
+    if (*s == '-' || *s == '+') ++s;
+    const long long limit = negative ? 2147483648LL : 2147483647LL;
+    long long v = 0;
+    while (*s >= '0' && *s <= '9') {
+        v = v * 10 + (*s++ - '0');
+        if (v > limit) return fallback;
+    }
+    return static_cast<int>(negative ? -v : v);
+}
 
 void SetPlatform(Platform* platform) { P = platform; }
 

@@ -132,38 +132,47 @@ int IniFiles::Get(const char* section, const char* key, const char* fallback, ch
 
 bool IniFiles::Write(const char* section, const char* key, const char* value, const char* file) const
 {
+    const KeyValue one{key, value};
+    return WriteAll(section, &one, key ? 1 : 0, file);
+}
+
+bool IniFiles::WriteAll(const char* section, const KeyValue* pairs, int count, const char* file) const
+{
     // Names are matched trimmed, as Get matches them: a key written as " name" or "name " is the
     // line "name=" already in the file, never a second line beside it.
     const std::string sectionName = trim(section);
-    const std::string keyName = key ? trim(key) : std::string();
     ::mkdir(folder_.c_str(), 0700);
     const std::string path = folder_ + "/" + file;
     std::vector<std::string> lines = readLines(path);
-    int sectionStart = -1, sectionEnd = static_cast<int>(lines.size());
-    for (int k = 0; k < static_cast<int>(lines.size()); ++k) {
-        std::string name;
-        if (!isSection(lines[static_cast<std::size_t>(k)], &name)) continue;
-        if (sectionStart >= 0) {
-            sectionEnd = k;
-            break;
+    for (int p = 0; p < count; ++p) {
+        const std::string keyName = trim(pairs[p].key);
+        const char* value = pairs[p].value;
+        int sectionStart = -1, sectionEnd = static_cast<int>(lines.size());
+        for (int k = 0; k < static_cast<int>(lines.size()); ++k) {
+            std::string name;
+            if (!isSection(lines[static_cast<std::size_t>(k)], &name)) continue;
+            if (sectionStart >= 0) {
+                sectionEnd = k;
+                break;
+            }
+            if (sameName(name, sectionName.c_str())) sectionStart = k;
         }
-        if (sameName(name, sectionName.c_str())) sectionStart = k;
-    }
-    if (sectionStart < 0) {
-        if (!key || !value) return true;
-        lines.push_back("[" + sectionName + "]");
-        lines.push_back(keyName + "=" + value);
-    } else {
+        if (sectionStart < 0) {
+            if (!value) continue;
+            lines.push_back("[" + sectionName + "]");
+            lines.push_back(keyName + "=" + value);
+            continue;
+        }
         bool done = false;
         for (int k = sectionStart + 1; k < sectionEnd && !done; ++k) {
             const std::string& line = lines[static_cast<std::size_t>(k)];
             const auto eq = line.find('=');
-            if (eq == std::string::npos || !key || !sameName(trim(line.substr(0, eq)), keyName.c_str())) continue;
+            if (eq == std::string::npos || !sameName(trim(line.substr(0, eq)), keyName.c_str())) continue;
             if (value) lines[static_cast<std::size_t>(k)] = keyName + "=" + value;
             else lines.erase(lines.begin() + k);
             done = true;
         }
-        if (!done && key && value) lines.insert(lines.begin() + sectionEnd, keyName + "=" + value);
+        if (!done && value) lines.insert(lines.begin() + sectionEnd, keyName + "=" + value);
     }
     std::string text;
     for (const std::string& line : lines) text += line + "\r\n";

@@ -13,7 +13,15 @@ public:
     static std::string DefaultFolder();
 
     int Get(const char* section, const char* key, const char* fallback, char* out, int size, const char* file) const;
+    // Writes a key (a null value deletes it).
     bool Write(const char* section, const char* key, const char* value, const char* file) const;
+    // Writes several keys of one section in one replacement of the file, so that a reader sees
+    // all of them changed or none.
+    struct KeyValue {
+        const char* key;
+        const char* value;
+    };
+    bool WriteAll(const char* section, const KeyValue* pairs, int count, const char* file) const;
     const std::string& folder() const { return folder_; }
 
 private:

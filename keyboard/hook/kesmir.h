@@ -61,4 +61,8 @@ int WordStart();
 int InputMode();                      // 1 Vietnamese, -2 English
 int AutoTextCount();
 
+// A settings value as the engine reads it: blanks, an optional sign, digits up to the first
+// non-digit (empty text is 0); fallback for a number too large for an int.
+int ParseSetting(const char* text, int fallback);
+
 }  // namespace kesmir

@@ -1,0 +1,262 @@
+#include "autotext.h"
+
+#include "tcvn3.h"
+
+#include <QApplication>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace kesmir::tray {
+
+namespace {
+
+QString fromTcvn3(const std::string& bytes) { return QString::fromStdU16String(tcvn3::decode(bytes)); }
+
+std::string folded(const std::string& bytes)
+{
+    std::string out = bytes;
+    for (char& c : out) c = static_cast<char>(tcvn3::foldByte(static_cast<unsigned char>(c)));
+    return out;
+}
+
+// The text in TCVN3, or the reason it cannot be: the first character the code cannot hold. A
+// capital vowel with a tone has no code of its own (it would come back small), so it counts too.
+QString encode(const QString& text, std::string* out)
+{
+    const QString composed = text.normalized(QString::NormalizationForm_C);
+    const tcvn3::Encoded encoded = tcvn3::encode(composed.toStdU16String());
+    // Encoding stops at a character it cannot hold: what comes back is the text before it.
+    const QString back = fromTcvn3(encoded.bytes);
+    qsizetype same = 0;
+    while (same < back.size() && same < composed.size() && back[same] == composed[same]) ++same;
+    if (!encoded.ok() || same < composed.size())
+        return QStringLiteral("Chữ \"%1\" không có trong bảng mã TCVN3 !").arg(composed.mid(same, 1));
+    *out = encoded.bytes;
+    return {};
+}
+
+}  // namespace
+
+AutoTextTable::AutoTextTable(IniFiles ini) : ini_(std::move(ini)) {}
+
+void AutoTextTable::Load()
+{
+    records_.clear();
+    char keys[4096];
+    const int n = ini_.Get(kAutoTextSection, nullptr, "", keys, sizeof keys, kAutoTextFile);
+    for (const char* k = keys; k < keys + n && *k; k += std::char_traits<char>::length(k) + 1) {
+        const std::string key(k);
+        if (key.size() > 8) continue;
+        char value[120];
+        ini_.Get(kAutoTextSection, k, "", value, sizeof value, kAutoTextFile);
+        records_.push_back({key, value});
+    }
+}
+
+QString AutoTextTable::LineOf(const AutoTextRecord& record)
+{
+    return fromTcvn3(record.abbreviation) + QStringLiteral("  . . .  ") + fromTcvn3(record.replacement);
+}
+
+QString AutoTextTable::check(const QString& abbreviationText, const QString& replacementText, int skipRow,
+                             AutoTextRecord* out) const
+{
+    const QString abbreviation = abbreviationText.left(kAbbreviationMax);
+    const QString replacement = replacementText.left(kReplacementMax).trimmed();
+    if (abbreviation.isEmpty() || replacement.isEmpty()) return {};
+    // The file's lines are "abbreviation=replacement", read back trimmed; "[" opens a section and
+    // ";" a comment there.
+    for (const QChar c : abbreviation)
+        if (c == u'=' || c.isSpace())
+            return QStringLiteral("Từ gõ tắt không được có dấu '=' hay khoảng trắng !");
+    if (abbreviation.startsWith(u'[') || abbreviation.startsWith(u';'))
+        return QStringLiteral("Từ gõ tắt không được bắt đầu bằng '[' hay ';' !");
+    if (QString reason = encode(abbreviation, &out->abbreviation); !reason.isEmpty()) return reason;
+    if (QString reason = encode(replacement, &out->replacement); !reason.isEmpty()) return reason;
+    // The file finds a key whatever its letter case, the expansion only in its own case: two
+    // abbreviations that differ in case only would share one line of the file.
+    const std::string key = folded(out->abbreviation);
+    for (int row = 0; row < static_cast<int>(records_.size()); ++row) {
+        if (row == skipRow || folded(records_[static_cast<std::size_t>(row)].abbreviation) != key) continue;
+        return QStringLiteral("Từ gõ tắt \"%1\" đã có rồi (\"%2\") !")
+            .arg(abbreviation, fromTcvn3(records_[static_cast<std::size_t>(row)].abbreviation));
+    }
+    return {};
+}
+
+QString AutoTextTable::Add(const QString& abbreviation, const QString& replacement, bool* done)
+{
+    *done = false;
+    AutoTextRecord record;
+    if (QString reason = check(abbreviation, replacement, -1, &record); !reason.isEmpty() || record.abbreviation.empty())
+        return reason;
+    if (static_cast<int>(records_.size()) >= kRecordsMax)
+        return QStringLiteral("Đã có đủ %1 từ gõ tắt, không thêm được nữa !").arg(kRecordsMax);
+    if (!ini_.Write(kAutoTextSection, record.abbreviation.c_str(), record.replacement.c_str(), kAutoTextFile))
+        return QStringLiteral("Không ghi được file %1 !").arg(QString::fromStdString(ini_.folder() + "/" + kAutoTextFile));
+    records_.push_back(record);
+    *done = true;
+    return {};
+}
+
+QString AutoTextTable::Modify(int row, const QString& abbreviation, const QString& replacement, bool* done)
+{
+    *done = false;
+    if (row < 0 || row >= static_cast<int>(records_.size())) return {};
+    AutoTextRecord record;
+    if (QString reason = check(abbreviation, replacement, row, &record); !reason.isEmpty() || record.abbreviation.empty())
+        return reason;
+    // The old key goes and every key is written again in the table's order, in one replacement of
+    // the file, so that the file keeps the order of the list.
+    std::vector<AutoTextRecord> after = records_;
+    after[static_cast<std::size_t>(row)] = record;
+    std::vector<IniFiles::KeyValue> pairs;
+    for (const AutoTextRecord& r : records_) pairs.push_back({r.abbreviation.c_str(), nullptr});
+    for (const AutoTextRecord& r : after) pairs.push_back({r.abbreviation.c_str(), r.replacement.c_str()});
+    if (!ini_.WriteAll(kAutoTextSection, pairs.data(), static_cast<int>(pairs.size()), kAutoTextFile))
+        return QStringLiteral("Không ghi được file %1 !").arg(QString::fromStdString(ini_.folder() + "/" + kAutoTextFile));
+    records_ = std::move(after);
+    *done = true;
+    return {};
+}
+
+QString AutoTextTable::Delete(int row, bool* done)
+{
+    *done = false;
+    if (row < 0 || row >= static_cast<int>(records_.size())) return {};
+    if (!ini_.Write(kAutoTextSection, records_[static_cast<std::size_t>(row)].abbreviation.c_str(), nullptr, kAutoTextFile))
+        return QStringLiteral("Không ghi được file %1 !").arg(QString::fromStdString(ini_.folder() + "/" + kAutoTextFile));
+    records_.erase(records_.begin() + row);
+    *done = true;
+    return {};
+}
+
+AutoTextDialog::AutoTextDialog(const IniFiles& ini, QWidget* parent) : QDialog(parent), table_(ini)
+{
+    setObjectName(QStringLiteral("AUTOTEXT"));
+    setWindowTitle(QStringLiteral("AutoText"));
+
+    auto* heading = new QLabel(QStringLiteral("( Định nghĩa gõ tắt )"));
+    heading->setAlignment(Qt::AlignCenter);
+    abbreviation_ = new QLineEdit;
+    abbreviation_->setObjectName(QStringLiteral("1002"));
+    abbreviation_->setMaxLength(kAbbreviationMax);
+    replacement_ = new QLineEdit;
+    replacement_->setObjectName(QStringLiteral("1003"));
+    replacement_->setMaxLength(kReplacementMax);
+    auto* replaceLabel = new QLabel(QStringLiteral("Replace"));
+    replaceLabel->setBuddy(abbreviation_);
+    auto* withLabel = new QLabel(QStringLiteral("With"));
+    withLabel->setBuddy(replacement_);
+    list_ = new QListWidget;
+    list_->setObjectName(QStringLiteral("1001"));
+    status_ = new QLabel;
+    status_->setObjectName(QStringLiteral("status"));
+    status_->setWordWrap(true);
+    status_->setStyleSheet(QStringLiteral("color: #a00000"));
+
+    auto button = [this](const char* name, const char* text) {
+        auto* b = new QPushButton(QString::fromUtf8(text));
+        b->setObjectName(QString::fromLatin1(name));
+        b->setAutoDefault(false);
+        return b;
+    };
+    QPushButton* addButton = button("1005", "&Add");
+    QPushButton* modifyButton = button("1004", "&Modify");
+    QPushButton* deleteButton = button("1006", "&Delete");
+    QPushButton* okButton = button("1012", "&OK");
+
+    auto* fields = new QGridLayout;
+    fields->addWidget(replaceLabel, 0, 0);
+    fields->addWidget(withLabel, 0, 1);
+    fields->addWidget(abbreviation_, 1, 0);
+    fields->addWidget(replacement_, 1, 1);
+    fields->setColumnStretch(1, 4);
+    fields->setColumnStretch(0, 1);
+    auto* buttons = new QVBoxLayout;
+    for (QPushButton* b : {addButton, modifyButton, deleteButton, okButton}) buttons->addWidget(b);
+    buttons->addStretch();
+    auto* middle = new QHBoxLayout;
+    middle->addWidget(list_, 1);
+    middle->addLayout(buttons);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(heading);
+    layout->addLayout(fields);
+    layout->addLayout(middle, 1);
+    layout->addWidget(status_);
+    resize(440, 330);
+
+    connect(list_, &QListWidget::currentRowChanged, this, &AutoTextDialog::lineChosen);
+    connect(addButton, &QPushButton::clicked, this, &AutoTextDialog::add);
+    connect(modifyButton, &QPushButton::clicked, this, &AutoTextDialog::modify);
+    connect(deleteButton, &QPushButton::clicked, this, &AutoTextDialog::remove);
+    connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
+    // Enter in either field adds, as the first thing a user wants from it.
+    connect(abbreviation_, &QLineEdit::returnPressed, this, &AutoTextDialog::add);
+    connect(replacement_, &QLineEdit::returnPressed, this, &AutoTextDialog::add);
+
+    table_.Load();
+    fill(-1);
+    abbreviation_->setFocus();
+}
+
+void AutoTextDialog::fill(int current)
+{
+    const QSignalBlocker quiet(list_);
+    list_->clear();
+    for (const AutoTextRecord& record : table_.records()) list_->addItem(AutoTextTable::LineOf(record));
+    list_->setCurrentRow(current);
+}
+
+void AutoTextDialog::lineChosen(int row)
+{
+    if (row < 0 || row >= static_cast<int>(table_.records().size())) return;
+    const AutoTextRecord& record = table_.records()[static_cast<std::size_t>(row)];
+    abbreviation_->setText(QString::fromStdU16String(tcvn3::decode(record.abbreviation)));
+    replacement_->setText(QString::fromStdU16String(tcvn3::decode(record.replacement)));
+    status_->clear();
+}
+
+void AutoTextDialog::report(const QString& reason, bool done)
+{
+    status_->setText(reason);
+    if (!done) QApplication::beep();
+    abbreviation_->setFocus();
+}
+
+void AutoTextDialog::add()
+{
+    bool done = false;
+    const QString reason = table_.Add(abbreviation_->text(), replacement_->text(), &done);
+    if (done) fill(static_cast<int>(table_.records().size()) - 1);
+    report(reason, done);
+}
+
+void AutoTextDialog::modify()
+{
+    bool done = false;
+    const int row = list_->currentRow();
+    const QString reason = table_.Modify(row, abbreviation_->text(), replacement_->text(), &done);
+    if (done) fill(row);
+    report(reason, done);
+}
+
+void AutoTextDialog::remove()
+{
+    bool done = false;
+    const int row = list_->currentRow();
+    const QString reason = table_.Delete(row, &done);
+    if (done) {
+        fill(-1);
+        abbreviation_->clear();
+        replacement_->clear();
+    }
+    report(reason, done);
+}
+
+}  // namespace kesmir::tray

@@ -1,0 +1,203 @@
+#include "desktop.h"
+
+#include "pictures.h"
+#include "traynotice.h"
+
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusInterface>
+#include <QDBusMetaType>
+#include <QDBusReply>
+#include <QDir>
+#include <QLocalSocket>
+#include <QStandardPaths>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+struct ImGroupItem {
+    QString name;
+    QString layout;
+};
+Q_DECLARE_METATYPE(ImGroupItem)
+
+QDBusArgument& operator<<(QDBusArgument& argument, const ImGroupItem& item)
+{
+    argument.beginStructure();
+    argument << item.name << item.layout;
+    argument.endStructure();
+    return argument;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& argument, ImGroupItem& item)
+{
+    argument.beginStructure();
+    argument >> item.name >> item.layout;
+    argument.endStructure();
+    return argument;
+}
+
+namespace kesmir::tray {
+
+namespace {
+
+constexpr char kInputMethod[] = "kesmir";
+constexpr int kDBusTimeout = 2000;
+
+QString instanceName() { return QStringLiteral("kesmir-tray-main-%1").arg(::getuid()); }
+
+struct Controller {
+    QDBusInterface bus{QStringLiteral("org.fcitx.Fcitx5"), QStringLiteral("/controller"),
+                       QStringLiteral("org.fcitx.Fcitx.Controller1")};
+    Controller()
+    {
+        qDBusRegisterMetaType<ImGroupItem>();
+        qDBusRegisterMetaType<QList<ImGroupItem>>();
+        bus.setTimeout(kDBusTimeout);
+    }
+    bool there() const { return bus.isValid(); }
+    QString group() { return QDBusReply<QString>(bus.call(QStringLiteral("CurrentInputMethodGroup"))).value(); }
+    bool items(const QString& group, QString* layout, QList<ImGroupItem>* items)
+    {
+        const QDBusMessage reply = bus.call(QStringLiteral("InputMethodGroupInfo"), group);
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2) return false;
+        *layout = reply.arguments().at(0).toString();
+        reply.arguments().at(1).value<QDBusArgument>() >> *items;
+        return true;
+    }
+    bool setItems(const QString& group, const QString& layout, const QList<ImGroupItem>& items)
+    {
+        return bus.call(QStringLiteral("SetInputMethodGroupInfo"), group, layout, QVariant::fromValue(items)).type() ==
+               QDBusMessage::ReplyMessage;
+    }
+};
+
+bool hasOurs(const QList<ImGroupItem>& items)
+{
+    return std::any_of(items.begin(), items.end(), [](const ImGroupItem& i) { return i.name == QLatin1String(kInputMethod); });
+}
+
+}  // namespace
+
+SystemIconArea::SystemIconArea()
+{
+    connect(&icon_, &QSystemTrayIcon::activated, this, &IconArea::activated);
+}
+
+bool SystemIconArea::Show(bool vietnamese)
+{
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) return false;
+    Update(vietnamese);
+    icon_.show();
+    return icon_.isVisible();
+}
+
+void SystemIconArea::Update(bool vietnamese)
+{
+    icon_.setIcon(ModeIcon(vietnamese));
+    icon_.setToolTip(vietnamese ? QStringLiteral(" TR-Vietnamese ") : QStringLiteral(" TR-English "));
+}
+
+void SystemIconArea::Hide() { icon_.hide(); }
+
+bool Fcitx5Hooks::Install()
+{
+    Controller fcitx;
+    if (!fcitx.there()) return false;
+    const QString group = fcitx.group();
+    QString layout;
+    QList<ImGroupItem> items;
+    if (!fcitx.items(group, &layout, &items)) return false;
+    if (!hasOurs(items)) {
+        items.append({QString::fromLatin1(kInputMethod), QString()});
+        if (!fcitx.setItems(group, layout, items)) return false;
+        addedToGroup_ = true;
+    }
+    return fcitx.bus.call(QStringLiteral("SetCurrentIM"), QString::fromLatin1(kInputMethod)).type() == QDBusMessage::ReplyMessage;
+}
+
+void Fcitx5Hooks::Remove()
+{
+    Controller fcitx;
+    if (!fcitx.there()) return;
+    const QString current = QDBusReply<QString>(fcitx.bus.call(QStringLiteral("CurrentInputMethod"))).value();
+    if (current == QLatin1String(kInputMethod)) fcitx.bus.call(QStringLiteral("Deactivate"));
+    if (!addedToGroup_) return;
+    const QString group = fcitx.group();
+    QString layout;
+    QList<ImGroupItem> items;
+    if (!fcitx.items(group, &layout, &items)) return;
+    items.removeIf([](const ImGroupItem& i) { return i.name == QLatin1String(kInputMethod); });
+    fcitx.setItems(group, layout, items);
+    addedToGroup_ = false;
+}
+
+bool SingleInstance::Claim()
+{
+    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (folder.isEmpty()) folder = QDir::tempPath();
+    lock_ = std::make_unique<QLockFile>(folder + QStringLiteral("/kesmir-tray.lock"));
+    lock_->setStaleLockTime(0);  // a lock is stale only when its process is gone
+    if (!lock_->tryLock(0)) {
+        QLocalSocket first;
+        first.connectToServer(instanceName());
+        if (first.waitForConnected(1000)) {
+            first.write("forward\n");
+            first.waitForBytesWritten(1000);
+            first.disconnectFromServer();
+        }
+        return false;
+    }
+    QLocalServer::removeServer(instanceName());
+    server_.setSocketOptions(QLocalServer::UserAccessOption);
+    server_.listen(instanceName());
+    connect(&server_, &QLocalServer::newConnection, this, [this] {
+        while (QLocalSocket* peer = server_.nextPendingConnection()) {
+            connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
+            connect(peer, &QLocalSocket::readyRead, this, [this, peer] {
+                if (peer->readAll().startsWith("forward")) emit broughtForward();
+            });
+        }
+    });
+    return true;
+}
+
+CommandSocket::~CommandSocket()
+{
+    notifier_.reset();
+    if (fd_ >= 0) {
+        ::close(fd_);
+        ::unlink(path_.constData());
+    }
+}
+
+bool CommandSocket::Listen()
+{
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (!TraySocketPath(address.sun_path, sizeof address.sun_path)) return false;
+    path_ = address.sun_path;
+    fd_ = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (fd_ < 0) return false;
+    // Only one copy runs (the lock says so): a socket file left here is an ended copy's.
+    ::unlink(path_.constData());
+    if (::bind(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        ::close(fd_);
+        fd_ = -1;
+        return false;
+    }
+    notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+    connect(notifier_.get(), &QSocketNotifier::activated, this, [this] {
+        char message[32];
+        for (ssize_t n; (n = ::recv(fd_, message, sizeof message - 1, 0)) > 0;) {
+            message[n] = 0;
+            bool number = false;
+            const int id = QByteArray(message).trimmed().toInt(&number);
+            if (number) emit command(id);
+        }
+    });
+    return true;
+}
+
+}  // namespace kesmir::tray

@@ -1,0 +1,415 @@
+// The keyboard's tray program through its real dialogs: what each control writes, what the
+// engine then types, the icon, the toolbar and the AutoText dialog.
+#include "autotext.h"
+#include "kesmir.h"
+#include "maindialog.h"
+#include "simplatform.h"
+#include "trayprogram.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+using namespace kesmir;
+using namespace kesmir::tray;
+
+namespace {
+
+class FakeIconArea : public IconArea {
+public:
+    bool Show(bool v) override
+    {
+        ++shows;
+        if (!available) return false;
+        shown = true;
+        vietnamese = v;
+        return true;
+    }
+    void Update(bool v) override { vietnamese = v; }
+    void Hide() override { shown = false; }
+    void click(QSystemTrayIcon::ActivationReason reason) { emit activated(reason); }
+
+    bool available = true, shown = false, vietnamese = true;
+    int shows = 0;
+};
+
+class FakeHooks : public Hooks {
+public:
+    bool Install() override { return ++installs > 0; }
+    void Remove() override { ++removes; }
+    int installs = 0, removes = 0;
+};
+
+class Folder {
+public:
+    Folder()
+    {
+        char pattern[] = "/tmp/kesmir-tray-XXXXXX";
+        path = mkdtemp(pattern);
+    }
+    ~Folder() { std::filesystem::remove_all(path); }
+    std::string read(const char* file) const
+    {
+        std::ifstream in(path + "/" + file, std::ios::binary);
+        std::stringstream s;
+        s << in.rdbuf();
+        return s.str();
+    }
+    void write(const char* file, const std::string& text) const { std::ofstream(path + "/" + file, std::ios::binary) << text; }
+    std::string path;
+};
+
+// What a program shows after the keys are typed into it with the settings of the folder, from a
+// process that loads them afresh.
+std::string typed(const Folder& folder, const std::string& keys)
+{
+    SimPlatform sim(folder.path);
+    SetPlatform(&sim);
+    ResetProcessState();
+    sim.Type(keys);
+    std::string out = sim.Utf8();
+    SetPlatform(nullptr);
+    return out;
+}
+
+class Tray : public ::testing::Test {
+protected:
+    void start(Options options = {})
+    {
+        auto icon = std::make_unique<FakeIconArea>();
+        auto hooks = std::make_unique<FakeHooks>();
+        icon_ = icon.get();
+        hooks_ = hooks.get();
+        program_ = std::make_unique<TrayProgram>(IniFiles(folder_.path), options, std::move(icon), std::move(hooks));
+        finished_ = std::make_unique<QSignalSpy>(program_.get(), &TrayProgram::finished);
+        program_->Start();
+    }
+    void click(int id) { program_->main()->control(id)->click(); }
+    bool marked(int id) { return program_->main()->control(id)->isChecked(); }
+
+    Folder folder_;
+    FakeIconArea* icon_ = nullptr;
+    FakeHooks* hooks_ = nullptr;
+    std::unique_ptr<TrayProgram> program_;
+    std::unique_ptr<QSignalSpy> finished_;
+};
+
+}  // namespace
+
+TEST_F(Tray, EachControlWritesTheSettingsAndTheEngineTypesByThem)
+{
+    start();
+    EXPECT_TRUE(program_->main()->isVisible());
+    EXPECT_EQ(hooks_->installs, 1);
+    EXPECT_TRUE(marked(103) && marked(117) && !marked(104) && !marked(109));
+
+    click(105);
+    // All seven keys, in their order, every time; AutoText's written with a leading blank is the
+    // same key to every reader.
+    EXPECT_EQ(folder_.read("tonvoro.ini"),
+              "[Tonvoro config]\r\nflagvnkey=1\r\nVNIStyle=1\r\nOld=0\r\nFastCorrect=0\r\nflagchuan=0\r\nNUMLAI=3\r\n"
+              "_flAutoText=0\r\n");
+    EXPECT_EQ(typed(folder_, "a1 o6"), "á ô");
+    EXPECT_TRUE(marked(105) && !marked(103));
+
+    click(104);
+    EXPECT_EQ(typed(folder_, "as a1"), "as a1");
+    // A mark is the setting's: clicking the marked button again leaves it marked.
+    click(104);
+    EXPECT_TRUE(marked(104) && !marked(105) && !marked(103));
+    EXPECT_EQ(ReadSettings(IniFiles(folder_.path)).style, 1);  // English keeps the style it had
+
+    click(103);
+    EXPECT_EQ(typed(folder_, "as"), "á");
+    click(109);
+    EXPECT_EQ(typed(folder_, "hoaf"), "hòa");
+    click(109);
+    EXPECT_EQ(typed(folder_, "hoaf"), "hoà");
+
+    click(110);
+    click(116);
+    click(112);
+    Settings s = ReadSettings(IniFiles(folder_.path));
+    EXPECT_EQ(s.code, 1);
+    EXPECT_EQ(s.fastCorrect, -1);
+    EXPECT_EQ(s.numLai, 1);
+    EXPECT_TRUE(marked(110) && marked(116) && marked(112) && !marked(117));
+    click(117);
+    click(116);
+    s = ReadSettings(IniFiles(folder_.path));
+    EXPECT_EQ(s.numLai, 3);
+    EXPECT_EQ(s.fastCorrect, 0);
+
+    folder_.write("TRAUTO.INI", "[AutoText]\r\nvn=Vi\xD6t Nam\r\n");
+    EXPECT_EQ(typed(folder_, "vn "), "vn ");
+    click(1009);
+    EXPECT_TRUE(marked(1009));
+    EXPECT_EQ(typed(folder_, "vn "), "Việt Nam ");
+    // The disabled codes stay as they are.
+    EXPECT_FALSE(program_->main()->control(108)->isEnabled());
+}
+
+TEST_F(Tray, AChangeStartsFromTheFileAndFollowsTheToggleKey)
+{
+    start();
+    // The toggle key in a program wrote English: the next change keeps it.
+    folder_.write("tonvoro.ini", "[Tonvoro config]\r\nflagvnkey=-2\r\nVNIStyle=1\r\n");
+    program_->Run(ModeToggled);
+    EXPECT_TRUE(marked(104));
+    click(109);
+    const Settings s = ReadSettings(IniFiles(folder_.path));
+    EXPECT_EQ(s.mode, -2);
+    EXPECT_EQ(s.style, 1);
+    EXPECT_EQ(s.old, -1);
+}
+
+TEST_F(Tray, ADoubleClickOnTheIconFlipsTheModeThenRestoresMain)
+{
+    start();
+    click(1000);
+    EXPECT_EQ(program_->display(), TrayProgram::IconShown);
+    EXPECT_TRUE(icon_->shown);
+    EXPECT_FALSE(program_->main()->isVisible());
+    // A double click arrives as a click and then a double click.
+    icon_->click(QSystemTrayIcon::Trigger);
+    EXPECT_FALSE(icon_->vietnamese);
+    EXPECT_EQ(ReadSettings(IniFiles(folder_.path)).mode, -2);
+    icon_->click(QSystemTrayIcon::DoubleClick);
+    EXPECT_EQ(program_->display(), TrayProgram::MainShown);
+    EXPECT_FALSE(icon_->shown);
+    EXPECT_TRUE(program_->main()->isVisible());
+    EXPECT_TRUE(marked(104));
+    EXPECT_EQ(finished_->count(), 0);
+
+    // The toggle key while only the icon shows changes the icon.
+    click(1000);
+    folder_.write("tonvoro.ini", "[Tonvoro config]\r\nflagvnkey=1\r\n");
+    program_->Run(ModeToggled);
+    EXPECT_TRUE(icon_->vietnamese);
+    // A right click restores too.
+    icon_->click(QSystemTrayIcon::Context);
+    EXPECT_TRUE(program_->main()->isVisible());
+}
+
+TEST_F(Tray, StartedHiddenAsKesmirhTheProgramEndsWhenRestored)
+{
+    start(OptionsFromCommandLine({QStringLiteral("/usr/bin/kesmirh"), QStringLiteral("--x")}));
+    EXPECT_TRUE(program_->options().unloadOnRestore);
+    EXPECT_EQ(program_->display(), TrayProgram::IconShown);
+    EXPECT_FALSE(program_->main()->isVisible());
+    icon_->click(QSystemTrayIcon::DoubleClick);
+    EXPECT_EQ(finished_->count(), 1);
+    EXPECT_EQ(hooks_->removes, 1);
+
+    const Options tonvoro = OptionsFromCommandLine({QStringLiteral("\"C:\\Program Files\\Tonvoro.exe\"")});
+    EXPECT_TRUE(tonvoro.startHidden);
+    EXPECT_FALSE(tonvoro.unloadOnRestore);
+    EXPECT_FALSE(OptionsFromCommandLine({QStringLiteral("/usr/bin/KESMIR"), QStringLiteral("KESMIRHX")}).startHidden);
+}
+
+TEST_F(Tray, WithoutANotificationAreaTaskBarLeavesMainInSightAndTriesOnce)
+{
+    auto icon = std::make_unique<FakeIconArea>();
+    icon->available = false;
+    icon_ = icon.get();
+    auto hooks = std::make_unique<FakeHooks>();
+    program_ = std::make_unique<TrayProgram>(IniFiles(folder_.path), Options{true, false}, std::move(icon), std::move(hooks));
+    program_->Start();
+    EXPECT_EQ(icon_->shows, 1);
+    EXPECT_EQ(program_->display(), TrayProgram::MainShown);
+    EXPECT_TRUE(program_->main()->isVisible());
+    // Later changes and paints do not try again; the button does, once per press.
+    click(105);
+    program_->Run(ModeToggled);
+    QTest::qWait(20);
+    EXPECT_EQ(icon_->shows, 1);
+    click(1000);
+    EXPECT_EQ(icon_->shows, 2);
+    EXPECT_TRUE(program_->main()->isVisible());
+}
+
+TEST_F(Tray, TheToolbarFlipsTheModeAndGivesBackTheSettings)
+{
+    start();
+    click(113);
+    FloatBar* bar = program_->toolbar();
+    EXPECT_EQ(program_->display(), TrayProgram::ToolbarShown);
+    EXPECT_FALSE(program_->main()->isVisible());
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_TRUE(bar->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(bar->button(3)->geometry(), QRect(48, 0, 28, 22));
+
+    QTest::mouseClick(bar->button(1), Qt::LeftButton);
+    EXPECT_EQ(ReadSettings(IniFiles(folder_.path)).mode, -2);
+    QTest::mouseClick(bar->button(1), Qt::LeftButton);
+    EXPECT_EQ(ReadSettings(IniFiles(folder_.path)).mode, 1);
+
+    QTest::mouseClick(bar->button(2), Qt::LeftButton);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_TRUE(program_->main()->isVisible());
+    EXPECT_EQ(program_->display(), TrayProgram::MainShown);
+
+    // The toggle key while the toolbar shows brings the settings back.
+    click(113);
+    program_->Run(ModeToggled);
+    EXPECT_FALSE(bar->isVisible());
+    EXPECT_TRUE(program_->main()->isVisible());
+}
+
+TEST_F(Tray, UnloadTheCloseBoxAndTheCloseCommandEndTheProgramOnce)
+{
+    start();
+    program_->main()->close();
+    EXPECT_EQ(finished_->count(), 1);
+    EXPECT_EQ(hooks_->removes, 1);
+    EXPECT_FALSE(program_->main()->isVisible());
+    program_->Run(CloseProgram);
+    click(115);
+    EXPECT_EQ(finished_->count(), 1);
+    EXPECT_EQ(hooks_->removes, 1);
+    // Esc alone never leaves the settings.
+    start();
+    QTest::keyClick(program_->main(), Qt::Key_Escape);
+    EXPECT_TRUE(program_->main()->isVisible());
+    program_->Run(CloseProgram);
+    EXPECT_EQ(finished_->count(), 1);
+    EXPECT_EQ(hooks_->removes, 1);
+}
+
+// ---- AutoText ----------------------------------------------------------------------------------
+
+namespace {
+
+class AutoText : public ::testing::Test {
+protected:
+    AutoText() { folder_.write("tonvoro.ini", "[Tonvoro config]\r\n_flAutoText=-1\r\n"); }
+    void open() { dialog_ = std::make_unique<AutoTextDialog>(IniFiles(folder_.path)); }
+    template <class T = QWidget>
+    T* part(const char* name) { return dialog_->findChild<T*>(QString::fromLatin1(name)); }
+    void enter(const QString& abbreviation, const QString& replacement)
+    {
+        part<QLineEdit>("1002")->setText(abbreviation);
+        part<QLineEdit>("1003")->setText(replacement);
+    }
+    void press(const char* id) { part<QAbstractButton>(id)->click(); }
+    void choose(int row) { part<QListWidget>("1001")->setCurrentRow(row); }
+    QStringList lines()
+    {
+        QStringList out;
+        auto* list = part<QListWidget>("1001");
+        for (int k = 0; k < list->count(); ++k) out << list->item(k)->text();
+        return out;
+    }
+    QString status() { return part<QLabel>("status")->text(); }
+
+    Folder folder_;
+    std::unique_ptr<AutoTextDialog> dialog_;
+};
+
+}  // namespace
+
+TEST_F(AutoText, AnAbbreviationAddedInTheDialogExpandsInItsOwnCaseOnly)
+{
+    open();
+    enter(QStringLiteral("vn"), QStringLiteral("Việt Nam"));
+    press("1005");
+    EXPECT_EQ(lines(), QStringList{QStringLiteral("vn  . . .  Việt Nam")});
+    EXPECT_EQ(folder_.read("TRAUTO.INI"), "[AutoText]\r\nvn=Vi\xD6t Nam\r\n");
+    EXPECT_EQ(typed(folder_, "vn vnx VN "), "Việt Nam vnx VN ");
+    // Opened again, the dialog shows what the file holds.
+    open();
+    EXPECT_EQ(lines(), QStringList{QStringLiteral("vn  . . .  Việt Nam")});
+}
+
+TEST_F(AutoText, WhatTheFileCannotHoldIsRefusedWithItsReason)
+{
+    open();
+    enter(QStringLiteral("vn"), QStringLiteral("Việt Nam"));
+    press("1005");
+    const std::string before = folder_.read("TRAUTO.INI");
+    for (const QString& bad : {QStringLiteral("VN"), QStringLiteral("a=b"), QStringLiteral("a b"), QStringLiteral("[ab"),
+                               QStringLiteral(";ab"), QStringLiteral("ab€")}) {
+        enter(bad, QStringLiteral("x"));
+        press("1005");
+        EXPECT_FALSE(status().isEmpty()) << bad.toStdString();
+        EXPECT_EQ(lines().size(), 1) << bad.toStdString();
+    }
+    // A capital vowel with a tone would come back small: refused like a letter the code lacks.
+    for (const QString& bad : {QStringLiteral("Ω"), QStringLiteral("VIỆT NAM")}) {
+        enter(QStringLiteral("ok"), bad);
+        press("1005");
+        EXPECT_TRUE(status().contains(bad == QStringLiteral("Ω") ? QStringLiteral("Ω") : QStringLiteral("Ệ"))) << bad.toStdString();
+    }
+    EXPECT_EQ(folder_.read("TRAUTO.INI"), before);
+    // The case check also holds for a correction, but a line may keep its own abbreviation.
+    enter(QStringLiteral("hn"), QStringLiteral("Hà Nội"));
+    press("1005");
+    choose(1);
+    enter(QStringLiteral("Vn"), QStringLiteral("x"));
+    press("1004");
+    EXPECT_FALSE(status().isEmpty());
+    choose(0);
+    enter(QStringLiteral("VN"), QStringLiteral("Việt Nam"));
+    press("1004");
+    EXPECT_TRUE(status().isEmpty());
+    EXPECT_EQ(lines(), (QStringList{QStringLiteral("VN  . . .  Việt Nam"), QStringLiteral("hn  . . .  Hà Nội")}));
+}
+
+TEST_F(AutoText, ModifyAndDeleteChangeTheChosenLineOnly)
+{
+    open();
+    for (auto [a, r] : {std::pair{"a1", "one"}, {"b2", "two"}, {"c3", "three"}}) {
+        enter(QString::fromLatin1(a), QString::fromLatin1(r));
+        press("1005");
+    }
+    // Nothing chosen: nothing happens.
+    part<QListWidget>("1001")->setCurrentRow(-1);
+    enter(QStringLiteral("zz"), QStringLiteral("zz"));
+    press("1004");
+    press("1006");
+    EXPECT_EQ(lines().size(), 3);
+    // An empty replacement changes nothing.
+    const std::string before = folder_.read("TRAUTO.INI");
+    choose(1);
+    EXPECT_EQ(part<QLineEdit>("1003")->text(), QStringLiteral("two"));
+    part<QLineEdit>("1003")->clear();
+    press("1004");
+    EXPECT_EQ(folder_.read("TRAUTO.INI"), before);
+    // A new abbreviation for the middle line keeps the order in the list and in the file.
+    choose(1);
+    enter(QStringLiteral("bb"), QStringLiteral("hai"));
+    press("1004");
+    EXPECT_EQ(folder_.read("TRAUTO.INI"), "[AutoText]\r\na1=one\r\nbb=hai\r\nc3=three\r\n");
+    // Deleting the first leaves the others in order, each line still its own record.
+    choose(0);
+    press("1006");
+    EXPECT_EQ(lines(), (QStringList{QStringLiteral("bb  . . .  hai"), QStringLiteral("c3  . . .  three")}));
+    choose(1);
+    EXPECT_EQ(part<QLineEdit>("1002")->text(), QStringLiteral("c3"));
+    EXPECT_EQ(part<QLineEdit>("1003")->text(), QStringLiteral("three"));
+    EXPECT_EQ(typed(folder_, "a1 bb c3 "), "a1 hai three ");
+}
+
+TEST_F(AutoText, TheSixtyFifthAbbreviationIsRefusedAndEveryOneBeforeItExpands)
+{
+    open();
+    for (int k = 0; k < 64; ++k) {
+        enter(QStringLiteral("t%1").arg(k), QStringLiteral("text %1").arg(k));
+        press("1005");
+        ASSERT_TRUE(status().isEmpty()) << k;
+    }
+    enter(QStringLiteral("t64"), QStringLiteral("text 64"));
+    press("1005");
+    EXPECT_TRUE(status().contains(QStringLiteral("64")));
+    EXPECT_EQ(lines().size(), 64);
+    EXPECT_EQ(typed(folder_, "t0 t63 "), "text 0 text 63 ");
+}
