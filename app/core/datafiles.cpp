@@ -12,11 +12,48 @@ namespace korvane {
 
 // ---- Paths ---------------------------------------------------------------------------------
 
+QString InstalledDataFolder(const QString& programDir)
+{
+    const QDir dir(programDir);
+    // A data folder beside the program is the build's (or a copied program folder's): it wins.
+    if (QFileInfo::exists(dir.filePath(QStringLiteral("data")))) return QString();
+    const QString shipped = QDir::cleanPath(dir.filePath(QStringLiteral("../share/korvane/data")));
+    if (!QFileInfo(shipped + QStringLiteral("/zeltgoc.mdb")).isFile()) return QString();
+    return shipped;
+}
+
+QString AppFolderFor(const QString& programDir, const AppFolderEnvironment& env)
+{
+    if (!env.korvaneHome.isEmpty()) return QDir(env.korvaneHome).absolutePath();
+    if (InstalledDataFolder(programDir).isEmpty()) return programDir;
+    // A relative $XDG_DATA_HOME is not valid and counts as not set.
+    QString dataHome = env.xdgDataHome;
+    if (dataHome.isEmpty() || QDir::isRelativePath(dataHome)) dataHome = QDir(env.home).filePath(QStringLiteral(".local/share"));
+    return QDir::cleanPath(QDir(dataHome).filePath(QStringLiteral("korvane")));
+}
+
+bool PrepareAppFolder(const QString& appFolder, const QString& installedData)
+{
+    const QDir data(QDir(appFolder).filePath(QStringLiteral("data")));
+    if (!data.mkpath(QStringLiteral("."))) return false;
+    bool ok = true;
+    for (const QString& name : QDir(installedData).entryList(QDir::Files)) {
+        const QString target = data.filePath(name);
+        if (QFileInfo::exists(target)) continue;
+        ok = CopyOrDelete(QDir(installedData).filePath(name), target, QStringLiteral("copy")) && ok;
+    }
+    return ok;
+}
+
 QString AppFolderPath()
 {
-    const QString home = qEnvironmentVariable("KORVANE_HOME");
-    if (!home.isEmpty()) return QDir(home).absolutePath();
-    return QCoreApplication::applicationDirPath();
+    const QString programDir = QCoreApplication::applicationDirPath();
+    const AppFolderEnvironment env{qEnvironmentVariable("KORVANE_HOME"), qEnvironmentVariable("XDG_DATA_HOME"), QDir::homePath()};
+    const QString folder = AppFolderFor(programDir, env);
+    // A failure here is not reported on its own: start-up finds the template missing and says
+    // which folder it needs.
+    if (env.korvaneHome.isEmpty() && folder != programDir) PrepareAppFolder(folder, InstalledDataFolder(programDir));
+    return folder;
 }
 
 QString DataPath(const QString& appFolder, const QString& name)

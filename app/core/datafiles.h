@@ -20,8 +20,28 @@ using ShowMessage = std::function<void(const QString&)>;
 
 // ---- Paths ---------------------------------------------------------------------------------
 
-// The program's folder: $KORVANE_HOME when set, otherwise the folder of the program file.
+// The program's folder: $KORVANE_HOME when set; the user's own folder for an installed program,
+// its data folder filled from the installed one on the way (PrepareAppFolder); otherwise the
+// folder of the program file, as in the build.
 QString AppFolderPath();
+
+// The environment values the program's folder depends on; empty when not set.
+struct AppFolderEnvironment {
+    QString korvaneHome;  // $KORVANE_HOME
+    QString xdgDataHome;  // $XDG_DATA_HOME
+    QString home;         // the user's home folder
+};
+// The data folder an installed program ships, <programDir>/../share/korvane/data, when it holds
+// the template and the program has no data folder of its own beside it; empty otherwise.
+QString InstalledDataFolder(const QString& programDir);
+// The program's folder for a program file in `programDir`: $KORVANE_HOME when set; for an
+// installed program <XDG_DATA_HOME or ~/.local/share>/korvane; otherwise `programDir`.
+QString AppFolderFor(const QString& programDir, const AppFolderEnvironment& env);
+// Makes <appFolder>/data and copies into it every file of `installedData` it does not have yet;
+// files already there, the user's data and any template or report of an older install, are left
+// as they are. False when the folder could not be made or a file not copied.
+bool PrepareAppFolder(const QString& appFolder, const QString& installedData);
+
 // A file of the data folder: DataPath("zeltgoc.mdb") is <AppFolder>/data/zeltgoc.mdb.
 QString DataPath(const QString& appFolder, const QString& name);
 // The folder part of a path, up to and including the last separator.
