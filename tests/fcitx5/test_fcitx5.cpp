@@ -18,6 +18,12 @@
 
 #include <gtest/gtest.h>
 
+#include "autotext.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QLineEdit>
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -364,9 +370,20 @@ TEST_F(Fcitx5, AWordBeingTypedIsNeitherLostNorDoubledWhenTheCaretMoves)
     EXPECT_EQ(direct.text, "người đi học");
 }
 
-TEST_F(Fcitx5, AutoTextExpandsOnSpace)
+TEST_F(Fcitx5, AutoTextDefinedInTheTrayDialogExpandsOnSpace)
 {
-    std::ofstream(folder + "/kesmir/TRAUTO.INI", std::ios::binary) << "[AutoText]\r\nvn=Vi\xD6t Nam\r\n";
+    {
+        // The abbreviation as a user defines it, in the tray program's dialog.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        int argc = 1;
+        char name[] = "test_fcitx5";
+        char* argv[] = {name, nullptr};
+        QApplication application(argc, argv);
+        kesmir::tray::AutoTextDialog dialog(kesmir::IniFiles(folder + "/kesmir"));
+        dialog.findChild<QLineEdit*>(QStringLiteral("1002"))->setText(QStringLiteral("vn"));
+        dialog.findChild<QLineEdit*>(QStringLiteral("1003"))->setText(QStringLiteral("Việt Nam"));
+        dialog.findChild<QAbstractButton*>(QStringLiteral("1005"))->click();
+    }
     settings("_flAutoText=-1\r\n");
     TextBox box(true);
     box.type("vn vnx ");

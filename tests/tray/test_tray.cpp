@@ -1,9 +1,11 @@
 // The keyboard's tray program through its real dialogs: what each control writes, what the
 // engine then types, the icon, the toolbar and the AutoText dialog.
 #include "autotext.h"
+#include "desktop.h"
 #include "kesmir.h"
 #include "maindialog.h"
 #include "simplatform.h"
+#include "traynotice.h"
 #include "trayprogram.h"
 
 #include <gtest/gtest.h>
@@ -283,6 +285,31 @@ TEST_F(Tray, UnloadTheCloseBoxAndTheCloseCommandEndTheProgramOnce)
     program_->Run(CloseProgram);
     EXPECT_EQ(finished_->count(), 1);
     EXPECT_EQ(hooks_->removes, 1);
+}
+
+TEST_F(Tray, TheKeyboardsMessagesArriveOnTheSocketAndReachTheProgram)
+{
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(folder_.path));
+    start();
+    click(113);
+    {
+        CommandSocket socket;
+        ASSERT_TRUE(socket.Listen());
+        QObject::connect(&socket, &CommandSocket::command, program_.get(), &TrayProgram::Run);
+        // Another copy's socket file left behind is no obstacle.
+        CommandSocket again;
+        ASSERT_TRUE(again.Listen());
+        QObject::connect(&again, &CommandSocket::command, program_.get(), &TrayProgram::Run);
+        ASSERT_TRUE(tray::Notify(tray::kModeChanged));
+        QTRY_VERIFY(program_->main()->isVisible());
+        EXPECT_FALSE(program_->toolbar()->isVisible());
+        ASSERT_TRUE(tray::Notify("garbage"));
+        ASSERT_TRUE(tray::Notify("1200"));
+        QTRY_COMPARE(finished_->count(), 1);
+    }
+    EXPECT_FALSE(std::filesystem::exists(folder_.path + "/kesmir-tray.sock"));
+    qputenv("XDG_RUNTIME_DIR", runtime);
 }
 
 // ---- AutoText ----------------------------------------------------------------------------------
