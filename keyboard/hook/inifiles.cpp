@@ -1,6 +1,7 @@
 #include "inifiles.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -33,15 +34,25 @@ bool sameName(const std::string& a, const char* b)
     return true;
 }
 
-std::vector<std::string> readLines(const std::string& path)
+// The file's lines; a missing file has none. False when the file is there but cannot be read
+// whole: a writer must not then replace it with only the keys it writes.
+bool readLines(const std::string& path, std::vector<std::string>* lines)
 {
-    std::vector<std::string> lines;
+    lines->clear();
     std::ifstream in(path, std::ios::binary);
+    if (!in) return ::access(path.c_str(), F_OK) != 0 && errno == ENOENT;
     std::string line;
     while (std::getline(in, line)) {
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
+        lines->push_back(line);
     }
+    return !in.bad();
+}
+
+std::vector<std::string> readLines(const std::string& path)
+{
+    std::vector<std::string> lines;
+    readLines(path, &lines);
     return lines;
 }
 
@@ -76,6 +87,13 @@ bool writeWhole(const std::string& path, const std::string& text)
     return true;
 }
 
+bool writeLines(const std::string& path, const std::vector<std::string>& lines)
+{
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    return writeWhole(path, text);
+}
+
 }  // namespace
 
 IniFiles::IniFiles(std::string folder) : folder_(std::move(folder)) {}
@@ -93,7 +111,7 @@ int IniFiles::Get(const char* section, const char* key, const char* fallback, ch
     const std::string sectionName = trim(section);
     const std::string keyName = key ? trim(key) : std::string();
     std::string result;
-    bool found = false;
+    bool found = false, exact = false;  // a key in the same letter case wins over one in another
     std::string names;  // zero-separated keys
     std::string current;
     bool inSection = false;
@@ -111,13 +129,18 @@ int IniFiles::Get(const char* section, const char* key, const char* fallback, ch
         if (!key) {
             names += k;
             names += '\0';
-        } else if (!found && sameName(k, keyName.c_str())) {
+        } else if (!exact && sameName(k, keyName.c_str()) && (!found || k == keyName)) {
             result = trim(line.substr(eq + 1));
             found = true;
+            exact = k == keyName;
         }
     }
     if (!key) {
-        const int n = std::min(static_cast<int>(names.size()), size - 2 < 0 ? 0 : size - 2);
+        // Whole names only: a name cut short by the buffer would be another key.
+        int n = std::min(static_cast<int>(names.size()), size - 2 < 0 ? 0 : size - 2);
+        if (n < static_cast<int>(names.size())) {
+            while (n > 0 && names[static_cast<std::size_t>(n - 1)] != '\0') --n;
+        }
         std::memcpy(out, names.data(), static_cast<std::size_t>(n));
         out[n] = 0;
         if (n + 1 < size) out[n + 1] = 0;
@@ -136,47 +159,71 @@ bool IniFiles::Write(const char* section, const char* key, const char* value, co
     return WriteAll(section, &one, key ? 1 : 0, file);
 }
 
+namespace {
+
+// Sets key `to` (null value: deletes) in the place of key `from`'s line, or at the end of the
+// section when `from` is not there. Names are matched trimmed, as Get matches them, so that a key
+// written as " name" or "name " is the line "name=" already in the file, never a second line; a
+// line in the same letter case is taken before one that differs only in case.
+void setKey(std::vector<std::string>& lines, const std::string& sectionName, const std::string& from, const std::string& to,
+            const char* value)
+{
+    int sectionStart = -1, sectionEnd = static_cast<int>(lines.size());
+    for (int k = 0; k < static_cast<int>(lines.size()); ++k) {
+        std::string name;
+        if (!isSection(lines[static_cast<std::size_t>(k)], &name)) continue;
+        if (sectionStart >= 0) {
+            sectionEnd = k;
+            break;
+        }
+        if (sameName(name, sectionName.c_str())) sectionStart = k;
+    }
+    if (sectionStart < 0) {
+        if (!value) return;
+        lines.push_back("[" + sectionName + "]");
+        lines.push_back(to + "=" + value);
+        return;
+    }
+    int found = -1;
+    for (int k = sectionStart + 1; k < sectionEnd; ++k) {
+        const std::string& line = lines[static_cast<std::size_t>(k)];
+        const auto eq = line.find('=');
+        if (eq == std::string::npos) continue;
+        const std::string key = trim(line.substr(0, eq));
+        if (key == from) {
+            found = k;
+            break;
+        }
+        if (found < 0 && sameName(key, from.c_str())) found = k;
+    }
+    if (found >= 0 && value) lines[static_cast<std::size_t>(found)] = to + "=" + value;
+    else if (found >= 0) lines.erase(lines.begin() + found);
+    else if (value) lines.insert(lines.begin() + sectionEnd, to + "=" + value);
+}
+
+}  // namespace
+
 bool IniFiles::WriteAll(const char* section, const KeyValue* pairs, int count, const char* file) const
 {
-    // Names are matched trimmed, as Get matches them: a key written as " name" or "name " is the
-    // line "name=" already in the file, never a second line beside it.
-    const std::string sectionName = trim(section);
     ::mkdir(folder_.c_str(), 0700);
     const std::string path = folder_ + "/" + file;
-    std::vector<std::string> lines = readLines(path);
+    std::vector<std::string> lines;
+    if (!readLines(path, &lines)) return false;
     for (int p = 0; p < count; ++p) {
-        const std::string keyName = trim(pairs[p].key);
-        const char* value = pairs[p].value;
-        int sectionStart = -1, sectionEnd = static_cast<int>(lines.size());
-        for (int k = 0; k < static_cast<int>(lines.size()); ++k) {
-            std::string name;
-            if (!isSection(lines[static_cast<std::size_t>(k)], &name)) continue;
-            if (sectionStart >= 0) {
-                sectionEnd = k;
-                break;
-            }
-            if (sameName(name, sectionName.c_str())) sectionStart = k;
-        }
-        if (sectionStart < 0) {
-            if (!value) continue;
-            lines.push_back("[" + sectionName + "]");
-            lines.push_back(keyName + "=" + value);
-            continue;
-        }
-        bool done = false;
-        for (int k = sectionStart + 1; k < sectionEnd && !done; ++k) {
-            const std::string& line = lines[static_cast<std::size_t>(k)];
-            const auto eq = line.find('=');
-            if (eq == std::string::npos || !sameName(trim(line.substr(0, eq)), keyName.c_str())) continue;
-            if (value) lines[static_cast<std::size_t>(k)] = keyName + "=" + value;
-            else lines.erase(lines.begin() + k);
-            done = true;
-        }
-        if (!done && value) lines.insert(lines.begin() + sectionEnd, keyName + "=" + value);
+        const std::string key = trim(pairs[p].key);
+        setKey(lines, trim(section), key, key, pairs[p].value);
     }
-    std::string text;
-    for (const std::string& line : lines) text += line + "\r\n";
-    return writeWhole(path, text);
+    return writeLines(path, lines);
+}
+
+bool IniFiles::Rename(const char* section, const char* from, const char* to, const char* value, const char* file) const
+{
+    ::mkdir(folder_.c_str(), 0700);
+    const std::string path = folder_ + "/" + file;
+    std::vector<std::string> lines;
+    if (!readLines(path, &lines)) return false;
+    setKey(lines, trim(section), trim(from), trim(to), value);
+    return writeLines(path, lines);
 }
 
 }  // namespace kesmir

@@ -47,7 +47,8 @@ AutoTextTable::AutoTextTable(IniFiles ini) : ini_(std::move(ini)) {}
 void AutoTextTable::Load()
 {
     records_.clear();
-    char keys[4096];
+    // The key list as the engine reads it, so that the list shows what the engine loads.
+    char keys[640];
     const int n = ini_.Get(kAutoTextSection, nullptr, "", keys, sizeof keys, kAutoTextFile);
     for (const char* k = keys; k < keys + n && *k; k += std::char_traits<char>::length(k) + 1) {
         const std::string key(k);
@@ -56,6 +57,13 @@ void AutoTextTable::Load()
         ini_.Get(kAutoTextSection, k, "", value, sizeof value, kAutoTextFile);
         records_.push_back({key, value});
     }
+}
+
+int AutoTextTable::find(const AutoTextRecord& record) const
+{
+    for (int row = 0; row < static_cast<int>(records_.size()); ++row)
+        if (records_[static_cast<std::size_t>(row)].abbreviation == record.abbreviation) return row;
+    return -1;
 }
 
 QString AutoTextTable::LineOf(const AutoTextRecord& record)
@@ -89,38 +97,56 @@ QString AutoTextTable::check(const QString& abbreviationText, const QString& rep
     return {};
 }
 
+namespace {
+
+QString notWritten(const IniFiles& ini)
+{
+    return QStringLiteral("Không ghi được file %1 !").arg(QString::fromStdString(ini.folder() + "/" + kAutoTextFile));
+}
+
+QString goneElsewhere(const AutoTextRecord& record)
+{
+    return QStringLiteral("Từ gõ tắt \"%1\" vừa bị đổi hay xoá ở nơi khác, danh sách đã được đọc lại !")
+        .arg(fromTcvn3(record.abbreviation));
+}
+
+}  // namespace
+
+// Every action reads the file again first: another program, or the dialog of another session, may
+// have changed it since the list was shown, and nothing of theirs is written over.
 QString AutoTextTable::Add(const QString& abbreviation, const QString& replacement, bool* done)
 {
     *done = false;
+    Load();
     AutoTextRecord record;
     if (QString reason = check(abbreviation, replacement, -1, &record); !reason.isEmpty() || record.abbreviation.empty())
         return reason;
     if (static_cast<int>(records_.size()) >= kRecordsMax)
         return QStringLiteral("Đã có đủ %1 từ gõ tắt, không thêm được nữa !").arg(kRecordsMax);
     if (!ini_.Write(kAutoTextSection, record.abbreviation.c_str(), record.replacement.c_str(), kAutoTextFile))
-        return QStringLiteral("Không ghi được file %1 !").arg(QString::fromStdString(ini_.folder() + "/" + kAutoTextFile));
+        return notWritten(ini_);
     records_.push_back(record);
     *done = true;
     return {};
 }
 
-QString AutoTextTable::Modify(int row, const QString& abbreviation, const QString& replacement, bool* done)
+QString AutoTextTable::Modify(int row, const QString& abbreviation, const QString& replacement, bool* done, int* at)
 {
     *done = false;
     if (row < 0 || row >= static_cast<int>(records_.size())) return {};
+    const AutoTextRecord chosen = records_[static_cast<std::size_t>(row)];
+    Load();
+    row = find(chosen);
+    if (row < 0) return goneElsewhere(chosen);
     AutoTextRecord record;
     if (QString reason = check(abbreviation, replacement, row, &record); !reason.isEmpty() || record.abbreviation.empty())
         return reason;
-    // The old key goes and every key is written again in the table's order, in one replacement of
-    // the file, so that the file keeps the order of the list.
-    std::vector<AutoTextRecord> after = records_;
-    after[static_cast<std::size_t>(row)] = record;
-    std::vector<IniFiles::KeyValue> pairs;
-    for (const AutoTextRecord& r : records_) pairs.push_back({r.abbreviation.c_str(), nullptr});
-    for (const AutoTextRecord& r : after) pairs.push_back({r.abbreviation.c_str(), r.replacement.c_str()});
-    if (!ini_.WriteAll(kAutoTextSection, pairs.data(), static_cast<int>(pairs.size()), kAutoTextFile))
-        return QStringLiteral("Không ghi được file %1 !").arg(QString::fromStdString(ini_.folder() + "/" + kAutoTextFile));
-    records_ = std::move(after);
+    // The new key takes the old one's line, so that the file keeps the order of the list.
+    if (!ini_.Rename(kAutoTextSection, chosen.abbreviation.c_str(), record.abbreviation.c_str(), record.replacement.c_str(),
+                     kAutoTextFile))
+        return notWritten(ini_);
+    records_[static_cast<std::size_t>(row)] = record;
+    if (at) *at = row;
     *done = true;
     return {};
 }
@@ -129,8 +155,11 @@ QString AutoTextTable::Delete(int row, bool* done)
 {
     *done = false;
     if (row < 0 || row >= static_cast<int>(records_.size())) return {};
-    if (!ini_.Write(kAutoTextSection, records_[static_cast<std::size_t>(row)].abbreviation.c_str(), nullptr, kAutoTextFile))
-        return QStringLiteral("Không ghi được file %1 !").arg(QString::fromStdString(ini_.folder() + "/" + kAutoTextFile));
+    const AutoTextRecord chosen = records_[static_cast<std::size_t>(row)];
+    Load();
+    row = find(chosen);
+    if (row < 0) return goneElsewhere(chosen);
+    if (!ini_.Write(kAutoTextSection, chosen.abbreviation.c_str(), nullptr, kAutoTextFile)) return notWritten(ini_);
     records_.erase(records_.begin() + row);
     *done = true;
     return {};
@@ -196,9 +225,6 @@ AutoTextDialog::AutoTextDialog(const IniFiles& ini, QWidget* parent) : QDialog(p
     connect(modifyButton, &QPushButton::clicked, this, &AutoTextDialog::modify);
     connect(deleteButton, &QPushButton::clicked, this, &AutoTextDialog::remove);
     connect(okButton, &QPushButton::clicked, this, &QDialog::accept);
-    // Enter in either field adds, as the first thing a user wants from it.
-    connect(abbreviation_, &QLineEdit::returnPressed, this, &AutoTextDialog::add);
-    connect(replacement_, &QLineEdit::returnPressed, this, &AutoTextDialog::add);
 
     table_.Load();
     fill(-1);
@@ -222,41 +248,57 @@ void AutoTextDialog::lineChosen(int row)
     status_->clear();
 }
 
-void AutoTextDialog::report(const QString& reason, bool done)
+void AutoTextDialog::report(const QString& reason)
 {
     status_->setText(reason);
-    if (!done) QApplication::beep();
+    if (!reason.isEmpty()) QApplication::beep();
     abbreviation_->setFocus();
+}
+
+// The list shows the table as the action left it (read again from the file); the chosen line
+// stays chosen wherever it now is, unless it was deleted.
+std::string AutoTextDialog::chosen() const
+{
+    const int row = list_->currentRow();
+    return row >= 0 && row < static_cast<int>(table_.records().size()) ? table_.records()[static_cast<std::size_t>(row)].abbreviation
+                                                                       : std::string();
+}
+
+void AutoTextDialog::reselect(const std::string& abbreviation)
+{
+    int row = -1;
+    for (int k = 0; k < static_cast<int>(table_.records().size()) && !abbreviation.empty(); ++k)
+        if (table_.records()[static_cast<std::size_t>(k)].abbreviation == abbreviation) row = k;
+    fill(row);
 }
 
 void AutoTextDialog::add()
 {
     bool done = false;
+    const std::string before = chosen();
     const QString reason = table_.Add(abbreviation_->text(), replacement_->text(), &done);
-    if (done) fill(static_cast<int>(table_.records().size()) - 1);
-    report(reason, done);
+    reselect(before);
+    report(reason);
 }
 
 void AutoTextDialog::modify()
 {
     bool done = false;
-    const int row = list_->currentRow();
-    const QString reason = table_.Modify(row, abbreviation_->text(), replacement_->text(), &done);
-    if (done) fill(row);
-    report(reason, done);
+    const std::string before = chosen();
+    int at = -1;
+    const QString reason = table_.Modify(list_->currentRow(), abbreviation_->text(), replacement_->text(), &done, &at);
+    if (done) fill(at);
+    else reselect(before);
+    report(reason);
 }
 
 void AutoTextDialog::remove()
 {
     bool done = false;
-    const int row = list_->currentRow();
-    const QString reason = table_.Delete(row, &done);
-    if (done) {
-        fill(-1);
-        abbreviation_->clear();
-        replacement_->clear();
-    }
-    report(reason, done);
+    const std::string before = chosen();
+    const QString reason = table_.Delete(list_->currentRow(), &done);
+    reselect(done ? std::string() : before);
+    report(reason);
 }
 
 }  // namespace kesmir::tray

@@ -29,7 +29,9 @@ struct AutoTextRecord {
 };
 
 // The dialog's table, in the order of the dialog's list and of the file. Every change is written
-// to the file at once; a change the file could not take is not made in the table either.
+// to the file at once; a change the file could not take is not made in the table either. A line
+// is known by its abbreviation: Modify and Delete act on the chosen line's abbreviation as the
+// file now holds it.
 class AutoTextTable {
 public:
     explicit AutoTextTable(IniFiles ini);
@@ -41,13 +43,14 @@ public:
     // Each returns an empty text when done, else why it was refused (and nothing changed). Empty
     // fields refuse with an empty reason too: there is nothing to say, nothing happens.
     QString Add(const QString& abbreviation, const QString& replacement, bool* done);
-    QString Modify(int row, const QString& abbreviation, const QString& replacement, bool* done);
+    QString Modify(int row, const QString& abbreviation, const QString& replacement, bool* done, int* at = nullptr);
     QString Delete(int row, bool* done);
 
     static QString LineOf(const AutoTextRecord& record);
 
 private:
     QString check(const QString& abbreviation, const QString& replacement, int skipRow, AutoTextRecord* out) const;
+    int find(const AutoTextRecord& record) const;  // the row with that abbreviation, or -1
 
     IniFiles ini_;
     std::vector<AutoTextRecord> records_;
@@ -66,7 +69,9 @@ private:
     void modify();
     void remove();
     void fill(int current);
-    void report(const QString& reason, bool done);
+    std::string chosen() const;
+    void reselect(const std::string& abbreviation);
+    void report(const QString& reason);
 
     AutoTextTable table_;
     QListWidget* list_;

@@ -5,9 +5,8 @@
 
 #include <QDBusArgument>
 #include <QDBusConnection>
-#include <QDBusInterface>
+#include <QDBusConnectionInterface>
 #include <QDBusMetaType>
-#include <QDBusReply>
 #include <QDir>
 #include <QLocalSocket>
 #include <QStandardPaths>
@@ -47,29 +46,44 @@ constexpr int kDBusTimeout = 2000;
 
 QString instanceName() { return QStringLiteral("kesmir-tray-main-%1").arg(::getuid()); }
 
+// fcitx5's controller on the session bus. Every call waits at most kDBusTimeout: a framework that
+// hangs costs the program a moment, never its windows.
 struct Controller {
-    QDBusInterface bus{QStringLiteral("org.fcitx.Fcitx5"), QStringLiteral("/controller"),
-                       QStringLiteral("org.fcitx.Fcitx.Controller1")};
+    QDBusConnection bus = QDBusConnection::sessionBus();
+
     Controller()
     {
         qDBusRegisterMetaType<ImGroupItem>();
         qDBusRegisterMetaType<QList<ImGroupItem>>();
-        bus.setTimeout(kDBusTimeout);
     }
-    bool there() const { return bus.isValid(); }
-    QString group() { return QDBusReply<QString>(bus.call(QStringLiteral("CurrentInputMethodGroup"))).value(); }
+    bool there() const
+    {
+        return bus.isConnected() && bus.interface() && bus.interface()->isServiceRegistered(QStringLiteral("org.fcitx.Fcitx5"));
+    }
+    QDBusMessage call(const QString& method, const QVariantList& arguments = {})
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(QStringLiteral("org.fcitx.Fcitx5"), QStringLiteral("/controller"),
+                                                              QStringLiteral("org.fcitx.Fcitx.Controller1"), method);
+        message.setArguments(arguments);
+        return bus.call(message, QDBus::Block, kDBusTimeout);
+    }
+    bool ok(const QDBusMessage& reply) const { return reply.type() == QDBusMessage::ReplyMessage; }
+    QString text(const QString& method)
+    {
+        const QDBusMessage reply = call(method);
+        return ok(reply) && !reply.arguments().isEmpty() ? reply.arguments().first().toString() : QString();
+    }
     bool items(const QString& group, QString* layout, QList<ImGroupItem>* items)
     {
-        const QDBusMessage reply = bus.call(QStringLiteral("InputMethodGroupInfo"), group);
-        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2) return false;
+        const QDBusMessage reply = call(QStringLiteral("InputMethodGroupInfo"), {group});
+        if (!ok(reply) || reply.arguments().size() != 2) return false;
         *layout = reply.arguments().at(0).toString();
         reply.arguments().at(1).value<QDBusArgument>() >> *items;
         return true;
     }
     bool setItems(const QString& group, const QString& layout, const QList<ImGroupItem>& items)
     {
-        return bus.call(QStringLiteral("SetInputMethodGroupInfo"), group, layout, QVariant::fromValue(items)).type() ==
-               QDBusMessage::ReplyMessage;
+        return ok(call(QStringLiteral("SetInputMethodGroupInfo"), {group, layout, QVariant::fromValue(items)}));
     }
 };
 
@@ -105,7 +119,7 @@ bool Fcitx5Hooks::Install()
 {
     Controller fcitx;
     if (!fcitx.there()) return false;
-    const QString group = fcitx.group();
+    const QString group = fcitx.text(QStringLiteral("CurrentInputMethodGroup"));
     QString layout;
     QList<ImGroupItem> items;
     if (!fcitx.items(group, &layout, &items)) return false;
@@ -114,17 +128,16 @@ bool Fcitx5Hooks::Install()
         if (!fcitx.setItems(group, layout, items)) return false;
         addedToGroup_ = true;
     }
-    return fcitx.bus.call(QStringLiteral("SetCurrentIM"), QString::fromLatin1(kInputMethod)).type() == QDBusMessage::ReplyMessage;
+    return fcitx.ok(fcitx.call(QStringLiteral("SetCurrentIM"), {QString::fromLatin1(kInputMethod)}));
 }
 
 void Fcitx5Hooks::Remove()
 {
     Controller fcitx;
     if (!fcitx.there()) return;
-    const QString current = QDBusReply<QString>(fcitx.bus.call(QStringLiteral("CurrentInputMethod"))).value();
-    if (current == QLatin1String(kInputMethod)) fcitx.bus.call(QStringLiteral("Deactivate"));
+    if (fcitx.text(QStringLiteral("CurrentInputMethod")) == QLatin1String(kInputMethod)) fcitx.call(QStringLiteral("Deactivate"));
     if (!addedToGroup_) return;
-    const QString group = fcitx.group();
+    const QString group = fcitx.text(QStringLiteral("CurrentInputMethodGroup"));
     QString layout;
     QList<ImGroupItem> items;
     if (!fcitx.items(group, &layout, &items)) return;

@@ -118,7 +118,8 @@ QPushButton* MainDialog::button(int id, const char* text)
 {
     auto* b = new QPushButton(QString::fromUtf8(text), this);
     b->setObjectName(idName(id));
-    b->setAutoDefault(false);
+    // Enter presses the button that has the focus; elsewhere it presses "Task&Bar".
+    b->setAutoDefault(true);
     connect(b, &QPushButton::clicked, this, [this, id] { emit controlClicked(id); });
     return b;
 }
@@ -176,8 +177,12 @@ void AboutDialog::showEvent(QShowEvent* event)
     QApplication::beep();
 }
 
-FloatBar::FloatBar(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+FloatBar::FloatBar(QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
 {
+    // The keys stay with the program the user types in, when the toolbar appears and when it is
+    // clicked.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setObjectName(QStringLiteral("FLOATBAR"));
     setWindowTitle(QStringLiteral("TR"));
     QFont font(QStringLiteral("Times New Roman"));
@@ -192,6 +197,7 @@ FloatBar::FloatBar(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::FramelessWi
         b->setGeometry(x, 0, widths[id - 1], 22);
         b->setIconSize(QSize(widths[id - 1] - 4, 18));
         b->setAutoRaise(false);
+        b->setFocusPolicy(Qt::NoFocus);
     }
     button(2)->setIcon(QIcon(SettingsPicture(QSize(20, 18))));
     button(2)->setToolTip(QStringLiteral("KESMIR"));
@@ -202,6 +208,13 @@ FloatBar::FloatBar(QWidget* parent) : QWidget(parent, Qt::Tool | Qt::FramelessWi
     connect(button(2), &QAbstractButton::clicked, this, &FloatBar::mainClicked);
     connect(button(3), &QAbstractButton::clicked, this, &FloatBar::converterClicked);
     setFixedSize(76, 22);
+}
+
+void FloatBar::closeEvent(QCloseEvent* event)
+{
+    // Closed by the desktop (Alt+F4): the settings come back, as with button 2.
+    event->ignore();
+    emit mainClicked();
 }
 
 QAbstractButton* FloatBar::button(int id) const { return findChild<QAbstractButton*>(idName(id)); }

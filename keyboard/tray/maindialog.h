@@ -63,6 +63,9 @@ signals:
     void modeClicked();   // button 1 released over it
     void mainClicked();   // button 2
     void converterClicked();  // button 3
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
 };
 
 }  // namespace kesmir::tray

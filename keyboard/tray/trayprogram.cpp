@@ -22,14 +22,12 @@ namespace kesmir::tray {
 Options OptionsFromCommandLine(const QStringList& arguments)
 {
     Options options;
-    static const QRegularExpression separators(QStringLiteral("[/\\\\\"]"));
-    for (const QString& argument : arguments) {
-        for (const QString& piece : argument.toUpper().split(separators)) {
-            const QString name = piece.endsWith(QLatin1String(".EXE")) ? piece.chopped(4) : piece;
-            if (name == QLatin1String("KESMIRH")) options.startHidden = options.unloadOnRestore = true;
-            else if (name == QLatin1String("TONVORO")) options.startHidden = true;
-        }
-    }
+    if (arguments.isEmpty()) return options;
+    // The program's own file name, as it was started: a copy or a link under another name.
+    QString name = arguments.first().section(QRegularExpression(QStringLiteral("[/\\\\]")), -1).toUpper();
+    if (name.endsWith(QLatin1String(".EXE"))) name.chop(4);
+    if (name == QLatin1String("KESMIRH")) options.startHidden = options.unloadOnRestore = true;
+    else if (name == QLatin1String("TONVORO")) options.startHidden = true;
     return options;
 }
 
@@ -102,12 +100,8 @@ void TrayProgram::Run(int command)
 
 void TrayProgram::BringForward()
 {
-    if (display_ == ToolbarShown) {
-        toolbar_->raise();
-        return;
-    }
-    if (display_ == IconShown) icon_->Hide();
-    showMain();
+    if (display_ == ToolbarShown) showToolbar();
+    else showMain();
 }
 
 template <class Edit>
@@ -147,7 +141,7 @@ void TrayProgram::control(int id)
         QApplication::beep();
         change([id](Settings& s) {
             s.mode = id == 104 ? -2 : 1;
-            if (id != 104) s.style = id == 105 ? 1 : 0;
+            s.style = id == 105 ? 1 : 0;
         });
         break;
     case 108:
@@ -168,9 +162,10 @@ void TrayProgram::control(int id)
         change([](Settings& s) { s.autoText = Flip(s.autoText); });
         break;
     case 107:
-        // The settings stay open behind the window the user came from.
+        // The settings stay open, out of the way: the desktop gives the keys back to the window
+        // the user came from.
         display_ = MainShown;
-        main_->lower();
+        main_->showMinimized();
         break;
     case 113:
         display_ = ToolbarShown;
@@ -237,6 +232,7 @@ void TrayProgram::restoreFromIcon(QSystemTrayIcon::ActivationReason reason)
 void TrayProgram::showMain()
 {
     if (ended_) return;
+    if (display_ == IconShown) icon_->Hide();
     display_ = MainShown;
     main_->refresh(settings_);
     if (!main_->isVisible()) {
@@ -244,7 +240,7 @@ void TrayProgram::showMain()
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             main_->move(screen->availableGeometry().center() - main_->rect().center());
     }
-    main_->show();
+    main_->showNormal();
     main_->raise();
     main_->activateWindow();
     main_->control(1000)->setFocus();
@@ -253,6 +249,7 @@ void TrayProgram::showMain()
 void TrayProgram::showToolbar()
 {
     if (ended_) return;
+    if (display_ == IconShown) icon_->Hide();
     display_ = ToolbarShown;
     main_->hide();
     toolbar_->refresh(settings_);

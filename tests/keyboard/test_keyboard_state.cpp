@@ -140,3 +140,20 @@ TEST(KeyboardSettingsFiles, ANumberTooLargeForTheEngineIsReadAsTheDefault)
     EXPECT_EQ(typed("flagvnkey=-2\r\n", "as"), "as");
     SetPlatform(nullptr);
 }
+
+TEST(KeyboardSettingsFiles, TheKeyListHoldsWholeNamesAndAKeyInItsOwnCaseWins)
+{
+    Folder folder;
+    IniFiles ini(folder.path);
+    std::ofstream(folder.path + "/TRAUTO.INI", std::ios::binary) << "[AutoText]\r\nvn=first\r\nVN=second\r\nabcdefgh=x\r\n";
+    char value[16];
+    ini.Get("AutoText", "VN", "", value, sizeof value, "TRAUTO.INI");
+    EXPECT_STREQ(value, "second");
+    ini.Get("AutoText", "Vn", "", value, sizeof value, "TRAUTO.INI");
+    EXPECT_STREQ(value, "first");
+    // A list that does not fit ends at the last whole name, never at a piece of one.
+    char names[12];
+    const int n = ini.Get("AutoText", nullptr, "", names, sizeof names, "TRAUTO.INI");
+    EXPECT_EQ(std::string(names, static_cast<std::size_t>(n)), std::string("vn\0VN\0", 6));
+    EXPECT_EQ(names[n], 0);
+}

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # KESMIR in a private desktop session with fcitx5 and the input method of the build: starting it
 # switches our input method on (putting it into the group when it is not there), a second start
-# ends at once with 0 and leaves the first running, "&Unload" switches the input method off and
-# takes it out of the group again. Exits 77 (skipped) when the session cannot be had.
+# ends at once with 0 and leaves the first running, "&Unload" (and the session's end, SIGTERM)
+# switch the input method off and take it out of the group again. Exits 77 (skipped) when the session cannot be had.
 #   kesmir_tray_session.sh ADDON_DIR KESMIR TEXTBOX
 set -u
 addon_dir=$1 kesmir=$(readlink -f "$2") textbox=$(readlink -f "$3")
@@ -70,6 +70,16 @@ xdotool windowfocus --sync "$box"
 check "and leaves the text box the plain keyboard" "('keyboard-us',)" controller CurrentInputMethod
 xdotool type --delay 20 "as "
 check "which types the keys as they are" "Việt as " cat "$out"
+
+# The end of the session (SIGTERM) unloads too.
+kesmir_session_run "$kesmir"
+again=$!
+check "started again, kesmir is back in the group" "keyboard-us,kesmir" group_items
+kill -TERM "$again"
+for _ in $(seq 100); do kill -0 "$again" 2>/dev/null || break; sleep 0.1; done
+wait "$again" 2>/dev/null; status=$?
+[ $status -eq 0 ] && echo "ok: SIGTERM ends it with 0" || { echo "FAILED: SIGTERM ended it with $status"; failures=$((failures + 1)); }
+check "and takes kesmir out of the group" "keyboard-us" group_items
 
 [ $failures -eq 0 ] || { echo "fcitx5's log:"; tail -n 20 "$kesmir_session_dir/fcitx5.log"; exit 1; }
 echo "KESMIR switched the input method on and off and ran once"

@@ -128,7 +128,7 @@ TEST_F(Tray, EachControlWritesTheSettingsAndTheEngineTypesByThem)
     // A mark is the setting's: clicking the marked button again leaves it marked.
     click(104);
     EXPECT_TRUE(marked(104) && !marked(105) && !marked(103));
-    EXPECT_EQ(ReadSettings(IniFiles(folder_.path)).style, 1);  // English keeps the style it had
+    EXPECT_EQ(ReadSettings(IniFiles(folder_.path)).style, 0);  // back to Vietnamese by the toggle key is Telex
 
     click(103);
     EXPECT_EQ(typed(folder_, "as"), "á");
@@ -200,6 +200,11 @@ TEST_F(Tray, ADoubleClickOnTheIconFlipsTheModeThenRestoresMain)
     // A right click restores too.
     icon_->click(QSystemTrayIcon::Context);
     EXPECT_TRUE(program_->main()->isVisible());
+    // So does the command that opens MAIN, and the icon goes with it.
+    click(1000);
+    program_->Run(OpenMain);
+    EXPECT_FALSE(icon_->shown);
+    EXPECT_EQ(program_->display(), TrayProgram::MainShown);
 }
 
 TEST_F(Tray, StartedHiddenAsKesmirhTheProgramEndsWhenRestored)
@@ -212,10 +217,13 @@ TEST_F(Tray, StartedHiddenAsKesmirhTheProgramEndsWhenRestored)
     EXPECT_EQ(finished_->count(), 1);
     EXPECT_EQ(hooks_->removes, 1);
 
-    const Options tonvoro = OptionsFromCommandLine({QStringLiteral("\"C:\\Program Files\\Tonvoro.exe\"")});
+    const Options tonvoro = OptionsFromCommandLine({QStringLiteral("C:\\Program Files\\Tonvoro.exe")});
     EXPECT_TRUE(tonvoro.startHidden);
     EXPECT_FALSE(tonvoro.unloadOnRestore);
-    EXPECT_FALSE(OptionsFromCommandLine({QStringLiteral("/usr/bin/KESMIR"), QStringLiteral("KESMIRHX")}).startHidden);
+    // Only the program's own name counts: not its folder, not its arguments.
+    for (const QStringList& line : {QStringList{QStringLiteral("/opt/tonvoro/KESMIR")}, QStringList{QStringLiteral("/home/kesmirh/bin/KESMIR")},
+                                    QStringList{QStringLiteral("KESMIR"), QStringLiteral("/tmp/TONVORO")}})
+        EXPECT_FALSE(OptionsFromCommandLine(line).startHidden) << line.join(u' ').toStdString();
 }
 
 TEST_F(Tray, WithoutANotificationAreaTaskBarLeavesMainInSightAndTriesOnce)
@@ -260,11 +268,18 @@ TEST_F(Tray, TheToolbarFlipsTheModeAndGivesBackTheSettings)
     EXPECT_TRUE(program_->main()->isVisible());
     EXPECT_EQ(program_->display(), TrayProgram::MainShown);
 
-    // The toggle key while the toolbar shows brings the settings back.
+    // The toggle key while the toolbar shows brings the settings back, and so does closing it.
     click(113);
     program_->Run(ModeToggled);
     EXPECT_FALSE(bar->isVisible());
     EXPECT_TRUE(program_->main()->isVisible());
+    click(113);
+    bar->close();
+    EXPECT_TRUE(program_->main()->isVisible());
+    EXPECT_EQ(program_->display(), TrayProgram::MainShown);
+    // The toolbar never takes the keys from the program the user types in.
+    EXPECT_TRUE(bar->windowFlags().testFlag(Qt::WindowDoesNotAcceptFocus));
+    EXPECT_EQ(bar->button(1)->focusPolicy(), Qt::NoFocus);
 }
 
 TEST_F(Tray, UnloadTheCloseBoxAndTheCloseCommandEndTheProgramOnce)
@@ -278,11 +293,18 @@ TEST_F(Tray, UnloadTheCloseBoxAndTheCloseCommandEndTheProgramOnce)
     click(115);
     EXPECT_EQ(finished_->count(), 1);
     EXPECT_EQ(hooks_->removes, 1);
-    // Esc alone never leaves the settings.
+    // Esc alone never leaves the settings; "&Ok" puts them out of the way, open.
     start();
     QTest::keyClick(program_->main(), Qt::Key_Escape);
     EXPECT_TRUE(program_->main()->isVisible());
-    program_->Run(CloseProgram);
+    click(107);
+    EXPECT_TRUE(program_->main()->isMinimized());
+    EXPECT_EQ(program_->display(), TrayProgram::MainShown);
+    // Enter presses the focused button, not the default one.
+    program_->BringForward();
+    EXPECT_FALSE(program_->main()->isMinimized());
+    program_->main()->control(115)->setFocus();
+    QTest::keyClick(program_->main()->control(115), Qt::Key_Return);
     EXPECT_EQ(finished_->count(), 1);
     EXPECT_EQ(hooks_->removes, 1);
 }
@@ -424,6 +446,43 @@ TEST_F(AutoText, ModifyAndDeleteChangeTheChosenLineOnly)
     EXPECT_EQ(part<QLineEdit>("1002")->text(), QStringLiteral("c3"));
     EXPECT_EQ(part<QLineEdit>("1003")->text(), QStringLiteral("three"));
     EXPECT_EQ(typed(folder_, "a1 bb c3 "), "a1 hai three ");
+}
+
+TEST_F(AutoText, ChangesMadeElsewhereWhileTheDialogIsOpenAreKept)
+{
+    folder_.write("TRAUTO.INI", "[AutoText]\r\na1=one\r\nb2=two\r\nc3=three\r\n");
+    open();
+    // Another program changes the file under the open dialog.
+    folder_.write("TRAUTO.INI", "[AutoText]\r\na1=ONE\r\nc3=three\r\nd4=four\r\n");
+    choose(2);
+    enter(QStringLiteral("cc"), QStringLiteral("ba"));
+    press("1004");
+    EXPECT_EQ(folder_.read("TRAUTO.INI"), "[AutoText]\r\na1=ONE\r\ncc=ba\r\nd4=four\r\n");
+    EXPECT_EQ(lines().size(), 3);
+    EXPECT_EQ(part<QListWidget>("1001")->currentItem()->text(), QStringLiteral("cc  . . .  ba"));
+    // A line deleted elsewhere cannot be changed or deleted here: the list is read again.
+    folder_.write("TRAUTO.INI", "[AutoText]\r\ncc=ba\r\n");
+    choose(0);
+    press("1006");
+    EXPECT_FALSE(status().isEmpty());
+    EXPECT_EQ(lines(), QStringList{QStringLiteral("cc  . . .  ba")});
+    EXPECT_EQ(folder_.read("TRAUTO.INI"), "[AutoText]\r\ncc=ba\r\n");
+}
+
+TEST_F(AutoText, AFileWithTheSameKeyInTwoCasesLosesNothingElse)
+{
+    // Written by hand or by an older program: the dialog shows both, each line acts on its own.
+    folder_.write("TRAUTO.INI", "[AutoText]\r\nvn=first\r\nhn=Hanoi\r\nVN=second\r\n");
+    open();
+    ASSERT_EQ(lines().size(), 3);
+    EXPECT_EQ(lines()[2], QStringLiteral("VN  . . .  second"));
+    choose(1);
+    enter(QStringLiteral("hn"), QStringLiteral("Hà Nội"));
+    press("1004");
+    EXPECT_EQ(folder_.read("TRAUTO.INI"), "[AutoText]\r\nvn=first\r\nhn=H\xB5 N\xE9i\r\nVN=second\r\n");
+    choose(2);
+    press("1006");
+    EXPECT_EQ(folder_.read("TRAUTO.INI"), "[AutoText]\r\nvn=first\r\nhn=H\xB5 N\xE9i\r\n");
 }
 
 TEST_F(AutoText, TheSixtyFifthAbbreviationIsRefusedAndEveryOneBeforeItExpands)
