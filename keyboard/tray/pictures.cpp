@@ -55,16 +55,25 @@ void letter(QPainter& p, QRectF r, const QString& text, const QColor& colour)
     p.drawText(r, Qt::AlignCenter, text);
 }
 
-QPixmap modeFace(bool vietnamese, QSize size)
+// A key cap filling the picture, with what `draw` paints on its face.
+template <class Draw>
+QPixmap keyFace(QSize size, const QColor& face, const QColor& edge, Draw draw)
 {
     QPixmap pixmap = blank(size);
     QPainter p(&pixmap);
     p.setRenderHint(QPainter::Antialiasing);
     const QRectF r(0.5, 0.5, size.width() - 1.0, size.height() - 1.0);
-    keyCap(p, r, vietnamese ? kRed : kBlue, vietnamese ? kDarkRed : kDarkBlue);
-    letter(p, r.adjusted(0, 0, 0, -r.height() * 0.06), vietnamese ? QStringLiteral("V") : QStringLiteral("E"),
-           vietnamese ? kYellow : Qt::white);
+    keyCap(p, r, face, edge);
+    draw(p, r);
     return pixmap;
+}
+
+QPixmap modeFace(bool vietnamese, QSize size)
+{
+    return keyFace(size, vietnamese ? kRed : kBlue, vietnamese ? kDarkRed : kDarkBlue, [vietnamese](QPainter& p, QRectF r) {
+        letter(p, r.adjusted(0, 0, 0, -r.height() * 0.06), vietnamese ? QStringLiteral("V") : QStringLiteral("E"),
+               vietnamese ? kYellow : Qt::white);
+    });
 }
 
 }  // namespace
@@ -94,42 +103,34 @@ QPixmap ModePicture(bool vietnamese, QSize size) { return modeFace(vietnamese, s
 
 QPixmap SettingsPicture(QSize size)
 {
-    QPixmap pixmap = blank(size);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QRectF r(0.5, 0.5, size.width() - 1.0, size.height() - 1.0);
-    keyCap(p, r, QColor(0xe8, 0xe8, 0xe0), QColor(0x90, 0x90, 0x88));
-    // Three sliders: the settings.
-    p.setPen(QPen(QColor(0x40, 0x40, 0x40), 1.4));
-    for (int k = 0; k < 3; ++k) {
-        const qreal y = r.top() + r.height() * (0.28 + 0.2 * k);
-        p.drawLine(QPointF(r.left() + r.width() * 0.2, y), QPointF(r.right() - r.width() * 0.2, y));
-        p.setBrush(kRed);
-        const qreal x = r.left() + r.width() * (0.32 + 0.18 * ((k * 2) % 3));
-        p.drawEllipse(QPointF(x, y), r.height() * 0.08, r.height() * 0.08);
-    }
-    return pixmap;
+    return keyFace(size, QColor(0xe8, 0xe8, 0xe0), QColor(0x90, 0x90, 0x88), [](QPainter& p, QRectF r) {
+        // Three sliders: the settings.
+        p.setPen(QPen(QColor(0x40, 0x40, 0x40), 1.4));
+        for (int k = 0; k < 3; ++k) {
+            const qreal y = r.top() + r.height() * (0.28 + 0.2 * k);
+            p.drawLine(QPointF(r.left() + r.width() * 0.2, y), QPointF(r.right() - r.width() * 0.2, y));
+            p.setBrush(kRed);
+            const qreal x = r.left() + r.width() * (0.32 + 0.18 * ((k * 2) % 3));
+            p.drawEllipse(QPointF(x, y), r.height() * 0.08, r.height() * 0.08);
+        }
+    });
 }
 
 QPixmap ConverterPicture(QSize size)
 {
-    QPixmap pixmap = blank(size);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    const QRectF r(0.5, 0.5, size.width() - 1.0, size.height() - 1.0);
-    keyCap(p, r, QColor(0xf4, 0xf0, 0xd8), QColor(0x98, 0x90, 0x70));
-    // Two arrows, one each way: text from one code into another.
-    p.setPen(QPen(kDarkBlue, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    const qreal left = r.left() + r.width() * 0.18, right = r.right() - r.width() * 0.18;
-    const qreal top = r.top() + r.height() * 0.33, bottom = r.top() + r.height() * 0.62, head = r.height() * 0.13;
-    p.drawLine(QPointF(left, top), QPointF(right, top));
-    p.drawLine(QPointF(right, top), QPointF(right - head, top - head));
-    p.drawLine(QPointF(right, top), QPointF(right - head, top + head));
-    p.setPen(QPen(kRed, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    p.drawLine(QPointF(right, bottom), QPointF(left, bottom));
-    p.drawLine(QPointF(left, bottom), QPointF(left + head, bottom - head));
-    p.drawLine(QPointF(left, bottom), QPointF(left + head, bottom + head));
-    return pixmap;
+    return keyFace(size, QColor(0xf4, 0xf0, 0xd8), QColor(0x98, 0x90, 0x70), [](QPainter& p, QRectF r) {
+        // Two arrows, one each way: text from one code into another.
+        p.setPen(QPen(kDarkBlue, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        const qreal left = r.left() + r.width() * 0.18, right = r.right() - r.width() * 0.18;
+        const qreal top = r.top() + r.height() * 0.33, bottom = r.top() + r.height() * 0.62, head = r.height() * 0.13;
+        p.drawLine(QPointF(left, top), QPointF(right, top));
+        p.drawLine(QPointF(right, top), QPointF(right - head, top - head));
+        p.drawLine(QPointF(right, top), QPointF(right - head, top + head));
+        p.setPen(QPen(kRed, 1.6, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.drawLine(QPointF(right, bottom), QPointF(left, bottom));
+        p.drawLine(QPointF(left, bottom), QPointF(left + head, bottom - head));
+        p.drawLine(QPointF(left, bottom), QPointF(left + head, bottom + head));
+    });
 }
 
 QPixmap AboutPicture(QSize size)

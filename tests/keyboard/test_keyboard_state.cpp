@@ -3,6 +3,8 @@
 #include "kesmir.h"
 #include "simplatform.h"
 
+#include "tempfolder.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -14,23 +16,7 @@ using namespace kesmir;
 
 namespace {
 
-class Folder {
-public:
-    Folder()
-    {
-        char pattern[] = "/tmp/kesmir-XXXXXX";
-        path = mkdtemp(pattern);
-    }
-    ~Folder() { std::filesystem::remove_all(path); }
-    std::string read(const char* file) const
-    {
-        std::ifstream in(path + "/" + file, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    std::string path;
-};
+using Folder = TempFolder;
 
 std::string get(const IniFiles& ini, const char* section, const char* key, const char* file)
 {

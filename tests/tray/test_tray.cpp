@@ -8,6 +8,8 @@
 #include "traynotice.h"
 #include "trayprogram.h"
 
+#include "tempfolder.h"
+
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
@@ -51,24 +53,7 @@ public:
     int installs = 0, removes = 0;
 };
 
-class Folder {
-public:
-    Folder()
-    {
-        char pattern[] = "/tmp/kesmir-tray-XXXXXX";
-        path = mkdtemp(pattern);
-    }
-    ~Folder() { std::filesystem::remove_all(path); }
-    std::string read(const char* file) const
-    {
-        std::ifstream in(path + "/" + file, std::ios::binary);
-        std::stringstream s;
-        s << in.rdbuf();
-        return s.str();
-    }
-    void write(const char* file, const std::string& text) const { std::ofstream(path + "/" + file, std::ios::binary) << text; }
-    std::string path;
-};
+using Folder = TempFolder;
 
 // What a program shows after the keys are typed into it with the settings of the folder, from a
 // process that loads them afresh.
