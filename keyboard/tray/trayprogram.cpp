@@ -253,6 +253,9 @@ void TrayProgram::showToolbar()
     display_ = ToolbarShown;
     main_->hide();
     toolbar_->refresh(settings_);
+    // Near the top left corner on X11. A Wayland compositor places its windows itself: there the
+    // toolbar appears where the compositor puts it, and stays above the others only if the
+    // compositor honours that wish (QT_QPA_PLATFORM=xcb keeps the X11 behaviour under XWayland).
     toolbar_->move(24, 0);
     toolbar_->show();
     toolbar_->raise();
