@@ -8,6 +8,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMetaType>
 #include <QDir>
+#include <QFile>
 #include <QLocalSocket>
 #include <QStandardPaths>
 
@@ -115,6 +116,20 @@ void SystemIconArea::Update(bool vietnamese)
 
 void SystemIconArea::Hide() { icon_.hide(); }
 
+namespace {
+
+QString runtimeFolder()
+{
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return folder.isEmpty() ? QDir::tempPath() : folder;
+}
+
+// Which group we put our input method into, kept while the program runs: a copy that ended
+// without unloading (a crash) leaves it, and the next copy takes it out again on unloading.
+QString addedMarker() { return runtimeFolder() + QStringLiteral("/kesmir-tray.added"); }
+
+}  // namespace
+
 bool Fcitx5Hooks::Install()
 {
     Controller fcitx;
@@ -123,10 +138,16 @@ bool Fcitx5Hooks::Install()
     QString layout;
     QList<ImGroupItem> items;
     if (!fcitx.items(group, &layout, &items)) return false;
+    QFile marker(addedMarker());
+    const QString earlier = marker.open(QIODevice::ReadOnly) ? QString::fromUtf8(marker.readAll()) : QString();
+    marker.close();
     if (!hasOurs(items)) {
         items.append({QString::fromLatin1(kInputMethod), QString()});
         if (!fcitx.setItems(group, layout, items)) return false;
-        addedToGroup_ = true;
+        addedTo_ = group;
+        if (marker.open(QIODevice::WriteOnly | QIODevice::Truncate)) marker.write(group.toUtf8());
+    } else if (!earlier.isEmpty() && earlier == group) {
+        addedTo_ = group;
     }
     return fcitx.ok(fcitx.call(QStringLiteral("SetCurrentIM"), {QString::fromLatin1(kInputMethod)}));
 }
@@ -136,21 +157,18 @@ void Fcitx5Hooks::Remove()
     Controller fcitx;
     if (!fcitx.there()) return;
     if (fcitx.text(QStringLiteral("CurrentInputMethod")) == QLatin1String(kInputMethod)) fcitx.call(QStringLiteral("Deactivate"));
-    if (!addedToGroup_) return;
-    const QString group = fcitx.text(QStringLiteral("CurrentInputMethodGroup"));
+    if (addedTo_.isEmpty()) return;
     QString layout;
     QList<ImGroupItem> items;
-    if (!fcitx.items(group, &layout, &items)) return;
+    if (!fcitx.items(addedTo_, &layout, &items)) return;
     items.removeIf([](const ImGroupItem& i) { return i.name == QLatin1String(kInputMethod); });
-    fcitx.setItems(group, layout, items);
-    addedToGroup_ = false;
+    if (fcitx.setItems(addedTo_, layout, items)) QFile::remove(addedMarker());
+    addedTo_.clear();
 }
 
 bool SingleInstance::Claim()
 {
-    QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (folder.isEmpty()) folder = QDir::tempPath();
-    lock_ = std::make_unique<QLockFile>(folder + QStringLiteral("/kesmir-tray.lock"));
+    lock_ = std::make_unique<QLockFile>(runtimeFolder() + QStringLiteral("/kesmir-tray.lock"));
     lock_->setStaleLockTime(0);  // a lock is stale only when its process is gone
     if (!lock_->tryLock(0)) {
         QLocalSocket first;

@@ -25,14 +25,15 @@ private:
 };
 
 // Our input method "kesmir" in the running fcitx5: put in the current group (when it is not
-// there already) and made current; taken out again as it was found.
+// there already) and made current; taken out again as it was found, also after a copy of the
+// program that ended without unloading.
 class Fcitx5Hooks : public Hooks {
 public:
     bool Install() override;
     void Remove() override;
 
 private:
-    bool addedToGroup_ = false;
+    QString addedTo_;  // the group we put it into, when it was not there
 };
 
 // One copy per user: the first holds a lock and listens; a later one finds the lock held, asks

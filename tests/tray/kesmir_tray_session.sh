@@ -81,5 +81,18 @@ wait "$again" 2>/dev/null; status=$?
 [ $status -eq 0 ] && echo "ok: SIGTERM ends it with 0" || { echo "FAILED: SIGTERM ended it with $status"; failures=$((failures + 1)); }
 check "and takes kesmir out of the group" "keyboard-us" group_items
 
+# A copy that crashed leaves kesmir in the group; the next one takes it out when it unloads.
+kesmir_session_run "$kesmir"
+crashed=$!
+check "started once more, kesmir is in the group" "keyboard-us,kesmir" group_items
+kill -KILL "$crashed"
+wait "$crashed" 2>/dev/null
+kesmir_session_run "$kesmir"
+next=$!
+xdotool search --sync --name 'TONVORO 3.9' >/dev/null
+kill -TERM "$next"
+wait "$next" 2>/dev/null
+check "after a crash, the next copy takes kesmir out of the group" "keyboard-us" group_items
+
 [ $failures -eq 0 ] || { echo "fcitx5's log:"; tail -n 20 "$kesmir_session_dir/fcitx5.log"; exit 1; }
 echo "KESMIR switched the input method on and off and ran once"
