@@ -53,6 +53,9 @@ void AutoTextTable::Load()
     for (const char* k = keys; k < keys + n && *k; k += std::char_traits<char>::length(k) + 1) {
         const std::string key(k);
         if (key.size() > 8) continue;
+        // A key written twice in the same case reads as its first line, which the engine expands:
+        // the later line is left as it is, out of the list.
+        if (find({key, {}}) >= 0) continue;
         char value[120];
         ini_.Get(kAutoTextSection, k, "", value, sizeof value, kAutoTextFile);
         records_.push_back({key, value});
@@ -125,7 +128,7 @@ QString AutoTextTable::Add(const QString& abbreviation, const QString& replaceme
         return QStringLiteral("Đã có đủ %1 từ gõ tắt, không thêm được nữa !").arg(kRecordsMax);
     if (!ini_.Write(kAutoTextSection, record.abbreviation.c_str(), record.replacement.c_str(), kAutoTextFile))
         return notWritten(ini_);
-    records_.push_back(record);
+    Load();
     *done = true;
     return {};
 }
@@ -145,8 +148,8 @@ QString AutoTextTable::Modify(int row, const QString& abbreviation, const QStrin
     if (!ini_.Rename(kAutoTextSection, chosen.abbreviation.c_str(), record.abbreviation.c_str(), record.replacement.c_str(),
                      kAutoTextFile))
         return notWritten(ini_);
-    records_[static_cast<std::size_t>(row)] = record;
-    if (at) *at = row;
+    Load();
+    if (at) *at = find(record);
     *done = true;
     return {};
 }
@@ -160,7 +163,7 @@ QString AutoTextTable::Delete(int row, bool* done)
     row = find(chosen);
     if (row < 0) return goneElsewhere(chosen);
     if (!ini_.Write(kAutoTextSection, chosen.abbreviation.c_str(), nullptr, kAutoTextFile)) return notWritten(ini_);
-    records_.erase(records_.begin() + row);
+    Load();  // a later line of the same key, if the file had one, now shows
     *done = true;
     return {};
 }

@@ -97,7 +97,9 @@ bool hasOurs(const QList<ImGroupItem>& items)
 
 SystemIconArea::SystemIconArea()
 {
-    connect(&icon_, &QSystemTrayIcon::activated, this, &IconArea::activated);
+    // Queued: what a click does may hide the icon, which must not happen while the icon is still
+    // handling that click.
+    connect(&icon_, &QSystemTrayIcon::activated, this, &IconArea::activated, Qt::QueuedConnection);
 }
 
 bool SystemIconArea::Show(bool vietnamese)

@@ -80,8 +80,8 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent)
                             {115, "&Unload"}})
         buttons->addWidget(button(id, text));
     buttons->addStretch();
-    auto* bottomPicture = new QLabel;
-    bottomPicture->setPixmap(ModePicture(true, QSize(28, 26)));
+    auto* bottomPicture = new QLabel(this);
+    bottomPicture->setObjectName(QStringLiteral("modePicture"));
     bottomPicture->setAlignment(Qt::AlignCenter);
     buttons->addWidget(bottomPicture);
 
@@ -141,6 +141,7 @@ void MainDialog::refresh(const Settings& s)
     mark(112, s.numLai == 1);
     mark(117, s.numLai == 3);
     mark(1009, s.autoText == -1);
+    findChild<QLabel*>(QStringLiteral("modePicture"))->setPixmap(ModePicture(s.vietnamese(), QSize(28, 26)));
 }
 
 void MainDialog::closeEvent(QCloseEvent* event)

@@ -51,6 +51,7 @@ TrayProgram::TrayProgram(IniFiles ini, Options options, std::unique_ptr<IconArea
     QDir().mkpath(QString::fromStdString(ini_.folder()));
     watcher_->addPath(QString::fromStdString(ini_.folder()));
     connect(watcher_, &QFileSystemWatcher::directoryChanged, this, &TrayProgram::reread);
+    connect(watcher_, &QFileSystemWatcher::fileChanged, this, &TrayProgram::reread);
 }
 
 TrayProgram::~TrayProgram()
@@ -61,6 +62,7 @@ TrayProgram::~TrayProgram()
 void TrayProgram::Start()
 {
     hooks_->Install();  // a framework that is not there is no reason not to open the settings
+    reread();
     settings_ = ReadSettings(ini_);
     main_->refresh(settings_);
     toolbar_->refresh(settings_);
@@ -81,11 +83,9 @@ void TrayProgram::Run(int command)
         showMain();
         break;
     case ModeToggled:
+        // The toggle key was pressed in the program the user types in: what is shown follows the
+        // mode, and the keys stay where they were (the toolbar is not swapped for MAIN).
         reread();
-        if (display_ == ToolbarShown) {
-            closeToolbar();
-            showMain();
-        }
         break;
     case OpenToolbar:
         showToolbar();
@@ -119,6 +119,10 @@ void TrayProgram::change(Edit edit)
 
 void TrayProgram::reread()
 {
+    // The file is watched as well as its folder: an editor that writes it in place changes no
+    // entry of the folder. Replacing the file ends the watch on it; it starts again here.
+    const QString file = QString::fromStdString(ini_.folder() + "/" + kSettingsFile);
+    if (!watcher_->files().contains(file) && QFileInfo::exists(file)) watcher_->addPath(file);
     const Settings now = ReadSettings(ini_);
     if (now == settings_) return;
     settings_ = now;
@@ -281,7 +285,7 @@ void TrayProgram::openHelp()
     const QString folder = QCoreApplication::applicationDirPath();
     for (const QString& path : {folder + QStringLiteral("/kesmir.html"), folder + QStringLiteral("/../share/kesmir/kesmir.html")}) {
         if (QFileInfo::exists(path)) {
-            QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).canonicalFilePath()));
+            if (!QDesktopServices::openUrl(QUrl::fromLocalFile(QFileInfo(path).canonicalFilePath()))) QApplication::beep();
             return;
         }
     }
