@@ -11,7 +11,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemWatcher>
-#include <QMessageBox>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
@@ -41,7 +40,7 @@ TrayProgram::TrayProgram(IniFiles ini, Options options, std::unique_ptr<IconArea
     connect(toolbar_.get(), &FloatBar::modePressed, this, [this] { flipMode(); });
     connect(toolbar_.get(), &FloatBar::modeClicked, this, [] { QApplication::beep(); });
     connect(toolbar_.get(), &FloatBar::mainClicked, this, [this] {
-        closeToolbar();
+        toolbar_->hide();
         Run(OpenMain);
     });
     connect(toolbar_.get(), &FloatBar::converterClicked, this, &TrayProgram::startConverter);
@@ -62,8 +61,7 @@ TrayProgram::~TrayProgram()
 void TrayProgram::Start()
 {
     hooks_->Install();  // a framework that is not there is no reason not to open the settings
-    reread();
-    settings_ = ReadSettings(ini_);
+    reread();  // the settings, and the watch on their file
     main_->refresh(settings_);
     toolbar_->refresh(settings_);
     if (options_.startHidden) {
@@ -264,8 +262,6 @@ void TrayProgram::showToolbar()
     toolbar_->show();
     toolbar_->raise();
 }
-
-void TrayProgram::closeToolbar() { toolbar_->hide(); }
 
 void TrayProgram::unload()
 {

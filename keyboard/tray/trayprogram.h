@@ -7,7 +7,6 @@
 #include "traysettings.h"
 
 #include <QObject>
-#include <QPointer>
 #include <QStringList>
 #include <QSystemTrayIcon>
 
@@ -89,7 +88,6 @@ private:
     void restoreFromIcon(QSystemTrayIcon::ActivationReason reason);
     void showMain();
     void showToolbar();
-    void closeToolbar();
     void unload();
     void openHelp();
     void startConverter();
