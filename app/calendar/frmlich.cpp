@@ -153,11 +153,15 @@ frmlich::~frmlich() = default;
 frmlich* frmlich::Open(App& app, QWidget* mainWindow)
 {
     frmlich* form = Find(app);
+    if (form && form->editing()) {  // an entry being typed stays as the clerk left it
+        App::Present(form);
+        return form;
+    }
     if (!form) {
         form = new frmlich(app, mainWindow);
         app.Windows[QStringLiteral("frmlich")] = form;
     }
-    app.FormMode = kView;
+    form->mode_ = app.FormMode = kView;
     // The working year's calendar (the year may have changed since the register was last open).
     form->Data1->Database = app.PlanDb.get();
     form->Data1->RecordSource = app.CalendarTable;
@@ -178,17 +182,18 @@ frmlich* frmlich::Find(App& app)
 
 // ---- Modes ---------------------------------------------------------------------------------
 
-bool frmlich::editing() const { return app_.FormMode == kAdd || app_.FormMode == kEdit; }
+bool frmlich::editing() const { return mode_ == kAdd || mode_ == kEdit; }
 
 void frmlich::setMode(const QString& mode)
 {
+    mode_ = mode;
     app_.FormMode = mode;
     showMode();
 }
 
 void frmlich::showMode()
 {
-    const QString mode = editing() ? app_.FormMode : kView;
+    const QString mode = editing() ? mode_ : kView;
     const bool viewing = mode == kView;
     cmdAdd->setText(mode == kAdd ? QStringLiteral("&Huỷ nạp") : QStringLiteral("&Nạp mới"));
     Cmdsua->setText(mode == kEdit ? QStringLiteral("&Huỷ sửa") : QStringLiteral("&Sửa"));
@@ -232,12 +237,12 @@ void frmlich::jumpToPosition()
 
 void frmlich::StartNew()
 {
-    if (app_.FormMode == kAdd) {  // "Huỷ nạp"
+    if (mode_ == kAdd) {  // "Huỷ nạp"
         Data1->CancelAdd();
         returnToViewing();
         return;
     }
-    if (app_.FormMode == kEdit) return;
+    if (mode_ == kEdit) return;
     // The last entry comes from the rows in the file now, other clerks' new entries among them.
     Data1->Requery();
     const bool hasLast = Data1->Count() > 0;
@@ -252,9 +257,9 @@ void frmlich::StartNew()
 void frmlich::Correct()
 {
     if (Data1->Count() == 0) return;
-    if (app_.FormMode == kEdit) {  // "Huỷ sửa": the entry as the file holds it
+    if (mode_ == kEdit) {  // "Huỷ sửa": the entry as the file holds it
         Data1->ClearChanged();
-        app_.FormMode = kView;
+        mode_ = app_.FormMode = kView;
         Data1->Requery();
         returnToViewing();
         return;
@@ -335,7 +340,7 @@ void frmlich::ShowGrid()
 {
     if (editing()) return;
     app_.CurrentDocId = entry_->CurrentId();
-    app_.FormMode = kView;
+    mode_ = app_.FormMode = kView;
     hide();
     try {
         frmGridlich::Instance(app_)->ShowYear(app_.CurrentDocId);
@@ -357,7 +362,7 @@ void frmlich::ShowWeek()
     // Read day first, as the clerks type it ("01/3/2004" is 1 March).
     const QDate day = QDate::fromString(NormalDate(mngay->text()), QStringLiteral("yyyyMMdd"));
     if (!day.isValid()) return;
-    app_.FormMode = kView;
+    mode_ = app_.FormMode = kView;
     hide();
     try {
         frmlichtuan::Instance(app_)->ShowWeek(day);
@@ -384,7 +389,7 @@ void frmlich::openInstead(const QString& opener, const QString& mode)
 
 void frmlich::ComeBack(qlonglong id)
 {
-    app_.FormMode = kView;
+    mode_ = app_.FormMode = kView;
     Data1->Requery();
     if (id > 0) Data1->FindBookmark(id);
     showMode();
@@ -402,26 +407,27 @@ void frmlich::CloseRegister()
     closing_ = false;
 }
 
+bool frmlich::ReleaseData()
+{
+    if (!editing()) return true;
+    const QString answer = KeepTypingQuestion(app_, *Data1);
+    if (answer == QLatin1String("yes")) return Save();
+    if (answer != QLatin1String("no")) return false;  // no answer: the entry stays open as it is
+    if (Data1->IsNew()) Data1->CancelAdd();
+    Data1->ClearChanged();
+    returnToViewing();
+    return true;
+}
+
 void frmlich::closeEvent(QCloseEvent* event)
 {
-    if (!closing_ && editing()) {
-        // Closed by its frame while an entry is being typed: nothing typed is dropped unasked.
-        const QString answer = KeepTypingQuestion(app_, *Data1);
-        if (answer == QLatin1String("yes")) {
-            if (!Save()) {
-                event->ignore();
-                return;
-            }
-        } else if (answer == QLatin1String("no")) {
-            if (Data1->IsNew()) Data1->CancelAdd();
-            Data1->ClearChanged();
-            returnToViewing();
-        } else {
-            event->ignore();
-            return;
-        }
+    // Closed by its frame while an entry is being typed: nothing typed is dropped unasked.
+    if (!closing_ && !ReleaseData()) {
+        event->ignore();
+        return;
     }
     // Hidden, not closed: it keeps its place for the next opening.
+    mode_.clear();
     app_.FormMode.clear();
     while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
     if (main_) main_->show();
@@ -461,7 +467,7 @@ bool frmlich::eventFilter(QObject* watched, QEvent* event)
             // Esc ends the adding or correcting: the save question, and no answer keeps it open.
             const QString answer = KeepTypingQuestion(app_, *Data1);
             if (answer == QLatin1String("yes")) Save();
-            else if (answer == QLatin1String("no")) (app_.FormMode == kAdd ? StartNew() : Correct());
+            else if (answer == QLatin1String("no")) (mode_ == kAdd ? StartNew() : Correct());
             break;
         }
         if (editing()) entry_->KeyReleased(widget, code, key->modifiers() & Qt::ShiftModifier);

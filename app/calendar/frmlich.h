@@ -6,6 +6,8 @@
 
 #include "formkit.h"
 
+#include "app.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -18,7 +20,7 @@ namespace korvane {
 class App;
 class CalendarFields;
 
-class frmlich : public QWidget {
+class frmlich : public QWidget, public DataWindow {
     Q_OBJECT
 public:
     frmlich(App& app, QWidget* mainWindow);
@@ -27,6 +29,9 @@ public:
     static frmlich* Open(App& app, QWidget* mainWindow);
     // The register, or null when it was never opened.
     static frmlich* Find(App& app);
+    // Before the files change: the entry being typed is kept (saved) or dropped as the clerk
+    // answers; false when the clerk goes on with it.
+    bool ReleaseData() override;
 
     // Back from the week view, the grid or the search: the entries are read again, the entry
     // with this id (when above 0) becomes current, and the register is shown in viewing mode.
@@ -54,6 +59,9 @@ protected:
 
 private:
     bool editing() const;
+    // This register's own mode ("xemkehoach", "napkehoach", ...): other windows change the
+    // shared FormMode as they open, never what this window is doing.
+    QString mode_;
     void setMode(const QString& mode);
     void showMode();
     void returnToViewing();

@@ -96,9 +96,27 @@ public:
     // The last document search: its WHERE clause and the year table it searched, which the list
     // over its result marks and prints.
     QString SearchClause, SearchTable;
-    // Windows that are hidden rather than closed, by form name ("frmcvden", "frmtracuucvden",
-    // "frmgridcvden", ...), so that the window that comes back is the one the clerk left.
+    // The one window of each kind, by form name ("frmMain", "frmcvden", "frmtracuucvden",
+    // "frmgridcvden", ...). Windows are hidden rather than closed, so that the window that comes
+    // back is the one the clerk left; only the owner below makes and ends them.
     std::map<QString, QPointer<QWidget>> Windows;
+    // The window of that kind, or null.
+    QWidget* Window(const QString& name) const;
+    // The window of that kind; `make` makes it (and it is remembered) when there is none yet.
+    template <class W, class Make>
+    W* SingleWindow(const QString& name, Make make)
+    {
+        QPointer<QWidget>& slot = Windows[name];
+        if (!slot) slot = make();
+        return static_cast<W*>(slot.data());
+    }
+    // Shows a window above the others, with the keyboard.
+    static void Present(QWidget* window);
+    // Before the data files or the working year change: every window but the main window
+    // finishes its work (see DataWindow) and is ended, so that none outlives the files it
+    // reads. False, with every window kept, when a clerk chose to go on with a record; that
+    // window is shown.
+    bool CloseDataWindows();
     QString ChooserMode;
     QString MsgText, MsgMode, MsgResult;
     QString UserFullName, UserRights, RecheckRights;
@@ -125,6 +143,17 @@ public:
 
 private:
     ModalService& modal_;
+};
+
+// A window that works on the open data files and may hold a clerk's unsaved work (a register
+// adding or correcting, a list with a panel being typed). Before the files or the working year
+// change, it is asked to finish: it settles what the clerk typed (asking to keep or drop it) and
+// does what its closing does (the backup of a document register). False when the clerk chose to
+// go on working there.
+class DataWindow {
+public:
+    virtual ~DataWindow() = default;
+    virtual bool ReleaseData() = 0;
 };
 
 // Sets the busy pointer for its lifetime.

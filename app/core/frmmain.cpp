@@ -334,6 +334,16 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
 
 void frmMain::closeEvent(QCloseEvent* event)
 {
+    // A record being typed is kept or dropped as the clerk answers; one the clerk goes on with
+    // keeps the program running.
+    for (auto& [name, window] : app_.Windows) {
+        auto* work = dynamic_cast<DataWindow*>(window.data());
+        if (work && !work->ReleaseData()) {
+            App::Present(window);
+            event->ignore();
+            return;
+        }
+    }
     app_.WriteSettings();
     // Every other window, from the most recently opened back to the first.
     const QList<QPointer<QWidget>> windows = opened_;

@@ -172,7 +172,7 @@ void RecordForm::dataError(const QString& description)
 
 // ---- Modes ---------------------------------------------------------------------------------
 
-bool RecordForm::editing() const { return app_.FormMode == modes_.add || app_.FormMode == modes_.edit; }
+bool RecordForm::editing() const { return mode_ == modes_.add || mode_ == modes_.edit; }
 
 void RecordForm::lockFields(bool locked)
 {
@@ -192,6 +192,7 @@ void RecordForm::setSttEditable(bool editable, bool focus)
 void RecordForm::setMode(const QString& mode)
 {
     const bool viewing = mode == modes_.view;
+    mode_ = mode;
     app_.FormMode = mode;
     lbltrangthai->setText(viewing ? modes_.viewCaption : mode == modes_.add ? modes_.addCaption : modes_.editCaption);
     ShowStatusColours(lbltrangthai, !viewing);
@@ -207,7 +208,7 @@ void RecordForm::setMode(const QString& mode)
 
 void RecordForm::returnToViewing()
 {
-    if (app_.FormMode == modes_.view) return;
+    if (mode_ == modes_.view) return;
     lockFields(true);
     setSttEditable(false, false);
     setMode(modes_.view);
@@ -293,9 +294,9 @@ std::function<void()> KeepingUncopiedMark(DataSource& source, const QString& tab
 
 void RecordForm::StartNew()
 {
-    if (app_.FormMode == modes_.edit) {
+    if (mode_ == modes_.edit) {
         if (!ValidateLeaving()) return;
-    } else if (app_.FormMode == modes_.add && newOrChanged()) {
+    } else if (mode_ == modes_.add && newOrChanged()) {
         // Written as "Ghi đĩa" writes a new record, so that the backup finds it.
         if (!settleFocusedField() || !requiredFieldsFilled()) return;
         setNormalDates();
@@ -348,7 +349,7 @@ bool RecordForm::Save()
     if (!requiredFieldsFilled()) return false;
     setNormalDates();
     // A correction of a row not yet backed up (1) leaves it to be copied whole.
-    const bool adding = app_.FormMode == modes_.add;
+    const bool adding = mode_ == modes_.add;
     const bool proposed = adding && Data1->IsNew() && !mstt->DataChanged;
     const bool written = adding ? Data1->UpdateRecord(backupMarks(1), saveCheck(true))
                                 : Data1->UpdateRecord(backupMarks(2), KeepingUncopiedMark(*Data1, table_, Data1->Value(QStringLiteral("id")).toLongLong(),
@@ -370,12 +371,12 @@ void RecordForm::Correct()
         returnToViewing();
         return;
     }
-    if (app_.FormMode == modes_.add) {
+    if (mode_ == modes_.add) {
         app_.Message(QStringLiteral("Bạn phải nạp xong mới sửa được !"));
         notNowFocus_->setFocus();
         return;
     }
-    if (app_.FormMode == modes_.edit) {
+    if (mode_ == modes_.edit) {
         notNowFocus_->setFocus();
         return;
     }
@@ -426,6 +427,7 @@ void RecordForm::GoToSearch()
     homeField_->setFocus();
     const auto it = app_.Openers.find(searchWindow_);
     if (it == app_.Openers.end()) return;  // the search window comes with a later part
+    app_.FormMode = mode_;  // the search comes back here
     hide();
     it->second(app_);
 }
@@ -448,6 +450,35 @@ void RecordForm::CloseRegister()
     }
     if (main_) main_->show();
     close();
+}
+
+void RecordForm::ShowAgain()
+{
+    app_.FormMode = mode_;
+    App::Present(this);
+}
+
+bool RecordForm::ReleaseData()
+{
+    if (closing_) return true;
+    if (editing()) {
+        if (Data1->IsNew() || Data1->AnyChanged()) {
+            const QString answer = KeepTypingQuestion(app_, *Data1);
+            if (answer == QLatin1String("yes")) {
+                if (!Save()) return false;  // the message said why; the record stays open
+            } else if (answer == QLatin1String("no")) {
+                if (Data1->IsNew()) Data1->CancelAdd();
+                Data1->ClearChanged();
+            } else {
+                return false;  // no answer: the clerk goes on with the record
+            }
+        }
+        if (editing()) returnToViewing();
+    }
+    closing_ = true;
+    BusyCursor busy;
+    closing();
+    return true;
 }
 
 void RecordForm::closeEvent(QCloseEvent* event)
@@ -559,7 +590,7 @@ void RecordForm::keyReleased(QWidget* field, QKeyEvent* event)
     if (code == KeyPageUp || code == KeyPageDown) {
         if (!ValidateLeaving()) return;
         const long p = Data1->Position(), n = Data1->Count();
-        if (app_.FormMode != modes_.view) return;
+        if (mode_ != modes_.view) return;
         if (code == KeyPageUp && p >= 1 && p < n) Data1->MovePrevious();
         if (code == KeyPageDown && p >= 0 && p + 1 < n) Data1->MoveNext();
         return;

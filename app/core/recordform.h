@@ -5,6 +5,7 @@
 // builds its fields and declares what differs; the behaviour they share lives here.
 #pragma once
 
+#include "app.h"
 #include "formkit.h"
 
 #include <QWidget>
@@ -20,7 +21,7 @@ namespace korvane {
 
 class App;
 
-class RecordForm : public QWidget {
+class RecordForm : public QWidget, public DataWindow {
     Q_OBJECT
 public:
     RecordForm(App& app, QWidget* mainWindow);
@@ -43,11 +44,19 @@ public:
     void CloseRegister();
     // The step run before the current record changes; false when the record is to stay.
     bool ValidateLeaving();
+    // The register shown again as the clerk left it: a record being added or corrected stays so.
+    void ShowAgain();
+    // Before the files change: the record being typed is kept (saved) or dropped as the clerk
+    // answers, and the register closes as "Kết thúc" closes it (the backup).
+    bool ReleaseData() override;
 
     // The shared lists of the pick grids and expansions: senders and recipients, units, types.
     engine::Recordset* Senders() const { return senders_.get(); }
     engine::Recordset* Units() const { return units_.get(); }
     engine::Recordset* Types() const { return types_.get(); }
+    // What this register is doing ("xemcv", "napcv", "suacv"). Other windows change the shared
+    // FormMode as they open; this window's mode is its own.
+    const QString& Mode() const { return mode_; }
     // The year table this register shows.
     const QString& Table() const { return table_; }
 
@@ -161,6 +170,7 @@ private:
     void showGrid(DBGrid* grid, QWidget* field);
 
     QWidget* main_;
+    QString mode_;
     QPushButton* newNumber_ = nullptr;
     std::unique_ptr<engine::Recordset> senders_, units_, types_;
     std::map<QString, QString> carry_;  // carry-over texts by column

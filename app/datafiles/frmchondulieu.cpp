@@ -243,6 +243,15 @@ bool frmchondulieu::Accept()
         app_.Message(refused);
         return false;
     }
+    // No window may outlive the files it reads: each finishes its work and goes first. A clerk
+    // who goes on with a record keeps the files as they are.
+    if (kind_ != Kind::Backup && !app_.CloseDataWindows()) {
+        app_.UserFullName = savedUserFullName_;
+        app_.UserRights = savedUserRights_;
+        app_.PlanRefFile = savedPlanRefFile_;
+        app_.Message(QStringLiteral("Cần nạp, sửa xong bản ghi đang mở trước khi chọn file dữ liệu khác !"));
+        return false;
+    }
     return switchTo(chosen);
 }
 
@@ -331,25 +340,8 @@ bool frmchondulieu::switchTo(const QString& chosen)
         return false;
     }
 
-    if (kind_ != Kind::Backup) {
-        // Windows kept hidden read the databases just replaced: an open register reads the new
-        // file, every other one goes and is made again, on the new file, when next opened.
-        QList<QPointer<QWidget>> stale;
-        for (auto& [name, window] : app_.Windows) {
-            if (!window || name == QLatin1String("frmMain") || window->isVisible()) continue;
-            auto* reg = qobject_cast<RecordForm*>(window.data());
-            if (documents && reg && (name == QLatin1String("frmcvden") || name == QLatin1String("frmcvdi"))) {
-                reg->Data1->Database = app_.DocDb.get();
-                reg->Data1->RecordSource = name == QLatin1String("frmcvden") ? app_.InDocTable : app_.OutDocTable;
-                reg->Data1->Refresh();
-            } else {
-                stale.append(window);
-            }
-        }
-        for (const QPointer<QWidget>& window : stale) delete window.data();  // a child may have gone with its parent
-        oldDb.reset();
-        oldRefDb.reset();
-    }
+    oldDb.reset();  // no window reads them any more
+    oldRefDb.reset();
     if (main) {
         main->SetLabels();
         main->SetEntryButtons();

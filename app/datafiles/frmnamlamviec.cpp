@@ -88,6 +88,12 @@ bool frmnamlamviec::Confirm()
         app_.Message(QStringLiteral("Cần chọn lại số năm cho đúng"));
         return false;
     }
+    // The windows show the previous year's tables: each finishes its work and goes first.
+    if (year != app_.WorkYear && !app_.CloseDataWindows()) {
+        accept();
+        app_.Message(QStringLiteral("Cần nạp, sửa xong bản ghi đang mở trước khi chọn năm làm việc khác !"));
+        return false;
+    }
     const QString previous = app_.WorkYear;
     bool done = false;
     try {

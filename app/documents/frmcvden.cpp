@@ -108,6 +108,10 @@ frmcvden::frmcvden(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
 
 frmcvden* frmcvden::Open(App& app, QWidget* mainWindow)
 {
+    if (auto* open = qobject_cast<frmcvden*>(app.Window(QStringLiteral("frmcvden")))) {
+        open->ShowAgain();
+        return open;
+    }
     app.FormMode = QStringLiteral("xemcv");
     auto* form = new frmcvden(app, mainWindow);
     form->openRegister(app.DocDb.get(), app.InDocTable);

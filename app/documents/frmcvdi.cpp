@@ -109,6 +109,10 @@ frmcvdi::frmcvdi(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
 
 frmcvdi* frmcvdi::Open(App& app, QWidget* mainWindow)
 {
+    if (auto* open = qobject_cast<frmcvdi*>(app.Window(QStringLiteral("frmcvdi")))) {
+        open->ShowAgain();
+        return open;
+    }
     app.FormMode = QStringLiteral("xemcv");
     auto* form = new frmcvdi(app, mainWindow);
     form->openRegister(app.DocDb.get(), app.OutDocTable);
@@ -156,7 +160,7 @@ bool frmcvdi::Number(const QString& type)
     try {
         std::optional<BusyCursor> busy;
         busy.emplace();
-        const bool correcting = app_.FormMode == modes_.edit;
+        const bool correcting = Mode() == modes_.edit;
         const long p = Data1->Position(), count = Data1->Count();
         std::optional<QString> before;
         if (!correcting) {

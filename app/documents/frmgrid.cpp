@@ -358,7 +358,9 @@ void DocumentList::CloseList()
             if (auto* s = qobject_cast<DocumentSearch*>(search)) s->mstt->setFocus();
         }
     } else if (app_.FormMode != QLatin1String("xembangcv")) {
-        // Back to the register the search came from, on the listed row when it is one of its rows.
+        // Back to the register the search came from, on the listed row when it is one of its rows;
+        // the search is done with.
+        if (QWidget* search = app_.Window(kind_.searchName)) search->hide();
         if (auto* reg = qobject_cast<RecordForm*>(app_.Windows[kind_.registerName].data())) {
             if (app_.CurrentDocId > 0 && reg->Table().compare(table_, Qt::CaseInsensitive) == 0) reg->Data1->FindBookmark(app_.CurrentDocId);
             reg->show();

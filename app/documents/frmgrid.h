@@ -3,6 +3,7 @@
 // marked documents through the register's report.
 #pragma once
 
+#include "app.h"
 #include "formkit.h"
 
 #include <QWidget>
@@ -14,7 +15,7 @@ namespace korvane {
 
 class App;
 
-class DocumentList : public QWidget {
+class DocumentList : public QWidget, public DataWindow {
     Q_OBJECT
 public:
     ~DocumentList() override;
@@ -31,6 +32,7 @@ public:
     // Writes what was typed into the panel before the list shows other rows; false (after the
     // message) when it cannot be written, and the rows stay.
     bool KeepPanelEdits();
+    bool ReleaseData() override { return KeepPanelEdits(); }
     // The rows a search found in `table` with `clause` (empty: the whole year); "Chọn tất" marks
     // the rows of that clause, whatever other searches run meanwhile.
     void ShowRows(const QString& statement, const QString& table, const QString& clause, std::unique_ptr<engine::Recordset> rows);

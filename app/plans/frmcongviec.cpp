@@ -170,7 +170,7 @@ frmcongviec::frmcongviec(App& app, QWidget* mainWindow) : QWidget(nullptr), app_
     connect(cmdclose, &QPushButton::clicked, this, &frmcongviec::CloseRegister);
     connect(Data1, &DataSource::Reposition, this, [this] {
         showPosition();
-        if (app_.FormMode == kView) applyRights();
+        if (mode_ == kView) applyRights();
     });
     connect(Data1, &DataSource::Error, this, [this](int number, const QString& description) {
         app_.RecordFailure(number, description);
@@ -207,6 +207,7 @@ frmcongviec* frmcongviec::Open(App& app, QWidget* mainWindow)
     }
     app.FormMode = kView;
     auto* form = new frmcongviec(app, mainWindow);
+    form->mode_ = kView;
     app.Windows[QStringLiteral("frmcongviec")] = form;
     form->Data1->Database = app.PlanDb.get();
     form->Data1->RecordSource = app.PlanTable;
@@ -233,17 +234,18 @@ void frmcongviec::dataError(const QString& description)
 
 // ---- Modes ---------------------------------------------------------------------------------
 
-bool frmcongviec::editing() const { return app_.FormMode == kAdd || app_.FormMode == kEdit; }
+bool frmcongviec::editing() const { return mode_ == kAdd || mode_ == kEdit; }
 
 void frmcongviec::setMode(const QString& mode)
 {
+    mode_ = mode;
     app_.FormMode = mode;
     showMode();
 }
 
 void frmcongviec::showMode()
 {
-    const QString mode = editing() ? app_.FormMode : kView;
+    const QString mode = editing() ? mode_ : kView;
     const bool viewing = mode == kView;
     if (viewing) {
         cmdAdd->setText(QStringLiteral("&Nạp mới"));
@@ -305,12 +307,12 @@ void frmcongviec::takeCarryOver()
 
 void frmcongviec::StartNew()
 {
-    if (app_.FormMode == kAdd) {  // "Huỷ nạp": the new plan is given up
+    if (mode_ == kAdd) {  // "Huỷ nạp": the new plan is given up
         Data1->CancelAdd();
         returnToViewing();
         return;
     }
-    if (app_.FormMode == kEdit) return;
+    if (mode_ == kEdit) return;
     carry_.clear();
     // The last plan comes from the rows in the file now, other clerks' new plans among them.
     Data1->Requery();
@@ -331,14 +333,14 @@ void frmcongviec::StartNew()
 void frmcongviec::Correct()
 {
     if (Data1->Count() == 0) return;
-    if (app_.FormMode == kEdit) {  // "Huỷ sửa": the plan as it is in the file
+    if (mode_ == kEdit) {  // "Huỷ sửa": the plan as it is in the file
         Data1->ClearChanged();
-        app_.FormMode = kView;
+        mode_ = app_.FormMode = kView;
         Data1->Requery();
         returnToViewing();
         return;
     }
-    if (app_.FormMode != kView && !app_.FormMode.isEmpty()) {
+    if (mode_ != kView && !mode_.isEmpty()) {
         txtndungtt->setFocus();
         return;
     }
@@ -383,7 +385,7 @@ bool frmcongviec::Save()
 
 void frmcongviec::Delete()
 {
-    if (app_.FormMode == kAdd) {
+    if (mode_ == kAdd) {
         app_.Message(QStringLiteral("Bạn phải nạp xong mới xoá được !"));
         txtndungtt->setFocus();
         return;
@@ -402,7 +404,7 @@ void frmcongviec::Delete()
 
 void frmcongviec::GoToSearch()
 {
-    if (app_.FormMode == kAdd) {
+    if (mode_ == kAdd) {
         app_.Message(QStringLiteral("Bạn phải nạp xong mới có thể tìm kiếm được !"));
         txtban->setFocus();
         return;
@@ -449,7 +451,7 @@ void frmcongviec::Zoom()
 
 void frmcongviec::ComeBack(qlonglong id)
 {
-    app_.FormMode = kView;
+    mode_ = app_.FormMode = kView;
     Data1->Requery();
     if (Data1->Count() > 0) {
         Data1->MoveLast();
@@ -461,10 +463,13 @@ void frmcongviec::ComeBack(qlonglong id)
 
 void frmcongviec::ShowAgain()
 {
-    app_.FormMode = kView;
+    if (editing()) {  // a plan being typed stays as the clerk left it
+        App::Present(this);
+        return;
+    }
+    mode_ = app_.FormMode = kView;
     showMode();
-    show();
-    raise();
+    App::Present(this);
     txtndungtt->setFocus();
 }
 
@@ -475,25 +480,26 @@ void frmcongviec::CloseRegister()
     close();
 }
 
+bool frmcongviec::ReleaseData()
+{
+    if (!editing()) return true;
+    const QString answer = KeepTypingQuestion(app_, *Data1);
+    if (answer == QLatin1String("yes")) return Save();
+    if (answer != QLatin1String("no")) return false;  // no answer: the plan stays open as it is
+    if (Data1->IsNew()) Data1->CancelAdd();
+    Data1->ClearChanged();
+    return true;
+}
+
 void frmcongviec::closeEvent(QCloseEvent* event)
 {
-    if (!closing_ && editing()) {
-        // Closed by its frame while a plan is being typed: nothing typed is dropped unasked.
-        const QString answer = KeepTypingQuestion(app_, *Data1);
-        if (answer == QLatin1String("yes")) {
-            if (!Save()) {
-                event->ignore();
-                return;
-            }
-        } else if (answer == QLatin1String("no")) {
-            if (Data1->IsNew()) Data1->CancelAdd();
-            Data1->ClearChanged();
-        } else {
-            event->ignore();  // no answer: the plan stays open as it is
-            return;
-        }
+    // Closed by its frame while a plan is being typed: nothing typed is dropped unasked.
+    if (!closing_ && !ReleaseData()) {
+        event->ignore();
+        return;
     }
     closing_ = true;
+    mode_.clear();
     app_.FormMode.clear();
     while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
     if (main_) main_->show();
@@ -555,7 +561,7 @@ bool frmcongviec::eventFilter(QObject* watched, QEvent* event)
             // Esc ends the adding or correcting: the keep question; no answer keeps it open.
             const QString answer = KeepTypingQuestion(app_, *Data1);
             if (answer == QLatin1String("yes")) Save();
-            else if (answer == QLatin1String("no")) (app_.FormMode == kAdd ? StartNew() : Correct());
+            else if (answer == QLatin1String("no")) (mode_ == kAdd ? StartNew() : Correct());
             return true;
         }
         // Alt+Down opens the pick list beside its box, for those who keep their hands on the keys.

@@ -6,6 +6,8 @@
 
 #include "formkit.h"
 
+#include "app.h"
+
 #include <QWidget>
 
 #include <map>
@@ -18,7 +20,7 @@ namespace korvane {
 class App;
 class PlanFields;
 
-class frmcongviec : public QWidget {
+class frmcongviec : public QWidget, public DataWindow {
     Q_OBJECT
 public:
     frmcongviec(App& app, QWidget* mainWindow);
@@ -27,6 +29,9 @@ public:
     static frmcongviec* Open(App& app, QWidget* mainWindow);
     // The open register, or null.
     static frmcongviec* Find(App& app);
+    // Before the files change: the entry being typed is kept (saved) or dropped as the clerk
+    // answers; false when the clerk goes on with it.
+    bool ReleaseData() override;
 
     // Back from the plan list or from a search's list: the plans are read again, the plan with
     // this id (when above 0) becomes current, and the register is shown in viewing mode.
@@ -61,6 +66,9 @@ protected:
 
 private:
     bool editing() const;
+    // This register's own mode ("xemkehoach", "napkehoach", ...): other windows change the
+    // shared FormMode as they open, never what this window is doing.
+    QString mode_;
     void setMode(const QString& mode);
     void showMode();
     void returnToViewing();

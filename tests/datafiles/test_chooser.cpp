@@ -2,6 +2,8 @@
 // into use everywhere, the choices it refuses without touching anything, the plan file's new
 // login, the backup file's checks, and a switch that fails half-way.
 #include "frmchondulieu.h"
+#include "frmcvden.h"
+#include "frmgrid.h"
 #include "frmlogin.h"
 #include "office.h"
 
@@ -180,7 +182,7 @@ TEST_F(Chooser, ASwitchThatFailsHalfWayLeavesThePreviousFilesInUse)
 
     const QPointer<QWidget> hidden = app.Windows[QStringLiteral("frmgridcvden")] = new QWidget;
     open(main.mnuchondulieucongvan, [&](frmchondulieu& w) { EXPECT_FALSE(accept(w, chosen)); });
-    EXPECT_FALSE(hidden.isNull());  // still reading the file in use
+    EXPECT_TRUE(hidden.isNull());  // the windows go before the switch is tried
     EXPECT_TRUE(last().startsWith(QStringLiteral("Có lỗi khi đang thay đổi file dữ liệu. Cần thực hiện lại việc này! \rKhông ghi được file ")));
     EXPECT_FALSE(modal.messageTexts().join(QString()).contains(QStringLiteral("Đã sử dụng")));
     EXPECT_EQ(app.DocFile, before);
@@ -191,4 +193,38 @@ TEST_F(Chooser, ASwitchThatFailsHalfWayLeavesThePreviousFilesInUse)
     open(main.mnubackup, [&](frmchondulieu& w) { EXPECT_FALSE(accept(w, folder.path(QStringLiteral("mang/bs.mdb")))); });
     EXPECT_TRUE(last().startsWith(QStringLiteral("Có lỗi khi đang tạo file backup. Cần thực hiện lại việc này! \r")));
     EXPECT_EQ(app.BackupFile, backupBefore);
+}
+
+TEST_F(Chooser, NoWindowOutlivesTheFilesItReads)
+{
+    const QString before = app.DocFile;
+    const QString chosen = elsewhere(QStringLiteral("khac"));
+    frmgridcvden::Instance(app)->ShowYear();
+    const QPointer<QWidget> list = app.Window(QStringLiteral("frmgridcvden"));
+    const QPointer<frmcvden> reg = frmcvden::Open(app, &main);
+    reg->StartNew();
+    reg->mnoigui->setText(QStringLiteral("Sở Y tế"));
+    reg->mdv_nhan->setText(QStringLiteral("Văn phòng"));
+    reg->mtt_ndung->setPlainText(QStringLiteral("Về việc phòng dịch"));
+
+    // No answer to the keep question: the record stays, and so do the files.
+    modal.answers = {QStringLiteral("esc")};
+    open(main.mnuchondulieucongvan, [&](frmchondulieu& w) { EXPECT_FALSE(accept(w, chosen)); });
+    EXPECT_EQ(last(), QStringLiteral("Cần nạp, sửa xong bản ghi đang mở trước khi chọn file dữ liệu khác !"));
+    EXPECT_EQ(app.DocFile, before);
+    ASSERT_FALSE(reg.isNull());
+    EXPECT_EQ(reg->mnoigui->text(), QStringLiteral("Sở Y tế"));
+    EXPECT_FALSE(list.isNull());
+
+    // Kept: written to the file it was typed for, then every window goes before the switch.
+    modal.answers = {QStringLiteral("yes")};
+    open(main.mnuchondulieucongvan, [&](frmchondulieu& w) { EXPECT_TRUE(accept(w, chosen)); });
+    EXPECT_EQ(app.DocFile, chosen);
+    EXPECT_TRUE(reg.isNull());
+    EXPECT_TRUE(list.isNull());
+    engine::Database old(before);
+    EXPECT_EQ(Rows(old, QStringLiteral("SELECT noigui FROM cvden2026")), QStringList{QStringLiteral("Sở Y tế")});
+    // The windows made again read the new file.
+    frmgridcvden::Instance(app)->ShowYear();
+    EXPECT_EQ(frmgridcvden::Instance(app)->Data1->Count(), 0);
 }

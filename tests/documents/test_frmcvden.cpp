@@ -1,6 +1,7 @@
 // A clerk's day in the incoming register, through the real window: keys and clicks with QTest,
 // questions answered by the scripted modal service.
 #include "app.h"
+#include "documents.h"
 #include "frmcvden.h"
 #include "frmmain.h"
 #include "jetsql.h"
@@ -454,4 +455,50 @@ TEST_F(Register, KeysAndEnterWorkOnButtonsPickGridsAndEmptyCarryOvers)
     EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Có lưu giữ bản ghi đang nạp không ?"));
     EXPECT_EQ(app.FormMode, QStringLiteral("xemcv"));
     EXPECT_EQ(column(QStringLiteral("SELECT dv_nhan FROM cvden2026")), QStringList{QStringLiteral("Văn phòng")});
+}
+
+TEST_F(Register, OneRegisterWhicheverWayItIsOpenedAndItsRecordIsItsOwn)
+{
+    InstallDocumentWindows(app, &main);
+    app.DocDb->Execute(QStringLiteral("INSERT INTO cvden2026 (stt, noigui) VALUES ('1', 'Sở Y tế')"));
+    main.show();
+    QTest::mouseClick(main.cmdnapcvden, Qt::LeftButton);
+    form = qobject_cast<frmcvden*>(app.Window(QStringLiteral("frmcvden")));
+    ASSERT_NE(form, nullptr);
+    // Register -> search -> list -> back: the register comes back, the search it went through goes.
+    QTest::mouseClick(form->Cmdtracuu, Qt::LeftButton);
+    auto* search = app.Window(QStringLiteral("frmtracuucvden"));
+    ASSERT_NE(search, nullptr);
+    QTest::mouseClick(search->findChild<QPushButton*>(QStringLiteral("cmdtracuu")), Qt::LeftButton);
+    auto* list = app.Window(QStringLiteral("frmgridcvden"));
+    ASSERT_TRUE(list && list->isVisible());
+    QTest::mouseClick(list->findChild<QPushButton*>(QStringLiteral("cmdclose")), Qt::LeftButton);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(search->isVisible());
+    EXPECT_FALSE(list->isVisible());
+
+    // A record being added survives the main window opening the register again and other windows.
+    QApplication::setActiveWindow(form);
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    fill(QStringLiteral("Bộ Tài chính"));
+    main.show();
+    QTest::mouseClick(main.cmdnapcvden, Qt::LeftButton);
+    EXPECT_EQ(app.Window(QStringLiteral("frmcvden")), form.data());
+    int registers = 0;
+    for (QWidget* w : QApplication::topLevelWidgets()) registers += qobject_cast<frmcvden*>(w) != nullptr;
+    EXPECT_EQ(registers, 1);
+    EXPECT_EQ(form->lbltrangthai->text(), QStringLiteral("Nạp công văn đến"));
+    // The main window's frame with no answer to the keep question: the program and the record stay.
+    modal.answers = {QStringLiteral("esc")};
+    EXPECT_FALSE(main.close());
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Có lưu giữ bản ghi đang nạp không ?"));
+    ASSERT_TRUE(form && form->isVisible());
+    EXPECT_EQ(form->lbltrangthai->text(), QStringLiteral("Nạp công văn đến"));
+    main.show();
+    QTest::mouseClick(main.Cmdxemcvden, Qt::LeftButton);  // another window takes the hand-over value
+    EXPECT_EQ(form->mnoigui->text(), QStringLiteral("Bộ Tài chính"));
+    EXPECT_TRUE(form->Save());
+    EXPECT_EQ(column(QStringLiteral("SELECT noigui FROM cvden2026 ORDER BY id")),
+              (QStringList{QStringLiteral("Sở Y tế"), QStringLiteral("Bộ Tài chính")}));
+    EXPECT_EQ(form->lbltrangthai->text(), QStringLiteral("Xem công văn đến"));
 }
