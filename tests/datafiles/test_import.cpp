@@ -155,17 +155,6 @@ TEST_F(Import, RefusedFilesAndTargets)
     ASSERT_EQ(modal.messageTexts().size(), 2);
     EXPECT_EQ(modal.messageTexts().front(), unusable);
     EXPECT_EQ(count(*app.DocDb, QStringLiteral("cvden2005")), 3);
-    // Reference lists are merged into the documents' reference file too: a shared one is refused.
-    app.DocRefFile = old.copyTemplate(QStringLiteral("zelttk.mdb"));
-    app.DocRefDb = std::make_unique<engine::Database>(app.DocRefFile);
-    onSource({"INSERT INTO noigui (tendonvi) VALUES ('Sở Y tế')"});
-    modal.messages.clear();
-    modal.filesToOpen = {source};
-    ImportOldDataChecked(app, QStringLiteral("tk"));
-    ASSERT_EQ(modal.messageTexts().size(), 1);
-    EXPECT_TRUE(modal.messageTexts().back().startsWith(QStringLiteral("Chỉ được phép nhập dữ liệu vào file dữ liệu đang dùng nằm trong thư mục ")));
-    EXPECT_EQ(count(*app.DocRefDb, QStringLiteral("noigui")), 0);
-    modal.fileToOpen = source;
     app.DocDb->Execute(QStringLiteral("DROP TABLE cvden2005"));
     app.DocDb->Execute(QStringLiteral("DROP TABLE cvdi2005"));
     modal.fileToOpen = source;
@@ -194,6 +183,14 @@ TEST_F(Import, ReferenceListsMergeIntoTheFilesTheyAreReadFromOncePerKey)
     }
     ASSERT_TRUE(app.SenderList);  // the shared lists are open again
     EXPECT_EQ(app.SenderList->RecordCount(), 1);
+    // The documents' reference file on a share is changed for every clerk: refused, as the plans' one.
+    app.DocRefFile = old.copyTemplate(QStringLiteral("zelttk.mdb"));
+    app.DocRefDb = std::make_unique<engine::Database>(app.DocRefFile);
+    modal.messages.clear();
+    ImportOldDataChecked(app, QStringLiteral("tk"));
+    ASSERT_EQ(modal.messageTexts().size(), 1);
+    EXPECT_TRUE(modal.messageTexts().back().startsWith(QStringLiteral("Chỉ được phép nhập dữ liệu vào file dữ liệu đang dùng nằm trong thư mục ")));
+    EXPECT_EQ(count(*app.DocRefDb, QStringLiteral("noigui")), 0);
 }
 
 TEST_F(Import, OnlyTheSameDocumentsCountAsImportedAndNoRowTypedHereIsDeleted)
