@@ -1,14 +1,36 @@
 #include "backup.h"
 
 #include "app.h"
+#include "connection.h"
+#include "dbstate.h"
 #include "jetsql.h"
 
-#include <QFileInfo>
+#include <QFile>
+#include <QUuid>
 #include <QWidget>
 
 namespace korvane {
 
+// How a backup file learns what to copy. The document file keeps a change log: triggers on a
+// register's year table give every written row a new, ever-growing number in "jet_changes" (one
+// entry per row, the number of its last write), whoever writes it - a register, a list's panel,
+// an import or another tool. Each backup file keeps in "jet_backup", per document file and table,
+// the last number it has copied. A backup copies the rows written after that number and records
+// the newest number in the same transaction, so every backup file receives every change, however
+// many clerks with backup files of their own close their registers first. Copies are matched by
+// "idcu", so copying a row again updates its copy and never adds a second one.
+//
+// The Jet dialect has no triggers: this bookkeeping speaks to the engine's connection directly.
+
 namespace {
+
+using engine::Connection;
+using engine::Statement;
+
+const QString kIdcu = QStringLiteral("idcu");
+
+std::string ident(const QString& name) { return engine::quoteIdent(name); }
+std::string text(const QString& value) { return "'" + engine::escapeQuotes(value).toStdString() + "'"; }
 
 // The fields a backup copies: every field of the register's row but its key and its backup
 // state, read from the table itself so that no field can be left behind.
@@ -37,7 +59,7 @@ void keepQuery(engine::Database& doc, const QString& name, const QString& wanted
     if (stored != w && stored != w + QLatin1Char(';')) doc.SetQueryDefSql(name, wanted);
 }
 
-// Every year table of the document file, for the first whole-file copy.
+// Every year table of a document file.
 QStringList yearTables(engine::Database& doc)
 {
     QStringList tables;
@@ -52,6 +74,232 @@ QStringList yearTables(engine::Database& doc)
     return tables;
 }
 
+// ---- The change log of the document file ----------------------------------------------------
+
+// The two triggers that log the writes of one year table. A change of the backup state alone
+// (the backup resetting it) or of the print mark is no change of the document.
+struct LogTriggers {
+    QString table;  // lower case, as the log names it
+    std::string insertName, updateName, insert, update;
+};
+
+LogTriggers logTriggers(engine::Database& doc, const QString& table)
+{
+    LogTriggers t;
+    t.table = table.toLower();
+    QStringList watched;
+    for (const engine::FieldDef& f : doc.TableDefOf(table).fields) {
+        const QString lower = f.name.toLower();
+        if (lower != QLatin1String("kieuupdate") && lower != QLatin1String("chonin")) watched.append(QString::fromStdString(ident(f.name)));
+    }
+    t.insertName = "jet_changes_ins_" + t.table.toStdString();
+    t.updateName = "jet_changes_upd_" + t.table.toStdString();
+    const std::string body = " BEGIN DELETE FROM jet_changes WHERE tbl = " + text(t.table) +
+                             " AND id = NEW.rowid; INSERT INTO jet_changes (tbl, id) VALUES (" + text(t.table) + ", NEW.rowid); END";
+    t.insert = "CREATE TRIGGER " + ident(QString::fromStdString(t.insertName)) + " AFTER INSERT ON " + ident(table) + body;
+    t.update = "CREATE TRIGGER " + ident(QString::fromStdString(t.updateName)) + " AFTER UPDATE OF " +
+               watched.join(QStringLiteral(", ")).toStdString() + " ON " + ident(table) + body;
+    return t;
+}
+
+bool triggersInPlace(engine::DbState& state, const LogTriggers& t)
+{
+    if (!state.hasTable(QString(), QStringLiteral("jet_changes"))) return false;
+    Statement st(state.conn.db(), "SELECT name, sql FROM main.sqlite_master WHERE type = 'trigger' AND tbl_name = ? COLLATE NOCASE");
+    st.bind(1, t.table);
+    int found = 0;
+    while (st.step()) {
+        const std::string name = st.column(0).toString().toStdString(), sql = st.column(1).toString().toStdString();
+        if ((name == t.insertName && sql == t.insert) || (name == t.updateName && sql == t.update)) ++found;
+    }
+    st.reset();
+    return found == 2;
+}
+
+// Puts the log's triggers on the table when they are missing or no longer fit its fields. The
+// table may have been written without them (a new year, a file made before, a table made again),
+// so every row of it is logged anew: each backup file then copies the whole table once more,
+// which updates the copies it has and adds those it lacks. Runs inside a write transaction.
+void ensureLog(engine::DbState& state, const LogTriggers& t, const QString& table)
+{
+    if (triggersInPlace(state, t)) return;
+    Connection& c = state.conn;
+    c.exec("CREATE TABLE IF NOT EXISTS main.jet_changes (seq INTEGER PRIMARY KEY AUTOINCREMENT, tbl TEXT NOT NULL, id INTEGER NOT NULL)");
+    c.exec("CREATE UNIQUE INDEX IF NOT EXISTS main.jet_changes_row ON jet_changes (tbl, id)");
+    c.exec("DROP TRIGGER IF EXISTS main." + ident(QString::fromStdString(t.insertName)));
+    c.exec("DROP TRIGGER IF EXISTS main." + ident(QString::fromStdString(t.updateName)));
+    c.exec(t.insert);
+    c.exec(t.update);
+    c.exec("DELETE FROM main.jet_changes WHERE tbl = " + text(t.table));
+    c.exec("INSERT INTO main.jet_changes (tbl, id) SELECT " + text(t.table) + ", rowid FROM main." + ident(table) + " ORDER BY rowid");
+}
+
+// The document file's own name in the backup files' records: a copy of the program pointed at
+// another document file starts that file's records from nothing. Read only (empty when missing)
+// or made when `make` is set (inside a write transaction).
+QString fileIdentity(Connection& c, engine::DbState& state, bool make)
+{
+    if (state.hasTable(QString(), QStringLiteral("jet_fileid"))) {
+        Statement st(c.db(), "SELECT id FROM main.jet_fileid");
+        const QString id = st.step() ? st.column(0).toString() : QString();
+        st.reset();
+        if (!id.isEmpty() || !make) return id;
+    } else if (!make) {
+        return QString();
+    }
+    const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    c.exec("CREATE TABLE IF NOT EXISTS main.jet_fileid (id TEXT NOT NULL)");
+    c.exec("INSERT INTO main.jet_fileid (id) VALUES (" + text(id) + ")");
+    return id;
+}
+
+qint64 lastChange(Connection& c)
+{
+    Statement st(c.db(), "SELECT coalesce(max(seq), 0) FROM main.jet_changes");
+    const qint64 n = st.step() ? st.columnInt(0) : 0;
+    st.reset();
+    return n;
+}
+
+// ---- What a backup file has copied ---------------------------------------------------------
+
+std::string backupRecords(const QString& schema) { return ident(schema) + ".jet_backup"; }
+
+qint64 copiedUpTo(engine::DbState& state, const QString& schema, const QString& source, const QString& table)
+{
+    if (source.isEmpty() || !state.hasTable(schema, QStringLiteral("jet_backup"))) return 0;
+    Statement st(state.conn.db(), "SELECT seq FROM " + backupRecords(schema) + " WHERE source = ? AND tbl = ?");
+    st.bind(1, source);
+    st.bind(2, table.toLower());
+    const qint64 n = st.step() ? st.columnInt(0) : 0;
+    st.reset();
+    return n;
+}
+
+void recordCopied(Connection& c, const QString& schema, const QString& source, const QString& table, qint64 upTo)
+{
+    c.exec("CREATE TABLE IF NOT EXISTS " + backupRecords(schema) +
+           " (source TEXT NOT NULL, tbl TEXT NOT NULL, seq INTEGER NOT NULL, PRIMARY KEY (source, tbl))");
+    c.exec("INSERT OR REPLACE INTO " + backupRecords(schema) + " (source, tbl, seq) VALUES (" + text(source) + ", " +
+           text(table.toLower()) + ", " + std::to_string(upTo) + ")");
+}
+
+bool changedAfter(Connection& c, const QString& table, qint64 upTo)
+{
+    Statement st(c.db(), "SELECT 1 FROM main.jet_changes WHERE tbl = ? AND seq > ? LIMIT 1");
+    st.bind(1, table.toLower());
+    st.bindInt(2, upTo);
+    const bool found = st.step();
+    st.reset();
+    return found;
+}
+
+// Copies the rows of `table` written after `upTo` into the same table of the attached backup
+// file: a row whose copy is there updates it, any other row is added. A row without its own
+// "idcu" is known by its id.
+void copyChanges(Connection& c, const QString& schema, const QString& table, const QStringList& fields, qint64 upTo)
+{
+    QStringList selected, others;
+    for (const QString& f : fields) {
+        const bool key = f.compare(kIdcu, Qt::CaseInsensitive) == 0;
+        selected.append(key ? QStringLiteral("coalesce(idcu, rowid) AS idcu") : QString::fromStdString(ident(f)));
+        if (!key) others.append(QString::fromStdString(ident(f)));
+    }
+    const std::string target = ident(schema) + "." + ident(table);
+    const std::string all = others.join(QStringLiteral(", ")).toStdString() + ", idcu";
+    const std::string values = others.join(QStringLiteral(", ")).toStdString();
+    c.exec("DROP TABLE IF EXISTS temp.jet_backuprows");
+    c.exec("CREATE TEMP TABLE jet_backuprows AS SELECT " + selected.join(QStringLiteral(", ")).toStdString() + " FROM main." + ident(table) +
+           " WHERE rowid IN (SELECT id FROM main.jet_changes WHERE tbl = " + text(table.toLower()) + " AND seq > " + std::to_string(upTo) +
+           ") ORDER BY rowid");
+    c.exec("CREATE INDEX temp.jet_backuprows_key ON jet_backuprows (idcu)");
+    c.exec("UPDATE " + target + " SET (" + values + ") = (SELECT " + values + " FROM temp.jet_backuprows AS r WHERE r.idcu = " + target +
+           ".idcu) WHERE idcu IN (SELECT idcu FROM temp.jet_backuprows)");
+    c.exec("INSERT INTO " + target + " (" + all + ") SELECT " + all + " FROM temp.jet_backuprows WHERE idcu NOT IN (SELECT idcu FROM " + target +
+           " WHERE idcu IS NOT NULL) ORDER BY rowid");
+    c.exec("DROP TABLE temp.jet_backuprows");
+}
+
+// An attached file for the length of a scope (attached outside any transaction).
+class Attached {
+public:
+    Attached(engine::DbState& state, const QString& path) : state_(state), alias_(state.conn.attach(path)) {}
+    ~Attached() { state_.conn.release(alias_); }
+    Attached(const Attached&) = delete;
+    Attached& operator=(const Attached&) = delete;
+    const QString& alias() const { return alias_; }
+
+private:
+    engine::DbState& state_;
+    QString alias_;
+};
+
+// The first backup: a copy of the whole document file, made under a name of its own and put in
+// place only when its records of what it holds are written. Returns false, and leaves nothing
+// behind, when another copy of the program has made the backup file meanwhile.
+bool copyWholeFile(App& app, engine::Database& doc, const QString& table)
+{
+    engine::DbState& state = *doc.state();
+    Connection& c = state.conn;
+    const QString temp = app.BackupFile + QStringLiteral(".new");
+    const auto removeTemp = [&] {
+        QFile::remove(temp);
+        QFile::remove(temp + QStringLiteral("-journal"));
+    };
+    removeTemp();  // left by a run that was cut off
+    try {
+        const bool logged = doc.HasTable(table);
+        const LogTriggers triggers = logged ? logTriggers(doc, table) : LogTriggers{};
+        doc.WriteTransaction([&] {
+            if (logged) ensureLog(state, triggers, table);
+            fileIdentity(c, state, true);
+        });
+        // The copy is taken while this program holds the file's write lock, so that it is one
+        // committed state of the file and no later write is in it.
+        QString source;
+        qint64 upTo = 0;
+        doc.WriteTransaction([&] {
+            source = fileIdentity(c, state, false);
+            upTo = state.hasTable(QString(), QStringLiteral("jet_changes")) ? lastChange(c) : 0;
+            if (!CopyOrDelete(app.DocFile, temp, QStringLiteral("copy")))
+                throw engine::DbError(engine::ErrFileReadOnly, QStringLiteral("Không chép được file backup %1.").arg(temp));
+        });
+        {
+            // The copy is a backup file: it keeps what it holds, not the document file's log.
+            engine::Database copy(temp);
+            engine::DbState& copyState = *copy.state();
+            Connection& k = copyState.conn;
+            copy.WriteTransaction([&] {
+                QStringList triggerNames;
+                Statement st(k.db(), "SELECT name FROM main.sqlite_master WHERE type = 'trigger' AND substr(name, 1, 12) = 'jet_changes_'");
+                while (st.step()) triggerNames.append(st.column(0).toString());
+                st.reset();
+                for (const QString& name : triggerNames) k.exec("DROP TRIGGER main." + ident(name));
+                k.exec("DROP TABLE IF EXISTS main.jet_changes");
+                k.exec("DROP TABLE IF EXISTS main.jet_fileid");
+                for (const QString& t : yearTables(copy)) recordCopied(k, QStringLiteral("main"), source, t, upTo);
+            });
+        }
+        QFile::remove(temp + QStringLiteral("-journal"));
+        if (QFile::exists(app.BackupFile)) {
+            removeTemp();
+            return false;
+        }
+        if (!QFile::rename(temp, app.BackupFile))
+            throw engine::DbError(engine::ErrFileReadOnly, QStringLiteral("Không đặt được file backup %1.").arg(app.BackupFile));
+        // The register's rows that the copy holds are backed up: their state says so.
+        if (logged)
+            doc.WriteTransaction([&] {
+                c.exec("UPDATE main." + ident(table) + " SET kieuupdate = 0 WHERE kieuupdate > 0 AND rowid NOT IN (SELECT id FROM main.jet_changes WHERE tbl = " +
+                       text(triggers.table) + " AND seq > " + std::to_string(upTo) + ")");
+            });
+        return true;
+    } catch (...) {
+        removeTemp();
+        throw;
+    }
+}
+
 }  // namespace
 
 void BackupRegister(App& app, const QString& kind)
@@ -59,79 +307,59 @@ void BackupRegister(App& app, const QString& kind)
     if (app.BackupFile.trimmed().size() < 3 || app.BackupFile == app.DocFile || !app.DocDb) return;
     engine::Database& doc = *app.DocDb;
     BusyCursor busy;
-
-    if (PathExists(app.BackupFile).isEmpty()) {
-        // The first backup is a copy of the whole document file. It is taken while this program
-        // holds the file's write lock, so that the copy is one consistent state; in the same
-        // transaction every row it holds is marked backed up.
-        try {
-            doc.WriteTransaction([&] {
-                const QStringList tables = yearTables(doc);
-                if (!CopyOrDelete(app.DocFile, app.BackupFile, QStringLiteral("copy")))
-                    throw engine::DbError(engine::ErrFileReadOnly, QStringLiteral("Không chép được file backup."));
-                for (const QString& t : tables) doc.Execute(QStringLiteral("update %1 set kieuupdate=0 where kieuupdate>0").arg(t));
-            });
-        } catch (const engine::DbError& e) {
-            app.RecordFailure(e);  // a failed first copy is left for the next close
-        }
-        return;
-    }
-
     const bool outgoing = kind == QLatin1String("cvdi");
     const QString table = outgoing ? app.OutDocTable : app.InDocTable;
-    QString step;
+
+    if (PathExists(app.BackupFile).isEmpty()) {
+        try {
+            if (copyWholeFile(app, doc, table)) return;
+        } catch (const engine::DbError& e) {
+            app.RecordFailure(e);  // a failed first copy leaves nothing and is made on the next close
+            return;
+        }
+    }
+
+    engine::DbState& state = *doc.state();
+    Connection& c = state.conn;
+    QString step = QStringLiteral("mở file backup công văn.");
     std::unique_ptr<QWidget> notice;
     try {
+        const LogTriggers triggers = logTriggers(doc, table);
+        const Attached backup(state, app.BackupFile);
+        const QString& alias = backup.alias();
         {
-            auto pending = doc.OpenRecordset(QStringLiteral("select * from ") + table + QStringLiteral(" where kieuupdate>0"));
-            if (pending->RecordCount() == 0) return;
+            // Nothing written since this backup file's last copy: nothing to do, nothing shown.
+            const QString source = fileIdentity(c, state, false);
+            if (triggersInPlace(state, triggers) && state.hasTable(alias, table) &&
+                !changedAfter(c, table, copiedUpTo(state, alias, source, table)))
+                return;
         }
         app.MsgText = QStringLiteral("Máy tính đang backup dữ liệu !...");
         app.MsgMode = QStringLiteral("tbao");
         notice = app.modal().notice(app);
 
-        step = QStringLiteral("mở file backup công văn.");
-        engine::Database backup(app.BackupFile);
-        const bool hasTable = TableExists(table, backup);
-        if (hasTable) {
-            const QString quoted = engine::escapeQuotes(app.BackupFile);
-            keepQuery(doc, QStringLiteral("Qrbangcvden"), QStringLiteral("select * from ") + app.InDocTable + QStringLiteral(" in '") + quoted + QLatin1Char('\''));
-            keepQuery(doc, QStringLiteral("Qrbangcvdi"), QStringLiteral("select * from ") + app.OutDocTable + QStringLiteral(" in '") + quoted + QLatin1Char('\''));
-        }
-        backup.Close();
-
-        const auto attached = doc.KeepAttached(app.BackupFile);
         const QString path = engine::escapeQuotes(app.BackupFile);
-        if (hasTable) {
-            const bool incoming = table == app.InDocTable;
-            const QStringList copied = copiedFields(doc, table);
-            const QString fields = copied.join(QLatin1Char(','));
-            const QString query = incoming ? QStringLiteral("Qrbangcvden") : QStringLiteral("Qrbangcvdi");
-            QStringList assignments;
-            for (const QString& f : copied)
-                if (f.compare(QLatin1String("idcu"), Qt::CaseInsensitive) != 0)
-                    assignments.append(query + QLatin1Char('.') + f + QLatin1Char('=') + table + QLatin1Char('.') + f);
-            // One transaction: the copies and the marks are committed together or not at all.
-            doc.WriteTransaction([&] {
-                doc.Execute(QStringLiteral(" INSERT INTO ") + table + QStringLiteral(" IN '") + path + QStringLiteral("' Select ") + fields +
-                            QStringLiteral(" from ") + table + QStringLiteral(" where kieuupdate=1 order by id"));
-                // A row added and corrected before any backup has no copy yet: it is added too.
-                doc.Execute(QStringLiteral(" INSERT INTO ") + table + QStringLiteral(" IN '") + path + QStringLiteral("' Select ") + fields +
-                            QStringLiteral(" from ") + table + QStringLiteral(" where kieuupdate=2 and idcu not IN (select distinct idcu from ") +
-                            query + QStringLiteral(" where idcu is not null) order by id"));
-                doc.Execute(QStringLiteral("update ") + table + QStringLiteral(" set kieuupdate=0 where kieuupdate=1"));
-                doc.Execute(QStringLiteral("update ") + table + QStringLiteral(", ") + query + QStringLiteral(" set ") + assignments.join(QStringLiteral(", ")) +
-                            QStringLiteral("  where ") + query + QStringLiteral(".idcu=") + table + QStringLiteral(".idcu  and ") + table +
-                            QStringLiteral(".kieuupdate=2 "));
-                doc.Execute(QStringLiteral("update ") + table + QStringLiteral(" set kieuupdate=0 where kieuupdate>0"));
-            });
-        } else {
-            step = QStringLiteral("sao chép cả bảng ") + table + QStringLiteral(" sang file dữ liệu backup.");
-            doc.WriteTransaction([&] {
+        bool wholeTable = false;
+        // One transaction over both files: the copies, this backup file's record of them, the
+        // saved queries and the row states are committed together or not at all.
+        doc.WriteTransaction([&] {
+            ensureLog(state, triggers, table);
+            const QString source = fileIdentity(c, state, true);
+            const qint64 upTo = lastChange(c);
+            wholeTable = !state.hasTable(alias, table);
+            if (wholeTable) {
+                step = QStringLiteral("sao chép cả bảng ") + table + QStringLiteral(" sang file dữ liệu backup.");
                 doc.Execute(QStringLiteral("SELECT ") + table + QStringLiteral(".* INTO ") + table + QStringLiteral(" IN '") + path +
                             QStringLiteral("' FROM ") + table + QStringLiteral(" ;"));
-                doc.Execute(QStringLiteral("update ") + table + QStringLiteral(" set kieuupdate=0 where kieuupdate>0"));
-            });
+            } else {
+                copyChanges(c, alias, table, copiedFields(doc, table), copiedUpTo(state, alias, source, table));
+                keepQuery(doc, QStringLiteral("Qrbangcvden"), QStringLiteral("select * from ") + app.InDocTable + QStringLiteral(" in '") + path + QLatin1Char('\''));
+                keepQuery(doc, QStringLiteral("Qrbangcvdi"), QStringLiteral("select * from ") + app.OutDocTable + QStringLiteral(" in '") + path + QLatin1Char('\''));
+            }
+            recordCopied(c, alias, source, table, upTo);
+            doc.Execute(QStringLiteral("update ") + table + QStringLiteral(" set kieuupdate=0 where kieuupdate>0"));
+        });
+        if (wholeTable) {
             engine::Database copy(app.BackupFile);
             copy.Execute(QStringLiteral("CREATE INDEX idprimarykey ON ") + table + QStringLiteral("(id ASC) WITH  PRIMARY "));
             for (const engine::FieldDef& f : copy.TableDefOf(table).fields)

@@ -8,8 +8,9 @@ namespace korvane {
 class App;
 
 // Kind "cvdi": the outgoing register; anything else: the incoming register. Copies the rows
-// added or changed since the last backup into the backup file and marks them backed up. A row's
-// mark is reset only in the same transaction that copies it, so no row is lost or copied twice.
+// written since this backup file's last copy into it and marks them backed up, in one
+// transaction over both files: every backup file receives every change, whichever clerk's backup
+// runs first, and a row copied again updates its copy rather than adding a second one.
 void BackupRegister(App& app, const QString& kind);
 
 }  // namespace korvane

@@ -18,22 +18,19 @@ namespace {
 
 const QString kCRLF = QStringLiteral("\r\n");
 
-// A year table of the kind and how the already-imported test names it and finds its rows.
+// A year table of the kind and how the already-imported question names it.
 struct YearKind {
     const char* prefix;
     const char* model;
     const char* label;
-    QStringList keys;
 };
 
 const std::vector<YearKind>& yearKinds(const QString& kind)
 {
     static const std::vector<YearKind> cv = {
-        {"cvden", "cvdenmau", "Bảng công văn đến năm ", {"noigui", "so_cv", "tt_ndung"}},
-        {"cvdi", "cvdimau", "Bảng công văn đi năm ", {"dv_nhan", "so_cv", "tt_ndung"}}};
+        {"cvden", "cvdenmau", "Bảng công văn đến năm "}, {"cvdi", "cvdimau", "Bảng công văn đi năm "}};
     static const std::vector<YearKind> lich = {
-        {"kehoach", "kehoachmau", "Bảng kế hoạch công tác năm ", {"tendonvi", "nguoichidao", "ndungtt"}},
-        {"lich", "lichmau", "Bảng lịch công tác năm ", {"ngay", "ndung", "diadiem"}}};
+        {"kehoach", "kehoachmau", "Bảng kế hoạch công tác năm "}, {"lich", "lichmau", "Bảng lịch công tác năm "}};
     return kind == QLatin1String("cv") ? cv : lich;
 }
 
@@ -52,7 +49,7 @@ const YearKind* yearKindOf(const QString& kind, const QString& name)
     return nullptr;
 }
 
-// One text per row made of its key fields, so that a missing value and blanks compare equal to
+// One text per row made of the given fields, so that a missing value and blanks compare equal to
 // an empty one and no field's text can run into the next one's.
 QString keyExpression(const QStringList& keys)
 {
@@ -129,6 +126,18 @@ struct Plan {
     bool bookkeeping;  // the table keeps the backup marks idcu and kieuupdate
 };
 
+// The fields that make a row the document it is: every shared field but the ids and the marks.
+// A source row whose fields all equal those of a row of the target is that row imported before.
+QString documentExpression(const QStringList& fields)
+{
+    QStringList own;
+    for (const QString& f : fields) {
+        const QString lower = f.toLower();
+        if (lower != QLatin1String("idcu") && lower != QLatin1String("kieuupdate") && lower != QLatin1String("chonin")) own.append(f);
+    }
+    return keyExpression(own);
+}
+
 void importYearTables(App& app, const QString& kind, const QString& sourcePath)
 {
     const bool documents = kind == QLatin1String("cv");
@@ -154,16 +163,18 @@ void importYearTables(App& app, const QString& kind, const QString& sourcePath)
         for (Plan& p : plans) {
             if (countOf(target, QStringLiteral("select count(*) as n from %1 in '%2'").arg(p.table, src)) == 0) continue;
             if (p.exists) {
-                const QString key = keyExpression(p.kind->keys);
+                // Asked only when rows of the source are here already as the same documents; a
+                // row that merely shares its key with one typed here is another document.
+                const QString same = documentExpression(p.fields);
                 const long found = countOf(target, QStringLiteral("select count(*) as n from %1 in '%2' where %3 IN (select %3 from %1)")
-                                                       .arg(p.table, src, key));
+                                                       .arg(p.table, src, same));
                 if (found > 0) {
                     const QString answer = app.Message(QString::fromUtf8(p.kind->label) + p.table.right(4) +
                                                            QStringLiteral(" trong file dữ liệu vừa chọn đã được nhập một lần. ") + kCRLF +
                                                            QStringLiteral("Có muốn xoá dữ liệu hiện có và nhập lại bảng này không?"),
                                                        QStringLiteral("yesno"));
-                    if (answer != QLatin1String("yes")) continue;
-                    p.replace = true;
+                    // "yes" replaces the earlier copies; either way the rows not here yet arrive.
+                    p.replace = answer == QLatin1String("yes");
                 }
             }
             work.push_back(p);
@@ -177,17 +188,18 @@ void importYearTables(App& app, const QString& kind, const QString& sourcePath)
                     def.name = p.table;
                     target.CreateTable(def);
                 }
-                const QString key = keyExpression(p.kind->keys);
+                const QString same = documentExpression(p.fields);
                 long removed = 0;
-                // Replacing takes out only the rows the source holds again; rows entered here stay.
+                // Replacing takes out only the earlier copies: rows equal in every field to a row
+                // of the source. A row typed or corrected here differs from every one and stays.
                 if (p.replace)
-                    removed = target.Execute(QStringLiteral("DELETE * FROM %1 WHERE %3 IN (select %3 from %1 in '%2')").arg(p.table, src, key));
+                    removed = target.Execute(QStringLiteral("DELETE * FROM %1 WHERE %3 IN (select %3 from %1 in '%2')").arg(p.table, src, same));
                 const long before = countOf(target, QStringLiteral("select max(id) as n from ") + p.table);
-                // Only rows whose key is not there yet: the question was asked before the file was
-                // locked, and another clerk may have imported the same file since.
+                // Every row that is not here yet as the same document: the question was asked
+                // before the file was locked, and another clerk may have imported the file since.
                 const QString fields = p.fields.join(QLatin1Char(','));
                 const long added = target.Execute(QStringLiteral(" INSERT INTO %1 (%3) Select %3 from %1 in '%2' where %4 not IN (select %4 from %1) order by [id]")
-                                                      .arg(p.table, src, fields, key));
+                                                      .arg(p.table, src, fields, same));
                 // Imported rows are new to this file and to its backup: their own id, not yet backed up.
                 if (p.bookkeeping)
                     target.Execute(QStringLiteral("update %1 set idcu=id, kieuupdate=1 where id > %2").arg(p.table).arg(before));
@@ -278,8 +290,16 @@ void ImportOldDataChecked(App& app, const QString& kind)
 {
     const bool reference = kind == QLatin1String("tk");
     const QString target = kind == QLatin1String("cv") ? app.DocFile : kind == QLatin1String("lich") ? app.PlanFile : app.PlanRefFile;
+    // Only files of this computer are changed: the reference lists go into each reference file
+    // they are read from, so every one of those must lie in the program's folder.
+    QStringList changed{target};
+    if (reference) {
+        if (app.DocRefDb) changed.append(app.DocRefFile);
+        if (app.LocalRefDb) changed.append(app.LocalRefFile);
+    }
     const QString folder = QFileInfo(app.AppFolder).absoluteFilePath() + QLatin1Char('/');
-    if (!QFileInfo(target).absoluteFilePath().startsWith(folder)) {
+    for (const QString& file : changed) {
+        if (QFileInfo(file).absoluteFilePath().startsWith(folder)) continue;
         app.Message(QStringLiteral("Chỉ được phép nhập dữ liệu vào file dữ liệu đang dùng nằm trong thư mục ") + app.AppFolder +
                     QStringLiteral("/data của máy tính này."));
         return;
@@ -290,23 +310,27 @@ void ImportOldDataChecked(App& app, const QString& kind)
     const char* filter = reference ? "File zelttk.MDB (*.MDB *.mdb);;All (*)"
                          : kind == QLatin1String("cv") ? "File zeltcv.MDB (*.MDB *.mdb);;All (*)"
                                                        : "File zeltlich.MDB (*.MDB *.mdb);;All (*)";
-    const QString path = app.modal().openFileName(QApplication::activeWindow(), QLatin1String(title), app.DataFile(QString()), QLatin1String(filter));
-    if (path.isEmpty()) return;
-    if (SameFile(path, target)) {
-        app.Message(QStringLiteral("File vừa chọn là file dữ liệu đang dùng, không nhập vào chính nó được."));
-        return;
+    QString path;
+    for (;;) {
+        path = app.modal().openFileName(QApplication::activeWindow(), QLatin1String(title), app.DataFile(QString()), QLatin1String(filter));
+        if (path.isEmpty()) return;
+        if (SameFile(path, target)) {
+            app.Message(QStringLiteral("File vừa chọn là file dữ liệu đang dùng, không nhập vào chính nó được."));
+            return;
+        }
+        if (QWidget* w = QApplication::activeWindow()) w->repaint();
+        try {
+            engine::Database source(path, engine::Database::Access::ReadOnly);
+            if (!holdsKind(source, kind)) throw engine::DbError(engine::ErrTableNotFound, QStringLiteral("no tables of the kind"));
+            break;
+        } catch (const engine::DbError& e) {
+            // Files of other programs, damaged files and data files of the old format: the clerk
+            // chooses again or cancels.
+            app.RecordFailure(e);
+            app.Message(QStringLiteral("File vừa chọn bị lỗi không dùng được.") +
+                        QStringLiteral("Cần chọn lại file khác hoặc bấm nút Cancel để kết thúc"));
+        }
     }
-    try {
-        engine::Database source(path, engine::Database::Access::ReadOnly);
-        if (!holdsKind(source, kind)) throw engine::DbError(engine::ErrTableNotFound, QStringLiteral("no tables of the kind"));
-    } catch (const engine::DbError& e) {
-        app.RecordFailure(e);
-        // Files of other programs, and data files of the old format, cannot be opened here.
-        app.Message(QStringLiteral("File vừa chọn không phải là file dữ liệu của chương trình này (file dữ liệu theo định dạng cũ không đọc được).") +
-                    kCRLF + QStringLiteral("Cần chọn lại file khác."));
-        return;
-    }
-    if (QWidget* w = QApplication::activeWindow()) w->repaint();
     if (reference) importReferenceLists(app, path);
     else importYearTables(app, kind, path);
 }

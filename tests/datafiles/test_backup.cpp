@@ -2,6 +2,8 @@
 // table holds exactly the register's rows.
 #include "app.h"
 #include "backup.h"
+#include "connection.h"
+#include "dbstate.h"
 #include "jetsql.h"
 #include "scriptedmodal.h"
 #include "testfiles.h"
@@ -77,9 +79,9 @@ protected:
         }
         return out;
     }
-    void expectSame(const QString& table = QStringLiteral("cvden2026"))
+    void expectSame(const QString& table = QStringLiteral("cvden2026"), const QString& backupFile = QString())
     {
-        engine::Database backup(app.BackupFile);
+        engine::Database backup(backupFile.isEmpty() ? app.BackupFile : backupFile);
         EXPECT_EQ(rows(backup, table), rows(*app.DocDb, table));
         auto pending = app.DocDb->OpenRecordset(QStringLiteral("SELECT count(*) AS n FROM %1 WHERE kieuupdate > 0").arg(table));
         EXPECT_EQ(pending->Field(QStringLiteral("n")).toInt(), 0);
@@ -215,4 +217,64 @@ TEST_F(Backup, AFailureInTheMiddleLosesNoRow)
     }
     BackupRegister(app, QStringLiteral("cvden"));
     expectSame();
+}
+
+TEST_F(Backup, AFirstCopyThatCannotCommitLeavesNoFileAndTheNextCopiesEachRowOnce)
+{
+    for (int n = 1; n <= 3; ++n) add(n);
+    {
+        // Another clerk is reading the file: this write cannot commit.
+        engine::Database reader(app.DocFile);
+        engine::Statement reading(reader.state()->conn.db(), "SELECT * FROM cvden2026");
+        ASSERT_TRUE(reading.step());
+        app.DocDb->state()->conn.setBusyTimeout(std::chrono::milliseconds(200));
+        BackupRegister(app, QStringLiteral("cvden"));
+        reading.reset();
+    }
+    EXPECT_FALSE(QFile::exists(app.BackupFile));
+    // A copy cut off half-way by a crash is left beside the backup path.
+    QFile half(app.BackupFile + QStringLiteral(".new"));
+    ASSERT_TRUE(half.open(QIODevice::WriteOnly) && half.write("half a copy") > 0);
+    half.close();
+    BackupRegister(app, QStringLiteral("cvden"));
+    EXPECT_FALSE(half.exists());
+    expectSame();
+    add(4);
+    correct(1, QStringLiteral("sửa"));
+    BackupRegister(app, QStringLiteral("cvden"));
+    expectSame();
+}
+
+TEST_F(Backup, ClerksWithBackupFilesOfTheirOwnEachReceiveEveryChange)
+{
+    for (int n = 1; n <= 3; ++n) add(n);
+    // The second clerk's backup file was made before this program kept a change log (a plain copy).
+    testing_support::ScriptedModal modal2;
+    App clerk2{modal2};
+    clerk2.AppFolder = app.AppFolder;
+    clerk2.DocFile = app.DocFile;
+    clerk2.BackupFile = folder.path(QStringLiteral("clerk2.mdb"));
+    clerk2.WorkYear = app.WorkYear;
+    clerk2.SetYearTables();
+    clerk2.DocDb = std::make_unique<engine::Database>(clerk2.DocFile);
+    ASSERT_TRUE(QFile::copy(app.DocFile, clerk2.BackupFile));
+    app.DocDb->Execute(QStringLiteral("UPDATE cvden2026 SET kieuupdate = 0"));
+    add(4);
+    correct(2, QStringLiteral("trước"));
+    BackupRegister(app, QStringLiteral("cvden"));  // the first clerk's first: the whole file
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        // Written by each clerk, and by a writer that leaves the backup state alone.
+        add(10 + round);
+        clerk2.DocDb->Execute(QStringLiteral("UPDATE cvden2026 SET tt_ndung = 'lần %1', kieuupdate = 2 WHERE id = 1").arg(round));
+        app.DocDb->Execute(QStringLiteral("UPDATE cvden2026 SET so_cv = 'số %1' WHERE id = 3").arg(round));
+        App& first = round % 2 ? clerk2 : app;
+        App& second = round % 2 ? app : clerk2;
+        BackupRegister(first, QStringLiteral("cvden"));
+        BackupRegister(second, QStringLiteral("cvden"));
+        expectSame(QStringLiteral("cvden2026"), app.BackupFile);
+        expectSame(QStringLiteral("cvden2026"), clerk2.BackupFile);
+    }
+    EXPECT_TRUE(modal.messages.empty() || modal.messageTexts().count(QStringLiteral("Máy tính đang backup dữ liệu !...")) == modal.messageTexts().size());
+    EXPECT_TRUE(modal2.messageTexts().count(QStringLiteral("Máy tính đang backup dữ liệu !...")) == modal2.messageTexts().size());
 }

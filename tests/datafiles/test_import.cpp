@@ -130,20 +130,33 @@ TEST_F(Import, RefusedFilesAndTargets)
 {
     QFile text(old.path(QStringLiteral("cu.mdb")));  // not a data file of ours; an old-format file reads the same
     ASSERT_TRUE(text.open(QIODevice::WriteOnly) && text.write("Standard file of another format") > 0 && text.flush());
-    const QString foreign = QStringLiteral("File vừa chọn không phải là file dữ liệu của chương trình này (file dữ liệu theo định dạng cũ không đọc được).\r\nCần chọn lại file khác.");
+    const QString unusable = QStringLiteral("File vừa chọn bị lỗi không dùng được.Cần chọn lại file khác hoặc bấm nút Cancel để kết thúc");
     const QString itself = QStringLiteral("File vừa chọn là file dữ liệu đang dùng, không nhập vào chính nó được.");
-    const std::vector<std::array<QString, 3>> cases = {{text.fileName(), QStringLiteral("cv"), foreign},
+    // An unusable file, then Cancel at the dialog shown again.
+    const std::vector<std::array<QString, 3>> cases = {{text.fileName(), QStringLiteral("cv"), unusable},
                                                        {app.DocFile, QStringLiteral("cv"), itself},
                                                        {app.PlanRefFile, QStringLiteral("tk"), itself},
                                                        {QString(), QStringLiteral("cv"), QString()}};  // Cancel
     for (const auto& [file, kind, message] : cases) {
         SCOPED_TRACE(file.toStdString());
         modal.messages.clear();
-        modal.fileToOpen = file;
+        modal.filesToOpen = {file};
+        modal.fileToOpen.clear();
         ImportOldDataChecked(app, kind);
         EXPECT_EQ(modal.messageTexts().join(QLatin1Char('/')).toStdString(), message.toStdString());
     }
+    // An unusable file, then a good one: the dialog comes again and the import goes on.
     oldDocuments();
+    modal.messages.clear();
+    modal.fileDialogs = 0;
+    modal.filesToOpen = {text.fileName(), source};
+    ImportOldDataChecked(app, QStringLiteral("cv"));
+    EXPECT_EQ(modal.fileDialogs, 2);
+    ASSERT_EQ(modal.messageTexts().size(), 2);
+    EXPECT_EQ(modal.messageTexts().front(), unusable);
+    EXPECT_EQ(count(*app.DocDb, QStringLiteral("cvden2005")), 3);
+    app.DocDb->Execute(QStringLiteral("DROP TABLE cvden2005"));
+    app.DocDb->Execute(QStringLiteral("DROP TABLE cvdi2005"));
     modal.fileToOpen = source;
     app.DocFile = old.path(QStringLiteral("zeltcv.MDB"));  // outside the program's folder
     ImportOldDataChecked(app, QStringLiteral("cv"));
@@ -170,4 +183,41 @@ TEST_F(Import, ReferenceListsMergeIntoTheFilesTheyAreReadFromOncePerKey)
     }
     ASSERT_TRUE(app.SenderList);  // the shared lists are open again
     EXPECT_EQ(app.SenderList->RecordCount(), 1);
+    // The documents' reference file on a share is changed for every clerk: refused, as the plans' one.
+    app.DocRefFile = old.copyTemplate(QStringLiteral("zelttk.mdb"));
+    app.DocRefDb = std::make_unique<engine::Database>(app.DocRefFile);
+    modal.messages.clear();
+    ImportOldDataChecked(app, QStringLiteral("tk"));
+    ASSERT_EQ(modal.messageTexts().size(), 1);
+    EXPECT_TRUE(modal.messageTexts().back().startsWith(QStringLiteral("Chỉ được phép nhập dữ liệu vào file dữ liệu đang dùng nằm trong thư mục ")));
+    EXPECT_EQ(count(*app.DocRefDb, QStringLiteral("noigui")), 0);
+}
+
+TEST_F(Import, OnlyTheSameDocumentsCountAsImportedAndNoRowTypedHereIsDeleted)
+{
+    oldDocuments();
+    // Typed here in the year the office changed files: an invitation without a number whose
+    // sender and summary are those of an old one.
+    ASSERT_TRUE(CreateTableFromTemplate(*app.DocDb, *app.DocDb, QStringLiteral("cvdenmau"), QStringLiteral("cvden2005"), true));
+    app.DocDb->Execute(QStringLiteral("INSERT INTO cvden2005 (stt, ng_den, noigui, tt_ndung, idcu, kieuupdate) VALUES ('40', '05/01/2005', 'UBND', 'Họp', 1, 0)"));
+    const auto typedHere = [&] { return count(*app.DocDb, QStringLiteral("cvden2005 where stt = '40' and ng_den = '05/01/2005'")); };
+    modal.answers = {QStringLiteral("yes"), QStringLiteral("yes")};  // were it asked
+    ImportOldDataChecked(app, QStringLiteral("cv"));
+    EXPECT_EQ(modal.messageTexts().size(), 1) << modal.messageTexts().join(QLatin1Char('/')).toStdString();  // no question
+    EXPECT_EQ(typedHere(), 1);
+    EXPECT_EQ(count(*app.DocDb, QStringLiteral("cvden2005")), 4);
+    // The old file gains a row; imported again, only the rows already here are asked about, and
+    // whatever the answer the new row arrives and the typed one stays.
+    onSource({"INSERT INTO cvden2005 (stt, noigui, so_cv, tt_ndung) VALUES ('4', 'Sở Xây dựng', '7', 'Quy hoạch')"});
+    for (const char* answer : {"no", "yes", "esc"}) {
+        SCOPED_TRACE(answer);
+        modal.messages.clear();
+        modal.answers = {QLatin1String(answer), QLatin1String(answer)};
+        ImportOldDataChecked(app, QStringLiteral("cv"));
+        ASSERT_EQ(modal.messages.size(), 3u);  // one question per year table, then done
+        EXPECT_EQ(typedHere(), 1);
+        EXPECT_EQ(count(*app.DocDb, QStringLiteral("cvden2005")), 5);
+        EXPECT_EQ(count(*app.DocDb, QStringLiteral("cvden2005 where noigui = 'Sở Xây dựng'")), 1);
+        EXPECT_EQ(count(*app.DocDb, QStringLiteral("cvdi2005")), 1);
+    }
 }

@@ -52,7 +52,14 @@ void ScriptedModal::systemMessage(const QString&, const QString& text)
     if (hourglass()) ++busyMessages;
 }
 
-QString ScriptedModal::openFileName(QWidget*, const QString&, const QString&, const QString&) { return fileToOpen; }
+QString ScriptedModal::openFileName(QWidget*, const QString&, const QString&, const QString&)
+{
+    ++fileDialogs;
+    if (filesToOpen.empty()) return fileToOpen;
+    const QString file = filesToOpen.front();
+    filesToOpen.pop_front();
+    return file;
+}
 
 int ScriptedModal::runModal(QDialog& dialog)
 {

@@ -41,6 +41,8 @@ public:
 
     QStringList messageTexts() const;
     QString fileToOpen;  // what the file dialog answers
+    std::deque<QString> filesToOpen;  // answered first, one per dialog shown
+    int fileDialogs = 0;              // file dialogs shown
 };
 
 // A driver for the login dialog: types the name and password and presses the continue button
