@@ -182,7 +182,8 @@ void RecordForm::lockFields(bool locked)
 void RecordForm::setSttEditable(bool editable, bool focus)
 {
     mstt->setReadOnly(!editable);
-    mstt->setFocusPolicy(editable ? Qt::StrongFocus : Qt::NoFocus);
+    // Tab reaches the number only once "Số mới" opened it; one open while adding takes a click.
+    mstt->setFocusPolicy(!editable ? Qt::NoFocus : focus ? Qt::StrongFocus : Qt::ClickFocus);
     // A number typed over with "Số mới" shows white; one that is open while adding stays grey.
     const bool grey = !editable || (numberOpenWhileEditing_ && !focus);
     mstt->setStyleSheet(grey ? QStringLiteral("QLineEdit { background-color: rgb(192,192,192); }") : QString());
@@ -297,7 +298,7 @@ void RecordForm::StartNew()
         if (!ValidateLeaving()) return;
     } else if (app_.FormMode == modes_.add && newOrChanged()) {
         // Written as "Ghi đĩa" writes a new record, so that the backup finds it.
-        if (!settleFocusedField() || !requiredFieldsFilled()) return;
+        if (!settleFocusedField() || !requiredFieldsFilled() || !readyToSave()) return;
         setNormalDates();
         const bool proposed = !mstt->DataChanged;
         if (!Data1->UpdateRecord(backupMarks(1), saveCheck(true))) {
@@ -330,6 +331,8 @@ void RecordForm::takeCarryOver()
 
 std::function<void()> RecordForm::saveCheck(bool) { return {}; }
 
+bool RecordForm::readyToSave() { return true; }
+
 void RecordForm::saved(bool, bool) {}
 
 bool RecordForm::Save()
@@ -345,7 +348,7 @@ bool RecordForm::Save()
         if (afterSaveFocus_) afterSaveFocus_->setFocus();
         return true;
     }
-    if (!requiredFieldsFilled()) return false;
+    if (!requiredFieldsFilled() || !readyToSave()) return false;
     setNormalDates();
     // A correction of a row not yet backed up (1) leaves it to be copied whole.
     const bool adding = app_.FormMode == modes_.add;
