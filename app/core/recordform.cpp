@@ -55,6 +55,7 @@ RecordForm::RecordForm(App& app, QWidget* mainWindow) : QWidget(nullptr), app_(a
                          QStringLiteral("     PgUp : Về trang trước      PgDn : đến trang sau") +
                          QStringLiteral("     Nạp số trực tiếp vào ô vị trí CV hiện tại "));
     lblhuongdan->setWordWrap(true);
+    ShowTypedBackHint(lblhuongdan, Data1);
 }
 
 RecordForm::~RecordForm() = default;
@@ -557,6 +558,10 @@ void RecordForm::keyReleased(QWidget* field, QKeyEvent* event)
             else if (box) box->setText(it->second);
             else if (auto* t = qobject_cast<QPlainTextEdit*>(field)) t->setPlainText(it->second);
         }
+        return;
+    }
+    if (code == KeyF1 + 6) {  // F7: what a refused save held back goes into the fields again
+        if (editing()) Data1->RestoreTyped();
         return;
     }
     if (code == KeyPageUp || code == KeyPageDown) {
