@@ -60,6 +60,7 @@ frmlich::frmlich(App& app, QWidget* mainWindow) : QWidget(nullptr), app_(app), m
                                             "PgUp : Về trang trước *** PgDn : đến trang sau"),
                              this);
     lblhuongdan->setObjectName(QStringLiteral("lblhuongdan"));
+    ShowTypedBackHint(lblhuongdan, Data1);
 
     cmdAdd = NamedButton(this, "cmdAdd", QStringLiteral("&Nạp mới"));
     Cmdsua = NamedButton(this, "Cmdsua", QStringLiteral("&Sửa"));
@@ -301,7 +302,7 @@ bool frmlich::Save()
         return true;
     }
     if (!entry_->RequiredFilled() || !entry_->CheckDate()) return false;
-    if (!entry_->Write(app_.CalendarTable)) return false;  // still adding or correcting, as typed
+    if (!entry_->Write(app_.CalendarTable)) return false;  // still adding or correcting
     returnToViewing();
     return true;
 }
@@ -468,6 +469,10 @@ bool frmlich::eventFilter(QObject* watched, QEvent* event)
             const QString answer = KeepTypingQuestion(app_, *Data1);
             if (answer == QLatin1String("yes")) Save();
             else if (answer == QLatin1String("no")) (mode_ == kAdd ? StartNew() : Correct());
+            break;
+        }
+        if (code == KeyF1 + 6) {  // F7: what a refused save held back goes into the boxes again
+            if (editing()) Data1->RestoreTyped();
             break;
         }
         if (editing()) entry_->KeyReleased(widget, code, key->modifiers() & Qt::ShiftModifier);

@@ -167,6 +167,7 @@ DataSource::DataSource(QObject* parent) : QObject(parent) {}
 void DataSource::Bind(BoundField* field)
 {
     fields_.push_back(field);
+    field->widget()->installEventFilter(this);  // F7 gives back held text (see RestoreTyped)
     if (rs_) {
         try {
             const engine::FieldDef& def = rs_->FieldInfo(field->DataField);
@@ -189,6 +190,7 @@ bool DataSource::Refresh()
     if (!Database) return false;
     try {
         rs_ = Database->OpenRecordset(RecordSource, engine::RecordsetType::Dynaset);
+        dropHeld();  // rows of another source (or year) now
         for (BoundField* f : std::vector<BoundField*>(fields_)) {
             fields_.erase(std::find(fields_.begin(), fields_.end(), f));
             Bind(f);  // typing limits from the fields' sizes
@@ -286,7 +288,102 @@ QVariant DataSource::Value(const QString& column) const
 
 void DataSource::UpdateControls()
 {
-    for (BoundField* f : fields_) f->load(Value(f->DataField));
+    for (BoundField* f : fields_) {
+        f->load(Value(f->DataField));
+        loaded_[f] = f->value();
+    }
+}
+
+qint64 DataSource::currentRow() const
+{
+    if (!rs_ || IsNew()) return 0;
+    try {
+        return rs_->Eof() || rs_->Bof() ? 0 : rs_->Bookmark();
+    } catch (const engine::DbError&) {
+        return 0;
+    }
+}
+
+namespace {
+
+// The caption the clerk knows a field by: its label's text, else a check box's own.
+QString captionOf(BoundField* field)
+{
+    QWidget* w = field->widget();
+    if (auto* box = qobject_cast<QCheckBox*>(w)) return box->text().remove(QLatin1Char('&')).trimmed();
+    for (QLabel* label : w->window()->findChildren<QLabel*>())
+        if (label->buddy() == w) return label->text().remove(QLatin1Char('&')).trimmed();
+    return field->DataField;
+}
+
+QString shownText(BoundField* field, const QVariant& value)
+{
+    if (dynamic_cast<BoundCheckBox*>(field)) return value.toInt() != 0 ? QStringLiteral("có") : QStringLiteral("không");
+    return value.toString();
+}
+
+void putBack(BoundField* field, const QVariant& value)
+{
+    if (auto* line = dynamic_cast<BoundLineEdit*>(field)) line->setText(value.toString());
+    else if (auto* text = dynamic_cast<BoundTextEdit*>(field)) text->setPlainText(value.toString());
+    else if (auto* box = dynamic_cast<BoundCheckBox*>(field)) box->setChecked(value.toInt() != 0);
+}
+
+}  // namespace
+
+// The fields show the row as it is now. Each field the clerk typed into that the other clerk
+// changed too is listed with both texts; everything typed is held for RestoreTyped.
+QString DataSource::holdTyped(qint64 row, const QList<QPair<BoundField*, QVariant>>& typed)
+{
+    held_.reset();
+    const std::map<BoundField*, QVariant> before = loaded_;
+    UpdateControls();
+    QString list;
+    for (const auto& [field, value] : typed) {
+        const QVariant now = field->value();
+        const auto was = before.find(field);
+        const bool otherChanged = was == before.end() || was->second != now;
+        if (now == value || !otherChanged || field->widget()->isHidden()) continue;
+        list += QStringLiteral("\r- %1 : trong file \"%2\", bạn gõ \"%3\"").arg(captionOf(field), shownText(field, now), shownText(field, value));
+    }
+    if (row != 0 && !typed.isEmpty()) held_ = Held{row, typed};
+    emit TypedHeld(held_.has_value());
+    return held_ ? list + QStringLiteral("\rF7 : đưa lại vào các ô những gì bạn đã gõ.") : list;
+}
+
+void DataSource::dropHeld()
+{
+    if (!held_) return;
+    held_.reset();
+    emit TypedHeld(false);
+}
+
+bool DataSource::HoldsTyped() const { return held_ && held_->row == currentRow(); }
+
+bool DataSource::RestoreTyped()
+{
+    if (!HoldsTyped()) return false;
+    const Held held = *held_;
+    held_.reset();
+    for (const auto& [field, value] : held.values) {
+        const QVariant stored = field->value();
+        putBack(field, value);
+        field->DataChanged = field->value() != stored;
+    }
+    emit TypedHeld(false);
+    return true;
+}
+
+bool DataSource::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_F7 && held_) {
+        auto* w = qobject_cast<QWidget*>(watched);
+        const auto* line = qobject_cast<QLineEdit*>(w);
+        const auto* text = qobject_cast<QPlainTextEdit*>(w);
+        const bool open = w && w->isEnabled() && !(line && line->isReadOnly()) && !(text && text->isReadOnly());
+        if (open && RestoreTyped()) return true;
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 bool DataSource::writeChanged()
@@ -403,6 +500,11 @@ bool DataSource::write(const QList<QPair<QString, QVariant>>& extra, bool notify
 {
     if (!rs_) return false;
     const bool adding = IsNew();
+    const qint64 row = currentRow();
+    QList<QPair<BoundField*, QVariant>> typed;  // given back on request should another clerk's change refuse it
+    if (!adding)
+        for (BoundField* f : fields_)
+            if (f->DataChanged) typed.append({f, f->value()});
     try {
         if (!adding) rs_->Edit();
         for (BoundField* f : fields_) {
@@ -418,15 +520,19 @@ bool DataSource::write(const QList<QPair<QString, QVariant>>& extra, bool notify
         return false;
     } catch (const engine::DbError& e) {
         if (rs_->EditMode() == engine::EditInProgress) rs_->CancelUpdate();
-        report(e);
-        if (e.number() == engine::ErrChangedByOther) {
-            // The clerk sees the row as the other clerk left it, and can correct it again.
-            ClearChanged();
-            UpdateControls();
+        if (e.number() != engine::ErrChangedByOther) {
+            report(e);
+            return false;
         }
+        // The clerk sees the row as the other clerk left it, is told where the two differ, and
+        // can have the typed text back with F7: nothing of either is lost or overwritten unseen.
+        ClearChanged();
+        const QString conflicts = holdTyped(row, typed);
+        emit Error(e.number(), e.description() + conflicts);
         return false;
     }
     ClearChanged();
+    if (!adding && held_ && held_->row == row) dropHeld();  // the row now holds what was meant
     if (notify) reloaded();
     return true;
 }
@@ -670,6 +776,18 @@ QString KeepTypingQuestion(App& app, const DataSource& source)
     return app.Message(source.IsNew() ? QStringLiteral("Có lưu giữ bản ghi đang nạp không ?")
                                       : QStringLiteral("Có lưu giữ những sửa đổi vừa thực hiện không ?"),
                        QStringLiteral("yesno"));
+}
+
+void ShowTypedBackHint(QLabel* help, DataSource* source)
+{
+    const QString line = QStringLiteral("\nF7 : đưa lại những gì bạn đã gõ mà chưa ghi được");
+    auto update = [help, source, line] {
+        QString text = help->text();
+        if (text.endsWith(line)) text.chop(line.size());
+        help->setText(source->HoldsTyped() ? text + line : text);
+    };
+    QObject::connect(source, &DataSource::TypedHeld, help, update);
+    QObject::connect(source, &DataSource::Reposition, help, update);
 }
 
 void ShowStatusColours(QLabel* caption, bool changing)

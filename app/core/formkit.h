@@ -14,7 +14,9 @@
 #include <QValidator>
 
 #include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QHBoxLayout;
@@ -149,7 +151,9 @@ public:
     // write's transaction, before anything is written, and may throw WriteRefused to leave the
     // row unwritten; it shows nothing (the file is locked meanwhile): the window tells the clerk
     // why once UpdateRecord has returned. When another clerk changed a written field since
-    // the row was read, nothing is written and the fields show the row as it now is.
+    // the row was read, nothing is written, the fields show the row as it now is, the Error
+    // names each field both clerks changed with both texts, and what this clerk typed is held
+    // for RestoreTyped.
     bool UpdateRecord(const QList<QPair<QString, QVariant>>& extra = {}, const std::function<void()>& check = {});
     // Deletes the current row; the next row becomes current, or the new last row when the deleted
     // one was the last. `check` runs inside the delete's transaction and may throw WriteRefused to
@@ -164,6 +168,13 @@ public:
     // The value of a column in the current row (or the row being added).
     QVariant Value(const QString& column) const;
 
+    // What the clerk typed into a row whose save another clerk's change refused is held until
+    // it is put back, or the row is written: whether some is held for the current row, and
+    // putting it back into the fields (F7 in an open field does it too), marked changed where
+    // it differs from the row. False when nothing was put back.
+    bool HoldsTyped() const;
+    bool RestoreTyped();
+
 signals:
     // Raised before the current row changes; a handler that sets `cancel` keeps the row.
     void Validate(bool& cancel);
@@ -172,9 +183,21 @@ signals:
     // whatever reads its rows reads them anew.
     void Reopened();
     void Error(int number, const QString& description);
+    // Typed text was held or given back (see HoldsTyped).
+    void TypedHeld(bool held);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    struct Held {
+        qint64 row = 0;
+        QList<QPair<BoundField*, QVariant>> values;
+    };
     bool move(const std::function<void()>& step);
+    qint64 currentRow() const;  // the current row's bookmark; 0 for none or a row being added
+    QString holdTyped(qint64 row, const QList<QPair<BoundField*, QVariant>>& typed);
+    void dropHeld();
     bool write(const QList<QPair<QString, QVariant>>& extra, bool notify, const std::function<void()>& check = {});
     void report(const engine::DbError& e);
     void reloaded();  // the fields show the current row; Reposition
@@ -182,6 +205,8 @@ private:
 
     std::unique_ptr<engine::Recordset> rs_;
     std::vector<BoundField*> fields_;
+    std::map<BoundField*, QVariant> loaded_;  // each field's value as last loaded from the row
+    std::optional<Held> held_;
     bool validating_ = false;
 };
 
@@ -276,6 +301,9 @@ void JumpToPosition(QLineEdit* box, DataSource& source);
 // The question asked before what is being typed into a record is left: "yes", "no", or empty
 // when it was closed without an answer.
 QString KeepTypingQuestion(App& app, const DataSource& source);
+
+// The help line `help` tells of F7 while the source holds typed text for its current row.
+void ShowTypedBackHint(QLabel* help, DataSource* source);
 
 // The colours of a window's status caption: the highlight colour on the button face while
 // viewing, yellow on red while a record is being added or corrected.

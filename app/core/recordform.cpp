@@ -55,6 +55,7 @@ RecordForm::RecordForm(App& app, QWidget* mainWindow) : QWidget(nullptr), app_(a
                          QStringLiteral("     PgUp : Về trang trước      PgDn : đến trang sau") +
                          QStringLiteral("     Nạp số trực tiếp vào ô vị trí CV hiện tại "));
     lblhuongdan->setWordWrap(true);
+    ShowTypedBackHint(lblhuongdan, Data1);
 }
 
 RecordForm::~RecordForm() = default;
@@ -182,7 +183,8 @@ void RecordForm::lockFields(bool locked)
 void RecordForm::setSttEditable(bool editable, bool focus)
 {
     mstt->setReadOnly(!editable);
-    mstt->setFocusPolicy(editable ? Qt::StrongFocus : Qt::NoFocus);
+    // Tab reaches the number only once "Số mới" opened it; one open while adding takes a click.
+    mstt->setFocusPolicy(!editable ? Qt::NoFocus : focus ? Qt::StrongFocus : Qt::ClickFocus);
     // A number typed over with "Số mới" shows white; one that is open while adding stays grey.
     const bool grey = !editable || (numberOpenWhileEditing_ && !focus);
     mstt->setStyleSheet(grey ? QStringLiteral("QLineEdit { background-color: rgb(192,192,192); }") : QString());
@@ -298,7 +300,7 @@ void RecordForm::StartNew()
         if (!ValidateLeaving()) return;
     } else if (mode_ == modes_.add && newOrChanged()) {
         // Written as "Ghi đĩa" writes a new record, so that the backup finds it.
-        if (!settleFocusedField() || !requiredFieldsFilled()) return;
+        if (!settleFocusedField() || !requiredFieldsFilled() || !readyToSave()) return;
         setNormalDates();
         const bool proposed = !mstt->DataChanged;
         if (!Data1->UpdateRecord(backupMarks(1), saveCheck(true))) {
@@ -331,6 +333,8 @@ void RecordForm::takeCarryOver()
 
 std::function<void()> RecordForm::saveCheck(bool) { return {}; }
 
+bool RecordForm::readyToSave() { return true; }
+
 void RecordForm::saved(bool, bool) {}
 
 bool RecordForm::Save()
@@ -346,7 +350,7 @@ bool RecordForm::Save()
         if (afterSaveFocus_) afterSaveFocus_->setFocus();
         return true;
     }
-    if (!requiredFieldsFilled()) return false;
+    if (!requiredFieldsFilled() || !readyToSave()) return false;
     setNormalDates();
     // A correction of a row not yet backed up (1) leaves it to be copied whole.
     const bool adding = mode_ == modes_.add;
@@ -585,6 +589,10 @@ void RecordForm::keyReleased(QWidget* field, QKeyEvent* event)
             else if (box) box->setText(it->second);
             else if (auto* t = qobject_cast<QPlainTextEdit*>(field)) t->setPlainText(it->second);
         }
+        return;
+    }
+    if (code == KeyF1 + 6) {  // F7: what a refused save held back goes into the fields again
+        if (editing()) Data1->RestoreTyped();
         return;
     }
     if (code == KeyPageUp || code == KeyPageDown) {

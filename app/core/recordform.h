@@ -117,6 +117,9 @@ protected:
     virtual void rememberLast(bool hasLast) = 0;
     // The defaults of the record just begun (adding mode is already set).
     virtual void newRecordDefaults() = 0;
+    // What the register requires of a record before it is written, beside the required fields;
+    // false (having said why) refuses the save.
+    virtual bool readyToSave();
     // A check run inside the save's write transaction (see DataSource::UpdateRecord).
     virtual std::function<void()> saveCheck(bool adding);
     // After a save has written the record.

@@ -19,11 +19,6 @@ bool MayChangeCurrentRow(const App& app, const DataSource& source)
 
 bool WriteStampedRow(App& app, DataSource& source, const QString& table, const SaverStamps& stamps, const QString& notYours)
 {
-    // What the clerk typed, to be given back should the write fail.
-    QList<QPair<BoundField*, QVariant>> typed;
-    for (BoundField* f : source.Fields())
-        if (f->DataChanged) typed.append({f, f->value()});
-
     const QDate today = app.Today();
     stamps.savedOn->setText(today.toString(QStringLiteral("dd/MM/yyyy")));
     stamps.savedOnNormal->setText(today.toString(QStringLiteral("yyyyMMdd")));
@@ -33,14 +28,8 @@ bool WriteStampedRow(App& app, DataSource& source, const QString& table, const S
     const bool adding = source.IsNew();
     const auto check = adding ? std::function<void()>() : SaverRightsCheck(app, *source.Database, table, CurrentRowId(source), refused);
     if (source.UpdateRecord({}, check)) return true;
-    // Nothing was written. A row another clerk changed meanwhile shows their values in the boxes
-    // this clerk left alone.
-    for (const auto& [field, value] : typed) {
-        if (auto* line = dynamic_cast<BoundLineEdit*>(field)) line->setText(value.toString());
-        else if (auto* text = dynamic_cast<BoundTextEdit*>(field)) text->setPlainText(value.toString());
-        else if (auto* box = dynamic_cast<BoundCheckBox*>(field)) box->setChecked(value.toInt() != 0);
-        field->DataChanged = true;
-    }
+    // Nothing was written. The boxes keep what was typed, except after another clerk's change of
+    // the row: then they show the row as it now is, and the source holds the typed text (F7).
     if (refused) app.Message(notYours);
     return false;
 }

@@ -23,8 +23,9 @@ bool MayChangeCurrentRow(const App& app, const DataSource& source);
 
 // Stamps the row and writes it into `table` (a row being added, or the changes of one that
 // exists, whose saver in the file is checked first). False when nothing was written: the engine's
-// failure was reported by the source, a refusal by the rule is said with `notYours`, and every
-// value the clerk typed is back in its box, still marked changed.
+// failure was reported by the source, a refusal by the rule is said with `notYours`, and what the
+// clerk typed is still in the boxes (or, when another clerk changed the row meanwhile, held by
+// the source while the boxes show that clerk's row).
 bool WriteStampedRow(App& app, DataSource& source, const QString& table, const SaverStamps& stamps, const QString& notYours);
 // Deletes the current row of `table` when the file still lets the user; false when it did not.
 bool DeleteCheckedRow(App& app, DataSource& source, const QString& table, const QString& notYours);

@@ -86,7 +86,9 @@ frmcvden::frmcvden(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
     auto* typeRow = new QHBoxLayout;
     typeRow->addWidget(mloai, 3);
     typeRow->addWidget(DBComboloai, 2);
-    fields->addWidget(new QLabel(QStringLiteral("Loại công văn"), this), row, 2);
+    auto* typeLabel = new QLabel(QStringLiteral("Loại công văn"), this);
+    typeLabel->setBuddy(mloai);
+    fields->addWidget(typeLabel, row, 2);
     fields->addLayout(typeRow, row, 3);
     ++row;
     add(QStringLiteral("Nơi gửi"), mnoigui, 0, 3);

@@ -28,6 +28,10 @@ std::optional<qint64> numberOf(const QString& stt)
     return qRound64(engine::leadingNumber(t.toStdString()));
 }
 
+// Only documents that carry a number count: a number cleared in the list or an imported row
+// without one is passed over.
+QString numberedOnly() { return QStringLiteral(" AND LTrim(stt) LIKE '[0-9]*'"); }
+
 }  // namespace
 
 frmcvdi::frmcvdi(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
@@ -87,7 +91,9 @@ frmcvdi::frmcvdi(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
     auto* typeRow = new QHBoxLayout;
     typeRow->addWidget(mloai, 3);
     typeRow->addWidget(DBComboloai, 2);
-    fields->addWidget(new QLabel(QStringLiteral("Loại công văn"), this), row, 0);
+    auto* typeLabel = new QLabel(QStringLiteral("Loại công văn"), this);
+    typeLabel->setBuddy(mloai);
+    fields->addWidget(typeLabel, row, 0);
     fields->addLayout(typeRow, row, 1);
     add(QStringLiteral("Cho số CV đi"), mstt, 2);
     ++row;
@@ -144,8 +150,7 @@ bool frmcvdi::Number(const QString& type)
             return true;
         }
     } catch (const engine::DbError& e) {
-        app_.RecordFailure(e);
-        mloai->setFocus();
+        numberingFailed(e);
         return false;
     }
     if (t.isEmpty()) {
@@ -154,18 +159,19 @@ bool frmcvdi::Number(const QString& type)
         mloai->setFocus();
         return false;
     }
-    const QString ofType = QStringLiteral("loai ='%1'").arg(engine::escapeQuotes(t));
+    const QString ofType = QStringLiteral("loai ='%1'").arg(engine::escapeQuotes(t)) + numberedOnly();
     const qlonglong id = Data1->Value(QStringLiteral("id")).toLongLong();
     qint64 n = 1;
     try {
         std::optional<BusyCursor> busy;
         busy.emplace();
         const bool correcting = Mode() == modes_.edit;
-        const long p = Data1->Position(), count = Data1->Count();
+        // Whether the document corrected is the first of the register, as the file holds it now.
+        const bool first = correcting && !firstNumber(QStringLiteral("id < %1").arg(id), true);
         std::optional<QString> before;
         if (!correcting) {
             before = firstNumber(ofType, true);
-        } else if (p > 0) {
+        } else if (!first) {
             before = firstNumber(ofType + QStringLiteral(" AND id < %1").arg(id), true);
         } else {
             // The first record searches back from the last one, the last one itself excluded.
@@ -173,37 +179,45 @@ bool frmcvdi::Number(const QString& type)
                                                        engine::RecordsetType::Snapshot);
             before = firstNumber(ofType + QStringLiteral(" AND id < %1").arg(last->Field(QStringLiteral("id")).toLongLong()), true);
         }
-        if (before) {
-            const auto number = numberOf(*before);
-            if (!number) throw engine::DbError(engine::ErrTypeMismatch, QStringLiteral("Số '%1' không đọc được thành số.").arg(*before));
-            n = *number + 1;
-        }
-        if (correcting && p > 0 && p + 1 < count) {
+        if (before) n = numberOf(*before).value_or(0) + 1;
+        // The next document of the type in the file (other clerks' among them) must not hold it.
+        if (correcting && !first) {
             const auto later = firstNumber(ofType + QStringLiteral(" AND id > %1").arg(id), false);
             if (later && numberOf(*later) == n) {
                 busy.reset();  // the normal pointer while the clerk reads
                 app_.Message(QStringLiteral("Số công văn : ") + QString::number(n) + QStringLiteral(" cho loại '") + mloai->text() +
                              QStringLiteral("' đã được dùng !") + QStringLiteral("Không thể sửa ô Loại CV về loại này được !"));
-                mloai->setText(typeBefore_);
-                typeOnEntry_ = typeBefore_;
-                mstt->setText(numberBefore_);
-                mso_cv->setFocus();
+                backToBefore();
                 return false;
             }
         }
     } catch (const engine::DbError& e) {
-        app_.RecordFailure(e);
-        mloai->setFocus();
+        numberingFailed(e);
         return false;
     }
     mstt->setText(QString::number(n));
     return true;
 }
 
+void frmcvdi::numberingFailed(const engine::DbError& e)
+{
+    app_.RecordFailure(e);
+    dataError(e.description());
+    mloai->setFocus();
+}
+
+void frmcvdi::backToBefore()
+{
+    mloai->setText(typeBefore_);
+    typeOnEntry_ = typeBefore_;
+    mstt->setText(numberBefore_);
+    mso_cv->setFocus();
+}
+
 QString frmcvdi::nextNumber(const QString& type, qlonglong excludeId)
 {
     const QString ofType = QStringLiteral("loai ='%1' AND id <> %2").arg(engine::escapeQuotes(type.trimmed())).arg(excludeId);
-    const auto last = firstNumber(ofType, true);
+    const auto last = firstNumber(ofType + numberedOnly(), true);
     qint64 n = last ? numberOf(*last).value_or(0) + 1 : 1;
     // Numbers compare as numbers: "02" holds 2.
     while (firstNumber(ofType + QStringLiteral(" AND stt = %1").arg(n), false)) ++n;
@@ -221,25 +235,42 @@ void frmcvdi::newRecordDefaults()
     Number(mloai->text());
 }
 
+bool frmcvdi::numberMatters() const
+{
+    if (Mode() != modes_.edit) return true;
+    // A correction that leaves type and number as they were keeps whatever number it had.
+    return mloai->text().trimmed() != typeBefore_.trimmed() || numberOf(mstt->text()) != numberOf(numberBefore_);
+}
+
+bool frmcvdi::readyToSave()
+{
+    if (!numberMatters() || numberOf(mstt->text())) return true;
+    app_.Message(QStringLiteral("Ô \"Cho số CV đi\" chưa có số hoặc không phải là số !") + QLatin1Char('\r') +
+                 QStringLiteral("Bấm F5 ở ô đó để cho số theo loại công văn, hoặc gõ số vào rồi ghi đĩa."));
+    setSttEditable(true, true);
+    return false;
+}
+
 std::function<void()> frmcvdi::saveCheck(bool adding)
 {
     refused_.clear();
     fresh_.clear();
-    // Two clerks adding documents of one type at once: the second to save must not take the
-    // first one's number. A correction's number was checked when its type changed.
-    if (!adding) return {};
+    // Two clerks numbering documents of one type at once: the second to save must not take the
+    // first one's number.
     mloai->setText(mloai->text().trimmed());
+    if (!numberMatters()) return {};
     const QString type = mloai->text();
     const auto number = numberOf(mstt->text());
     if (!number) return {};
     const qlonglong id = Data1->Value(QStringLiteral("id")).toLongLong();
     // Inside the save's write transaction no other clerk can save: a number of this type found
-    // here was taken before this save, and this one is refused with the next free number.
-    return [this, type, number = *number, id] {
+    // here was taken before this save. A new document is refused with the next free number; a
+    // correction goes back to the type and number it had.
+    return [this, type, number = *number, id, adding] {
         const QString ofType = QStringLiteral("loai ='%1' AND id <> %2").arg(engine::escapeQuotes(type)).arg(id);
         if (!firstNumber(ofType + QStringLiteral(" AND stt = %1").arg(number), false)) return;
         refused_ = QString::number(number);
-        fresh_ = nextNumber(type, id);
+        if (adding) fresh_ = nextNumber(type, id);
         throw WriteRefused{};
     };
 }
@@ -249,10 +280,16 @@ void frmcvdi::saved(bool, bool) {}
 void frmcvdi::writeRefused()
 {
     if (refused_.isEmpty()) return;
+    const QString taken = QStringLiteral("Số công văn : ") + refused_ + QStringLiteral(" cho loại '") + mloai->text() + QStringLiteral("' đã được dùng !");
+    if (fresh_.isEmpty()) {
+        const bool typeChanged = mloai->text().trimmed() != typeBefore_.trimmed();
+        app_.Message(taken + (typeChanged ? QStringLiteral("Không thể sửa ô Loại CV về loại này được !")
+                                          : QStringLiteral("Không thể sửa ô Cho số CV đi về số này được !")));
+        backToBefore();
+        return;
+    }
     mstt->setText(fresh_);
-    app_.Message(QStringLiteral("Số công văn : ") + refused_ + QStringLiteral(" cho loại '") + mloai->text() +
-                 QStringLiteral("' đã được dùng !") + QStringLiteral("Công văn này được cho số mới là ") + fresh_ +
-                 QStringLiteral(", cần xem lại ô Số công văn rồi ghi đĩa."));
+    app_.Message(taken + QStringLiteral("Công văn này được cho số mới là ") + fresh_ + QStringLiteral(", cần xem lại ô Số công văn rồi ghi đĩa."));
     mso_cv->setFocus();
 }
 

@@ -27,6 +27,7 @@ public:
 protected:
     void rememberLast(bool hasLast) override;
     void newRecordDefaults() override;
+    bool readyToSave() override;
     std::function<void()> saveCheck(bool adding) override;
     void saved(bool added, bool numberProposed) override;
     void writeRefused() override;
@@ -42,6 +43,11 @@ private:
     // The stt of the first row of `where` (in id order, or last first), or nothing.
     std::optional<QString> firstNumber(const QString& where, bool lastFirst);
     QString nextNumber(const QString& type, qlonglong excludeId);
+    void numberingFailed(const engine::DbError& e);
+    // Type and number back to what the record had when its correction started.
+    void backToBefore();
+    // Whether the save depends on the number: a new record, or a correction of type or number.
+    bool numberMatters() const;
 
     QString lastType_;       // the type of the last record when a new one starts
     QString typeOnEntry_;    // the type when mloai last received focus

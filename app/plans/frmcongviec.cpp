@@ -78,6 +78,7 @@ frmcongviec::frmcongviec(App& app, QWidget* mainWindow) : QWidget(nullptr), app_
                              this);
     lblhuongdan->setObjectName(QStringLiteral("lblhuongdan"));
     lblhuongdan->setWordWrap(true);
+    ShowTypedBackHint(lblhuongdan, Data1);
 
     cmdAdd = NamedButton(this, "cmdAdd", QStringLiteral("&Nạp mới"));
     Cmdsua = NamedButton(this, "Cmdsua", QStringLiteral("&Sửa"));
@@ -377,7 +378,7 @@ bool frmcongviec::Save()
         return true;
     }
     if (!plan_->RequiredFilled() || !plan_->CheckStart() || !plan_->CheckEnd()) return false;
-    if (!plan_->Write(app_.PlanTable)) return false;  // still adding or correcting, as typed
+    if (!plan_->Write(app_.PlanTable)) return false;  // still adding or correcting
     plan_->ReadTypes(app_.PlanTable);
     returnToViewing();
     return true;
@@ -530,6 +531,10 @@ void frmcongviec::keyReleased(QWidget* field, QKeyEvent* event)
         return;
     }
     if (!editing()) return;  // no key changes a plan that is only viewed
+    if (code == KeyF1 + 6) {  // F7: what a refused save held back goes into the boxes again
+        Data1->RestoreTyped();
+        return;
+    }
     if (code == KeyF1 + 5) {  // F6: the carry-over value of the field
         if (!plan_->texts.contains(field)) return;
         const QString value = carry_[dynamic_cast<BoundField*>(field)->DataField];

@@ -211,3 +211,30 @@ TEST_F(CalendarRegister, CbStaffChangeOnlyTheirOwnEntriesAndAFailedWriteStaysOpe
     EXPECT_EQ(app.FormMode, QStringLiteral("sualich"));
     EXPECT_EQ(form->mndung->text(), QStringLiteral("Đổi nội dung"));
 }
+
+TEST_F(CalendarRegister, ARefusedSaveShowsTheOtherClerksEntryAndKeepsWhatWasTyped)
+{
+    insertEntry(QStringLiteral("05/01/2026"), QStringLiteral("8h"), QStringLiteral("Giao ban"));
+    open();
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    form->mndung->setText(QStringLiteral("Giao ban quý"));
+    engine::Database other(app.PlanFile);  // another clerk saves the same entry first
+    other.Execute(QStringLiteral("UPDATE lich2026 SET ndung = 'Giao ban tháng', nguoicapnhat = 'Bình'"));
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(app.FormMode, QStringLiteral("sualich"));
+    EXPECT_EQ(form->mndung->text(), QStringLiteral("Giao ban tháng"));
+    ASSERT_FALSE(modal.systemMessages.isEmpty());
+    EXPECT_TRUE(modal.systemMessages.last().contains(
+        QStringLiteral("\r- Tên hoặc tóm tắt nội dung công việc : trong file \"Giao ban tháng\", bạn gõ \"Giao ban quý\"")))
+        << modal.systemMessages.last().toStdString();
+    EXPECT_TRUE(form->lblhuongdan->text().contains(QStringLiteral("F7")));
+    // Saving again before F7 writes nothing over the other clerk's entry.
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(rows(QStringLiteral("SELECT ndung FROM lich2026")), QStringList{QStringLiteral("Giao ban tháng")});
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    form->cmdUpdate->setFocus();
+    key(form->cmdUpdate, Qt::Key_F7);
+    EXPECT_EQ(form->mndung->text(), QStringLiteral("Giao ban quý"));
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(rows(QStringLiteral("SELECT ndung FROM lich2026")), QStringList{QStringLiteral("Giao ban quý")});
+}

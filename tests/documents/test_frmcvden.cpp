@@ -412,11 +412,33 @@ TEST_F(Register, TwoClerksCorrectingTheSameDocumentLoseNothingUnseen)
     EXPECT_EQ(app.FormMode, QStringLiteral("suacv"));
     EXPECT_EQ(form->mso_cv->text(), QStringLiteral("12/UB"));  // the row as the other clerk left it
     EXPECT_EQ(column(QStringLiteral("SELECT so_cv FROM cvden2026")), QStringList{QStringLiteral("12/UB")});
+    // The message names the field with both texts; what this clerk typed is one key away.
+    EXPECT_TRUE(modal.systemMessages.last().contains(QStringLiteral("\r- Số công văn : trong file \"12/UB\", bạn gõ \"11/UB\"")))
+        << modal.systemMessages.last().toStdString();
+    EXPECT_TRUE(modal.systemMessages.last().endsWith(QStringLiteral("\rF7 : đưa lại vào các ô những gì bạn đã gõ.")));
+    EXPECT_TRUE(form->lblhuongdan->text().contains(QStringLiteral("F7 : đưa lại những gì bạn đã gõ mà chưa ghi được")));
+    form->cmdUpdate->setFocus();
+    key(form->cmdUpdate, Qt::Key_F7);
+    EXPECT_EQ(form->mso_cv->text(), QStringLiteral("11/UB"));
+    EXPECT_FALSE(form->lblhuongdan->text().contains(QStringLiteral("F7")));
     // Corrected again over what is now there, the save goes through.
     form->mso_cv->setText(QStringLiteral("13/UB"));
     QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
     EXPECT_EQ(app.FormMode, QStringLiteral("xemcv"));
     EXPECT_EQ(column(QStringLiteral("SELECT so_cv, kieuupdate FROM cvden2026")), QStringList{QStringLiteral("13/UB|2")});
+    // Left with Esc after a refusal, the typed text still comes back at the next correction.
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    form->mnoigui->setText(QStringLiteral("Sở Tư pháp"));
+    other.Execute(QStringLiteral("UPDATE cvden2026 SET noigui = 'Sở Xây dựng'"));
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(form->mnoigui->text(), QStringLiteral("Sở Xây dựng"));
+    key(form->mnoigui, Qt::Key_Escape);
+    EXPECT_EQ(app.FormMode, QStringLiteral("xemcv"));
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    key(form->mnoigui, Qt::Key_F7);
+    EXPECT_EQ(form->mnoigui->text(), QStringLiteral("Sở Tư pháp"));
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(column(QStringLiteral("SELECT noigui FROM cvden2026")), QStringList{QStringLiteral("Sở Tư pháp")});
     // Another clerk's backup (which resets the mark) or a change to another field while this clerk
     // corrects is no conflict: both are kept.
     QTest::mouseClick(form->Cmdsua, Qt::LeftButton);

@@ -264,3 +264,113 @@ TEST_F(OutRegister, ATypeIsKeptWithoutItsBlanksAndCorrectionsAreMarked)
     EXPECT_EQ(title, QStringLiteral("Chọn ngày in công văn đi"));
     EXPECT_EQ(from, QStringLiteral("09/12/2026"));
 }
+
+TEST_F(OutRegister, NumberingSkipsUnnumberedDocumentsAndASaveNeedsANumber)
+{
+    insert(QStringLiteral("A"), QStringLiteral("1"));
+    insert(QStringLiteral("A"), QStringLiteral("2"));
+    insert(QStringLiteral("A"), QStringLiteral(" "));    // a number cleared in the list
+    insert(QStringLiteral("A"), QStringLiteral("chưa"));  // an imported row
+    open();
+    // The last numbered document of the type gives the number; the others are passed over.
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    EXPECT_EQ(form->mloai->text(), QStringLiteral("A"));
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("3"));
+    EXPECT_TRUE(modal.systemMessages.isEmpty());
+    // A number emptied (F4) or typed as text is refused with a message, and nothing is written.
+    fill();
+    const QString refusal = QStringLiteral("Ô \"Cho số CV đi\" chưa có số hoặc không phải là số !\r"
+                                           "Bấm F5 ở ô đó để cho số theo loại công văn, hoặc gõ số vào rồi ghi đĩa.");
+    for (const QString& typed : {QString(), QStringLiteral("x12")}) {
+        form->mstt->setText(typed);
+        QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+        ASSERT_FALSE(modal.messages.empty());
+        EXPECT_EQ(modal.messageTexts().last(), refusal);
+        EXPECT_EQ(app.FormMode, QStringLiteral("napcv"));
+        EXPECT_TRUE(form->mstt->hasFocus());  // open for the number
+    }
+    // "Nạp mới" saves the record being added the same way: refused too.
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    EXPECT_EQ(modal.messageTexts().last(), refusal);
+    EXPECT_EQ(column(QStringLiteral("SELECT count(*) FROM cvdi2026")), QStringList{QStringLiteral("4")});
+    key(form->mstt, Qt::Key_F5);
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("3"));
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(column(QStringLiteral("SELECT stt FROM cvdi2026 ORDER BY id DESC LIMIT 1")), QStringList{QStringLiteral("3")});
+    // A failure of the file while numbering is said, never only recorded.
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    app.DocDb->Execute(QStringLiteral("DROP TABLE cvdi2026"));
+    form->mstt->setFocus();
+    key(form->mstt, Qt::Key_F5);
+    ASSERT_FALSE(modal.systemMessages.isEmpty());
+    EXPECT_TRUE(modal.systemMessages.last().startsWith(QStringLiteral("Lỗi dữ liệu : ")));
+}
+
+TEST_F(OutRegister, ACorrectionToAnotherTypeIsCheckedInTheFileAndAgainWhenSaved)
+{
+    insert(QStringLiteral("A"), QStringLiteral("1"));
+    insert(QStringLiteral("B"), QStringLiteral("1"));
+    open();  // B 1 is the last row the window knows
+    engine::Database other(app.DocFile);  // another clerk's program on the same file
+    other.Execute(QStringLiteral("INSERT INTO cvdi2026 (loai, stt, dv_nhan) VALUES ('A', '2', 'khác')"));
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    EXPECT_EQ(proposedFor(QStringLiteral("A")), QStringLiteral("1"));  // A 2 is taken: refused
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Số công văn : 2 cho loại 'A' đã được dùng !Không thể sửa ô Loại CV về loại này được !"));
+    EXPECT_EQ(form->mloai->text(), QStringLiteral("B"));
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);  // "Huỷ sửa"
+
+    // The number proposed while the other clerk had not yet saved is checked again by the save.
+    other.Execute(QStringLiteral("DELETE * FROM cvdi2026 WHERE dv_nhan = 'khác'"));
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    EXPECT_EQ(proposedFor(QStringLiteral("A")), QStringLiteral("2"));
+    fill();
+    other.Execute(QStringLiteral("INSERT INTO cvdi2026 (loai, stt, dv_nhan) VALUES ('A', '2', 'khác')"));
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Số công văn : 2 cho loại 'A' đã được dùng !Không thể sửa ô Loại CV về loại này được !"));
+    EXPECT_EQ(app.FormMode, QStringLiteral("suacv"));
+    EXPECT_EQ(form->mloai->text(), QStringLiteral("B"));
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("1"));
+    EXPECT_EQ(column(QStringLiteral("SELECT loai, stt FROM cvdi2026 ORDER BY id")),
+              (QStringList{QStringLiteral("A|1"), QStringLiteral("B|1"), QStringLiteral("A|2")}));
+    // Type and number as they were, the correction is saved.
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(app.FormMode, QStringLiteral("xemcv"));
+    EXPECT_EQ(column(QStringLiteral("SELECT loai, stt, nguoiky FROM cvdi2026 WHERE id = 2")), QStringList{QStringLiteral("B|1|Giám đốc")});
+}
+
+TEST_F(OutRegister, TheNumberBoxJoinsTheTabChainOnlyAfterSoMoi)
+{
+    open();
+    QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
+    fill();
+    auto tabsReach = [&](QWidget* target) {
+        form->mrecnum->setFocus();
+        for (int k = 0; k < 30; ++k) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            if (QApplication::focusWidget() == target) return true;
+        }
+        return false;
+    };
+    EXPECT_FALSE(tabsReach(form->mstt));
+    EXPECT_TRUE(tabsReach(form->mloai));
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);  // refused while adding; the number box stays out
+    EXPECT_FALSE(tabsReach(form->mstt));
+    QTest::mouseClick(form->cmdsuasocvdi, Qt::LeftButton);
+    EXPECT_TRUE(form->mstt->hasFocus());
+    EXPECT_FALSE(form->mstt->isReadOnly());
+    form->mstt->setText(QStringLiteral("5"));
+    QTest::keyClick(form->mstt, Qt::Key_Tab);  // left: locked again, out of the chain
+    EXPECT_TRUE(form->mstt->isReadOnly());
+    EXPECT_FALSE(tabsReach(form->mstt));
+    EXPECT_EQ(form->mstt->text(), QStringLiteral("5"));
+    modal.answers = {QStringLiteral("no")};
+    key(form->mloai, Qt::Key_Escape);
+
+    // Correcting: the same.
+    insert(QStringLiteral("A"), QStringLiteral("1"));
+    form->Data1->Requery();
+    form->Data1->MoveLast();
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    ASSERT_EQ(app.FormMode, QStringLiteral("suacv"));
+    EXPECT_FALSE(tabsReach(form->mstt));
+}

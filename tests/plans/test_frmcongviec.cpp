@@ -319,3 +319,32 @@ TEST_F(PlanRegister, CbStaffChangeOnlyTheirOwnPlansByAnyRoute)
     QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
     EXPECT_EQ(rights(), std::make_pair(false, false));
 }
+
+TEST_F(PlanRegister, ARefusedSaveShowsTheOtherClerksPlanAndKeepsWhatWasTyped)
+{
+    insertPlan(QStringLiteral("Họp giao ban"), QStringLiteral("01/03/2026"), QStringLiteral("02/03/2026"));
+    open();
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    form->txtketqua->setPlainText(QStringLiteral("Đã họp xong"));
+    form->txtcanbo->setText(QStringLiteral("Lan, Hoa"));
+    engine::Database other(app.PlanFile);  // another clerk saves the same plan first
+    other.Execute(QStringLiteral("UPDATE kehoach2026 SET ketqua = 'Hoãn họp', nguoicapnhat = 'Bình'"));
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(app.FormMode, QStringLiteral("suakehoach"));
+    // The plan as it is now, with the conflicting field and both texts in the message.
+    EXPECT_EQ(form->txtketqua->toPlainText(), QStringLiteral("Hoãn họp"));
+    EXPECT_EQ(form->txtcanbo->text(), QStringLiteral("Cán bộ Họp giao ban"));
+    ASSERT_FALSE(modal.systemMessages.isEmpty());
+    const QString shown = modal.systemMessages.last();
+    EXPECT_TRUE(shown.contains(QStringLiteral("\r- Kết quả thực hiện : trong file \"Hoãn họp\", bạn gõ \"Đã họp xong\""))) << shown.toStdString();
+    EXPECT_FALSE(shown.contains(QStringLiteral("Cán bộ thực hiện")));  // the other clerk left it alone
+    EXPECT_TRUE(form->lblhuongdan->text().contains(QStringLiteral("F7 : đưa lại những gì bạn đã gõ mà chưa ghi được")));
+    EXPECT_EQ(plans(QStringLiteral("SELECT ketqua, canbo FROM kehoach2026")), QStringList{QStringLiteral("Hoãn họp|Cán bộ Họp giao ban")});
+    // F7 gives the clerk's text back; saved, it is what the clerk chose to write over.
+    key(form->txtndungtt, Qt::Key_F7);
+    EXPECT_EQ(form->txtketqua->toPlainText(), QStringLiteral("Đã họp xong"));
+    EXPECT_EQ(form->txtcanbo->text(), QStringLiteral("Lan, Hoa"));
+    QTest::mouseClick(form->cmdUpdate, Qt::LeftButton);
+    EXPECT_EQ(app.FormMode, QStringLiteral("xemkehoach"));
+    EXPECT_EQ(plans(QStringLiteral("SELECT ketqua, canbo, nguoicapnhat FROM kehoach2026")), QStringList{QStringLiteral("Đã họp xong|Lan, Hoa|Lan")});
+}

@@ -181,8 +181,11 @@ TEST_F(PlanList, AFailedWriteKeepsTheCorrectionAndWhatWasTyped)
     ASSERT_FALSE(modal.systemMessages.isEmpty());
     EXPECT_TRUE(modal.systemMessages.last().startsWith(QStringLiteral("Data error event hit err:")));
     EXPECT_TRUE(list->Editing());
+    EXPECT_EQ(list->txtndungtt->text(), QStringLiteral("Việc ba của người khác"));  // the plan as it now is
+    EXPECT_EQ(list->txtcanbo->text(), QStringLiteral("Bình"));
+    EXPECT_TRUE(modal.systemMessages.last().contains(QStringLiteral("\"Việc ba của người khác\", bạn gõ \"Việc ba đã sửa\"")));
+    key(list->txtndungtt, Qt::Key_F7);  // what this clerk typed, chosen over it
     EXPECT_EQ(list->txtndungtt->text(), QStringLiteral("Việc ba đã sửa"));
-    EXPECT_EQ(list->txtcanbo->text(), QStringLiteral("Bình"));  // what the other clerk wrote
     // The file held by another clerk past the wait: not written, still correcting.
     app.PlanDb->state()->conn.setBusyTimeout(std::chrono::milliseconds(300));
     const qsizetype said = modal.systemMessages.size();
