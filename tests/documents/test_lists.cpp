@@ -6,6 +6,7 @@
 #include "frmgrid.h"
 #include "frmtracuu.h"
 #include "office.h"
+#include "printing.h"
 
 #include <QHeaderView>
 #include <QPlainTextEdit>
@@ -248,4 +249,24 @@ TEST_F(Lists, AFileThatCannotBeWrittenIsMarkedAndPrinted)
     const QString text = pdfText();
     EXPECT_TRUE(text.contains(QStringLiteral("Nội dung 3")));
     EXPECT_FALSE(text.contains(QStringLiteral("Nội dung 4")));
+}
+
+TEST_F(Lists, AThousandMarksPrintInIdOrderAndDeletedRowsAreNone)
+{
+    app.DocDb->WriteTransaction([&] {
+        for (int k = 7; k <= 1206; ++k)
+            app.DocDb->Execute(QStringLiteral("INSERT INTO cvden2026 (stt, tt_ndung) VALUES ('%1', 'Nội dung %1')").arg(k));
+    });
+    PrintMarks marks;
+    marks.MarkRows(*app.DocDb, QStringLiteral("cvden2026"), QString());
+    ASSERT_EQ(marks.Ids().size(), 1206u);
+    EXPECT_FALSE(marks.Toggle(600));
+    app.DocDb->Execute(QStringLiteral("DELETE * FROM cvden2026 WHERE id = 1000"));  // by another clerk, after it was marked
+    EXPECT_EQ(FillPrintTable(*app.TempDb, QStringLiteral("incvden"), *app.DocDb, QStringLiteral("cvden2026"), marks, QStringLiteral("[id]")), 1204);
+    const QStringList stt = Rows(*app.TempDb, QStringLiteral("SELECT stt FROM incvden WHERE chonin = 'X' ORDER BY id"));
+    ASSERT_EQ(stt.size(), 1204);
+    QStringList expected;
+    for (int k = 1; k <= 1206; ++k)
+        if (k != 600 && k != 1000) expected.append(QString::number(k));
+    EXPECT_EQ(stt, expected);
 }
