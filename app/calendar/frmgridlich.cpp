@@ -104,6 +104,7 @@ frmGridlich::frmGridlich(App& app) : QWidget(nullptr), app_(app), mode_(kView)
                                    {QStringLiteral("thu"), QStringLiteral("Thứ")},
                                    {QStringLiteral("ngay"), QStringLiteral("Ngày")},
                                    {QStringLiteral("ndung"), QStringLiteral("Nội dung")}});
+    DBGrid1->ShowMarks(QStringLiteral("chonin"), &marks_);
     connect(DBGrid1, &DBGrid::RowDoubleClicked, this, &frmGridlich::ToggleMark);
     DBGrid1->installEventFilter(this);  // Space marks the current row, for the keyboard
     // Another row while adding or correcting: the save question first; a save that fails keeps
@@ -160,11 +161,6 @@ bool frmGridlich::editing() const { return mode_ == kAdd || mode_ == kEdit; }
 
 void frmGridlich::ShowYear(qlonglong id)
 {
-    // Marks left from an earlier list are no choice of this one. A file that cannot be written
-    // (read-only) can still be looked at.
-    ShowingDataErrors(app_, [this] {
-        app_.PlanDb->Execute(QStringLiteral("UPDATE ") + app_.CalendarTable + QStringLiteral(" SET chonin = '' where [chonin]<>'';"));
-    });
     open(QStringLiteral("select * from ") + app_.CalendarTable + QStringLiteral(" order by [ngaychuan], [giochuan]"), app_.CalendarTable, QString(),
          false, id);
 }
@@ -184,6 +180,7 @@ void frmGridlich::open(const QString& statement, const QString& table, const QSt
     table_ = table;
     clause_ = clause;
     fromSearch_ = fromSearch;
+    marks_.Clear();  // marks of an earlier list are no choice of this one
     LoadRows(*Data1, app_.PlanDb.get(), statement, std::move(rows));
     goToId(id);
     setMode(kView);
@@ -338,23 +335,16 @@ void frmGridlich::ToggleMark(int row)
     if (row != Data1->Position() && !Data1->MoveTo(row)) return;
     const qlonglong id = entry_->CurrentId();
     if (id == 0) return;
-    // The mark as the file holds it now, turned over in one write, in the listed table.
-    const bool turned = ShowingDataErrors(app_, [&] {
-        app_.PlanDb->WriteTransaction([&] {
-            auto rs = app_.PlanDb->OpenRecordset(QStringLiteral("SELECT chonin FROM %1 WHERE id = %2").arg(table_).arg(id),
-                                                 engine::RecordsetType::Snapshot);
-            const bool marked = !rs->Eof() && rs->Field(QStringLiteral("chonin")).toString() == QLatin1String("X");
-            app_.PlanDb->Execute(QStringLiteral("UPDATE %1 SET chonin = '%2' WHERE id = %3").arg(table_, marked ? QString() : QStringLiteral("X")).arg(id));
-        });
-    });
-    if (turned && DBGrid1->Model()) DBGrid1->Model()->RowChanged(row);
+    // The grid's own mark (see PrintMarks): nothing is written into the shared file.
+    marks_.Toggle(id);
+    if (DBGrid1->Model()) DBGrid1->Model()->RowChanged(row);
 }
 
-void frmGridlich::changeMarks(const std::function<void()>& write)
+void frmGridlich::changeMarks(const std::function<void()>& change)
 {
     if (!finishEditing()) return;
     const qlonglong id = entry_->CurrentId();
-    WriteAndReread(app_, write, [this, id] { reread(id); });
+    WriteAndReread(app_, change, [this, id] { reread(id); });
 }
 
 void frmGridlich::MarkAll()
@@ -362,20 +352,13 @@ void frmGridlich::MarkAll()
     changeMarks([this] {
         if (Data1->Count() == 0) return;
         // The rows listed: those a search found in the table it searched, or the whole year.
-        app_.PlanDb->WriteTransaction([&] {
-            if (fromSearch_ && !clause_.isEmpty()) {
-                app_.PlanDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = '' where [chonin]='X' ;"));
-                app_.PlanDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = 'X' where ") + clause_ + QLatin1Char(';'));
-            } else {
-                app_.PlanDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = 'X' ;"));
-            }
-        });
+        marks_.MarkRows(*app_.PlanDb, table_, fromSearch_ ? clause_ : QString());
     });
 }
 
 void frmGridlich::ClearMarks()
 {
-    changeMarks([this] { app_.PlanDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = '' where chonin='X' ;")); });
+    changeMarks([this] { marks_.Clear(); });
 }
 
 void frmGridlich::reread(qlonglong id)
@@ -400,18 +383,6 @@ void frmGridlich::goToId(qlonglong id)
 
 // ---- Printing ------------------------------------------------------------------------------
 
-long frmGridlich::fillPrintTable()
-{
-    // The marked rows among those listed, read from the listed table itself: what another clerk
-    // saves meanwhile under the saved query cannot change what is printed, and no file path is
-    // written into a statement.
-    const QString marked = QStringLiteral("select * from ") + table_ + QStringLiteral(" where [chonin]= 'X'") +
-                           (clause_.isEmpty() ? QString() : QStringLiteral(" and (") + clause_ + QLatin1Char(')')) +
-                           QStringLiteral(" order by [ngaychuan],[giochuan]");
-    auto rows = app_.PlanDb->OpenRecordset(marked, engine::RecordsetType::Snapshot);
-    return FillPrintTable(*app_.TempDb, QStringLiteral("inlich"), rows.get());
-}
-
 void frmGridlich::Print()
 {
     if (!finishEditing()) return;
@@ -421,11 +392,8 @@ void frmGridlich::Print()
     }
     long copied = 0;  // none when no row of the list is marked
     const bool read = ShowingDataErrors(app_, [&] {
+        if (marks_.Empty()) return;
         BusyCursor busy;
-        // Looked for through a cursor of its own: the row the clerk is on stays current.
-        auto cursor = Data1->Recordset()->Clone();
-        cursor->FindFirst(QStringLiteral("chonin= 'X'"));
-        if (cursor->NoMatch()) return;
         // The list's statement is kept under "qrdata1" for whatever else reads it; printing
         // does not depend on it, so a file that cannot be written still prints.
         try {
@@ -433,10 +401,11 @@ void frmGridlich::Print()
         } catch (const engine::DbError& e) {
             app_.RecordFailure(e);
         }
-        copied = fillPrintTable();
+        // The marked entries as the listed table holds them now.
+        copied = FillPrintTable(*app_.TempDb, QStringLiteral("inlich"), *app_.PlanDb, table_, marks_, QStringLiteral("[ngaychuan],[giochuan]"));
     });
     if (!read) return;
-    if (copied == 0) {  // nothing marked, or another clerk's search cleared the marks meanwhile
+    if (copied == 0) {  // nothing marked, or every marked entry deleted by another clerk meanwhile
         app_.Message(kNothingMarked);
         return;
     }

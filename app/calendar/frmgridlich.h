@@ -24,13 +24,13 @@ public:
     ~frmGridlich() override;
     static frmGridlich* Instance(App& app);
 
-    // Every entry of the working year, its marks cleared, positioned on the entry `id` (when
-    // above 0); from the calendar register. Throws the engine's failure to read the entries.
+    // Every entry of the working year, none marked yet, positioned on the entry `id` (when above
+    // 0); from the calendar register. Throws the engine's failure to read the entries.
     void ShowYear(qlonglong id);
-    // The entries a calendar search found in `table` with `clause` (empty: all of them);
-    // `statement` is the search's SELECT, which the grid keeps. The marks the grid sets, clears
-    // and prints are those of `table`, whatever other searches run meanwhile. Throws the
-    // engine's failure to read the entries.
+    // The entries a calendar search found in `table` with `clause` (empty: all of them), none
+    // marked yet; `statement` is the search's SELECT, which the grid keeps. "Chọn tất" marks the
+    // entries of `table` that `clause` selects, whatever other searches run meanwhile. Throws
+    // the engine's failure to read the entries.
     void ShowFound(const QString& statement, const QString& table, const QString& clause);
 
     // The operations of the buttons and of a double click.
@@ -50,6 +50,8 @@ public:
     const QString& Statement() const { return statement_; }
     const QString& Table() const { return table_; }
     const QString& Clause() const { return clause_; }
+    // The entries this grid has marked for printing (its clerk's own; the column "In").
+    const PrintMarks& Marks() const { return marks_; }
 
     DataSource* Data1;
     DBGrid* DBGrid1;
@@ -76,16 +78,15 @@ private:
     // The rows read again, on the entry `id` when it is still listed (else the first row).
     void reread(qlonglong id);
     void goToId(qlonglong id);
-    // The marks written by `write`, then the rows read again on the row the clerk was on.
-    void changeMarks(const std::function<void()>& write);
-    // Copies the marked entries of the listed rows into the print table; how many.
-    long fillPrintTable();
+    // The marks changed by `change`, then the rows read again on the row the clerk was on.
+    void changeMarks(const std::function<void()>& change);
 
     App& app_;
     std::unique_ptr<CalendarFields> entry_;
     QString mode_;
     QString statement_, table_, clause_;
     bool fromSearch_ = false;
+    PrintMarks marks_;
 };
 
 }  // namespace korvane

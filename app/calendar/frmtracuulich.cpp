@@ -90,9 +90,8 @@ bool frmtracuulich::Search()
     std::optional<BusyCursor> busy;
     busy.emplace();
     try {
-        // The statement is tried first: a condition the engine refuses leaves the marks alone.
+        // The statement is tried first: a condition the engine refuses leaves the grid as it was.
         app_.PlanDb->OpenRecordset(statement, engine::RecordsetType::Dynaset);
-        app_.PlanDb->Execute(QStringLiteral("UPDATE ") + table + QStringLiteral(" SET chonin = '' where [chonin]= 'X' ;"));
         app_.SearchClause = clause;
         app_.SearchTable = table;
         frmGridlich::Instance(app_)->ShowFound(statement, table, clause);

@@ -539,6 +539,22 @@ bool DataSource::write(const QList<QPair<QString, QVariant>>& extra, bool notify
 
 // ---- Grids and lists -------------------------------------------------------------------------
 
+bool PrintMarks::Toggle(qlonglong id)
+{
+    if (ids_.erase(id) != 0) return false;
+    ids_.insert(id);
+    return true;
+}
+
+void PrintMarks::MarkRows(engine::Database& db, const QString& table, const QString& clause)
+{
+    auto rs = db.OpenRecordset(QStringLiteral("SELECT id FROM ") + table + (clause.isEmpty() ? QString() : QStringLiteral(" WHERE ") + clause),
+                               engine::RecordsetType::Snapshot);
+    std::set<qlonglong> ids;
+    for (; !rs->Eof(); rs->MoveNext()) ids.insert(rs->Field(QStringLiteral("id")).toLongLong());
+    ids_ = std::move(ids);
+}
+
 RecordsetModel::RecordsetModel(engine::Recordset* rs, QList<Column> columns, QObject* parent)
     : QAbstractTableModel(parent), rs_(rs), columns_(std::move(columns))
 {
@@ -572,10 +588,11 @@ const std::vector<QVariant>& RecordsetModel::row(int r) const
     auto it = cache_.find(r);
     if (it != cache_.end()) return it->second;
     if (cache_.size() > 600) cache_.clear();  // a few screens are enough to scroll smoothly
-    std::vector<QVariant> values(static_cast<std::size_t>(columns_.size()));
+    std::vector<QVariant> values(static_cast<std::size_t>(columns_.size() + (markColumn_ >= 0 ? 1 : 0)));
     try {
         rs_->SetAbsolutePosition(r);
         for (qsizetype c = 0; c < columns_.size(); ++c) values[static_cast<std::size_t>(c)] = rs_->Field(columns_[c].field);
+        if (markColumn_ >= 0) values.back() = rs_->Field(QStringLiteral("id"));
     } catch (const engine::DbError&) {
         // a row another clerk deleted shows empty
     }
@@ -585,7 +602,31 @@ const std::vector<QVariant>& RecordsetModel::row(int r) const
 QVariant RecordsetModel::data(const QModelIndex& index, int role) const
 {
     if (!index.isValid() || (role != Qt::DisplayRole && role != Qt::EditRole)) return QVariant();
+    if (index.column() == markColumn_) return mark(index.row());
     return row(index.row())[static_cast<std::size_t>(index.column())];
+}
+
+QVariant RecordsetModel::mark(int r) const
+{
+    const QVariant id = row(r).back();
+    return !id.isNull() && marks_->Has(id.toLongLong()) ? QStringLiteral("X") : QString();
+}
+
+void RecordsetModel::ShowMarks(const QString& field, const PrintMarks* marks)
+{
+    beginResetModel();
+    cache_.clear();
+    marks_ = marks;
+    markColumn_ = -1;
+    for (qsizetype c = 0; marks && c < columns_.size(); ++c)
+        if (columns_[c].field.compare(field, Qt::CaseInsensitive) == 0) markColumn_ = static_cast<int>(c);
+    endResetModel();
+}
+
+void RecordsetModel::MarksChanged()
+{
+    const int rows = rowCount();
+    if (markColumn_ >= 0 && rows > 0) emit dataChanged(index(0, markColumn_), index(rows - 1, markColumn_));
 }
 
 QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, int role) const
@@ -598,7 +639,7 @@ QVariant RecordsetModel::headerData(int section, Qt::Orientation orientation, in
 QVariant RecordsetModel::Field(int r, const QString& field) const
 {
     for (qsizetype c = 0; c < columns_.size(); ++c)
-        if (columns_[c].field.compare(field, Qt::CaseInsensitive) == 0) return row(r)[static_cast<std::size_t>(c)];
+        if (columns_[c].field.compare(field, Qt::CaseInsensitive) == 0) return c == markColumn_ ? mark(r) : row(r)[static_cast<std::size_t>(c)];
     try {
         rs_->SetAbsolutePosition(r);
         return rs_->Field(field);
@@ -625,9 +666,17 @@ DBGrid::DBGrid(QWidget* parent) : QTableView(parent)
     connect(verticalHeader(), &QHeaderView::sectionDoubleClicked, this, [this](int row) { emit RowDoubleClicked(row); });
 }
 
+void DBGrid::ShowMarks(const QString& field, const PrintMarks* marks)
+{
+    markField_ = field;
+    marks_ = marks;
+    if (model_) model_->ShowMarks(field, marks);
+}
+
 void DBGrid::SetSource(engine::Recordset* rs, QList<RecordsetModel::Column> columns)
 {
     auto model = std::make_unique<RecordsetModel>(rs, std::move(columns));
+    if (marks_) model->ShowMarks(markField_, marks_);
     QItemSelectionModel* oldSelection = selectionModel();
     setModel(model.get());
     delete oldSelection;
@@ -654,6 +703,7 @@ void DBGrid::rebind()
     }
     auto model = cursor ? std::make_unique<RecordsetModel>(std::move(cursor), columns_)
                         : std::make_unique<RecordsetModel>(static_cast<engine::Recordset*>(nullptr), columns_);
+    if (marks_) model->ShowMarks(markField_, marks_);
     QItemSelectionModel* oldSelection = selectionModel();
     setModel(model.get());
     delete oldSelection;  // the view does not delete the selection of the model it leaves

@@ -17,6 +17,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <vector>
 
 class QHBoxLayout;
@@ -210,6 +211,25 @@ private:
     bool validating_ = false;
 };
 
+// The print marks of one open list: the ids of the rows its clerk has chosen. They are kept with
+// the list, not in the shared file, so that what one clerk marks, clears or prints never changes
+// another clerk's choice; a list opened anew starts with none.
+class PrintMarks {
+public:
+    bool Has(qlonglong id) const { return ids_.count(id) != 0; }
+    // The row's mark turned over; whether it is marked now.
+    bool Toggle(qlonglong id);
+    // The rows of `table` that `clause` selects (all of them when it is empty), as the file holds
+    // them now, become the marked ones. Throws the engine's failure, the marks left as they were.
+    void MarkRows(engine::Database& db, const QString& table, const QString& clause);
+    void Clear() { ids_.clear(); }
+    bool Empty() const { return ids_.empty(); }
+    const std::set<qlonglong>& Ids() const { return ids_; }
+
+private:
+    std::set<qlonglong> ids_;
+};
+
 // Rows of a record set in a table model, read when they are shown and kept for a while, so that
 // a grid over 100,000 rows opens at once and scrolls smoothly.
 class RecordsetModel : public QAbstractTableModel {
@@ -230,13 +250,20 @@ public:
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
     QVariant Field(int row, const QString& field) const;
     void Reload();
+    // The column of `field` shows `marks` (see DBGrid::ShowMarks).
+    void ShowMarks(const QString& field, const PrintMarks* marks);
+    // The mark column drawn again, every row.
+    void MarksChanged();
 
 private:
     const std::vector<QVariant>& row(int r) const;
+    QVariant mark(int r) const;
 
     std::unique_ptr<engine::Recordset> own_;
     engine::Recordset* rs_;
     QList<Column> columns_;
+    const PrintMarks* marks_ = nullptr;
+    int markColumn_ = -1;  // the column that shows the marks; each cached row then ends with its id
     mutable std::map<int, std::vector<QVariant>> cache_;
 };
 
@@ -252,6 +279,9 @@ public:
     // rows anew whenever the source is opened again.
     void SetDataSource(DataSource* source, QList<RecordsetModel::Column> columns);
     RecordsetModel* Model() const { return model_.get(); }
+    // The column of `field` (the shared file's print mark) shows the list's own marks instead:
+    // "X" on the rows whose id `marks` holds, whatever the file holds in that field.
+    void ShowMarks(const QString& field, const PrintMarks* marks);
     void MakePickGrid();
     bool HideOnFocusOut = false;
 
@@ -275,6 +305,8 @@ private:
     DataSource* source_ = nullptr;
     QList<RecordsetModel::Column> columns_;
     bool following_ = false;
+    QString markField_;
+    const PrintMarks* marks_ = nullptr;
 };
 
 // A drop-down list over a record set (DBCombo): shows ListField; a choice in the list part is
@@ -341,7 +373,7 @@ void ShowBack(App& app, QWidget* window);
 // Runs `work` on the data files; a failure of the engine is recorded and said ("Lỗi dữ liệu :")
 // and gives false.
 bool ShowingDataErrors(App& app, const std::function<void()>& work);
-// A write a list shows afterwards (its print marks set or cleared): `write`, then `reread`, under
+// A change a list shows afterwards (its print marks set or cleared): `write`, then `reread`, under
 // the busy pointer. A failure of the engine in `write` is said with the pointer back, and nothing
 // is read again.
 void WriteAndReread(App& app, const std::function<void()>& write, const std::function<void()>& reread);

@@ -1,6 +1,7 @@
 #include "printing.h"
 
 #include "datafiles.h"
+#include "formkit.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -117,6 +118,31 @@ void KeepQuery(engine::Database& db, const QString& name, const QString& sql)
     });
 }
 
+namespace {
+
+// Appends `rows` to the print table open in `out`: the columns the two have in common, but the
+// table's counter; the print mark "X" when `marked`. How many rows.
+long copyRows(engine::Recordset& out, engine::Recordset& rows, bool marked)
+{
+    QStringList columns;
+    const QStringList read = rows.FieldNames();
+    for (const QString& c : out.FieldNames())
+        if (!out.FieldInfo(c).isCounter() && read.contains(c, Qt::CaseInsensitive)) columns.append(c);
+    const QString mark = QStringLiteral("chonin");
+    const bool setMark = marked && out.FieldNames().contains(mark, Qt::CaseInsensitive);
+    long copied = 0;
+    for (; !rows.Eof(); rows.MoveNext()) {
+        out.AddNew();
+        for (const QString& c : columns) out.SetField(c, rows.Field(c));
+        if (setMark) out.SetField(mark, QStringLiteral("X"));
+        out.Update();
+        ++copied;
+    }
+    return copied;
+}
+
+}  // namespace
+
 long FillPrintTable(engine::Database& temp, const QString& table, engine::Recordset* rows)
 {
     long copied = 0;
@@ -124,16 +150,34 @@ long FillPrintTable(engine::Database& temp, const QString& table, engine::Record
         temp.Execute(QStringLiteral("DELETE * FROM ") + table + QStringLiteral(" ;"));
         if (!rows) return;
         auto out = temp.OpenRecordset(table, engine::RecordsetType::Dynaset);
-        QStringList columns;
-        const QStringList read = rows->FieldNames();
-        for (const QString& c : out->FieldNames())
-            if (!out->FieldInfo(c).isCounter() && read.contains(c, Qt::CaseInsensitive)) columns.append(c);
-        for (; !rows->Eof(); rows->MoveNext()) {
-            out->AddNew();
-            for (const QString& c : columns) out->SetField(c, rows->Field(c));
-            out->Update();
-            ++copied;
-        }
+        copied = copyRows(*out, *rows, false);
+    });
+    return copied;
+}
+
+long FillPrintTable(engine::Database& temp, const QString& table, engine::Database& db, const QString& source, const PrintMarks& marks,
+                    const QString& orderBy)
+{
+    // A statement names a few hundred ids at most, however many rows "Chọn tất" marked.
+    constexpr int kLot = 500;
+    std::vector<std::unique_ptr<engine::Recordset>> lots;
+    QStringList ids;
+    auto readLot = [&] {
+        lots.push_back(db.OpenRecordset(QStringLiteral("SELECT * FROM ") + source + QStringLiteral(" WHERE id IN (") + ids.join(QLatin1Char(',')) +
+                                            QStringLiteral(") ORDER BY ") + orderBy,
+                                        engine::RecordsetType::Snapshot));
+        ids.clear();
+    };
+    for (qlonglong id : marks.Ids()) {
+        ids.append(QString::number(id));
+        if (ids.size() == kLot) readLot();
+    }
+    if (!ids.isEmpty()) readLot();
+    long copied = 0;
+    temp.WriteTransaction([&] {
+        temp.Execute(QStringLiteral("DELETE * FROM ") + table + QStringLiteral(" ;"));
+        auto out = temp.OpenRecordset(table, engine::RecordsetType::Dynaset);
+        for (const auto& rows : lots) copied += copyRows(*out, *rows, true);
     });
     return copied;
 }

@@ -13,6 +13,8 @@ class QWidget;
 
 namespace korvane {
 
+class PrintMarks;
+
 struct PrintJob {
     QString templateName;  // a file of the data folder, "brcvden.rpt"
     QString subtitle;      // formula 0, "lbltd1"
@@ -52,5 +54,13 @@ void KeepQuery(engine::Database& db, const QString& name, const QString& sql);
 // Empties the print table `table` of `temp` and copies `rows` (none when null) into it: the
 // columns the two have in common, but the table's counter. In one write; how many rows.
 long FillPrintTable(engine::Database& temp, const QString& table, engine::Recordset* rows);
+// Empties the print table `table` of `temp` and copies into it the rows of `source`, a table of
+// `db`, that `marks` holds, read from the file as it is now, their print mark "X": what the clerk
+// marked in their own list, whatever other clerks mark meanwhile. The ids are read a few hundred
+// at a time, in ascending order, each lot in the order `orderBy` gives; the templates sort the
+// print themselves. In one write of `temp`; how many rows (a marked row another clerk has since
+// deleted is none).
+long FillPrintTable(engine::Database& temp, const QString& table, engine::Database& db, const QString& source, const PrintMarks& marks,
+                    const QString& orderBy);
 
 }  // namespace korvane

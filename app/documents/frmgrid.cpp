@@ -4,7 +4,6 @@
 #include "dates.h"
 #include "frmincv.h"
 #include "frmtracuu.h"
-#include "jetsql.h"
 #include "keys.h"
 #include "printing.h"
 #include "recordform.h"
@@ -116,6 +115,7 @@ DocumentList::DocumentList(App& app, Kind kind) : QWidget(nullptr), app_(app), k
     for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
     DBGrid1->SetDataSource(Data1, kind_.columns);
+    DBGrid1->ShowMarks(QStringLiteral("chonin"), &marks_);
     connect(DBGrid1, &DBGrid::RowDoubleClicked, this, &DocumentList::ToggleMark);
     connect(Data1, &DataSource::Reposition, this, &DocumentList::showPosition);
     connect(Data1, &DataSource::Validate, this, [this](bool& cancel) { cancel = !commitPanel(); });
@@ -157,6 +157,7 @@ void DocumentList::ShowRows(const QString& statement, const QString& table, cons
     table_ = table;
     clause_ = clause;
     fromSearch_ = true;
+    marks_.Clear();
     Data1->Database = app_.DocDb.get();
     Data1->RecordSource = statement;
     Data1->SetRecordset(std::move(rows));
@@ -173,7 +174,7 @@ void DocumentList::ShowYear()
     table_ = kind_.prefix == QLatin1String("cvden") ? app_.InDocTable : app_.OutDocTable;
     clause_.clear();
     fromSearch_ = false;
-    app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = '' where [chonin]= 'X' ;"));
+    marks_.Clear();
     auto rows = app_.DocDb->OpenRecordset(table_, engine::RecordsetType::Dynaset);
     Data1->Database = app_.DocDb.get();
     Data1->RecordSource = table_;
@@ -216,25 +217,15 @@ bool DocumentList::commitPanel()
 }
 
 // ---- Marks ---------------------------------------------------------------------------------
+// The marks are the list's own (see PrintMarks): setting or clearing them writes nothing into the
+// shared file, so they work on a file that cannot be written as well.
 
 void DocumentList::ToggleMark(int row)
 {
     if (row != Data1->Position() && !Data1->MoveTo(row)) return;
     const qlonglong id = currentId();
     if (id == 0) return;
-    try {
-        // The mark as the file holds it now, turned over in one write.
-        app_.DocDb->WriteTransaction([&] {
-            auto rs = app_.DocDb->OpenRecordset(QStringLiteral("SELECT chonin FROM %1 WHERE id = %2").arg(table_).arg(id),
-                                                engine::RecordsetType::Snapshot);
-            const bool marked = !rs->Eof() && rs->Field(QStringLiteral("chonin")).toString() == QLatin1String("X");
-            app_.DocDb->Execute(QStringLiteral("UPDATE %1 SET chonin = '%2' WHERE id = %3").arg(table_, marked ? QString() : QStringLiteral("X")).arg(id));
-        });
-    } catch (const engine::DbError& e) {
-        app_.RecordFailure(e);
-        app_.Message(QStringLiteral("Lỗi dữ liệu : ") + e.description());
-        return;
-    }
+    marks_.Toggle(id);
     DBGrid1->Model()->RowChanged(row);
 }
 
@@ -244,41 +235,24 @@ void DocumentList::refreshAt(qlonglong id)
     if (id > 0 && Data1->Count() > 0) Data1->FindBookmark(id);  // a row no longer listed: the first row
 }
 
-// The steps "Chọn tất" and "Huỷ chọn" share: the panel written, the statements of `write` run
+// The steps "Chọn tất" and "Huỷ chọn" share: the panel written, the marks changed by `change`
 // when the list holds rows, the list read again on the row it was on.
-void DocumentList::changeMarks(const std::function<void()>& write)
+void DocumentList::changeMarks(const std::function<void()>& change)
 {
     if (!commitPanel()) return;
     app_.CurrentDocId = currentId();
-    WriteAndReread(app_, [&] { if (Data1->Count() > 0) write(); }, [this] { refreshAt(app_.CurrentDocId); });
+    WriteAndReread(app_, [&] { if (Data1->Count() > 0) change(); }, [this] { refreshAt(app_.CurrentDocId); });
 }
 
 void DocumentList::MarkAll()
 {
-    changeMarks([this] {
-        // The rows listed: those of the search, in the year it searched, or the whole year.
-        app_.DocDb->WriteTransaction([&] {
-            if (fromSearch_ && !clause_.isEmpty()) {
-                app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = '' where [chonin]='X' ;"));
-                app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = 'X' where ") + clause_ + QLatin1Char(';'));
-            } else {
-                app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = 'X' ;"));
-            }
-        });
-    });
+    // The rows listed: those of the search, in the year it searched, or the whole year.
+    changeMarks([this] { marks_.MarkRows(*app_.DocDb, table_, fromSearch_ ? clause_ : QString()); });
 }
 
 void DocumentList::ClearMarks()
 {
-    changeMarks([this] { app_.DocDb->Execute(QStringLiteral("UPDATE ") + table_ + QStringLiteral(" SET chonin = '' where ") + kind_.clearStatement); });
-}
-
-bool DocumentList::anyMarked()
-{
-    // Looked for through a cursor of its own: the row the clerk is on stays current.
-    auto cursor = Data1->Recordset()->Clone();
-    cursor->FindFirst(QStringLiteral("chonin= 'X'"));
-    return !cursor->NoMatch();
+    changeMarks([this] { marks_.Clear(); });
 }
 
 // ---- Printing ------------------------------------------------------------------------------
@@ -294,34 +268,25 @@ void DocumentList::PrintMarked()
         return;
     }
     const QString emptyPrintTable = QStringLiteral("DELETE * FROM ") + kind_.printTable + QStringLiteral(" ;");
+    long copied = 0;
     try {
         if (kind_.deleteBeforeCheck) app_.TempDb->Execute(emptyPrintTable);
-        if (!anyMarked()) {
-            busy.reset();
-            app_.Message(QStringLiteral("Chưa có công văn nào được chọn để in!"));
-            return;
+        if (!marks_.Empty()) {
+            // The list's statement is kept under "qrdata1" for whatever else reads it; the print
+            // does not depend on it, so a file that cannot be written (read-only, or another
+            // clerk writing) still prints.
+            const QString source = Data1->RecordSource;
+            const QString query = source.startsWith(QLatin1String("cv"), Qt::CaseInsensitive) && !source.contains(QLatin1Char(' '))
+                                      ? QStringLiteral("select * from ") + source + QStringLiteral(" order by id")
+                                      : source;
+            try {
+                KeepQuery(*app_.DocDb, QStringLiteral("qrdata1"), query);
+            } catch (const engine::DbError& e) {
+                app_.RecordFailure(e);
+            }
+            // The marked rows as the file holds them now, in id order.
+            copied = FillPrintTable(*app_.TempDb, kind_.printTable, *app_.DocDb, table_, marks_, QStringLiteral("[id]"));
         }
-        if (!kind_.deleteBeforeCheck) app_.TempDb->Execute(emptyPrintTable);
-        const QString source = Data1->RecordSource;
-        const QString query = source.startsWith(QLatin1String("cv"), Qt::CaseInsensitive) && !source.contains(QLatin1Char(' '))
-                                  ? QStringLiteral("select * from ") + source + QStringLiteral(" order by id")
-                                  : source;
-        // The saved query and the copy that reads it in one write: another clerk's list saved
-        // under the same name cannot come in between.
-        // The marks are read again inside the write: another clerk's search may have cleared them
-        // since they were looked for, and an empty print must not go out as if all were well.
-        const auto temp = app_.DocDb->KeepAttached(app_.TempFile);
-        app_.DocDb->WriteTransaction([&] {
-            if (app_.DocDb->HasQueryDef(QStringLiteral("qrdata1"))) app_.DocDb->SetQueryDefSql(QStringLiteral("qrdata1"), query);
-            else app_.DocDb->CreateQueryDef(QStringLiteral("qrdata1"), query);
-            if (app_.DocDb->Execute(QStringLiteral(" INSERT INTO ") + kind_.printTable + QStringLiteral(" IN '") + engine::escapeQuotes(app_.TempFile) +
-                                    QStringLiteral("' Select * from qrdata1 where [chonin]= 'X' order by [id]")) == 0)
-                throw WriteRefused{};
-        });
-    } catch (const WriteRefused&) {
-        busy.reset();
-        app_.Message(QStringLiteral("Chưa có công văn nào được chọn để in!"));
-        return;
     } catch (const engine::DbError& e) {
         busy.reset();
         app_.RecordFailure(e);
@@ -329,6 +294,10 @@ void DocumentList::PrintMarked()
         return;
     }
     busy.reset();
+    if (copied == 0) {  // nothing marked, or every marked row deleted by another clerk meanwhile
+        app_.Message(QStringLiteral("Chưa có công văn nào được chọn để in!"));
+        return;
+    }
     if (!QFileInfo::exists(TemplatePath(app_, kind_.reportName))) {
         app_.Message(QStringLiteral("Không tìm thấy file report (brcvden.rpt,brcvdi.rpt). ") + QStringLiteral("\r\n\r\n") +
                      QStringLiteral("Cần copy các file này từ đĩa gốc vào thư mục ") + QFileInfo(TemplatePath(app_, kind_.reportName)).absolutePath() +
@@ -416,7 +385,6 @@ frmgridcvden::frmgridcvden(App& app)
                          QStringLiteral("ng_den"),
                          QStringLiteral("frmcvden"),
                          QStringLiteral("frmtracuucvden"),
-                         QStringLiteral("[chonin]='X';"),
                          false,
                          QStringLiteral("Cần nhập lại ngày tháng năm cho đúng!"),
                          {QStringLiteral("ng_den"), QStringLiteral("cd_dang"), QStringLiteral("loai"), QStringLiteral("noigui"),
@@ -456,7 +424,6 @@ frmgridcvdi::frmgridcvdi(App& app)
                          QStringLiteral("ng_cv"),
                          QStringLiteral("frmcvdi"),
                          QStringLiteral("frmtracuucvdi"),
-                         QStringLiteral("[chonin] = 'X';"),
                          true,
                          QStringLiteral("Bạn cần nạp lại ngày tháng năm cho đúng !"),
                          {QStringLiteral("loai"), QStringLiteral("so_cv"), QStringLiteral("ng_cv"), QStringLiteral("dv_nhan"),

@@ -34,11 +34,13 @@ public:
     bool KeepPanelEdits();
     bool ReleaseData() override { return KeepPanelEdits(); }
     // The rows a search found in `table` with `clause` (empty: the whole year); "Chọn tất" marks
-    // the rows of that clause, whatever other searches run meanwhile.
+    // the rows of that clause, whatever other searches run meanwhile. No row is marked yet.
     void ShowRows(const QString& statement, const QString& table, const QString& clause, std::unique_ptr<engine::Recordset> rows);
-    // The whole working year, as the main window opens the list; its marks are cleared first.
-    // Throws the engine's failure (the main window reports it).
+    // The whole working year, as the main window opens the list, no row marked yet. Throws the
+    // engine's failure (the main window reports it).
     void ShowYear();
+    // The rows this list has marked for printing (its clerk's own; the grid's column "In").
+    const PrintMarks& Marks() const { return marks_; }
 
     void ToggleMark(int row);
     void MarkAll();
@@ -60,7 +62,6 @@ protected:
         QList<RecordsetModel::Column> columns;
         QList<Box> panel;
         QString printTable, reportName, emptyMessage, caller, dateColumn, registerName, searchName;
-        QString clearStatement;  // the "where" of the statement that clears the marks
         bool deleteBeforeCheck;  // the print table is emptied before the marked rows are looked for
         QString dateMessage;     // the register's message for a date that is none
         QStringList tabOrder;    // the panel's columns in the register's order of entry
@@ -71,9 +72,8 @@ protected:
 
 private:
     bool commitPanel();
-    bool anyMarked();
     void refreshAt(qlonglong id);
-    void changeMarks(const std::function<void()>& write);
+    void changeMarks(const std::function<void()>& change);
     void showPosition();
     qlonglong currentId() const;
 
@@ -81,6 +81,7 @@ private:
     QString table_;           // the year table whose rows are listed
     QString clause_;          // the search's condition of the rows listed
     bool fromSearch_ = false;
+    PrintMarks marks_;
     std::map<QString, QWidget*> boxes_;
     bool checking_ = false;
 

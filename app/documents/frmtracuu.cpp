@@ -240,9 +240,9 @@ bool DocumentSearch::Search()
         return false;
     }
     try {
-        // The statement runs before the marks are cleared: one the engine refuses leaves them.
+        // The statement runs before the list is touched: one the engine refuses leaves the list
+        // and its marks as they were.
         auto rows = app_.DocDb->OpenRecordset(statement, engine::RecordsetType::Dynaset);
-        app_.DocDb->Execute(QStringLiteral("UPDATE ") + table + QStringLiteral(" SET chonin = '' where [chonin]= 'X' ;"));
         app_.SearchClause = clause;
         app_.SearchTable = table;
         list->ShowRows(statement, table, clause, std::move(rows));

@@ -323,13 +323,15 @@ void frmgridcongviec::Print()
         return;
     }
     // The print reads the statement this list was opened with; the saved query "QrIn" is
-    // written as well, for whatever else reads it.
+    // written as well when the file lets it, for whatever else reads it. A file that cannot be
+    // written (read-only, or another clerk writing) still prints.
     const QString query = PrintQuery(statement_);
-    if (!ShowingDataErrors(app_, [&] {
-            BusyCursor busy;
-            KeepQuery(*app_.PlanDb, QStringLiteral("QrIn"), query);
-        }))
-        return;
+    try {
+        BusyCursor busy;
+        KeepQuery(*app_.PlanDb, QStringLiteral("QrIn"), query);
+    } catch (const engine::DbError& e) {
+        app_.RecordFailure(e);
+    }
     // No question about where to print when nothing can be printed.
     const QString templateFile = TemplatePath(app_, kReport);
     if (!QFileInfo::exists(templateFile)) {

@@ -5,6 +5,7 @@
 #include "conditions.h"
 #include "frmcongviec.h"
 #include "frmgridcongviec.h"
+#include "printing.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -190,10 +191,14 @@ bool frmtracuukh::Search()
     try {
         // The statement runs first: one the engine refuses leaves the saved query as it was.
         rows = app_.PlanDb->OpenRecordset(statement, engine::RecordsetType::Dynaset);
-        app_.PlanDb->WriteTransaction([&] {
-            if (app_.PlanDb->HasQueryDef(QStringLiteral("Qrtracuu"))) app_.PlanDb->SetQueryDefSql(QStringLiteral("Qrtracuu"), statement);
-            else app_.PlanDb->CreateQueryDef(QStringLiteral("Qrtracuu"), statement);
-        });
+        // The saved query is written when the file lets it, for whatever else reads it; the list
+        // reads the statement itself, so a file that cannot be written (read-only, or another
+        // clerk writing) is still searched.
+        try {
+            KeepQuery(*app_.PlanDb, QStringLiteral("Qrtracuu"), statement);
+        } catch (const engine::DbError& e) {
+            app_.RecordFailure(e);
+        }
         found = rows->RecordCount();
     } catch (const engine::DbError& e) {
         busy.reset();

@@ -57,6 +57,15 @@ protected:
         for (int r = 0; r < model->rowCount(); ++r) out.append(model->data(model->index(r, 3)).toString());
         return out;
     }
+    // The contents of the entries the grid shows marked, top to bottom.
+    QStringList marked(frmGridlich* g = nullptr)
+    {
+        RecordsetModel* model = (g ? g : grid())->DBGrid1->Model();
+        QStringList out;
+        for (int r = 0; r < model->rowCount(); ++r)
+            if (model->data(model->index(r, 0), Qt::DisplayRole).toString() == QLatin1String("X")) out.append(model->data(model->index(r, 3), Qt::DisplayRole).toString());
+        return out;
+    }
     // A double click as the mouse gives it: a click, then the second press.
     void doubleClick(int row)
     {
@@ -93,27 +102,28 @@ protected:
 
 TEST_F(CalendarGrid, FromTheRegisterMarksAreClearedToggledAndSetOnEveryRowAndCloseReturnsOnTheRow)
 {
-    app.PlanDb->Execute(QStringLiteral("UPDATE lich2026 SET chonin = 'X' WHERE ID = 5"));  // a mark of an earlier list
+    app.PlanDb->Execute(QStringLiteral("UPDATE lich2026 SET chonin = 'X' WHERE ID = 5"));  // the shared field, as another tool left it
     auto* reg = activate(frmlich::Open(app, &main));
     QTest::mouseClick(reg->cmdbang, Qt::LeftButton);
     auto* g = activate(grid());
     EXPECT_EQ(listed(), (QStringList{QStringLiteral("Kiểm kho"), QStringLiteral("Tiếp khách"), QStringLiteral("Họp sáng"),
                                      QStringLiteral("Họp chiều"), QStringLiteral("Tổng kết")}));
-    EXPECT_EQ(rows(QStringLiteral("SELECT count(*) FROM lich2026 WHERE chonin = 'X'")), QStringList{QStringLiteral("0")});
+    EXPECT_EQ(marked(), QStringList{});  // none of the grid's own; the shared field is left
+    EXPECT_EQ(rows(QStringLiteral("SELECT ID FROM lich2026 WHERE chonin = 'X'")), QStringList{QStringLiteral("5")});
     EXPECT_EQ(g->txtid->text(), QStringLiteral("5"));  // the register's entry (its last)
 
     doubleClick(1);
-    EXPECT_EQ(rows(QStringLiteral("SELECT ID FROM lich2026 WHERE chonin = 'X'")), QStringList{QStringLiteral("2")});
+    EXPECT_EQ(marked(), QStringList{QStringLiteral("Tiếp khách")});
     selectRow(1);
     QTest::keyClick(g->DBGrid1, Qt::Key_Space);  // the keyboard's double-click
-    EXPECT_EQ(rows(QStringLiteral("SELECT count(*) FROM lich2026 WHERE chonin = 'X'")), QStringList{QStringLiteral("0")});
+    EXPECT_EQ(marked(), QStringList{});
 
     selectRow(2);
     QTest::mouseClick(g->Cmdchontat, Qt::LeftButton);
-    EXPECT_EQ(rows(QStringLiteral("SELECT count(*) FROM lich2026 WHERE chonin = 'X'")), QStringList{QStringLiteral("5")});
+    EXPECT_EQ(marked(), listed());
     EXPECT_EQ(g->txtid->text(), QStringLiteral("3"));  // back on the row it was on
     QTest::mouseClick(g->Cmdhuychon, Qt::LeftButton);
-    EXPECT_EQ(rows(QStringLiteral("SELECT count(*) FROM lich2026 WHERE chonin = 'X'")), QStringList{QStringLiteral("0")});
+    EXPECT_EQ(marked(), QStringList{});
 
     QTest::mouseClick(g->cmdclose, Qt::LeftButton);
     EXPECT_FALSE(g->isVisible());
@@ -129,13 +139,11 @@ TEST_F(CalendarGrid, ASearchOfAnotherYearMarksAndPrintsInThatYearsTable)
     // Another search elsewhere changes the shared clause; the grid keeps its own.
     app.SearchClause.clear();
     app.SearchTable = QStringLiteral("lich2026");
-    app.PlanDb->Execute(QStringLiteral("UPDATE lich2003 SET chonin = 'X' WHERE ndung = 'Đi công tác'"));
     QTest::mouseClick(g->Cmdchontat, Qt::LeftButton);
-    EXPECT_EQ(rows(QStringLiteral("SELECT ndung FROM lich2003 WHERE chonin = 'X' ORDER BY ID")),
-              (QStringList{QStringLiteral("Họp năm cũ"), QStringLiteral("Họp đầu năm cũ")}));
-    EXPECT_EQ(rows(QStringLiteral("SELECT count(*) FROM lich2026 WHERE chonin = 'X'")), QStringList{QStringLiteral("0")});
+    EXPECT_EQ(marked(), (QStringList{QStringLiteral("Họp đầu năm cũ"), QStringLiteral("Họp năm cũ")}));
+    EXPECT_EQ(g->Marks().Ids(), (std::set<qlonglong>{1, 2}));  // ids of lich2003
     doubleClick(0);
-    EXPECT_EQ(rows(QStringLiteral("SELECT ndung FROM lich2003 WHERE chonin = 'X'")), QStringList{QStringLiteral("Họp năm cũ")});
+    EXPECT_EQ(marked(), QStringList{QStringLiteral("Họp năm cũ")});
 
     QTest::mouseClick(g->Cmdin, Qt::LeftButton);
     const QString text = pdfText();
@@ -149,13 +157,14 @@ TEST_F(CalendarGrid, ASearchOfAnotherYearMarksAndPrintsInThatYearsTable)
 
 TEST_F(CalendarGrid, PrintingRefusesNoMarkAndPrintsTheMarkedInDateAndTimeOrder)
 {
+    app.PlanDb->Execute(QStringLiteral("UPDATE lich2026 SET chonin = 'X' WHERE ID IN (2, 5)"));  // the shared field decides nothing
     auto* g = openYear();
     QTest::mouseClick(g->Cmdin, Qt::LeftButton);
     EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Chưa có lịch làm việc nào được chọn để in !"));
     EXPECT_FALSE(QFile::exists(modal.fileToSave));
 
-    // Marked in the order typed; another clerk's list rewrites the saved query meanwhile.
-    app.PlanDb->Execute(QStringLiteral("UPDATE lich2026 SET chonin = 'X' WHERE ID IN (1, 3, 4)"));
+    // Marked out of order; another clerk's list rewrites the saved query meanwhile.
+    for (int row : {3, 0, 2}) emit g->DBGrid1->RowDoubleClicked(row);
     engine::Database(app.PlanFile).CreateQueryDef(QStringLiteral("qrdata1"), QStringLiteral("SELECT * FROM lich2026 WHERE ID = 2"));
     g->txtle->setText(QStringLiteral("12"));
     QTest::mouseClick(g->Cmdin, Qt::LeftButton);
@@ -168,6 +177,40 @@ TEST_F(CalendarGrid, PrintingRefusesNoMarkAndPrintsTheMarkedInDateAndTimeOrder)
     EXPECT_GT(chieu, sang);
     EXPECT_FALSE(text.contains(QStringLiteral("Tiếp khách")));
     EXPECT_FALSE(text.contains(QStringLiteral("Tổng kết")));
+}
+
+TEST_F(CalendarGrid, EachClerkPrintsTheMarksOfTheirOwnGrid)
+{
+    // Clerk A marks "Kiểm kho" and "Tiếp khách".
+    auto* mine = openYear();
+    emit mine->DBGrid1->RowDoubleClicked(0);
+    emit mine->DBGrid1->RowDoubleClicked(1);
+    // Clerk B, another program on the same folder, opens the same grid and marks "Họp chiều",
+    // then marks all, clears all, searches and marks "Họp chiều" again.
+    App other(modal);
+    other.AppFolder = folder.root();
+    other.Today = app.Today;
+    frmMain otherMain(other);
+    ASSERT_TRUE(Startup(other, otherMain).Run());
+    InstallCalendarWindows(other, &otherMain);
+    auto* theirs = frmGridlich::Instance(other);
+    ASSERT_NE(theirs, mine);
+    theirs->ShowYear(0);
+    emit theirs->DBGrid1->RowDoubleClicked(3);
+    QTest::mouseClick(theirs->Cmdchontat, Qt::LeftButton);
+    QTest::mouseClick(theirs->Cmdhuychon, Qt::LeftButton);
+    otherMain.show();
+    QTest::mouseClick(otherMain.cmdtracuulich, Qt::LeftButton);
+    ASSERT_TRUE(frmtracuulich::Instance(other)->Search());
+    emit theirs->DBGrid1->RowDoubleClicked(3);
+    EXPECT_EQ(marked(theirs), QStringList{QStringLiteral("Họp chiều")});
+    // A's grid and A's print: A's two entries, exactly.
+    EXPECT_EQ(marked(mine), (QStringList{QStringLiteral("Kiểm kho"), QStringLiteral("Tiếp khách")}));
+    QTest::mouseClick(mine->Cmdin, Qt::LeftButton);
+    const QString text = pdfText();
+    EXPECT_TRUE(text.contains(QStringLiteral("Kiểm kho")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Tiếp khách")));
+    for (const char* other : {"Họp sáng", "Họp chiều", "Tổng kết"}) EXPECT_FALSE(text.contains(QString::fromUtf8(other))) << other;
 }
 
 TEST_F(CalendarGrid, ThePanelAsksBeforeLeavingAnEntryAndChecksTheDateAgainAtTheSave)
@@ -238,7 +281,12 @@ TEST_F(CalendarGrid, OnlyAnExplicitYesDeletesAndCbStaffKeepToTheirOwnEntries)
 TEST_F(CalendarGrid, AFailedWriteStaysInItsModeWithWhatWasTyped)
 {
     app.PlanDb = std::make_unique<engine::Database>(app.PlanFile, engine::Database::Access::ReadOnly);
-    auto* g = openYear(3);  // the marks could not be cleared: said, and the grid shows the year
+    auto* g = openYear(3);
+    // Marks and printing write nothing into the file: they work as on any other.
+    emit g->DBGrid1->RowDoubleClicked(2);
+    QTest::mouseClick(g->Cmdin, Qt::LeftButton);
+    EXPECT_TRUE(modal.messages.empty() && modal.systemMessages.isEmpty()) << modal.messageTexts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(pdfText().contains(QStringLiteral("Họp sáng")));
     QTest::mouseClick(g->Cmdsua, Qt::LeftButton);
     g->mndung->setText(QStringLiteral("Họp sáng đã sửa"));
     QTest::mouseClick(g->cmdUpdate, Qt::LeftButton);

@@ -6,6 +6,7 @@
 #include "frmgrid.h"
 #include "frmtracuu.h"
 #include "office.h"
+#include "printing.h"
 
 #include <QHeaderView>
 #include <QPlainTextEdit>
@@ -45,6 +46,15 @@ protected:
         EXPECT_TRUE(s->Search());
         return activate(frmgridcvden::Instance(app));
     }
+    // The "stt" of the rows a list's grid shows marked, top to bottom.
+    static QStringList markedRows(DocumentList* list)
+    {
+        QStringList out;
+        RecordsetModel* m = list->DBGrid1->Model();
+        for (int r = 0; r < m->rowCount(); ++r)
+            if (m->data(m->index(r, 0), Qt::DisplayRole).toString() == QLatin1String("X")) out.append(m->Field(r, QStringLiteral("stt")).toString());
+        return out;
+    }
     QString pdfText()
     {
         QProcess p;
@@ -59,7 +69,9 @@ TEST_F(Lists, TheGridAndThePanelStayOnOneRow)
     auto* list = openYear();
     EXPECT_FALSE(main.isVisible());
     EXPECT_EQ(list->mrecnum->text(), QStringLiteral("6/6"));  // the last row
-    EXPECT_EQ(column(QStringLiteral("SELECT count(*) FROM cvden2026 WHERE chonin = 'X'")), QStringList{QStringLiteral("0")});
+    // The list starts with no mark of its own, whatever the shared field holds, which it leaves.
+    EXPECT_EQ(markedRows(list), QStringList{});
+    EXPECT_EQ(column(QStringLiteral("SELECT count(*) FROM cvden2026 WHERE chonin = 'X'")), QStringList{QStringLiteral("6")});
     // Drawing every row of the grid never moves the panel's row.
     auto* model = list->DBGrid1->model();
     for (int r = 0; r < model->rowCount(); ++r) model->data(model->index(r, 2), Qt::DisplayRole);
@@ -75,15 +87,15 @@ TEST_F(Lists, TheGridAndThePanelStayOnOneRow)
     // A double-click marks, a second one unmarks; the grid shows it at once.
     emit list->DBGrid1->RowDoubleClicked(3);
     EXPECT_EQ(model->data(model->index(3, 0), Qt::DisplayRole).toString(), QStringLiteral("X"));
+    EXPECT_EQ(markedRows(list), QStringList{QStringLiteral("4")});
     emit list->DBGrid1->RowDoubleClicked(3);
     EXPECT_EQ(model->data(model->index(3, 0), Qt::DisplayRole).toString(), QString());
-    EXPECT_EQ(column(QStringLiteral("SELECT count(*) FROM cvden2026 WHERE chonin = 'X'")), QStringList{QStringLiteral("0")});
     // "Chọn tất" over the whole year marks it all; "Huỷ chọn" clears it; the row stays current.
     QTest::mouseClick(list->Cmdchontat, Qt::LeftButton);
-    EXPECT_EQ(column(QStringLiteral("SELECT count(*) FROM cvden2026 WHERE chonin = 'X'")), QStringList{QStringLiteral("6")});
+    EXPECT_EQ(markedRows(list).size(), 6);
     EXPECT_EQ(list->mrecnum->text(), QStringLiteral("4/6"));
     QTest::mouseClick(list->Cmdhuychon, Qt::LeftButton);
-    EXPECT_EQ(column(QStringLiteral("SELECT count(*) FROM cvden2026 WHERE chonin = 'X'")), QStringList{QStringLiteral("0")});
+    EXPECT_EQ(markedRows(list), QStringList{});
     QTest::mouseClick(list->cmdclose, Qt::LeftButton);
     EXPECT_TRUE(main.isVisible());
 }
@@ -108,11 +120,10 @@ TEST_F(Lists, MarksActOnTheRowsOfTheSearchInTheYearSearched)
     auto* list = searchFor(QStringLiteral("sở"), QStringLiteral("2001"));
     EXPECT_EQ(list->Data1->Count(), 3);
     QTest::mouseClick(list->Cmdchontat, Qt::LeftButton);
-    EXPECT_EQ(column(QStringLiteral("SELECT stt FROM cvden2001 WHERE chonin = 'X' ORDER BY id")),
-              (QStringList{QStringLiteral("2"), QStringLiteral("4"), QStringLiteral("6")}));
-    EXPECT_EQ(column(QStringLiteral("SELECT count(*) FROM cvden2026 WHERE chonin = 'X'")), QStringList{QStringLiteral("6")});  // untouched
+    EXPECT_EQ(markedRows(list), (QStringList{QStringLiteral("2"), QStringLiteral("4"), QStringLiteral("6")}));
+    EXPECT_EQ(list->Marks().Ids(), (std::set<qlonglong>{2, 4, 6}));
     QTest::mouseClick(list->Cmdhuychon, Qt::LeftButton);
-    EXPECT_EQ(column(QStringLiteral("SELECT count(*) FROM cvden2001 WHERE chonin = 'X'")), QStringList{QStringLiteral("0")});
+    EXPECT_TRUE(list->Marks().Empty());
     // Back from a search of 2001 started in the register: the register is not moved to a 2001 id.
     auto* reg = activate(frmcvden::Open(app, &main));
     reg->Data1->MoveFirst();
@@ -176,11 +187,86 @@ TEST_F(Lists, AnotherSearchNeitherLosesPanelEditsNorChangesWhatMarkAllMarks)
     list->Data1->MoveFirst();
     static_cast<QLineEdit*>(list->Field(QStringLiteral("noigui")))->setText(QStringLiteral("Sở Nội vụ"));
     QTest::mouseClick(list->Cmdchontat, Qt::LeftButton);
-    EXPECT_EQ(column(QStringLiteral("SELECT id FROM cvden2026 WHERE chonin = 'X' ORDER BY id")), (QStringList{QStringLiteral("3"), QStringLiteral("5")}));
+    EXPECT_EQ(markedRows(list), (QStringList{QStringLiteral("3"), QStringLiteral("5")}));
     EXPECT_TRUE(modal.systemMessages.isEmpty()) << modal.systemMessages.join(QLatin1Char('\n')).toStdString();
     EXPECT_EQ(list->mrecnum->text(), QStringLiteral("1/2"));
     // A double-click on a row's heading toggles its mark as one on its cells does.
     QHeaderView* heading = list->DBGrid1->verticalHeader();
     QTest::mouseDClick(heading->viewport(), Qt::LeftButton, {}, QPoint(heading->width() / 2, heading->sectionViewportPosition(1) + heading->sectionSize(1) / 2));
-    EXPECT_EQ(column(QStringLiteral("SELECT id FROM cvden2026 WHERE chonin = 'X' ORDER BY id")), QStringList{QStringLiteral("3")});
+    EXPECT_EQ(markedRows(list), QStringList{QStringLiteral("3")});
+}
+
+TEST_F(Lists, EachClerkPrintsTheMarksOfTheirOwnList)
+{
+    // Clerk A marks rows 1 and 2 of the year.
+    auto* mine = openYear();
+    emit mine->DBGrid1->RowDoubleClicked(0);
+    emit mine->DBGrid1->RowDoubleClicked(1);
+    // Clerk B, another program on the same folder, opens the same list and marks row 4, then
+    // marks all, clears all, searches and marks row 4 again.
+    App other(modal);
+    other.AppFolder = folder.root();
+    other.Today = app.Today;
+    frmMain otherMain(other);
+    ASSERT_TRUE(Startup(other, otherMain).Run());
+    InstallDocumentWindows(other, &otherMain);
+    otherMain.show();
+    QTest::mouseClick(otherMain.Cmdxemcvden, Qt::LeftButton);
+    auto* theirs = frmgridcvden::Instance(other);
+    ASSERT_NE(theirs, mine);
+    emit theirs->DBGrid1->RowDoubleClicked(3);
+    EXPECT_EQ(markedRows(theirs), QStringList{QStringLiteral("4")});
+    QTest::mouseClick(theirs->Cmdchontat, Qt::LeftButton);
+    QTest::mouseClick(theirs->Cmdhuychon, Qt::LeftButton);
+    auto* theirSearch = frmtracuucvden::Instance(other);
+    theirSearch->Combonamlamviec->setCurrentIndex(theirSearch->Combonamlamviec->findText(QStringLiteral("2026")));
+    ASSERT_TRUE(theirSearch->Search());
+    emit theirs->DBGrid1->RowDoubleClicked(3);
+    // A's grid and A's print: rows 1 and 2, exactly.
+    EXPECT_EQ(markedRows(mine), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
+    QTest::mouseClick(mine->Cmdin, Qt::LeftButton);
+    QString text = pdfText();
+    EXPECT_TRUE(text.contains(QStringLiteral("Nội dung 1")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Nội dung 2")));
+    for (const char* other : {"Nội dung 3", "Nội dung 4", "Nội dung 5", "Nội dung 6"}) EXPECT_FALSE(text.contains(QString::fromUtf8(other))) << other;
+    // B's print: row 4 only.
+    QFile::remove(modal.fileToSave);
+    QTest::mouseClick(theirs->Cmdin, Qt::LeftButton);
+    text = pdfText();
+    EXPECT_TRUE(text.contains(QStringLiteral("Nội dung 4")));
+    for (const char* other : {"Nội dung 1", "Nội dung 2", "Nội dung 3", "Nội dung 5", "Nội dung 6"})
+        EXPECT_FALSE(text.contains(QString::fromUtf8(other))) << other;
+}
+
+TEST_F(Lists, AFileThatCannotBeWrittenIsMarkedAndPrinted)
+{
+    app.DocDb = std::make_unique<engine::Database>(app.DocFile, engine::Database::Access::ReadOnly);
+    auto* list = openYear();
+    emit list->DBGrid1->RowDoubleClicked(2);
+    EXPECT_EQ(markedRows(list), QStringList{QStringLiteral("3")});
+    QTest::mouseClick(list->Cmdin, Qt::LeftButton);
+    EXPECT_TRUE(modal.messages.empty()) << modal.messageTexts().join(QLatin1Char('\n')).toStdString();
+    const QString text = pdfText();
+    EXPECT_TRUE(text.contains(QStringLiteral("Nội dung 3")));
+    EXPECT_FALSE(text.contains(QStringLiteral("Nội dung 4")));
+}
+
+TEST_F(Lists, AThousandMarksPrintInIdOrderAndDeletedRowsAreNone)
+{
+    app.DocDb->WriteTransaction([&] {
+        for (int k = 7; k <= 1206; ++k)
+            app.DocDb->Execute(QStringLiteral("INSERT INTO cvden2026 (stt, tt_ndung) VALUES ('%1', 'Nội dung %1')").arg(k));
+    });
+    PrintMarks marks;
+    marks.MarkRows(*app.DocDb, QStringLiteral("cvden2026"), QString());
+    ASSERT_EQ(marks.Ids().size(), 1206u);
+    EXPECT_FALSE(marks.Toggle(600));
+    app.DocDb->Execute(QStringLiteral("DELETE * FROM cvden2026 WHERE id = 1000"));  // by another clerk, after it was marked
+    EXPECT_EQ(FillPrintTable(*app.TempDb, QStringLiteral("incvden"), *app.DocDb, QStringLiteral("cvden2026"), marks, QStringLiteral("[id]")), 1204);
+    const QStringList stt = Rows(*app.TempDb, QStringLiteral("SELECT stt FROM incvden WHERE chonin = 'X' ORDER BY id"));
+    ASSERT_EQ(stt.size(), 1204);
+    QStringList expected;
+    for (int k = 1; k <= 1206; ++k)
+        if (k != 600 && k != 1000) expected.append(QString::number(k));
+    EXPECT_EQ(stt, expected);
 }

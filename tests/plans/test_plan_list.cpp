@@ -294,6 +294,22 @@ TEST_F(PlanList, ASearchedListPrintsItsOwnPlansWhateverOthersSaveMeanwhile)
     EXPECT_EQ(app.PlanDb->QueryDefSql(QStringLiteral("QrIn")), frmgridcongviec::PrintQuery(list->Statement()));
 }
 
+TEST_F(PlanList, PrintingGoesOnWhenQrInCannotBeWritten)
+{
+    auto* list = openYear();
+    // Another clerk holds the file's write lock past the wait: "QrIn" is not written, and the
+    // list prints all the same, without a word.
+    app.PlanDb->state()->conn.setBusyTimeout(std::chrono::milliseconds(300));
+    engine::Database other(app.PlanFile);
+    other.WriteTransaction([&] {
+        other.Execute(QStringLiteral("UPDATE kehoach2026 SET khan = 0 WHERE ID = 5"));
+        QTest::mouseClick(list->cmdin, Qt::LeftButton);
+    });
+    EXPECT_TRUE(modal.messages.empty()) << modal.messageTexts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_GE(printed({QStringLiteral("Việc ba")})[0], 0);
+    EXPECT_FALSE(app.PlanDb->HasQueryDef(QStringLiteral("QrIn")));
+}
+
 TEST_F(PlanList, APrintJobReadsItsOwnStatementInPlaceOfTheTemplatesSource)
 {
     app.PlanDb->CreateQueryDef(QStringLiteral("QrIn"), frmgridcongviec::PrintQuery(QStringLiteral("SELECT * FROM kehoach2026 WHERE ID = 1")));

@@ -72,6 +72,17 @@ TEST_F(PlanSearch, NoConditionListsTheYearInStartAndEndOrder)
     EXPECT_TRUE(search->isVisible());
 }
 
+TEST_F(PlanSearch, AFileThatCannotBeWrittenIsSearchedAllTheSame)
+{
+    app.PlanDb = std::make_unique<engine::Database>(app.PlanFile, engine::Database::Access::ReadOnly);
+    search->mban->setText(QStringLiteral("văn phòng"));
+    ASSERT_TRUE(search->Search());  // "Qrtracuu" is not written, and nothing is said of it
+    EXPECT_TRUE(modal.messages.empty()) << modal.messageTexts().join(QLatin1Char('\n')).toStdString();
+    EXPECT_FALSE(app.PlanDb->HasQueryDef(QStringLiteral("Qrtracuu")));
+    EXPECT_EQ(listed(), (QStringList{QStringLiteral("Gặp ông O'Brien"), QStringLiteral("Họp giao ban")}));
+    EXPECT_TRUE(list()->isVisible());
+}
+
 TEST_F(PlanSearch, FlagsJoinWithAndAndTheTwoStatesExcludeEachOther)
 {
     search->chkkhan->setChecked(true);
