@@ -223,6 +223,20 @@ void frmGridlich::returnToViewing()
     mngay->setFocus();
 }
 
+bool frmGridlich::ReleaseData()
+{
+    if (!editing()) return true;
+    const bool adding = Data1->IsNew();
+    if (adding || Data1->AnyChanged()) {
+        const QString answer = KeepTypingQuestion(app_, *Data1);
+        if (answer == QLatin1String("yes")) return save(false);
+        if (answer != QLatin1String("no")) return false;  // no answer: the entry stays as typed
+    }
+    if (adding) Data1->CancelAdd();
+    returnToViewing();
+    return true;
+}
+
 bool frmGridlich::finishEditing()
 {
     if (!editing()) return true;

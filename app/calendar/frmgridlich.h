@@ -5,6 +5,8 @@
 
 #include "formkit.h"
 
+#include "app.h"
+
 #include <QWidget>
 
 #include <memory>
@@ -17,12 +19,15 @@ namespace korvane {
 class App;
 class CalendarFields;
 
-class frmGridlich : public QWidget {
+class frmGridlich : public QWidget, public DataWindow {
     Q_OBJECT
 public:
     explicit frmGridlich(App& app);
     ~frmGridlich() override;
     static frmGridlich* Instance(App& app);
+    // Before the files change: an entry being added or corrected is kept (saved) or dropped as
+    // the clerk answers; false when the clerk goes on with it.
+    bool ReleaseData() override;
 
     // Every entry of the working year, none marked yet, positioned on the entry `id` (when above
     // 0); from the calendar register. Throws the engine's failure to read the entries.

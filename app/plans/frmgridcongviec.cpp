@@ -160,6 +160,19 @@ frmgridcongviec* frmgridcongviec::Instance(App& app)
 
 bool frmgridcongviec::Editing() const { return mode_ == kEdit; }
 
+bool frmgridcongviec::ReleaseData()
+{
+    if (!Editing()) return true;
+    if (plan_->Changed()) {
+        const QString answer = KeepTypingQuestion(app_, *Data1);
+        if (answer == QLatin1String("yes")) return Save();
+        if (answer != QLatin1String("no")) return false;  // no answer: the plan stays as typed
+    }
+    Data1->ClearChanged();
+    setMode(kView);
+    return true;
+}
+
 // ---- Opening -------------------------------------------------------------------------------
 
 void frmgridcongviec::ShowYear()

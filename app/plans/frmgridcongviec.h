@@ -5,6 +5,8 @@
 
 #include "formkit.h"
 
+#include "app.h"
+
 #include <QWidget>
 
 class QLabel;
@@ -15,7 +17,7 @@ namespace korvane {
 class App;
 class PlanFields;
 
-class frmgridcongviec : public QWidget {
+class frmgridcongviec : public QWidget, public DataWindow {
     Q_OBJECT
 public:
     explicit frmgridcongviec(App& app);
@@ -42,6 +44,9 @@ public:
     const QString& Statement() const { return statement_; }
     const QString& Table() const { return table_; }
     bool Editing() const;
+    // Before the files change: a plan being corrected is kept (saved) or dropped as the clerk
+    // answers; false when the clerk goes on with it.
+    bool ReleaseData() override;
     // The SELECT that prints a list read with `statement`: the printed columns and the part of
     // the statement from its first "from" on (any letter case), so the rows and their order are
     // those of the list.

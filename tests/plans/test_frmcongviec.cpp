@@ -68,6 +68,15 @@ TEST_F(PlanRegister, NewPlansCarryTheLastUnitDepartmentAndTypeAndAreStampedWhenS
     EXPECT_EQ(app.FormMode, QStringLiteral("napkehoach"));
     EXPECT_EQ(form->cmdAdd->text(), QStringLiteral("&Huỷ nạp"));
     EXPECT_EQ(form->lbltrangthai->text(), QStringLiteral("Nạp công việc"));
+    // The main window opening the register again, then the list, leaves the plan being typed.
+    main.show();
+    QTest::mouseClick(main.cmdnapkh, Qt::LeftButton);
+    main.show();
+    QTest::mouseClick(main.cmdxemkh, Qt::LeftButton);
+    EXPECT_EQ(frmcongviec::Find(app), form.data());
+    EXPECT_EQ(form->lbltrangthai->text(), QStringLiteral("Nạp công việc"));
+    EXPECT_EQ(form->cmdAdd->text(), QStringLiteral("&Huỷ nạp"));
+    activate(form.data());
     EXPECT_TRUE(form->txtban->text().isEmpty());
     form->txtcanbo->setText(QStringLiteral("gõ dở"));
     form->txtcanbo->setFocus();
