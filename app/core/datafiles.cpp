@@ -207,7 +207,8 @@ bool KiemtraMDB(const QString& path, const QString& kind, QString& MsgText, cons
         engine::Database db(path, engine::Database::Access::ReadOnly);
         for (const QString& pattern : required)
             if (!TableExists(pattern, db)) return false;
-        return true;
+        // A damaged page is found here, before anything is written into the file.
+        return db.CheckPages().isEmpty();
     } catch (const engine::DbError&) {
         return false;
     }
