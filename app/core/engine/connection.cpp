@@ -122,9 +122,9 @@ int onBusy(void* waiter, int count) { return static_cast<BusyWaiter*>(waiter)->w
 // Every try is a lock request (on a share, one to the file server), and a waiting clerk's try
 // briefly takes the file's shared lock, which the clerk holding the write lock must see gone
 // before it may commit: waiters that try too often hold up the very clerk they wait for. So a
-// waiter tries a few times quickly, then every few milliseconds. The clerk that has waited long
-// tries somewhat more often than a newcomer, to be the likelier to take the lock when it is
-// let go; and the clerk that holds the write lock and waits only for readers to leave (they
+// waiter tries a few times quickly, then every few milliseconds. A clerk that has waited a
+// quarter of a second goes back to trying quickly, to be the likelier to take the lock in the
+// moment it is let go (a clerk who keeps saving takes it again right after); and the clerk that holds the write lock and waits only for readers to leave (they
 // cannot come back while it waits) tries again at once.
 void pause(std::chrono::steady_clock::duration waited, int count, bool holdsWriteLock)
 {
@@ -140,7 +140,7 @@ void pause(std::chrono::steady_clock::duration waited, int count, bool holdsWrit
     } else if (waited < milliseconds(250)) {
         shortest = 2000, longest = 6000;
     } else {
-        shortest = 1000, longest = 3000;
+        shortest = 300, longest = 1000;
     }
     std::uniform_int_distribution<int> micros(shortest, longest);
     std::this_thread::sleep_for(std::chrono::microseconds(micros(random)));
