@@ -1,5 +1,6 @@
 // Start-up up to the login dialog: on a fresh data folder (only the template), and on one whose
-// four year tables hold 100,000 rows each; and a new working year's four tables made beside those.
+// four year tables hold 100,000 rows each; the page check of those files alone; and a new
+// working year's four tables made beside those.
 // Run on the offscreen platform:
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_startup
 #include "app.h"
@@ -74,6 +75,22 @@ void LargeYearTables(benchmark::State& state)
     for (auto _ : state) state.SetIterationTime(startOnce(folder));
 }
 
+// The page check that the structure check runs on each file at start-up, alone: the document
+// and plan files whose year tables hold 100,000 rows each (about the largest files there are).
+void PageCheckOfLargeFiles(benchmark::State& state)
+{
+    QTemporaryDir dir;
+    const QString folder = makeFolder(dir);
+    startOnce(folder);
+    bench::fillYearTables(dir.filePath(QStringLiteral("data")), QString::number(QDate::currentDate().year()), 100000);
+    for (auto _ : state) {
+        for (const char* name : {"zeltcv.MDB", "zeltlich.MDB"}) {
+            engine::Database db(dir.filePath(QStringLiteral("data/") + QLatin1String(name)), engine::Database::Access::ReadOnly);
+            if (!db.CheckPages().isEmpty()) state.SkipWithError("the check failed");
+        }
+    }
+}
+
 // The working-year window's work for a year not yet used: its four tables made from the templates,
 // in files whose current year already holds 100,000 rows a table.
 void NewWorkingYear(benchmark::State& state)
@@ -98,6 +115,7 @@ void NewWorkingYear(benchmark::State& state)
 BENCHMARK(NewWorkingYear)->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(FreshFolder)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
 BENCHMARK(LargeYearTables)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(10);
+BENCHMARK(PageCheckOfLargeFiles)->Unit(benchmark::kMillisecond)->Iterations(10);
 
 int main(int argc, char** argv)
 {

@@ -2,13 +2,16 @@
 // year table (AddNew / SetField / Update, as the register windows do) while R reader programs keep
 // opening record sets and finding rows in the same table until the writers are done. Each run
 // starts from a fresh copy of the template. Per run it prints the failed programs, the rows in the
-// file afterwards and the longest single AddNew+Update; at the end the totals over all runs.
+// file afterwards, the rows saved per second, the longest single AddNew+Update and the CPU time
+// the writers used; at the end the totals over all runs. It exits with 1 when a program failed
+// or a row is missing or saved twice.
 //
-//   build-engrel/bench/stress_writers [--runs 20] [--writers 8] [--rows 1000] [--readers 2]
-//                                     [--dir FOLDER] [--keep]
+//   build/bench/stress_writers [--runs 20] [--writers 8] [--rows 1000] [--readers 2]
+//                              [--dir FOLDER] [--keep]
 //
 // The same program is also the writer and the reader (started by itself):
-//   stress_writers --writer FILE ROWS TAG    prints "ok ROWS MAXMS" or "fail ROWS MAXMS NUMBER TEXT"
+//   stress_writers --writer FILE ROWS TAG    prints "ok ROWS MAXMS CPUMS" or
+//                                            "fail ROWS MAXMS CPUMS NUMBER TEXT"
 //                                            (MAXMS counts the failed call too)
 //   stress_writers --reader FILE STOPFILE    prints "ok READS ERRORS [NUMBER TEXT of the first error]"
 #include "database.h"
@@ -17,7 +20,10 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
+
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -32,6 +38,15 @@ using Clock = std::chrono::steady_clock;
 double msSince(Clock::time_point start)
 {
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+}
+
+// The CPU time this process has used so far, user and system, in milliseconds.
+double cpuMs()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto ms = [](const timeval& t) { return static_cast<double>(t.tv_sec) * 1000.0 + static_cast<double>(t.tv_usec) / 1000.0; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
 }
 
 int runWriter(const QString& file, int rows, const QString& tag)
@@ -58,10 +73,10 @@ int runWriter(const QString& file, int rows, const QString& tag)
         }
     } catch (const engine::DbError& e) {
         longest = std::max(longest, msSince(start));
-        std::printf("fail %d %.0f %d %s\n", written, longest, e.number(), e.description().toUtf8().constData());
+        std::printf("fail %d %.0f %.0f %d %s\n", written, longest, cpuMs(), e.number(), e.description().toUtf8().constData());
         return 1;
     }
-    std::printf("ok %d %.0f\n", written, longest);
+    std::printf("ok %d %.0f %.0f\n", written, longest, cpuMs());
     return 0;
 }
 
@@ -117,7 +132,10 @@ struct RunResult {
     int failures = 0;  // writers that gave up, and readers that met an error
     long rows = 0;     // rows in the table afterwards
     long distinctIds = 0;
+    long distinctRows = 0;  // distinct (writer, row number) pairs
     double longestMs = 0;
+    double writersMs = 0;     // from the first writer's start to the last one's end
+    double writersCpuMs = 0;  // CPU time of all writers
     long reads = 0;
     QStringList errors;
 };
@@ -159,6 +177,7 @@ RunResult oneRun(const Options& o, const QString& folder)
         readers.push_back(std::make_unique<QProcess>());
         readers.back()->start(self, {QStringLiteral("--reader"), file, stop});
     }
+    const Clock::time_point writersStart = Clock::now();
     for (int k = 0; k < o.writers; ++k) {
         writers.push_back(std::make_unique<QProcess>());
         writers.back()->start(self, {QStringLiteral("--writer"), file, QString::number(o.rows), QString::number(k)});
@@ -168,11 +187,13 @@ RunResult oneRun(const Options& o, const QString& folder)
         const QString line = lastLine(*w);
         const QStringList parts = line.split(QLatin1Char(' '));
         if (parts.size() >= 3) result.longestMs = std::max(result.longestMs, parts[2].toDouble());
+        if (parts.size() >= 4) result.writersCpuMs += parts[3].toDouble();
         if (w->exitStatus() != QProcess::NormalExit || w->exitCode() != 0 || !line.startsWith(QLatin1String("ok "))) {
             ++result.failures;
             result.errors << QStringLiteral("writer: ") + (line.isEmpty() ? QStringLiteral("no output") : line);
         }
     }
+    result.writersMs = msSince(writersStart);
     QFile(stop).open(QIODevice::WriteOnly);
     for (auto& r : readers) {
         r->waitForFinished(-1);
@@ -190,9 +211,24 @@ RunResult oneRun(const Options& o, const QString& folder)
                                    engine::RecordsetType::Snapshot);
         result.rows = rs->Field(QStringLiteral("n")).toLongLong();
         result.distinctIds = rs->Field(QStringLiteral("d")).toLongLong();
+        // Each writer numbers its rows: a row saved twice repeats its writer and number.
+        QSet<QString> pairs;
+        auto all = db.OpenRecordset(QStringLiteral("SELECT noigui, stt FROM cvden2008"), engine::RecordsetType::Snapshot);
+        for (; !all->Eof(); all->MoveNext())
+            pairs.insert(all->Field(QStringLiteral("noigui")).toString() + QLatin1Char('/') + all->Field(QStringLiteral("stt")).toString());
+        result.distinctRows = pairs.size();
     } catch (const engine::DbError& e) {
         ++result.failures;
         result.errors << QStringLiteral("check: %1 %2").arg(e.number()).arg(e.description());
+    }
+    const long expected = static_cast<long>(o.writers) * o.rows;
+    if (result.rows != expected || result.distinctIds != result.rows || result.distinctRows != result.rows) {
+        ++result.failures;
+        result.errors << QStringLiteral("rows: %1 of %2 in the file, %3 distinct ids, %4 distinct rows (lost or saved twice)")
+                             .arg(result.rows)
+                             .arg(expected)
+                             .arg(result.distinctIds)
+                             .arg(result.distinctRows);
     }
     if (!o.keep) QDir(folder).removeRecursively();
     return result;
@@ -210,7 +246,7 @@ int runAll(const Options& o)
     std::printf("%d runs of %d writers x %d rows and %d readers, in %s\n", o.runs, o.writers, o.rows, o.readers,
                 base.toUtf8().constData());
     int failures = 0;
-    double longest = 0;
+    double longest = 0, writersMs = 0, cpuMsTotal = 0;
     long rows = 0;
     for (int run = 1; run <= o.runs; ++run) {
         const Clock::time_point start = Clock::now();
@@ -218,13 +254,19 @@ int runAll(const Options& o)
         failures += r.failures;
         longest = std::max(longest, r.longestMs);
         rows += r.rows;
-        std::printf("run %2d: failures %d, rows %ld (distinct ids %ld), longest AddNew+Update %.0f ms, reads %ld, %.1f s\n", run,
-                    r.failures, r.rows, r.distinctIds, r.longestMs, r.reads, msSince(start) / 1000);
+        writersMs += r.writersMs;
+        cpuMsTotal += r.writersCpuMs;
+        std::printf("run %2d: failures %d, rows %ld (distinct ids %ld, distinct rows %ld), %.0f rows/s, longest AddNew+Update %.0f ms, "
+                    "writers' CPU %.1f s, reads %ld, %.1f s\n",
+                    run, r.failures, r.rows, r.distinctIds, r.distinctRows, r.writersMs > 0 ? r.rows * 1000.0 / r.writersMs : 0.0,
+                    r.longestMs, r.writersCpuMs / 1000, r.reads, msSince(start) / 1000);
         for (const QString& e : r.errors) std::printf("        %s\n", e.toUtf8().constData());
         std::fflush(stdout);
     }
-    std::printf("runs %d, failures %d, rows %ld of %ld, longest single write %.0f ms\n", o.runs, failures, rows,
-                static_cast<long>(o.runs) * o.writers * o.rows, longest);
+    std::printf("runs %d, failures %d, rows %ld of %ld, %.0f rows/s, longest single write %.0f ms, writers' CPU %.1f s "
+                "(%.1f s per run)\n",
+                o.runs, failures, rows, static_cast<long>(o.runs) * o.writers * o.rows, writersMs > 0 ? rows * 1000.0 / writersMs : 0.0,
+                longest, cpuMsTotal / 1000, cpuMsTotal / 1000 / std::max(1, o.runs));
     return failures == 0 ? 0 : 1;
 }
 

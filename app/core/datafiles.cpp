@@ -6,7 +6,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QTextStream>
+
+#include <sys/stat.h>
+
+#include <cstdio>
 
 namespace korvane {
 
@@ -184,6 +189,66 @@ void ClearReadOnly(const QString& path, QString& MsgText, const ShowMessage& sho
     }
 }
 
+namespace {
+
+// Reading every page of a large data file takes a good part of a second. A file that passed the
+// page check is noted, with what the file system says of it, in a small note in its folder; as
+// long as it is the same file with the same size and the same change and modification times, no
+// byte of it can have changed and it is not read again. A folder that cannot be written keeps
+// no note, and its files are read at every start.
+const QString kCheckedNote = QStringLiteral(".korvane-checked");
+
+QString fileStamp(const QString& path)
+{
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return QString();
+    return QStringLiteral("%1:%2:%3:%4.%5:%6.%7")
+        .arg(st.st_dev)
+        .arg(st.st_ino)
+        .arg(st.st_size)
+        .arg(st.st_mtim.tv_sec)
+        .arg(st.st_mtim.tv_nsec)
+        .arg(st.st_ctim.tv_sec)
+        .arg(st.st_ctim.tv_nsec);
+}
+
+QString checkedNotePath(const QString& path) { return QFileInfo(path).absolutePath() + QLatin1Char('/') + kCheckedNote; }
+
+QHash<QString, QString> readCheckedNote(const QString& note)
+{
+    QHash<QString, QString> stamps;
+    QFile f(note);
+    if (!f.open(QIODevice::ReadOnly)) return stamps;
+    for (const QByteArray& line : f.readAll().split('\n')) {
+        const qsizetype tab = line.lastIndexOf('\t');
+        if (tab > 0) stamps.insert(QString::fromUtf8(line.left(tab)), QString::fromUtf8(line.mid(tab + 1)));
+    }
+    return stamps;
+}
+
+bool pagesCheckedBefore(const QString& path, const QString& stamp)
+{
+    return !stamp.isEmpty() && readCheckedNote(checkedNotePath(path)).value(QFileInfo(path).fileName()) == stamp;
+}
+
+void notePagesChecked(const QString& path, const QString& stamp)
+{
+    if (stamp.isEmpty()) return;
+    const QString note = checkedNotePath(path);
+    QHash<QString, QString> stamps = readCheckedNote(note);
+    stamps.insert(QFileInfo(path).fileName(), stamp);
+    QByteArray text;
+    for (auto it = stamps.cbegin(); it != stamps.cend(); ++it) text += it.key().toUtf8() + '\t' + it.value().toUtf8() + '\n';
+    const QString temp = note + QStringLiteral(".part");
+    QFile f(temp);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) return;
+    const bool written = f.write(text) == text.size();
+    f.close();
+    if (!written || std::rename(QFile::encodeName(temp).constData(), QFile::encodeName(note).constData()) != 0) QFile::remove(temp);
+}
+
+}  // namespace
+
 bool KiemtraMDB(const QString& path, const QString& kind, QString& MsgText, const ShowMessage& show)
 {
     if (PathExists(path).isEmpty()) return false;
@@ -207,6 +272,12 @@ bool KiemtraMDB(const QString& path, const QString& kind, QString& MsgText, cons
         engine::Database db(path, engine::Database::Access::ReadOnly);
         for (const QString& pattern : required)
             if (!TableExists(pattern, db)) return false;
+        // A damaged page is found here, before anything is written into the file. The stamp is
+        // taken before the check: a change made meanwhile makes the next start read it again.
+        const QString stamp = fileStamp(path);
+        if (pagesCheckedBefore(path, stamp)) return true;
+        if (!db.CheckPages().isEmpty()) return false;
+        notePagesChecked(path, stamp);
         return true;
     } catch (const engine::DbError&) {
         return false;

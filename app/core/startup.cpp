@@ -238,13 +238,15 @@ Startup::Next Startup::offerFallback()
 
 Startup::Next Startup::unexpected(const QString& description)
 {
-    Q_UNUSED(description);
     ++unexpectedFailures_;
+    // The adapter's own words follow, so that the clerk (or whoever helps) sees the cause.
+    const QString cause = description.isEmpty() ? QString() : kCR + description;
     if ((StepText == kDocStep || StepText == kPlanStep) && unexpectedFailures_ < 2) {
-        app_.Message(QStringLiteral("Gặp lỗi khi đang ") + StepText + kCR + QStringLiteral(" Cần kiểm tra hoặc khai báo lại file dữ liệu trên mạng !"));
+        app_.Message(QStringLiteral("Gặp lỗi khi đang ") + StepText + kCR + QStringLiteral(" Cần kiểm tra hoặc khai báo lại file dữ liệu trên mạng !") +
+                     cause);
         return Next::Again;
     }
-    app_.Message(QStringLiteral("Gặp lỗi khi đang ") + StepText + kCR + QStringLiteral(" Chương trình không thể tiếp tục được !"));
+    app_.Message(QStringLiteral("Gặp lỗi khi đang ") + StepText + kCR + QStringLiteral(" Chương trình không thể tiếp tục được !") + cause);
     return Next::End;
 }
 

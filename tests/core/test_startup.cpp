@@ -284,6 +284,45 @@ TEST_F(StartupTest, ADamagedDataFileOfTheDataFolderIsNamedAndLeftAlone)
         EXPECT_FALSE(shown.contains(QStringLiteral("mạng")));
         EXPECT_EQ(contents(doc), bytes);
     }
+    // A file that opens but has a damaged page (eight bytes zeroed) is found at start-up too.
+    ASSERT_TRUE(CopyOrDelete(testing_support::templatePath(), doc, QStringLiteral("copy")));
+    QFile::setPermissions(doc, QFile::ReadOwner | QFile::WriteOwner);
+    {
+        engine::Database db(doc);
+        ASSERT_TRUE(CreateTableFromTemplate(db, db, QStringLiteral("cvdenmau"), QStringLiteral("cvden2026"), true));
+        db.Execute(QStringLiteral("INSERT INTO cvden2026 (stt, tt_ndung) VALUES ('1', '%1')").arg(QString(250, QLatin1Char('a'))));
+        for (int k = 0; k < 6; ++k) db.Execute(QStringLiteral("INSERT INTO cvden2026 (stt, tt_ndung) SELECT stt, tt_ndung FROM cvden2026"));
+    }
+    QByteArray bytes = contents(doc);
+    bytes.replace(bytes.size() - 3000, 8, QByteArray(8, '\0'));
+    {
+        QFile f(doc);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        f.write(bytes);
+    }
+    modal.messages.clear();
+    modal.answers = {QStringLiteral("yes"), QStringLiteral("yes"), QStringLiteral("yes")};
+    App third(modal);
+    third.AppFolder = folder.root();
+    third.Today = app.Today;
+    frmMain window(third);
+    EXPECT_FALSE(Startup(third, window).Run());
+    ASSERT_EQ(modal.messages.size(), 1u) << modal.messageTexts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(modal.messages[0].text.startsWith(QStringLiteral("File dữ liệu ") + doc + QStringLiteral(" bị hỏng")));
+    EXPECT_EQ(contents(doc), bytes);
+}
+
+// A failure the start-up does not expect is shown with the adapter's own words after its message.
+TEST_F(StartupTest, AnUnexpectedFailureShowsItsCause)
+{
+    QDir(data(QStringLiteral("zelttemp.MDB"))).mkpath(QStringLiteral("."));  // a folder where the scratch file goes
+    EXPECT_FALSE(run());
+    ASSERT_FALSE(modal.messages.empty());
+    const QString shown = modal.messages.back().text;
+    EXPECT_TRUE(shown.startsWith(QStringLiteral("Gặp lỗi khi đang kiểm tra file dữ liệu temp.\r Chương trình không thể tiếp tục được !\r")))
+        << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("Không tìm thấy tệp dữ liệu %1.").arg(data(QStringLiteral("zelttemp.MDB")))))
+        << shown.toStdString();
 }
 
 TEST_F(StartupTest, AWorkingYearThatIsNotFourDigitsIsTheClocksYear)

@@ -1,6 +1,8 @@
 // Opening files, the catalogue, saved queries and the failures a caller sees.
+#include "dbstate.h"
 #include "fixture.h"
 
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
@@ -193,6 +195,30 @@ TEST_F(EngineTest, FailuresNameTheirCause)
     } catch (const DbError& e) {
         EXPECT_EQ(e.number(), engine::ErrTableNotFound);
     }
+    // A full disk (here: the file may not grow) is said in the clerks' words.
+    db->state()->conn.exec("PRAGMA main.max_page_count = 1");
+    try {
+        db->Execute(QStringLiteral("INSERT INTO cvden2008 (tt_ndung) SELECT tt_ndung & tt_ndung & tt_ndung FROM cvden2008"));
+        for (int k = 0; k < 12; ++k) db->Execute(QStringLiteral("INSERT INTO cvden2008 (tt_ndung, noigui) SELECT tt_ndung, noigui FROM cvden2008"));
+        ADD_FAILURE() << "no error";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.number(), engine::ErrDiskFull) << e.description().toStdString();
+        EXPECT_TRUE(e.description().startsWith(QStringLiteral("Đĩa chứa tệp dữ liệu đã đầy"))) << e.description().toStdString();
+    }
+    db->state()->conn.exec("PRAGMA main.max_page_count = 1073741823");
+    // A statement that names the open file itself says so at once instead of waiting for itself.
+    QElapsedTimer clock;
+    clock.start();
+    try {
+        db->Execute(QStringLiteral("INSERT INTO cvden2008 IN '%1' (stt) VALUES ('7')").arg(docPath));
+        ADD_FAILURE() << "no error";
+    } catch (const DbError& e) {
+        EXPECT_EQ(e.number(), engine::ErrFileInUse) << e.description().toStdString();
+        EXPECT_TRUE(e.description().contains(QStringLiteral("đang dùng"))) << e.description().toStdString();
+    }
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(errorNumber([&] { db->OpenRecordset(QStringLiteral("SELECT * FROM cvden2008 IN '%1'").arg(docPath)); }),
+              engine::ErrFileInUse);
 }
 
 TEST_F(EngineTest, SavedQueriesAreKeptInTheFile)
@@ -210,4 +236,90 @@ TEST_F(EngineTest, SavedQueriesAreKeptInTheFile)
     EXPECT_FALSE(again.TableNames().contains(QStringLiteral("jet_queries")));
     again.DeleteQueryDef(QStringLiteral("QrIn"));
     EXPECT_FALSE(again.HasQueryDef(QStringLiteral("QrIn")));
+}
+
+namespace {
+
+// Runs SQL in the stock sqlcipher tool on a data file; its output and errors.
+QString stockTool(const QString& tool, const QString& path, const QString& sql)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(tool, {path});
+    p.write(("PRAGMA key='mirokelvas';\n" + sql + "\n").toUtf8());
+    p.closeWriteChannel();
+    p.waitForFinished(30000);
+    return QString::fromUtf8(p.readAll());
+}
+
+}  // namespace
+
+// Text indexes are sorted by our TCVN3 rule. The stock tool, which knows only SQLite's NOCASE,
+// must never find them out of order, nor re-sort them for the program to lose rows.
+TEST_F(EngineTest, TheStockToolNeitherMisreadsNorReSortsOurTextIndexes)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("sqlcipher"));
+    if (tool.isEmpty()) GTEST_SKIP() << "the sqlcipher tool is not installed";
+    ASSERT_TRUE(korvane::CreateTableFromTemplate(*db, *db, QStringLiteral("cvdimau"), QStringLiteral("cvdi2008"), true));
+    for (const char* type : {"Đơn thư", "Công văn", "ĐƠN THƯ", "Ý kiến", "đơn thư", "Ăn ca", "Ân", "Ưu tiên", "Ô tô", "ơn", "Ê"})
+        db->Execute(QStringLiteral("INSERT INTO cvdi2008 (so_cv, loai) VALUES ('1', '%1')").arg(QString::fromUtf8(type)));
+    db.reset();
+    const QString check = stockTool(tool, docPath, QStringLiteral("PRAGMA integrity_check;"));
+    EXPECT_FALSE(check.contains(QStringLiteral("missing from index"))) << check.toStdString();
+    EXPECT_FALSE(check.contains(QStringLiteral("wrong # of entries"))) << check.toStdString();
+    stockTool(tool, docPath, QStringLiteral("REINDEX;"));
+    stockTool(tool, docPath, QStringLiteral("VACUUM;"));
+    Database again(docPath);
+    EXPECT_EQ(firstColumn(again, QStringLiteral("SELECT count(*) FROM cvdi2008 WHERE loai = 'Đơn thư'")), QStringLiteral("3"));
+    EXPECT_EQ(firstColumn(again, QStringLiteral("SELECT count(*) FROM cvdi2008 WHERE loai = 'ư' & 'u tiên'")), QStringLiteral("1"));
+    EXPECT_EQ(again.CheckPages(), QString());
+}
+
+// A file of an earlier version: text columns declared NOCASE, indexes sorted by our rule under
+// that name. Read-only it is read as it is; the first open for writing upgrades it, once.
+TEST_F(EngineTest, AFileOfTheOldCollationIsUpgradedOnceWhenOpened)
+{
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("sqlcipher"));
+    if (tool.isEmpty()) GTEST_SKIP() << "the sqlcipher tool is not installed";
+    ASSERT_TRUE(korvane::CreateTableFromTemplate(*db, *db, QStringLiteral("cvdimau"), QStringLiteral("cvdi2008"), true));
+    for (const char* type : {"Đơn thư", "Công văn", "ĐƠN THƯ", "Ý kiến", "đơn thư", "Ăn ca", "Ân", "Ưu tiên"})
+        db->Execute(QStringLiteral("INSERT INTO cvdi2008 (so_cv, loai) VALUES ('1', '%1')").arg(QString::fromUtf8(type)));
+    db->Execute(QStringLiteral("DELETE * FROM cvdi2008 WHERE loai = 'Ưu tiên'"));  // the counter stays at 8
+    db->CreateQueryDef(QStringLiteral("QrIn"), QStringLiteral("SELECT * FROM cvdi2008 WHERE chonin = 'X'"));
+    db.reset();
+    // Made old: the declarations as earlier versions wrote them (the indexes are sorted alike).
+    stockTool(tool, docPath,
+              QStringLiteral("PRAGMA writable_schema = ON; UPDATE sqlite_master SET sql = replace(sql, 'COLLATE TCVN3_NOCASE', "
+                             "'COLLATE NOCASE'); PRAGMA writable_schema = OFF;"));
+    auto schemaText = [&] {
+        return stockTool(tool, docPath, QStringLiteral("SELECT group_concat(sql, ' | ') FROM sqlite_master WHERE name NOT LIKE 'jet%';"));
+    };
+    auto version = [&] { return stockTool(tool, docPath, QStringLiteral("PRAGMA schema_version;")).trimmed(); };
+    ASSERT_TRUE(schemaText().contains(QStringLiteral("COLLATE NOCASE")));
+    {
+        Database reader(docPath, Database::Access::ReadOnly);
+        EXPECT_EQ(firstColumn(reader, QStringLiteral("SELECT count(*) FROM cvdi2008 WHERE loai = 'Đơn thư'")), QStringLiteral("3"));
+    }
+    ASSERT_TRUE(schemaText().contains(QStringLiteral("COLLATE NOCASE")));  // a reader changes nothing
+
+    auto writer = std::make_unique<Database>(docPath);
+    const QString upgraded = schemaText();
+    EXPECT_FALSE(upgraded.contains(QStringLiteral("COLLATE NOCASE"))) << upgraded.toStdString();
+    EXPECT_TRUE(upgraded.contains(QStringLiteral("\"loai\" TEXT(50) COLLATE TCVN3_NOCASE"))) << upgraded.toStdString();
+    EXPECT_TRUE(upgraded.contains(QStringLiteral("CREATE INDEX \"cvdi2008.loai\""))) << upgraded.toStdString();
+    EXPECT_EQ(writer->CheckPages(), QString());
+    EXPECT_EQ(firstColumn(*writer, QStringLiteral("SELECT id FROM cvdi2008 WHERE loai = 'Đơn thư' ORDER BY id")), QStringLiteral("1,3,5"));
+    EXPECT_EQ(firstColumn(*writer, QStringLiteral("SELECT count(*) FROM cvden2008")), QStringLiteral("4"));
+    EXPECT_EQ(writer->QueryDefSql(QStringLiteral("qrin")), QStringLiteral("SELECT * FROM cvdi2008 WHERE chonin = 'X'"));
+    auto rs = writer->OpenRecordset(QStringLiteral("cvdi2008"));
+    rs->AddNew();
+    EXPECT_EQ(rs->Field(QStringLiteral("id")).toInt(), 9);  // the counter kept its place
+    rs->CancelUpdate();
+    rs.reset();
+    writer.reset();
+    QString msg;
+    EXPECT_TRUE(korvane::KiemtraMDB(docPath, QStringLiteral("zeltcv"), msg, nullptr));
+    const QString once = version();
+    Database(docPath).Close();
+    EXPECT_EQ(version(), once);
 }

@@ -284,6 +284,20 @@ TEST_F(EngineTest, AClerksOwnChangesDoNotTripTheCheck)
     rs->Update();
     EXPECT_EQ(firstColumn(*db, QStringLiteral("SELECT stt & tt_ndung & chonin & mat & loai FROM cvden2008 WHERE id = 1")),
               QStringLiteral("9HaiXMBa"));
+
+    // Two record sets of the same file (two windows) that both read the row and save the same
+    // field: the second save is refused as if another clerk had made the first.
+    auto first = db->OpenRecordset(QStringLiteral("cvden2008"));
+    auto second = db->OpenRecordset(QStringLiteral("SELECT * FROM cvden2008 ORDER BY id"));
+    first->Field(QStringLiteral("noigui"));
+    second->Field(QStringLiteral("noigui"));
+    first->Edit();
+    first->SetField(QStringLiteral("noigui"), QStringLiteral("Của cửa sổ 1"));
+    first->Update();
+    second->Edit();
+    second->SetField(QStringLiteral("noigui"), QStringLiteral("Của cửa sổ 2"));
+    EXPECT_EQ(errorNumber([&] { second->Update(); }), engine::ErrChangedByOther);
+    EXPECT_EQ(firstColumn(*db, QStringLiteral("SELECT noigui FROM cvden2008 WHERE id = 1")), QStringLiteral("Của cửa sổ 1"));
 }
 
 // A caller's check inside the write: it sees the file as no other clerk can change it until the

@@ -119,17 +119,30 @@ inline void waitEnded()
 int onBusy(void* waiter, int count) { return static_cast<BusyWaiter*>(waiter)->wait(count) ? 1 : 0; }
 
 // A short sleep of random length, so that the clerks waiting for one file do not try it in step.
-// The longer a call has waited, the more often it tries: a clerk who keeps saving takes the lock
-// again a moment after letting it go, and the one who has waited longest should be the likeliest
-// to be trying in that moment.
-void pause(std::chrono::steady_clock::duration waited)
+// Every try is a lock request (on a share, one to the file server), and a waiting clerk's try
+// briefly takes the file's shared lock, which the clerk holding the write lock must see gone
+// before it may commit: waiters that try too often hold up the very clerk they wait for. So a
+// waiter tries a few times quickly, then every few milliseconds. A clerk that has waited a
+// quarter of a second goes back to trying quickly, to be the likelier to take the lock in the
+// moment it is let go (a clerk who keeps saving takes it again right after); and the clerk that holds the write lock and waits only for readers to leave (they
+// cannot come back while it waits) tries again at once.
+void pause(std::chrono::steady_clock::duration waited, int count, bool holdsWriteLock)
 {
     thread_local std::minstd_rand random(static_cast<unsigned>(
         std::hash<std::thread::id>()(std::this_thread::get_id()) ^
         static_cast<std::size_t>(std::chrono::steady_clock::now().time_since_epoch().count())));
     using std::chrono::milliseconds;
-    const int longest = waited < milliseconds(50) ? 2000 : waited < milliseconds(200) ? 800 : 400;
-    std::uniform_int_distribution<int> micros(longest / 8, longest);
+    int shortest = 0, longest = 0;  // microseconds
+    if (holdsWriteLock) {
+        shortest = 50, longest = 250;
+    } else if (count < 3) {
+        shortest = 300, longest = 1000;
+    } else if (waited < milliseconds(250)) {
+        shortest = 2000, longest = 6000;
+    } else {
+        shortest = 300, longest = 1000;
+    }
+    std::uniform_int_distribution<int> micros(shortest, longest);
     std::this_thread::sleep_for(std::chrono::microseconds(micros(random)));
 }
 
@@ -165,6 +178,14 @@ DbError openFailure(const QString& path, int rc)
         return DbError(ErrNotValidPassword,
                        QStringLiteral("Mật khẩu không đúng, hoặc tệp %1 bị hỏng.").arg(path));
     return DbError(ErrUnrecognisedFormat, QStringLiteral("Không mở được tệp dữ liệu %1.").arg(path));
+}
+
+// Whether two paths name one file (links followed).
+bool sameFile(const QString& a, const QString& b)
+{
+    struct stat sa {}, sb {};
+    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 || ::stat(QFile::encodeName(b).constData(), &sb) != 0) return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 bool folderWritable(const QString& path)
@@ -204,7 +225,7 @@ bool BusyWaiter::wait(int count)
         waitReported = true;
         tellObserver(true);
     }
-    pause(now - started_);
+    pause(now - started_, count, holdsWriteLock);
     return true;
 }
 
@@ -245,6 +266,9 @@ std::vector<long long> BusyWaiter::stamp() const
         throw DbError(ErrFileReadOnly, QStringLiteral("Không ghi được vào tệp dữ liệu (%1).").arg(text));
     case SQLITE_CANTOPEN:
         throw DbError(ErrFileNotFound, text);
+    case SQLITE_FULL:
+        throw DbError(ErrDiskFull, QStringLiteral("Đĩa chứa tệp dữ liệu đã đầy, không ghi thêm được; việc vừa làm chưa được "
+                                                  "ghi (%1).").arg(text));
     case SQLITE_CONSTRAINT:
         if (message.contains(QLatin1String("size:")))
             throw DbError(ErrFieldTooSmall, QStringLiteral("Nội dung dài hơn độ dài của trường (%1).").arg(text));
@@ -434,6 +458,115 @@ void configure(sqlite3* db, const char* schema)
     }
 }
 
+// ---- Text collation of files made by earlier versions ----------------------------------
+
+// One text of the first column of a query's first row; empty when there is none.
+std::string firstText(sqlite3* db, const std::string& sql, const std::string& bind = {})
+{
+    Statement st(db, sql);
+    if (!bind.empty()) st.bindBytes(1, bind);
+    std::string out;
+    if (st.step()) {
+        if (const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)))
+            out.assign(p, static_cast<std::size_t>(sqlite3_column_bytes(st.get(), 0)));
+    }
+    st.reset();
+    return out;
+}
+
+// The tables of a schema whose text columns are declared with the old collation name. Our own
+// bookkeeping tables (saved queries) keep SQLite's NOCASE: their names are plain ASCII.
+std::vector<std::string> oldCollationTables(sqlite3* db, const std::string& schema)
+{
+    Statement st(db, "SELECT name FROM \"" + schema + "\".sqlite_master WHERE type = 'table' AND substr(name, 1, 4) <> 'jet_' "
+                     "AND substr(name, 1, 7) <> 'sqlite_' AND instr(sql, ' COLLATE NOCASE') > 0 ORDER BY rowid");
+    std::vector<std::string> names;
+    while (st.step()) names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)),
+                                         static_cast<std::size_t>(sqlite3_column_bytes(st.get(), 0)));
+    st.reset();
+    return names;
+}
+
+std::string replaceAll(std::string text, const std::string& from, const std::string& to)
+{
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+std::string quoted(const std::string& name) { return '"' + replaceAll(name, "\"", "\"\"") + '"'; }
+
+// The file's own check (quick_check: pages and trees; integrity_check: also every index entry
+// against its row); throws unless it finds the file sound.
+void requireSound(sqlite3* db, const QString& path, const std::string& check)
+{
+    const std::string result = firstText(db, "PRAGMA main." + check + "(1)");
+    if (result != "ok")
+        throw DbError(ErrUnrecognisedFormat, QStringLiteral("Tệp dữ liệu %1 bị hỏng (%2).").arg(path, QString::fromUtf8(result)));
+}
+
+// Builds one table again with its text columns under our collation's own name, as SQLite's own
+// advice for changes ALTER TABLE cannot make goes: a new table, the rows copied across (row ids
+// kept), the old table dropped, the new one renamed, its indexes made again and the table's
+// counter sequence kept where it was.
+void rebuildWithOwnCollation(sqlite3* db, const std::string& table)
+{
+    const std::string oldName = std::string(" COLLATE NOCASE");
+    const std::string newName = std::string(" COLLATE ") + kTextCollation;
+    const std::string tableSql = firstText(db, "SELECT sql FROM main.sqlite_master WHERE type = 'table' AND name = ?", table);
+    const std::size_t open = tableSql.find('(');
+    if (open == std::string::npos) throw DbError(ErrEngine, QStringLiteral("Không đọc được cấu trúc bảng %1.").arg(fromStored(table)));
+    std::vector<std::string> indexes;
+    {
+        Statement st(db, "SELECT sql FROM main.sqlite_master WHERE type = 'index' AND tbl_name = ? AND sql IS NOT NULL ORDER BY rowid");
+        st.bindBytes(1, table);
+        while (st.step()) indexes.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)),
+                                               static_cast<std::size_t>(sqlite3_column_bytes(st.get(), 0)));
+        st.reset();
+    }
+    // The columns, and whether one of them is the row id (then it is copied with the rest).
+    std::string columns;
+    bool rowidColumn = false;
+    {
+        Statement st(db, "PRAGMA main.table_info(" + quoted(table) + ")");
+        int keys = 0;
+        bool integerKey = false;
+        while (st.step()) {
+            const std::string name(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 1)));
+            const auto* type = reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 2));
+            columns += (columns.empty() ? "" : ", ") + quoted(name);
+            if (sqlite3_column_int(st.get(), 5) > 0) {
+                ++keys;
+                integerKey = type && QByteArray(type).toUpper() == "INTEGER";
+            }
+        }
+        st.reset();
+        rowidColumn = keys == 1 && integerKey;
+    }
+    const bool hasSequence = !firstText(db, "SELECT name FROM main.sqlite_master WHERE name = 'sqlite_sequence'").empty();
+    const std::string seq = hasSequence ? firstText(db, "SELECT seq FROM main.sqlite_sequence WHERE name = ?", table) : std::string();
+
+    auto run = [db](const std::string& sql) { Statement(db, sql).run(); };
+    run("CREATE TABLE \"jet_rebuild\" " + replaceAll(tableSql.substr(open), oldName, newName));
+    const std::string copied = rowidColumn ? columns : "rowid, " + columns;
+    run("INSERT INTO \"jet_rebuild\" (" + copied + ") SELECT " + copied + " FROM main." + quoted(table));
+    run("DROP TABLE main." + quoted(table));
+    run("ALTER TABLE \"jet_rebuild\" RENAME TO " + quoted(table));
+    for (const std::string& index : indexes) run(replaceAll(index, oldName, newName));
+    if (!seq.empty()) {
+        Statement up(db, "UPDATE main.sqlite_sequence SET seq = max(seq, ?) WHERE name = ?");
+        up.bindInt(1, std::stoll(seq));
+        up.bindBytes(2, table);
+        up.run();
+        if (sqlite3_changes(db) == 0) {
+            Statement ins(db, "INSERT INTO main.sqlite_sequence (name, seq) VALUES (?, ?)");
+            ins.bindBytes(1, table);
+            ins.bindInt(2, std::stoll(seq));
+            ins.run();
+        }
+    }
+}
+
 // Opens `path` with the passphrase, using a remembered raw key when the salt is known.
 sqlite3* openKeyed(const QString& path, bool readOnly, const std::string& passphrase, BusyWaiter* waiter);
 sqlite3* openKeyed(const QString& path, bool readOnly, const std::string& passphrase, BusyWaiter* waiter)
@@ -507,6 +640,10 @@ Connection::Connection(const QString& path, bool readOnly, const std::string& pa
             throw DbError(ErrFileReadOnly, QStringLiteral("Tệp dữ liệu %1 chỉ cho phép đọc.").arg(path_));
         registerSqlFunctions(db_);
         if (!readOnly) configure(db_, "main");
+        if (!oldCollationTables(db_, "main").empty()) {
+            oldCollation_ = useOldTextCollation(db_);
+            if (!readOnly) upgradeCollation();
+        }
     } catch (...) {
         sqlite3_close_v2(db_);
         db_ = nullptr;
@@ -529,6 +666,26 @@ void Connection::createFile(const QString& path, const std::string& passphrase)
         throw DbError(ErrEngine, msg);
     }
     sqlite3_close_v2(db);
+}
+
+// A file made by an earlier version is brought to the collation's own name once, the first time
+// a clerk opens it for writing: all of it in one transaction. Its pages and trees must be sound
+// before (its indexes may be out of order: the stock tool may have sorted them by its own rule,
+// and they are built again here) and the whole file must pass its full check after, or nothing
+// of it is kept. A file left as it was (unsound, busy, a full disk) is read by the old rule and
+// upgraded by a later open; a damaged one is the start-up check's to report. Another clerk who
+// opens the file meanwhile waits, then finds it done.
+void Connection::upgradeCollation()
+{
+    try {
+        writeTransaction([&] {
+            if (oldCollationTables(db_, "main").empty()) return;
+            requireSound(db_, path_, "quick_check");
+            for (const std::string& table : oldCollationTables(db_, "main")) rebuildWithOwnCollation(db_, table);
+            requireSound(db_, path_, "integrity_check");
+        });
+    } catch (const DbError&) {
+    }
 }
 
 Connection::~Connection() { close(); }
@@ -565,6 +722,12 @@ QString Connection::attach(const QString& otherPath)
     const QFileInfo info(canonical);
     if (!info.exists() || !info.isFile())
         throw DbError(ErrFileNotFound, QStringLiteral("Không tìm thấy tệp dữ liệu %1.").arg(canonical));
+    // The file this connection has open, named again (by any path): attached, it would be a
+    // second user of the same file and wait for this one's own lock until it gave up.
+    if (sameFile(canonical, path_))
+        throw DbError(ErrFileInUse, QStringLiteral("Tệp %1 chính là tệp dữ liệu đang dùng; câu lệnh không cần ghi IN '%1' "
+                                                   "cho các bảng của nó.")
+                                        .arg(otherPath));
     const QString alias = QStringLiteral("jet%1").arg(nextAlias_++);
     const std::string salt = readSalt(canonical);
     bool cached = false;
@@ -588,6 +751,8 @@ QString Connection::attach(const QString& otherPath)
     if (rc != SQLITE_OK) throw openFailure(canonical, rc);
     if (usedRaw && !cached) rememberKey(passphrase_, salt, key);
     if (!readOnly_) configure(db_, alias.toUtf8().constData());
+    // A file not yet upgraded (it is upgraded when opened for itself) is read by the old rule.
+    if (!oldCollation_ && !oldCollationTables(db_, alias.toStdString()).empty()) oldCollation_ = useOldTextCollation(db_);
     attached_[canonical] = {alias, 1};
     waiter_.files.push_back(QFile::encodeName(canonical).toStdString());
     return alias;

@@ -54,10 +54,11 @@ private:
     sqlite3_stmt* stmt_ = nullptr;
 };
 
-// How a connection waits for other clerks. A call that meets a lock sleeps in short, jittered
-// steps and tries again for as long as the files it uses keep changing, that is, while the
-// clerk holding the lock gets on with the work; it gives up (ErrBusy) only when nothing has
-// changed for the whole timeout. A wait that lasts is reported to the busy-wait observer.
+// How a connection waits for other clerks. A call that meets a lock sleeps in jittered steps of
+// a few milliseconds and tries again for as long as the files it uses keep changing, that is,
+// while the clerk holding the lock gets on with the work; it gives up (ErrBusy) only when
+// nothing has changed for the whole timeout. A wait that lasts is reported to the busy-wait
+// observer.
 class BusyWaiter {
 public:
     using Clock = std::chrono::steady_clock;
@@ -69,6 +70,9 @@ public:
     std::chrono::milliseconds timeout{8000};  // with no progress by others
     bool noWait = false;              // give up at once (for work that may be skipped)
     std::vector<std::string> files;   // the data file and the files attached to it
+    // Set while the connection has begun its write transaction: it then waits only for readers
+    // to leave before it commits, and tries again at once.
+    bool holdsWriteLock = false;
 
 private:
     std::vector<long long> stamp() const;
@@ -113,12 +117,15 @@ public:
     {
         const bool outermost = !inTransaction();
         if (outermost) exec("BEGIN IMMEDIATE");
+        const HoldingWriteLock holding(waiter_, outermost);
         try {
             if constexpr (std::is_void_v<decltype(work())>) {
                 work();
+                ++writes_;
                 if (outermost) exec("COMMIT");
             } else {
                 auto result = work();
+                ++writes_;
                 if (outermost) exec("COMMIT");
                 return result;
             }
@@ -128,6 +135,10 @@ public:
         }
     }
     bool inTransaction() const;
+    // Counts the writes made through this connection. The file's data version moves only for
+    // other connections' commits; this tells whether one of our own record sets or statements
+    // may have changed a row since another of them read it.
+    unsigned long long writeCount() const { return writes_; }
 
     // Runs `work` in a write transaction if the file's write lock is free at once; returns false
     // (and does nothing) when another clerk holds it. For work that may as well be skipped.
@@ -143,8 +154,10 @@ public:
             return false;
         }
         waiter_.noWait = false;
+        const HoldingWriteLock holding(waiter_, true);
         try {
             work();
+            ++writes_;
             exec("COMMIT");
         } catch (...) {
             rollback();
@@ -155,6 +168,22 @@ public:
 
 private:
     void rollback();
+    void upgradeCollation();
+
+    struct HoldingWriteLock {
+        BusyWaiter& waiter;
+        bool set;
+        HoldingWriteLock(BusyWaiter& w, bool outermost) : waiter(w), set(outermost)
+        {
+            if (set) waiter.holdsWriteLock = true;
+        }
+        ~HoldingWriteLock()
+        {
+            if (set) waiter.holdsWriteLock = false;
+        }
+        HoldingWriteLock(const HoldingWriteLock&) = delete;
+        HoldingWriteLock& operator=(const HoldingWriteLock&) = delete;
+    };
 
     struct Attached {
         QString alias;
@@ -166,6 +195,8 @@ private:
     std::string passphrase_;
     std::map<QString, Attached> attached_;  // by canonical path
     int nextAlias_ = 1;
+    unsigned long long writes_ = 0;
+    bool oldCollation_ = false;  // NOCASE compares by our rule (see useOldTextCollation)
     BusyWaiter waiter_;  // the engine holds its address as long as the connection is open
 };
 

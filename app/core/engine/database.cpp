@@ -261,6 +261,18 @@ void Database::Close()
     if (state_) state_->close();
 }
 
+QString Database::CheckPages()
+{
+    try {
+        Statement st(state_->conn.db(), "PRAGMA main.quick_check(1)");
+        const QString result = st.step() ? st.column(0).toString() : QStringLiteral("?");
+        st.reset();
+        return result == QLatin1String("ok") ? QString() : result;
+    } catch (const DbError& e) {
+        return e.description();
+    }
+}
+
 bool Database::isOpen() const { return state_ && state_->conn.isOpen(); }
 
 QString Database::Name() const { return state_->conn.path(); }

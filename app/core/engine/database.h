@@ -34,6 +34,10 @@ public:
     // The password of a connect string such as ";pwd=secret".
     static QString passwordOf(const QString& connect);
 
+    // The engine's check of every page of the file (a quick check: each page read and each
+    // table's and index's tree walked): empty when the file is sound, else what was found first.
+    QString CheckPages();
+
     void Close();
     bool isOpen() const;
     QString Name() const;

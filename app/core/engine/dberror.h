@@ -23,6 +23,8 @@ enum ErrorNumber : int {
     ErrNotUpdatable = 3027,        // a read-only file or a record set that cannot be written
     ErrSyntax = 3000,              // malformed SQL or criteria
     ErrBusy = 3260,                // another clerk holds the file longer than the busy timeout
+    ErrDiskFull = 3026,            // no room left on the disk (or the share) for the write
+    ErrFileInUse = 3045,           // a statement names the data file it runs in as another file
     ErrDuplicateKey = 3022,
     ErrObjectExists = 3010,        // a table or saved query of that name already exists
     ErrCharacterNotStorable = 3640,  // a character that TCVN3 cannot hold

@@ -2,6 +2,7 @@
 
 #include "connection.h"
 #include "dberror.h"
+#include "sqlfunctions.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -36,12 +37,12 @@ std::string columnDeclaration(const FieldDef& f, const QString& primaryName)
     case FieldType::Long: decl += "INTEGER"; break;
     case FieldType::Double: decl += "DOUBLE"; break;
     case FieldType::Text:
-        decl += "TEXT(" + std::to_string(f.size) + ") COLLATE NOCASE";
+        decl += "TEXT(" + std::to_string(f.size) + ") COLLATE " + kTextCollation;
         // One byte per letter: the byte length is the length in characters.
         decl += " CONSTRAINT " + quoteIdent(QStringLiteral("size:") + f.name) + " CHECK (length(CAST(" + name +
                 " AS BLOB)) <= " + std::to_string(f.size) + ")";
         break;
-    case FieldType::Memo: decl += "LONGTEXT COLLATE NOCASE"; break;
+    case FieldType::Memo: decl += std::string("LONGTEXT COLLATE ") + kTextCollation; break;
     }
     if (f.isText() && !f.allowZeroLength)
         decl += " CONSTRAINT " + quoteIdent(QStringLiteral("nonempty:") + f.name) + " CHECK (" + name + " <> '')";
@@ -402,7 +403,7 @@ private:
                 break;
             case Tok::String:
                 // Text comparisons ignore letter case even where no column gives the rule.
-                out.push_back({Piece::String, '\'' + toStored(escapeQuotes(t.text)) + "' COLLATE NOCASE"});
+                out.push_back({Piece::String, '\'' + toStored(escapeQuotes(t.text)) + "' COLLATE " + kTextCollation});
                 break;
             case Tok::Number:
                 out.push_back({Piece::Number, t.text.toStdString()});

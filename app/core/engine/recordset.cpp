@@ -3,6 +3,7 @@
 #include "connection.h"
 #include "dbstate.h"
 #include "jetsql.h"
+#include "sqlfunctions.h"
 
 #include <sqlite3.h>
 
@@ -380,7 +381,7 @@ std::optional<long> Recordset::findByEvaluation(const std::string& condition, bo
     for (std::size_t k = 0; k < fields_.size(); ++k) {
         if (k) sql += ", ";
         sql += '?' + std::to_string(k + 1);
-        if (fields_[k].def.isText()) sql += " COLLATE NOCASE";
+        if (fields_[k].def.isText()) sql += std::string(" COLLATE ") + kTextCollation;
         sql += " AS " + quoteIdent(fields_[k].def.name);
     }
     sql += ')';
@@ -436,6 +437,7 @@ const std::vector<QVariant>& Recordset::currentRow() const
         for (std::size_t k = 0; k < fields_.size(); ++k) row_[k] = fetch.column(static_cast<int>(k));
         rowImage_ = storedImage(fetch.get(), static_cast<int>(fields_.size()), base_->allCount);
         rowVersion_ = atVersion;
+        rowWrites_ = state_->conn.writeCount();
         rowKey_ = key;
         rowValid_ = true;
     }
@@ -585,6 +587,7 @@ void Recordset::Edit()
     buffer_ = currentRow();
     editImage_ = rowImage_;
     editVersion_ = rowVersion_;
+    editWrites_ = rowWrites_;
     dirty_.assign(fields_.size(), false);
     guarded_.assign(fields_.size(), false);
     editMode_ = EditInProgress;
@@ -667,9 +670,9 @@ void Recordset::writeRow(const std::function<void()>& check)
         if (check) check();
         const std::vector<std::size_t> columns = written();
         if (columns.empty()) return;
-        // Under the write lock, the row as stored now against the row as this record set read it.
-        // Where they differ while the file's data version has not moved, the difference is this
-        // connection's own doing (the version moves only for other connections' commits).
+        // Under the write lock, the row as stored now against the row as this record set read it,
+        // when anything may have written it since: another connection's commit moves the file's
+        // data version, a write of this one (another record set, a statement) its write count.
         {
             Statement& version = writeStatement("PRAGMA " + schemaName() + ".data_version");
             Statement& look = writeStatement("SELECT " + base_->allColumns + " FROM " + base_->table + " WHERE rowid=?");
@@ -677,10 +680,11 @@ void Recordset::writeRow(const std::function<void()>& check)
             const long long nowVersion = version.step() ? version.columnInt(0) : 0;
             look.bindInt(1, key);
             if (!look.step()) throw DbError(ErrRecordDeleted, QStringLiteral("Bản ghi đã bị người khác xoá."));
-            if (nowVersion != editVersion_ && changedByOther(storedImage(look.get(), 0, base_->allCount), columns))
+            const bool written = nowVersion != editVersion_ || c.writeCount() != editWrites_;
+            if (written && changedByOther(storedImage(look.get(), 0, base_->allCount), columns))
                 throw DbError(ErrChangedByOther,
-                              QStringLiteral("Bản ghi đã bị người khác sửa sau khi được đọc; thay đổi của bạn chưa được "
-                                             "ghi. Hãy xem lại bản ghi rồi sửa lại."));
+                              QStringLiteral("Bản ghi đã bị người khác (hoặc một cửa sổ khác) sửa sau khi được đọc; thay "
+                                             "đổi của bạn chưa được ghi. Hãy xem lại bản ghi rồi sửa lại."));
         }
         std::string sql = "UPDATE " + base_->table + " SET ";
         for (std::size_t k = 0; k < columns.size(); ++k) sql += (k ? ", " : "") + quoteIdent(fields_[columns[k]].def.name) + "=?";

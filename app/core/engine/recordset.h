@@ -155,12 +155,15 @@ private:
     mutable std::vector<QVariant> row_;             // the current dynaset row, as read
     mutable qint64 rowKey_ = 0;
     mutable bool rowValid_ = false;
-    // The same row as stored, all of the table's columns (see storedImage), and the file's data
-    // version it was read at: what Update checks that no other clerk has changed meanwhile.
+    // The same row as stored, all of the table's columns (see storedImage), the file's data
+    // version and the connection's write count it was read at: what Update checks that no other
+    // clerk, and no other record set of the same file, has changed meanwhile.
     mutable std::vector<std::string> rowImage_;
     mutable long long rowVersion_ = 0;
+    mutable unsigned long long rowWrites_ = 0;
     std::vector<std::string> editImage_;
     long long editVersion_ = 0;
+    unsigned long long editWrites_ = 0;
 
     int editMode_ = EditNone;
     std::vector<QVariant> buffer_;

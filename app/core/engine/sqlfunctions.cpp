@@ -347,11 +347,15 @@ bool jetLike(std::string_view pat, std::string_view text)
     return p == pat.size();
 }
 
+bool useOldTextCollation(sqlite3* db)
+{
+    return sqlite3_create_collation(db, "NOCASE", SQLITE_UTF8, nullptr, compareNoCase) == SQLITE_OK;
+}
+
 void registerSqlFunctions(sqlite3* db)
 {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
-    // Text columns are declared COLLATE NOCASE; here that folds the TCVN3 capitals too.
-    sqlite3_create_collation(db, "NOCASE", SQLITE_UTF8, nullptr, compareNoCase);
+    sqlite3_create_collation(db, kTextCollation, SQLITE_UTF8, nullptr, compareNoCase);
     sqlite3_create_function(db, "like", 2, flags, nullptr, likeFunction, nullptr, nullptr);
     sqlite3_create_function(db, "len", 1, flags, nullptr, lenFunction, nullptr, nullptr);
     sqlite3_create_function(db, "length", 1, flags, nullptr, lenFunction, nullptr, nullptr);
