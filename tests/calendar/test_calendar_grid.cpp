@@ -187,11 +187,9 @@ TEST_F(CalendarGrid, EachClerkPrintsTheMarksOfTheirOwnGrid)
     emit mine->DBGrid1->RowDoubleClicked(1);
     // Clerk B, another program on the same folder, opens the same grid and marks "Họp chiều",
     // then marks all, clears all, searches and marks "Họp chiều" again.
-    App other(modal);
-    other.AppFolder = folder.root();
-    other.Today = app.Today;
-    frmMain otherMain(other);
-    ASSERT_TRUE(Startup(other, otherMain).Run());
+    const auto clerk = anotherClerk();
+    App& other = clerk->app;
+    frmMain& otherMain = clerk->main;
     InstallCalendarWindows(other, &otherMain);
     auto* theirs = frmGridlich::Instance(other);
     ASSERT_NE(theirs, mine);

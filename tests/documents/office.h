@@ -14,6 +14,8 @@
 #include <QFile>
 #include <QTest>
 
+#include <memory>
+
 class Office : public ::testing::Test {
 protected:
     void SetUp() override
@@ -65,6 +67,23 @@ protected:
         QApplication::setActiveWindow(window);
         EXPECT_TRUE(QTest::qWaitForWindowActive(window));
         return window;
+    }
+
+    // Another clerk: a second program started on the same folder, answered by the same script.
+    struct Clerk {
+        Clerk(testing_support::ScriptedModal& modal, const korvane::App& first) : app(modal), main(app)
+        {
+            app.AppFolder = first.AppFolder;
+            app.Today = first.Today;
+        }
+        korvane::App app;
+        korvane::frmMain main;
+    };
+    std::unique_ptr<Clerk> anotherClerk()
+    {
+        auto clerk = std::make_unique<Clerk>(modal, app);
+        EXPECT_TRUE(korvane::Startup(clerk->app, clerk->main).Run());
+        return clerk;
     }
 
     testing_support::TempFolder folder;

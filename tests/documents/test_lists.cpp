@@ -204,11 +204,9 @@ TEST_F(Lists, EachClerkPrintsTheMarksOfTheirOwnList)
     emit mine->DBGrid1->RowDoubleClicked(1);
     // Clerk B, another program on the same folder, opens the same list and marks row 4, then
     // marks all, clears all, searches and marks row 4 again.
-    App other(modal);
-    other.AppFolder = folder.root();
-    other.Today = app.Today;
-    frmMain otherMain(other);
-    ASSERT_TRUE(Startup(other, otherMain).Run());
+    const auto clerk = anotherClerk();
+    App& other = clerk->app;
+    frmMain& otherMain = clerk->main;
     InstallDocumentWindows(other, &otherMain);
     otherMain.show();
     QTest::mouseClick(otherMain.Cmdxemcvden, Qt::LeftButton);
