@@ -223,26 +223,18 @@ void frmGridlich::returnToViewing()
     mngay->setFocus();
 }
 
-bool frmGridlich::ReleaseData()
-{
-    if (!editing()) return true;
-    const bool adding = Data1->IsNew();
-    if (adding || Data1->AnyChanged()) {
-        const QString answer = KeepTypingQuestion(app_, *Data1);
-        if (answer == QLatin1String("yes")) return save(false);
-        if (answer != QLatin1String("no")) return false;  // no answer: the entry stays as typed
-    }
-    if (adding) Data1->CancelAdd();
-    returnToViewing();
-    return true;
-}
+bool frmGridlich::ReleaseData() { return finishEditing(); }
 
 bool frmGridlich::finishEditing()
 {
     if (!editing()) return true;
     // An entry being added is always asked about; a corrected one only when something changed.
     const bool adding = Data1->IsNew();
-    if ((adding || Data1->AnyChanged()) && KeepTypingQuestion(app_, *Data1) != QLatin1String("no")) return save(false);
+    if (adding || Data1->AnyChanged()) {
+        const QString answer = KeepTypingQuestion(app_, *Data1);
+        if (answer == QLatin1String("yes")) return save(false);
+        if (answer != QLatin1String("no")) return false;  // no answer (Esc, the frame): the entry stays as typed
+    }
     if (adding) Data1->CancelAdd();
     returnToViewing();
     return true;

@@ -406,14 +406,13 @@ void RecordForm::Correct()
 bool RecordForm::ValidateLeaving()
 {
     if (!editing()) return true;
-    if (Data1->IsNew()) {
-        if (KeepTypingQuestion(app_, *Data1) != QLatin1String("no"))
-            return Save();  // a record that cannot be saved stays open, with the message that says why
-        Data1->CancelAdd();
-    } else if (Data1->AnyChanged()) {
-        if (KeepTypingQuestion(app_, *Data1) != QLatin1String("no"))
-            return Save();
-        Data1->ClearChanged();
+    if (Data1->IsNew() || Data1->AnyChanged()) {
+        const QString answer = KeepTypingQuestion(app_, *Data1);
+        // A record that cannot be saved stays open, with the message that says why.
+        if (answer == QLatin1String("yes")) return Save();
+        if (answer != QLatin1String("no")) return false;  // no answer (Esc, the frame): back to the record
+        if (Data1->IsNew()) Data1->CancelAdd();
+        else Data1->ClearChanged();
     }
     returnToViewing();
     return true;
@@ -465,20 +464,7 @@ void RecordForm::ShowAgain()
 bool RecordForm::ReleaseData()
 {
     if (closing_) return true;
-    if (editing()) {
-        if (Data1->IsNew() || Data1->AnyChanged()) {
-            const QString answer = KeepTypingQuestion(app_, *Data1);
-            if (answer == QLatin1String("yes")) {
-                if (!Save()) return false;  // the message said why; the record stays open
-            } else if (answer == QLatin1String("no")) {
-                if (Data1->IsNew()) Data1->CancelAdd();
-                Data1->ClearChanged();
-            } else {
-                return false;  // no answer: the clerk goes on with the record
-            }
-        }
-        if (editing()) returnToViewing();
-    }
+    if (!ValidateLeaving()) return false;
     closing_ = true;
     BusyCursor busy;
     closing();

@@ -195,13 +195,15 @@ void frmbophan::refreshOn(qint64 id)
     if (Data1->Refresh()) Data1->FindBookmark(id);
 }
 
-// Before another row becomes current, and before the window closes: what is being typed is kept
-// unless the answer is "no".
+// Before another row becomes current, and before the window closes: what is being typed is
+// saved on "yes", dropped on "no", and stays as typed without an answer.
 bool frmbophan::leaveRow()
 {
     if (mode_ == kView) return true;
     if (Data1->IsNew() || Data1->AnyChanged()) {
-        if (KeepTypingQuestion(app_, *Data1) != QLatin1String("no")) return Save();
+        const QString answer = KeepTypingQuestion(app_, *Data1);
+        if (answer == QLatin1String("yes")) return Save();
+        if (answer != QLatin1String("no")) return false;
         Data1->ClearChanged();
         Data1->CancelAdd();
         Data1->UpdateControls();

@@ -252,6 +252,26 @@ TEST_F(Register, EditingKeys)
     // The document-type list fills the type box.
     emit form->DBComboloai->ListClicked(QStringLiteral("Công điện"));
     EXPECT_EQ(form->mloai->text(), QStringLiteral("Công điện"));
+
+    // Esc, and the keep question closed without an answer: the record stays as typed, unwritten.
+    fill();
+    modal.answers = {QStringLiteral("esc")};
+    key(form->mtt_ndung, Qt::Key_Escape);
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Có lưu giữ bản ghi đang nạp không ?"));
+    EXPECT_EQ(form->lbltrangthai->text(), QStringLiteral("Nạp công văn đến"));
+    EXPECT_EQ(form->mnoigui->text(), QStringLiteral("Sở Y tế"));
+    EXPECT_EQ(column(QStringLiteral("SELECT count(*) FROM cvden2026")), QStringList{QStringLiteral("0")});
+    modal.answers = {QStringLiteral("yes")};
+    key(form->mtt_ndung, Qt::Key_Escape);
+    // A correction: Esc at the question keeps it on screen and leaves the file as it was.
+    QTest::mouseClick(form->Cmdsua, Qt::LeftButton);
+    form->mso_cv->setText(QStringLiteral("15/UBND"));
+    modal.answers = {QStringLiteral("esc")};
+    key(form->mso_cv, Qt::Key_Escape);
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Có lưu giữ những sửa đổi vừa thực hiện không ?"));
+    EXPECT_EQ(form->lbltrangthai->text(), QStringLiteral("sửa công văn đang xem"));
+    EXPECT_EQ(form->mso_cv->text(), QStringLiteral("15/UBND"));
+    EXPECT_EQ(column(QStringLiteral("SELECT so_cv, noigui FROM cvden2026")), QStringList{QStringLiteral("|Sở Y tế")});
 }
 
 TEST_F(Register, PagingJumpingAndTheSearchHandOver)
