@@ -324,6 +324,8 @@ void RecordForm::StartNew()
     if (numberOpenWhileEditing_) setSttEditable(true, false);
     newRecordDefaults();
     homeField_->setFocus();
+    // A value put in for the clerk (the outgoing type) is selected, so that typing replaces it.
+    if (auto* box = qobject_cast<QLineEdit*>(homeField_)) box->selectAll();
 }
 
 void RecordForm::takeCarryOver()

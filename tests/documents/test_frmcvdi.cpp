@@ -58,6 +58,10 @@ TEST_F(OutRegister, NumbersFollowTheLastDocumentOfTheirType)
     EXPECT_EQ(form->mstt->text(), QStringLiteral("1"));
     EXPECT_EQ(form->mng_cv->text(), QStringLiteral("09/12/2026"));
     EXPECT_FALSE(form->mstt->isReadOnly());  // open while adding
+    // The type put in for the clerk is selected: what is typed replaces it.
+    ASSERT_TRUE(form->mloai->hasFocus());
+    QTest::keyClicks(form->mloai, QStringLiteral("QD"));
+    EXPECT_EQ(form->mloai->text(), QStringLiteral("QD"));
     modal.answers = {QStringLiteral("no")};
     key(form->mloai, Qt::Key_Escape);
 
