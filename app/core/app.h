@@ -102,14 +102,6 @@ public:
     std::map<QString, QPointer<QWidget>> Windows;
     // The window of that kind, or null.
     QWidget* Window(const QString& name) const;
-    // The window of that kind; `make` makes it (and it is remembered) when there is none yet.
-    template <class W, class Make>
-    W* SingleWindow(const QString& name, Make make)
-    {
-        QPointer<QWidget>& slot = Windows[name];
-        if (!slot) slot = make();
-        return static_cast<W*>(slot.data());
-    }
     // Shows a window above the others, with the keyboard.
     static void Present(QWidget* window);
     // Before the data files or the working year change: every window but the main window
