@@ -10,6 +10,7 @@
 #include "referencelists.h"
 #include "plans.h"
 #include "startup.h"
+#include "windowplaces.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -24,9 +25,15 @@ int main(int argc, char** argv)
         if (waiting) QApplication::setOverrideCursor(Qt::WaitCursor);
         else QApplication::restoreOverrideCursor();
     });
+    korvane::WindowPlaces places;  // every window inside the screen, where the clerk last left it
     korvane::WidgetModalService modal;
     korvane::App app(modal);
     korvane::frmMain main(app);
+    // The main window is hidden while a register or a chooser is open, so the last visible window
+    // closing (a message box after a refused choice) says nothing about ending: only the main
+    // window's own close does.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(&main, &korvane::frmMain::Ended, &application, &QCoreApplication::quit, Qt::QueuedConnection);
     korvane::InstallDocumentWindows(app, &main);
     korvane::InstallPlanWindows(app, &main);
     korvane::InstallCalendarWindows(app, &main);

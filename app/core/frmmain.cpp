@@ -358,6 +358,7 @@ void frmMain::closeEvent(QCloseEvent* event)
         settings.setValue(QStringLiteral("MainHeight"), QString::number(height()));
     }
     event->accept();
+    emit Ended();
 }
 
 }  // namespace korvane

@@ -58,6 +58,12 @@ public:
         *mnunhapbangthamkhao, *mnuchonnamlamviec;
     QAction *mnuHelpContents, *mnuHelpAbout;
 
+signals:
+    // The clerk ended the program: "&Kết thúc", its menu item or the main window's frame, once
+    // every record being typed was kept or dropped. Closing any other window never ends it.
+    void Ended();
+
+public:
     void ShowHelp();
     void ShowAbout();
 
