@@ -124,8 +124,25 @@ void frmtbao::showText()
     repaint();
 }
 
+void frmtbao::keyPressEvent(QKeyEvent* event)
+{
+    // Esc closes on its release: closed on the press, the release would reach the window behind,
+    // whose Esc asks the same question again.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        escPressed_ = true;
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void frmtbao::keyReleaseEvent(QKeyEvent* event)
 {
+    if (event->key() == Qt::Key_Escape && !event->isAutoRepeat()) {
+        // Only an Esc pressed here: the release of the Esc that opened the question is not its answer.
+        if (escPressed_) reject();
+        return;
+    }
     // Ctrl+End in an "ok" message toggles between the message and the last caught failure.
     if (event->key() == Qt::Key_End && event->modifiers() == Qt::ControlModifier &&
         app_.MsgMode.compare(QLatin1String("ok"), Qt::CaseInsensitive) == 0) {

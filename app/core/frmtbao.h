@@ -29,6 +29,7 @@ public:
     QPushButton* cmdno;
 
 protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
@@ -40,6 +41,7 @@ private:
 
     App& app_;
     QString saved_;  // the message while the last failure is shown
+    bool escPressed_ = false;
     double width_ = 5355, height_ = 2760, labelWidth_ = 4860, labelTop_ = 0;
     double yesLeft_ = 1440, okLeft_ = 2115, noLeft_ = 2790, buttonTop_ = 2250;
 };

@@ -446,7 +446,12 @@ void RecordForm::Print()
 void RecordForm::CloseRegister()
 {
     if (closing_) return;
-    if (!ValidateLeaving()) return;
+    if (finishWork()) close();
+}
+
+bool RecordForm::finishWork()
+{
+    if (!ValidateLeaving()) return false;
     closing_ = true;
     homeField_->setFocus();
     {
@@ -454,7 +459,7 @@ void RecordForm::CloseRegister()
         closing();
     }
     if (main_) main_->show();
-    close();
+    return true;
 }
 
 void RecordForm::ShowAgain()
@@ -475,10 +480,10 @@ bool RecordForm::ReleaseData()
 
 void RecordForm::closeEvent(QCloseEvent* event)
 {
-    if (!closing_) {
-        // Closed by the window frame: the same as "Kết thúc".
+    // Closed by the window frame: the same as "Kết thúc", in this close (a second close started
+    // from inside this one would do nothing).
+    if (!closing_ && !finishWork()) {
         event->ignore();
-        CloseRegister();
         return;
     }
     app_.FormMode.clear();

@@ -157,6 +157,9 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    // The keep question, then the register's closing work and the main window shown; false
+    // when the clerk goes on with the record.
+    bool finishWork();
     void setMode(const QString& mode);
     void returnToViewing();
     bool newOrChanged() const;

@@ -359,10 +359,8 @@ void frmgridcongviec::Print()
 
 void frmgridcongviec::CloseList()
 {
-    if (Editing()) {  // "Kết thúc" is not offered while correcting
-        QApplication::beep();
-        return;
-    }
+    // A plan being corrected is kept or dropped as the clerk answers; no answer goes on with it.
+    if (!ReleaseData()) return;
     const qlonglong id = plan_->CurrentId();
     app_.CurrentDocId = static_cast<long>(id);
     const QString& mode = app_.FormMode;
@@ -380,7 +378,7 @@ void frmgridcongviec::CloseList()
 
 void frmgridcongviec::closeEvent(QCloseEvent* event)
 {
-    event->ignore();  // hidden, as "Kết thúc" hides it; not while correcting
+    event->ignore();  // hidden, as "Kết thúc" hides it, after the keep question
     CloseList();
 }
 

@@ -54,6 +54,7 @@ frmtendonvi::frmtendonvi(App& app, QWidget* parent) : QDialog(parent), app_(app)
         Txttendonvi->setText(rs->Field(QStringLiteral("tendonvi")).toString());
         Txttencaptren->setText(rs->Field(QStringLiteral("tencaptren")).toString());
     });
+    shown_ = {Txttendonvi->text(), Txttencaptren->text()};
     resize(520, 160);
 }
 
@@ -89,7 +90,23 @@ bool frmtendonvi::CloseWindow()
     return true;
 }
 
-void frmtendonvi::reject() { CloseWindow(); }
+void frmtendonvi::reject()
+{
+    // Esc and the frame write nothing unasked: changed names are kept only on an explicit "yes",
+    // dropped on "no", and no answer leaves the window open as typed.
+    const bool changed = loaded_ && hasRow_ && QStringList{Txttendonvi->text(), Txttencaptren->text()} != shown_;
+    if (changed) {
+        const QString answer =
+            app_.Message(QStringLiteral("Có lưu giữ những sửa đổi vừa thực hiện không ?"), QStringLiteral("yesno"));
+        if (answer == QLatin1String("yes")) {
+            CloseWindow();
+            return;
+        }
+        if (answer != QLatin1String("no")) return;
+    }
+    QDialog::reject();
+    ShowBack(app_, nullptr);
+}
 
 void frmtendonvi::keyPressEvent(QKeyEvent* event)
 {
@@ -97,7 +114,6 @@ void frmtendonvi::keyPressEvent(QKeyEvent* event)
         if (auto* box = qobject_cast<QLineEdit*>(focusWidget())) box->clear();
         return;
     }
-    if (event->key() == Qt::Key_Escape) return;  // the names are kept only by "Kết thúc"
     QDialog::keyPressEvent(event);
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QStringList>
 
 class QLabel;
 class QLineEdit;
@@ -26,12 +27,13 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
-    void reject() override;  // the window's frame: as "Kết thúc"
+    void reject() override;  // Esc and the window's frame
 
 private:
     App& app_;
     bool loaded_ = false;  // the names were read: only then are they written back
     bool hasRow_ = false;
+    QStringList shown_;  // the names as read, to tell whether they were changed
 };
 
 }  // namespace korvane

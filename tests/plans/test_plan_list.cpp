@@ -118,6 +118,13 @@ TEST_F(PlanList, FromTheMainWindowTheFlagsStayLockedAndClosingGoesBack)
     EXPECT_FALSE(list->cmdclose->isEnabled());
     // "Huỷ sửa" brings back the plan as the file holds it.
     list->txtndungtt->setText(QStringLiteral("Khác"));
+    // The frame while correcting asks the keep question; no answer goes on with the plan as typed.
+    modal.answers = {QStringLiteral("esc")};
+    list->close();
+    ASSERT_FALSE(modal.messages.empty());
+    EXPECT_EQ(modal.messages.back().text, QStringLiteral("Có lưu giữ những sửa đổi vừa thực hiện không ?"));
+    EXPECT_TRUE(list->isVisible());
+    EXPECT_EQ(list->txtndungtt->text(), QStringLiteral("Khác"));
     QTest::mouseClick(list->Cmdsua, Qt::LeftButton);
     EXPECT_EQ(list->txtndungtt->text(), QStringLiteral("Việc ba"));
     list->Data1->MoveNext();

@@ -171,6 +171,22 @@ TEST_F(ReferenceLists, AFailedWriteIsSaidAndNeverLooksSaved)
 
 TEST_F(ReferenceLists, ADepartmentNeedsItsUnitAlsoWhenSavedByItsAltKey)
 {
+    // The name typed first, the unit list is reached by a click without a word; what was typed
+    // before "Huỷ nạp" is gone at the next "Nạp mới".
+    open<frmbophan>("mnunapbophan", "frmbophan", [this](frmbophan& w) {
+        click(w.cmdAdd);
+        w.txtphong->setFocus();
+        QTest::keyClicks(w.txtphong, "Phong Ke toan");
+        const size_t before = modal.messages.size();
+        w.DBCombodonvi->setFocus(Qt::MouseFocusReason);
+        EXPECT_EQ(modal.messages.size(), before) << lastMessage().toStdString();
+        EXPECT_TRUE(w.DBCombodonvi->hasFocus());
+        click(w.cmdAdd);
+        EXPECT_EQ(w.Mode(), QStringLiteral("xem"));
+        click(w.cmdAdd);
+        EXPECT_EQ(w.txtphong->text(), QString());
+        click(w.cmdAdd);
+    });
     open<frmbophan>("mnunapbophan", "frmbophan", [this](frmbophan& w) {
         click(w.cmdAdd);
         EXPECT_EQ(w.cmdAdd->text(), QStringLiteral("&Huỷ nạp"));
@@ -213,6 +229,21 @@ TEST_F(ReferenceLists, TheOrganisationsNameIsWrittenOnCloseAndShownOnTheMainWind
     });
     EXPECT_EQ(Rows(*app.DocRefDb, QStringLiteral("SELECT tendonvi, tencaptren FROM tendonvi")), QStringList{QStringLiteral("Sở Tư pháp|UBND tỉnh")});
     EXPECT_EQ(main.lblBanner1->text(), QStringLiteral("Sở Tư pháp"));
+
+    // Esc and the frame write nothing unasked: Esc at the question keeps the window as typed,
+    // "no" closes it with the names as they were.
+    open<frmtendonvi>("mnutendonvi", "frmtendonvi", [this](frmtendonvi& w) {
+        w.Txttendonvi->setText(QStringLiteral("Sở Xây dựng"));
+        modal.answers = {QStringLiteral("esc")};
+        key(w.Txttendonvi, Qt::Key_Escape);
+        EXPECT_EQ(lastMessage(), QStringLiteral("Có lưu giữ những sửa đổi vừa thực hiện không ?"));
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_EQ(w.Txttendonvi->text(), QStringLiteral("Sở Xây dựng"));
+        modal.answers = {QStringLiteral("no")};
+        w.close();
+        EXPECT_FALSE(w.isVisible());
+    });
+    EXPECT_EQ(Rows(*app.DocRefDb, QStringLiteral("SELECT tendonvi FROM tendonvi")), QStringList{QStringLiteral("Sở Tư pháp")});
 
     // A file that cannot be written: said, and the window stays open with the names typed.
     app.DocRefDb = std::make_unique<engine::Database>(app.DocRefFile, engine::Database::Access::ReadOnly);

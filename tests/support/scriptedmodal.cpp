@@ -29,7 +29,11 @@ void ScriptedModal::message(korvane::App& app)
         const QString answer = answers.empty() ? QStringLiteral("no") : answers.front();
         if (!answers.empty()) answers.pop_front();
         if (answer == QLatin1String("esc")) {  // closed with Esc: no answer at all
-            QTest::keyClick(&dialog, Qt::Key_Escape);
+            // As a real key: the release goes wherever the focus is once the press is handled,
+            // the window behind when the press closed the dialog.
+            QTest::keyPress(&dialog, Qt::Key_Escape);
+            QWidget* focus = dialog.isVisible() ? &dialog : QApplication::focusWidget();
+            if (focus) QTest::keyRelease(focus, Qt::Key_Escape);
             return;
         }
         button = answer == QLatin1String("yes") ? dialog.cmdyes : dialog.cmdno;
@@ -67,6 +71,7 @@ int ScriptedModal::runModal(QDialog& dialog)
     dialog.show();
     const auto it = drivers.find(dialog.objectName());
     if (it != drivers.end()) it->second(dialog);
+    else if (anyDriver) anyDriver(dialog);
     if (dialog.isVisible()) dialog.reject();  // a window nobody drove is closed as by its frame
     return dialog.result();
 }

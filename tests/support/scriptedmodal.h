@@ -25,6 +25,7 @@ public:
     QStringList documents;           // help pages opened
     std::deque<QString> answers;     // "yes" / "no" / "esc" (no answer) for questions; "no" when the script runs out
     std::map<QString, std::function<void(QDialog&)>> drivers;  // by the dialog's object name
+    std::function<void(QDialog&)> anyDriver;  // for a dialog without a driver of its own
     QStringList modalWindows;        // object names of the windows run modally
     bool documentsOpen = true;
 
