@@ -252,11 +252,11 @@ void frmbophan::reject()
 bool frmbophan::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == txtphong && event->type() == QEvent::FocusOut) {
-        // Only a move inside the window: a message shown, or a button that checks for itself
-        // ("Ghi đĩa", "Huỷ nạp", "Huỷ sửa"), is no leaving.
+        // Only a move inside the window: a message shown, a button that checks for itself
+        // ("Ghi đĩa", "Huỷ nạp", "Huỷ sửa"), or the unit list the check asks for, is no leaving.
         const auto reason = static_cast<QFocusEvent*>(event)->reason();
         QWidget* next = QApplication::focusWidget();
-        const QList<QWidget*> own = {cmdUpdate, cmdAdd, Cmdsua, cmdclose};
+        const QList<QWidget*> own = {cmdUpdate, cmdAdd, Cmdsua, cmdclose, DBCombodonvi, txtdonvi};
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason && !own.contains(next)) phongLeft();
     }
     return QDialog::eventFilter(watched, event);
