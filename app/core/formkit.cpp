@@ -12,6 +12,9 @@
 #include <QLabel>
 #include <QItemSelectionModel>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
+#include <QTimer>
+#include <QToolTip>
 
 #include <optional>
 
@@ -42,7 +45,7 @@ const char* plainFormOf(char16_t c)
 
 }  // namespace
 
-QString NormalizeTcvn3(const QString& text, bool* refused)
+QString NormalizeTcvn3(const QString& text, bool* refused, QChar* firstRefused)
 {
     // Decomposed letters (a base letter and combining marks, as some programs paste them) are
     // composed first, so that a mark is never lost on its own.
@@ -56,7 +59,10 @@ QString NormalizeTcvn3(const QString& text, bool* refused)
             continue;
         }
         const int byte = tcvn3::fromUnicode(c.unicode());
-        if (byte < 0) bad = true;
+        if (byte < 0) {
+            if (!bad && firstRefused) *firstRefused = c;
+            bad = true;
+        }
         // A capital toned vowel is kept as the letter its code stands for.
         else out += byte < 0x80 ? c : QChar(tcvn3::toUnicode(static_cast<unsigned char>(byte)));
     }
@@ -64,24 +70,69 @@ QString NormalizeTcvn3(const QString& text, bool* refused)
     return bad ? text : out;
 }
 
+void ShowRefusal(QWidget* box, const QString& reason)
+{
+    QApplication::beep();
+    QToolTip::showText(box->mapToGlobal(QPoint(0, box->height())), reason, box, QRect(), 6000);
+}
+
+namespace {
+
+QString tooLongReason(int limit) { return QStringLiteral("Tối đa %1 ký tự").arg(limit); }
+QString refusedCharReason(QChar c) { return QStringLiteral("Ký tự \"%1\" không dùng được").arg(c); }
+
+}  // namespace
+
+Tcvn3Validator::Tcvn3Validator(QLineEdit* box) : QValidator(box), box_(box)
+{
+    // Emitted for what the user typed or pasted only, never for text the program sets.
+    connect(box, &QLineEdit::inputRejected, this, &Tcvn3Validator::rejected);
+}
+
 QValidator::State Tcvn3Validator::validate(QString& input, int& pos) const
 {
     bool refused = false;
-    const QString before = NormalizeTcvn3(input.left(pos), &refused);
+    QChar bad;
+    const QString before = NormalizeTcvn3(input.left(pos), &refused, &bad);
     bool refusedAfter = false;
-    const QString after = NormalizeTcvn3(input.mid(pos), &refusedAfter);
-    const auto* box = qobject_cast<const QLineEdit*>(parent());
-    const auto* bound = dynamic_cast<const BoundLineEdit*>(box);
-    const int limit = bound ? bound->limit : box ? box->maxLength() : 0;
+    const QString after = NormalizeTcvn3(input.mid(pos), &refusedAfter, refused ? nullptr : &bad);
+    const auto* bound = dynamic_cast<const BoundLineEdit*>(box_);
+    const int limit = bound ? bound->limit : box_->maxLength();
     const bool tooLong = limit > 0 && before.size() + after.size() > limit;
     if (refused || refusedAfter || tooLong) {
-        // The box keeps what it held: nothing typed or pasted is dropped in part.
-        QApplication::beep();
+        // The box keeps what it held; the box's rejection signal then says why, and a change
+        // that was only too long is put in as far as it fits.
+        refusedText_ = before + after;
+        refusedCaret_ = static_cast<int>(before.size());
+        refusedChar_ = refused || refusedAfter ? bad : QChar();
         return Invalid;
     }
     input = before + after;
     pos = static_cast<int>(before.size());
     return Acceptable;
+}
+
+void Tcvn3Validator::rejected()
+{
+    const auto* bound = dynamic_cast<const BoundLineEdit*>(box_);
+    const int limit = bound ? bound->limit : box_->maxLength();
+    const QString text = std::exchange(refusedText_, QString());
+    if (!refusedChar_.isNull()) {
+        ShowRefusal(box_, refusedCharReason(std::exchange(refusedChar_, QChar())));
+        return;
+    }
+    // Too long: the part typed before the caret is cut so that the text after it stays whole.
+    // The box held at most `limit` characters, so the cut never reaches what it held.
+    if (!text.isEmpty() && limit > 0 && text.size() > limit && !box_->isReadOnly()) {
+        const QString after = text.mid(refusedCaret_);
+        const QString before = text.left(std::max<qsizetype>(0, limit - after.size()));
+        if (before + after != box_->text()) {
+            box_->setText(before + after);
+            box_->setCursorPosition(static_cast<int>(before.size()));
+            box_->setModified(true);
+        }
+    }
+    ShowRefusal(box_, tooLongReason(limit));
 }
 
 // ---- Bound fields ----------------------------------------------------------------------------
@@ -112,11 +163,26 @@ BoundTextEdit::BoundTextEdit(const QString& column, QWidget* parent) : QPlainTex
         // that cannot be kept whole is refused with a beep and the box holds what it held.
         const QString text = toPlainText();
         bool refused = false;
-        QString fixed = NormalizeTcvn3(text, &refused);
-        if (refused || (limit > 0 && fixed.size() > limit)) {
-            QApplication::beep();
+        QChar bad;
+        QString fixed = NormalizeTcvn3(text, &refused, &bad);
+        if (refused) {
             const int caret = std::max(0, textCursor().position() - static_cast<int>(text.size() - accepted_.size()));
             setTextQuietly(accepted_, caret);
+            ShowRefusal(this, refusedCharReason(bad));
+            return;
+        }
+        if (limit > 0 && fixed.size() > limit) {
+            // Cut what was put in before the caret so that the text after it stays whole: the
+            // box held at most `limit` characters, so the cut never reaches what it held.
+            const int caret = textCursor().position();
+            const QString after = NormalizeTcvn3(text.mid(caret), nullptr);
+            const QString before = NormalizeTcvn3(text.left(caret), nullptr).left(std::max<qsizetype>(0, limit - after.size()));
+            fixed = before + after;
+            setTextQuietly(fixed, static_cast<int>(before.size()));
+            ShowRefusal(this, tooLongReason(limit));
+            if (fixed == accepted_) return;
+            accepted_ = fixed;
+            DataChanged = true;
             return;
         }
         if (fixed != text) setTextQuietly(fixed, textCursor().position() + static_cast<int>(fixed.size() - text.size()));
@@ -741,11 +807,35 @@ void DBGrid::MakePickGrid()
 
 void DBGrid::sizeColumns()
 {
-    if (!pick_ || !model_) return;
-    // The name takes the room; the short columns after it are as wide as their headings need.
-    horizontalHeader()->setStretchLastSection(false);
-    horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    for (int c = 1; c < model_->columnCount(); ++c) horizontalHeader()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+    if (!model_) return;
+    QHeaderView* header = horizontalHeader();
+    if (pick_) {
+        // The name takes the room; the short columns after it are as wide as their headings need.
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int c = 1; c < model_->columnCount(); ++c) header->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+        return;
+    }
+    // Every heading whole, and each column as wide as the rows on screen need (only those are
+    // read), up to half the grid; the last column takes what is left. The clerk may still drag.
+    sizedOnScreen_ = isVisible();
+    header->setResizeContentsPrecision(0);
+    const int widest = std::max(120, viewport()->width() / 2);
+    for (int c = 0; c < model_->columnCount(); ++c) {
+        resizeColumnToContents(c);
+        const int heading = header->fontMetrics().horizontalAdvance(model()->headerData(c, Qt::Horizontal).toString()) + 24;
+        header->resizeSection(c, std::max(heading, std::min(columnWidth(c), widest)));
+    }
+    header->setStretchLastSection(true);
+}
+
+void DBGrid::showEvent(QShowEvent* event)
+{
+    QTableView::showEvent(event);
+    // Fitted before the grid had a size: fitted again to the rows it now shows.
+    if (!sizedOnScreen_ && !pick_) QTimer::singleShot(0, this, [this] {
+        if (isVisible()) sizeColumns();
+    });
 }
 
 void DBGrid::keyPressEvent(QKeyEvent* event)
@@ -911,6 +1001,10 @@ QLineEdit* NewMarginBox(QWidget* parent)
     auto* box = new QLineEdit(QStringLiteral("10"), parent);
     box->setObjectName(QStringLiteral("txtle"));
     box->setMaximumWidth(50);
+    // The margin is a number of millimetres: anything else is refused with its reason.
+    box->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), box));
+    QObject::connect(box, &QLineEdit::inputRejected, box,
+                     [box] { ShowRefusal(box, QStringLiteral("Lề in chỉ gồm chữ số (tối đa 3 chữ số)")); });
     return box;
 }
 

@@ -35,12 +35,28 @@ namespace korvane {
 // characters become their plain forms (dashes "-", curly quotes straight ones, "…" "...", the
 // no-break space a space). When a character is left that TCVN3 cannot hold, `refused` is set and
 // the text comes back unchanged: the caller refuses the whole change rather than part of it.
-QString NormalizeTcvn3(const QString& text, bool* refused);
+// `firstRefused`, when given, receives the first character that TCVN3 cannot hold.
+QString NormalizeTcvn3(const QString& text, bool* refused, QChar* firstRefused = nullptr);
 
+// Says beside a box why a change to it was refused or cut short: a beep alone is no answer on a
+// PC without sound.
+void ShowRefusal(QWidget* box, const QString& reason);
+
+// The validator of every text box: a change with a character TCVN3 cannot hold is refused and
+// the box says which; a paste that would pass the box's limit is cut at the limit and the box
+// says so, instead of the whole paste being dropped.
 class Tcvn3Validator : public QValidator {
 public:
-    using QValidator::QValidator;
+    explicit Tcvn3Validator(QLineEdit* box);
     State validate(QString& input, int& pos) const override;
+
+private:
+    void rejected();
+    QLineEdit* box_;
+    // What the last refused change would have made, for the notice and the cut.
+    mutable QString refusedText_;
+    mutable int refusedCaret_ = 0;
+    mutable QChar refusedChar_;
 };
 
 class DataSource;
@@ -295,6 +311,7 @@ signals:
 protected:
     void focusOutEvent(QFocusEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     void sizeColumns();
@@ -302,6 +319,7 @@ private:
     void followSource();
     std::unique_ptr<RecordsetModel> model_;
     bool pick_ = false;
+    bool sizedOnScreen_ = false;  // the columns were fitted to the rows on screen
     DataSource* source_ = nullptr;
     QList<RecordsetModel::Column> columns_;
     bool following_ = false;

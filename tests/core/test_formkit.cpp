@@ -6,12 +6,14 @@
 #include <gtest/gtest.h>
 
 #include <QTest>
+#include <QToolTip>
 
 using namespace korvane;
 
 TEST(FormKit, TypedTextStaysWithinTcvn3)
 {
-    Tcvn3Validator validator;
+    QLineEdit box;
+    Tcvn3Validator validator(&box);
     QString typed = QStringLiteral("GIÁ BÁN Ở HÀ NỘI");
     int pos = static_cast<int>(typed.size());
     EXPECT_EQ(validator.validate(typed, pos), QValidator::Acceptable);
@@ -54,17 +56,30 @@ TEST(FormKit, ARefusedPasteLeavesTheBoxAsItWas)
         text.load(QStringLiteral("Về "));
         text.moveCursor(QTextCursor::End);
     }
-    // Longer than the field, as pasted or after the mapping: refused whole, not cut short.
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("Ký tự \"€\" không dùng được"));
+    // Longer than the field, as pasted or after the mapping: cut at the limit, the text after the
+    // caret kept whole, and the box says so.
     line.limit = 5;
-    for (const QString& pasted : {QStringLiteral("a…"), QStringLiteral("Tài chính")}) {
-        line.insert(pasted);
-        EXPECT_EQ(line.text(), QStringLiteral("Sở "));
-    }
-    line.insert(QStringLiteral("Tà"));
+    line.insert(QStringLiteral("Tài chính"));
     EXPECT_EQ(line.text(), QStringLiteral("Sở Tà"));
+    EXPECT_TRUE(line.DataChanged);
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("Tối đa 5 ký tự"));
+    line.load(QStringLiteral("ab"));
+    line.setCursorPosition(1);
+    line.insert(QStringLiteral("x…"));
+    EXPECT_EQ(line.text(), QStringLiteral("ax..b"));
     text.limit = 5;
     text.insertPlainText(QStringLiteral("Tài chính"));
-    EXPECT_EQ(text.toPlainText(), QStringLiteral("Về "));
+    EXPECT_EQ(text.toPlainText(), QStringLiteral("Về Tà"));
+    EXPECT_TRUE(text.DataChanged);
+    // A margin is a number: letters are refused with the reason.
+    QWidget window;
+    QLineEdit* margin = NewMarginBox(&window);
+    window.show();
+    margin->selectAll();
+    margin->insert(QStringLiteral("ab"));
+    EXPECT_EQ(margin->text(), QStringLiteral("10"));
+    EXPECT_TRUE(QToolTip::text().startsWith(QStringLiteral("Lề in chỉ gồm chữ số")));
 }
 
 class DataSourceTest : public ::testing::Test {
