@@ -1,10 +1,10 @@
 #include "frmchondulieu.h"
 
 #include "app.h"
+#include "backup.h"
 #include "datafiles.h"
 #include "frmlogin.h"
 #include "frmmain.h"
-#include "frmnamlamviec.h"
 #include "recordform.h"
 #include "startup.h"
 
@@ -144,6 +144,7 @@ frmchondulieu::frmchondulieu(App& app, Kind kind, QWidget* parent) : QDialog(par
     NapDsachfiledadung();
     filechon->clear();
     cmdchapnhan->setEnabled(false);
+    filechon->setFocus();  // the clerk types a name or picks one from the list
     resize(620, 420);
 }
 
@@ -206,8 +207,26 @@ QString frmchondulieu::refusal(QString& chosen)
     const bool own = SameFile(chosen, app_.TemplateFile) || SameFile(chosen, app_.TempFile);
     if (own || !KiemtraMDB(chosen, kind_ == Kind::Documents ? QStringLiteral("zeltcv") : QStringLiteral("zeltlich"), app_.MsgText, show))
         return QStringLiteral("File dữ liệu vừa chọn bị lỗi, không sử dụng được. ");
+    if (PathExists(RefFileFor(chosen)).isEmpty())
+        return QStringLiteral("Không tìm thấy file tham khảo zelttk.mdb trong thư mục ") + FolderOf(chosen) + QStringLiteral(" !") + kCRLF +
+               QStringLiteral("Các danh sách tham khảo của file dữ liệu nằm ở file này: cần chép file zelttk.mdb vào cùng thư mục "
+                              "với file dữ liệu rồi chọn lại.");
     if (!KiemtraMDB(RefFileFor(chosen), QStringLiteral("zelttk"), app_.MsgText, show))
         return QStringLiteral("File tham khảo zelttk.mdb ứng với file dữ liệu vừa chọn bị lỗi, không sử dụng được. ");
+    // A file without the working year's tables gets them at once when the clerk agrees.
+    bool hasYear = true;
+    try {
+        engine::Database probe(chosen, engine::Database::Access::ReadOnly);
+        hasYear = TableExists(kind_ == Kind::Documents ? app_.InDocTable : app_.CalendarTable, probe);
+    } catch (const engine::DbError& e) {
+        app_.RecordFailure(e);
+        return QStringLiteral("File dữ liệu vừa chọn bị lỗi, không sử dụng được. ");
+    }
+    if (!hasYear &&
+        app_.Message(QStringLiteral("File dữ liệu vừa chọn chưa có các bảng dữ liệu năm ") + app_.WorkYear + QStringLiteral(".") + kCR +
+                         QStringLiteral("Có tạo các bảng dữ liệu năm ") + app_.WorkYear + QStringLiteral(" trong file này không ?"),
+                     QStringLiteral("yesno")) != QLatin1String("yes"))
+        return QStringLiteral("Chưa dùng file dữ liệu vừa chọn: file chưa có các bảng dữ liệu năm ") + app_.WorkYear + QStringLiteral(".");
     if (kind_ != Kind::Plans) return QString();
 
     // The users live in the plan reference file: the user logs in again against the new one.
@@ -273,7 +292,12 @@ bool frmchondulieu::switchTo(const QString& chosen)
     try {
         BusyCursor busy;
         if (kind_ == Kind::Backup) {
+            // The backup file is made now, so that what the clerk is told was chosen exists.
             app_.BackupFile = chosen;
+            if (PathExists(chosen).isEmpty()) {
+                BackupRegister(app_, QStringLiteral("cvden"));
+                if (PathExists(chosen).isEmpty()) throw SwitchFailed{QStringLiteral("Không tạo được file backup ") + chosen};
+            }
         } else {
             const QString refFile = RefFileFor(chosen);
             auto newDb = std::make_unique<engine::Database>(chosen);
@@ -283,12 +307,7 @@ bool frmchondulieu::switchTo(const QString& chosen)
             (documents ? app_.DocFile : app_.PlanFile) = chosen;
             (documents ? app_.DocRefFile : app_.PlanRefFile) = refFile;
 
-            // The working year's tables in the new file.
-            if (!TableExists(documents ? app_.InDocTable : app_.CalendarTable, *db)) {
-                app_.Message(QStringLiteral("Không tìm thấy bảng dữ liệu cho năm ") + app_.WorkYear + kCR +
-                             QStringLiteral("Cần chọn lại năm làm việc!"));
-                ChooseWorkYear(app_);
-            }
+            // The working year's tables in the new file, made when it has none (the clerk agreed).
             if (!OpenYearTables(app_))
                 throw SwitchFailed{QStringLiteral("Không tạo được các bảng dữ liệu năm ") + app_.WorkYear + QStringLiteral(" trong file ") + chosen};
             OpenReferenceLists(app_);

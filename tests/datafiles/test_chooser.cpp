@@ -66,13 +66,23 @@ TEST_F(Chooser, ADocumentFileIsTakenIntoUseEverywhereAndRemembered)
 
     // A list window kept hidden reads the file being replaced: it goes, to be made again on the new one.
     const QPointer<QWidget> hidden = app.Windows[QStringLiteral("frmgridcvden")] = new QWidget;
+    // The year's tables are missing: the clerk is asked to have them made; no answer keeps the
+    // files in use, "yes" makes them.
+    const QString question = QStringLiteral("File dữ liệu vừa chọn chưa có các bảng dữ liệu năm 2026.\r"
+                                            "Có tạo các bảng dữ liệu năm 2026 trong file này không ?");
     open(main.mnuchondulieucongvan, [&](frmchondulieu& w) {
         EXPECT_FALSE(w.cmdchapnhan->isEnabled());
+        modal.answers = {QStringLiteral("esc")};
+        EXPECT_FALSE(accept(w, chosen));
+        EXPECT_EQ(app.DocFile, before);
+        modal.answers = {QStringLiteral("yes")};
         EXPECT_TRUE(accept(w, chosen));
     });
-    // The year's tables were missing: said, the working-year window shown, and the tables made.
-    EXPECT_EQ(modal.messages.front().text, QStringLiteral("Không tìm thấy bảng dữ liệu cho năm 2026\rCần chọn lại năm làm việc!"));
-    EXPECT_TRUE(modal.modalWindows.contains(QStringLiteral("frmnamlamviec")));
+    ASSERT_GE(modal.messages.size(), 3u);
+    EXPECT_EQ(modal.messages[0].text, question);
+    EXPECT_EQ(modal.messages[1].text, QStringLiteral("Chưa dùng file dữ liệu vừa chọn: file chưa có các bảng dữ liệu năm 2026."));
+    EXPECT_EQ(modal.messages[2].text, question);
+    EXPECT_FALSE(modal.modalWindows.contains(QStringLiteral("frmnamlamviec")));
     EXPECT_TRUE(app.DocDb->HasTable(QStringLiteral("cvden2026")));
     EXPECT_EQ(last(), QStringLiteral("Đã sử dụng file dữ liệu \r\n") + chosen);
     EXPECT_EQ(app.DocDb->Name(), chosen);
@@ -119,7 +129,10 @@ TEST_F(Chooser, ARefusedDocumentFileChangesNothing)
                            QStringLiteral("Không tìm thấy file dữ liệu vừa chọn! \r\nCần dùng chức năng 'Tìm file mới' để tìm file dữ liệu định dùng!"),
                            QStringLiteral("File dữ liệu vừa chọn bị lỗi, không sử dụng được. "),
                            QStringLiteral("File dữ liệu vừa chọn bị lỗi, không sử dụng được. "),
-                           QStringLiteral("File tham khảo zelttk.mdb ứng với file dữ liệu vừa chọn bị lỗi, không sử dụng được. ")}));
+                           // A missing reference file is called missing, with what to do.
+                           QStringLiteral("Không tìm thấy file tham khảo zelttk.mdb trong thư mục ") + FolderOf(alone) +
+                               QStringLiteral(" !\r\nCác danh sách tham khảo của file dữ liệu nằm ở file này: cần chép file "
+                                              "zelttk.mdb vào cùng thư mục với file dữ liệu rồi chọn lại.")}));
     EXPECT_EQ(app.DocDb->Name(), before);
     EXPECT_EQ(bytes(app.DataFile(QStringLiteral("sysmem"))), settings);
 }
@@ -132,6 +145,7 @@ TEST_F(Chooser, APlanFileIsUsedOnlyByAUserOfItsReferenceFile)
         .Execute(QStringLiteral("INSERT INTO nguoidung (hoten, tentrenmang, quyenhan, matkhau) VALUES ('Lan', 'lan', 'CB', 'mk')"));
 
     modal.drivers[QStringLiteral("frmlogin")] = [](QDialog& d) { QTest::mouseClick(static_cast<frmlogin&>(d).cmdCancel, Qt::LeftButton); };
+    modal.answers = {QStringLiteral("yes")};  // the year's tables made in the new file
     open(main.mnuchondulieulich, [&](frmchondulieu& w) { EXPECT_FALSE(accept(w, chosen)); });
     EXPECT_EQ(last(), QStringLiteral("Phải hỏi người quản trị mạng để có quyền sử dụng file dữ liệu vừa chọn!"));
     EXPECT_EQ(app.UserRights, QStringLiteral("Q"));
@@ -139,6 +153,7 @@ TEST_F(Chooser, APlanFileIsUsedOnlyByAUserOfItsReferenceFile)
     EXPECT_EQ(app.PlanFile, before);
 
     modal.drivers[QStringLiteral("frmlogin")] = testing_support::LoginAs(QStringLiteral("lan"), QStringLiteral("mk"));
+    modal.answers = {QStringLiteral("yes")};
     open(main.mnuchondulieulich, [&](frmchondulieu& w) { EXPECT_TRUE(accept(w, chosen)); });
     EXPECT_EQ(app.UserFullName, QStringLiteral("Lan"));
     EXPECT_EQ(app.UserRights, QStringLiteral("CB"));
@@ -168,6 +183,8 @@ TEST_F(Chooser, ABackupFileMustBeANewOrSoundFileInAWritableFolderAndNoFileInUse)
     EXPECT_EQ(texts[4], QStringLiteral("File backup vừa chọn bị lỗi, không sử dụng được. "));
     const QString backup = folder.path(QStringLiteral("sao luu's/bansao.MDB"));  // blanks out of the name, not the folder
     EXPECT_EQ(texts[5], QStringLiteral("Đã chọn file backup là ") + backup);
+    // Made when chosen: the next start finds it.
+    EXPECT_TRUE(engine::Database(backup).HasTable(app.InDocTable));
     EXPECT_EQ(ReadSysmem(app.DataFile(QStringLiteral("sysmem")))->BackupFile, backup);
 }
 
@@ -181,6 +198,7 @@ TEST_F(Chooser, ASwitchThatFailsHalfWayLeavesThePreviousFilesInUse)
     QDir(folder.root()).mkpath(QStringLiteral("data/sysmem"));
 
     const QPointer<QWidget> hidden = app.Windows[QStringLiteral("frmgridcvden")] = new QWidget;
+    modal.answers = {QStringLiteral("yes")};  // the year's tables made in the new file
     open(main.mnuchondulieucongvan, [&](frmchondulieu& w) { EXPECT_FALSE(accept(w, chosen)); });
     EXPECT_TRUE(hidden.isNull());  // the windows go before the switch is tried
     EXPECT_TRUE(last().startsWith(QStringLiteral("Có lỗi khi đang thay đổi file dữ liệu. Cần thực hiện lại việc này! \rKhông ghi được file ")));
@@ -208,7 +226,7 @@ TEST_F(Chooser, NoWindowOutlivesTheFilesItReads)
     reg->mtt_ndung->setPlainText(QStringLiteral("Về việc phòng dịch"));
 
     // No answer to the keep question: the record stays, and so do the files.
-    modal.answers = {QStringLiteral("esc")};
+    modal.answers = {QStringLiteral("yes"), QStringLiteral("esc")};
     open(main.mnuchondulieucongvan, [&](frmchondulieu& w) { EXPECT_FALSE(accept(w, chosen)); });
     EXPECT_EQ(last(), QStringLiteral("Cần nạp, sửa xong bản ghi đang mở trước khi chọn file dữ liệu khác !"));
     EXPECT_EQ(app.DocFile, before);
@@ -217,7 +235,7 @@ TEST_F(Chooser, NoWindowOutlivesTheFilesItReads)
     EXPECT_FALSE(list.isNull());
 
     // Kept: written to the file it was typed for, then every window goes before the switch.
-    modal.answers = {QStringLiteral("yes")};
+    modal.answers = {QStringLiteral("yes"), QStringLiteral("yes")};
     open(main.mnuchondulieucongvan, [&](frmchondulieu& w) { EXPECT_TRUE(accept(w, chosen)); });
     EXPECT_EQ(app.DocFile, chosen);
     EXPECT_TRUE(reg.isNull());
