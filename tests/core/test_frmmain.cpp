@@ -1,6 +1,7 @@
 // The main window: the button pattern, the administrator rule, menus, the week, help and closing.
 #include "app.h"
 #include "frmmain.h"
+#include "windowplaces.h"
 #include "scriptedmodal.h"
 #include "testfiles.h"
 
@@ -140,10 +141,13 @@ TEST_F(MainWindow, ClosingSavesTheSettingsAndThePositionUnlessMinimised)
     QStandardPaths::setTestModeEnabled(true);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path(QStringLiteral("settings")));
     QSettings(QStringLiteral("Korvane"), QStringLiteral("Korvane")).clear();
+    int ended = 0;
+    QObject::connect(&main, &frmMain::Ended, [&ended] { ++ended; });
     main.show();
     main.move(40, 30);
     main.resize(700, 500);
     main.close();
+    EXPECT_EQ(ended, 1);  // the program ends by the main window's close only
     EXPECT_EQ(ReadSysmem(app.DataFile(QStringLiteral("sysmem")))->DocFile, app.DocFile);
     QSettings settings(QStringLiteral("Korvane"), QStringLiteral("Korvane"));
     EXPECT_EQ(settings.value(QStringLiteral("Settings/MainWidth")).toString(), QStringLiteral("700"));
@@ -193,4 +197,33 @@ TEST_F(MainWindow, ClosingClosesTheOtherWindowsLatestOpenedFirst)
     a.show();
     main.close();
     EXPECT_EQ(closed, (QStringList{QStringLiteral("a"), QStringLiteral("c"), QStringLiteral("b")}));
+}
+
+TEST_F(MainWindow, WindowsOpenInsideTheScreenWhereTheyWereLastLeft)
+{
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder.path(QStringLiteral("settings")));
+    QSettings(QStringLiteral("Korvane"), QStringLiteral("Korvane")).clear();
+    const QRect screen(0, 0, 1280, 900);
+    EXPECT_EQ(WindowPlaces::Inside(QRect(100, 500, 600, 700), screen), QRect(100, 200, 600, 700));
+    EXPECT_EQ(WindowPlaces::Inside(QRect(-50, 10, 2000, 1000), screen), QRect(0, 0, 1280, 900));
+    EXPECT_EQ(WindowPlaces::Inside(QRect(1000, 100, 400, 300), screen), QRect(880, 100, 400, 300));
+
+    WindowPlaces places;
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    {
+        QWidget tall;
+        tall.setObjectName(QStringLiteral("frmcvden"));
+        tall.setGeometry(area.left() + 10, area.top() + 10, 300, area.height() + 200);
+        tall.show();
+        EXPECT_TRUE(area.contains(tall.geometry())) << tall.geometry().height();
+        tall.move(area.left() + 30, area.top() + 20);
+        tall.resize(320, 240);
+        tall.hide();
+    }
+    // Made again (another run): where it was left, at the size it was left.
+    QWidget again;
+    again.setObjectName(QStringLiteral("frmcvden"));
+    again.show();
+    EXPECT_EQ(again.size(), QSize(320, 240));
+    EXPECT_EQ(again.pos(), QPoint(area.left() + 30, area.top() + 20));
 }

@@ -80,6 +80,9 @@ TEST_F(Lists, TheGridAndThePanelStayOnOneRow)
     // A row chosen in the grid is the panel's row; a move of the panel is the grid's.
     list->DBGrid1->setCurrentIndex(model->index(1, 0));
     EXPECT_EQ(static_cast<QLineEdit*>(list->Field(QStringLiteral("stt")))->text(), QStringLiteral("2"));
+    // The register's number is in the grid beside the mark.
+    EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Số đến"));
+    EXPECT_EQ(model->data(model->index(1, 1)).toString(), QStringLiteral("2"));
     EXPECT_EQ(list->mrecnum->text(), QStringLiteral("2/6"));
     list->mrecnum->setText(QStringLiteral("4"));
     key(list->mrecnum, Qt::Key_Return);
