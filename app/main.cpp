@@ -20,6 +20,7 @@ int main(int argc, char** argv)
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Korvane"));
     QApplication::setApplicationName(QStringLiteral("Korvane"));
+    korvane::InstallQtTranslation();
     // A save that waits for other clerks' writes shows the busy pointer while it waits.
     engine::SetBusyWaitObserver([](bool waiting) {
         if (waiting) QApplication::setOverrideCursor(Qt::WaitCursor);

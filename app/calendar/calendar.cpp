@@ -4,6 +4,7 @@
 #include "frmgridlich.h"
 #include "frmlich.h"
 #include "frmlichtuan.h"
+#include "frmmain.h"
 #include "frmtracuulich.h"
 
 namespace korvane {
@@ -11,8 +12,8 @@ namespace korvane {
 void InstallCalendarWindows(App& app, QWidget* mainWindow)
 {
     app.Openers[QStringLiteral("cmdnaplich")] = [mainWindow](App& a) { frmlich::Open(a, mainWindow); };
-    // The week of today, from the main window ("xemlichtuan").
-    app.Openers[QStringLiteral("Cmdxemlich")] = [](App& a) { frmlichtuan::Instance(a)->ShowWeek(a.Today()); };
+    // From the main window ("xemlichtuan"): the week of today, or its like in another working year.
+    app.Openers[QStringLiteral("Cmdxemlich")] = [](App& a) { frmlichtuan::Instance(a)->ShowWeek(WeekViewDate(a)); };
     // The search from the main window ("tracuulich") and from the register ("xemlich").
     app.Openers[QStringLiteral("cmdtracuulich")] = [](App& a) { frmtracuulich::Instance(a)->show(); };
     app.Openers[QStringLiteral("frmtracuulich")] = [](App& a) { frmtracuulich::Instance(a)->show(); };

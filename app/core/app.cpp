@@ -11,6 +11,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTranslator>
 #include <QUrl>
 
 #include <cstdlib>
@@ -139,6 +140,21 @@ void WidgetModalService::systemMessage(const QString& title, const QString& text
     QApplication::restoreOverrideCursor();
 }
 
+bool InstallQtTranslation()
+{
+    static QTranslator* installed = nullptr;
+    if (installed) return true;
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QStringLiteral(":/i18n/qtbase_vi.qm")) || !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return false;
+    }
+    installed = translator;
+    return true;
+}
+
+// The file dialogs are the desktop's own where it offers one (Qt picks it unless told not to):
+// the clerk sees the dialog, language and places of every other program there.
 QString WidgetModalService::openFileName(QWidget* parent, const QString& caption, const QString& folder, const QString& filter)
 {
     return QFileDialog::getOpenFileName(parent, caption, folder, filter);

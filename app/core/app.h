@@ -148,6 +148,12 @@ public:
     virtual bool ReleaseData() = 0;
 };
 
+// Qt's own texts (the file dialog, the print preview and print dialog, the standard buttons,
+// message boxes, the edit menus) in Vietnamese, from the translation built into the program.
+// Installed once on the application before any window; false when it cannot be loaded, and Qt
+// then speaks English.
+bool InstallQtTranslation();
+
 // Sets the busy pointer for its lifetime.
 class BusyCursor {
 public:

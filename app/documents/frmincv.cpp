@@ -186,7 +186,7 @@ void frmincv::print(ReportTarget target)
         return;
     }
     const QString subtitle = mngay1->text() != mngay2->text()
-                                 ? QStringLiteral("(Từ ngày ") + mngay1->text() + QStringLiteral("đến ") + mngay2->text() + QLatin1Char(')')
+                                 ? QStringLiteral("(Từ ngày ") + mngay1->text() + QStringLiteral(" đến ") + mngay2->text() + QLatin1Char(')')
                                  : QStringLiteral("(Ngày ") + mngay1->text() + QLatin1Char(')');
     const QString templateName = incoming_ ? QStringLiteral("brcvden.rpt") : QStringLiteral("brcvdi.rpt");
     if (!QFileInfo::exists(TemplatePath(app_, templateName))) {

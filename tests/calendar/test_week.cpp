@@ -119,9 +119,9 @@ TEST_F(Week, ClosingGoesBackTheWayItCame)
     QTest::mouseClick(main.Cmdxemlich, Qt::LeftButton);
     auto* w = activate(frmlichtuan::Instance(app));
     EXPECT_FALSE(main.isVisible());
-    EXPECT_EQ(bounds(w), QStringLiteral("07/12/2026-13/12/2026"));
+    EXPECT_EQ(bounds(w), QStringLiteral("06/12/2004-12/12/2004"));  // today's day in the working year
     QTest::mouseClick(w->cmdsau, Qt::LeftButton);  // steps straight away
-    EXPECT_EQ(bounds(w), QStringLiteral("14/12/2026-20/12/2026"));
+    EXPECT_EQ(bounds(w), QStringLiteral("13/12/2004-19/12/2004"));
     QTest::mouseClick(w->cmdclose, Qt::LeftButton);
     EXPECT_TRUE(main.isVisible());
     EXPECT_FALSE(w->isVisible());
@@ -142,6 +142,50 @@ TEST_F(Week, ClosingGoesBackTheWayItCame)
     w = open(QDate(2004, 1, 2));
     QTest::mouseClick(w->cmdclose, Qt::LeftButton);
     EXPECT_EQ(app.CurrentDocId, 0);
+}
+
+TEST_F(Week, TheMainWindowOpensAnotherWorkingYearOnTodaysWeekThereOrItsLastWeekWithWork)
+{
+    // Today, Wednesday 9 December 2026, is Thursday 9 December 2004.
+    main.show();
+    entry("lich2004", "12/12/2004", "8h", "08h", "Tổng kết quý");
+    QTest::mouseClick(main.Cmdxemlich, Qt::LeftButton);
+    auto* w = frmlichtuan::Instance(app);
+    EXPECT_EQ(bounds(w), QStringLiteral("06/12/2004-12/12/2004"));
+    EXPECT_EQ(contents(w), QStringList{QStringLiteral("Tổng kết quý")});
+    EXPECT_EQ(main.WeekHeading(), QStringLiteral("Xem lịch làm việc trong tuần từ 06/12/2004 đến 12/12/2004"));
+    QTest::mouseClick(w->cmdclose, Qt::LeftButton);
+
+    // That week empty: the year's last week with an entry, whatever the order the entries were
+    // typed in; a date of the next year typed into the year's table does not count.
+    app.PlanDb->Execute(QStringLiteral("DELETE * FROM lich2004"));
+    entry("lich2004", "20/10/2004", "8h", "08h", "Hội nghị");
+    entry("lich2004", "15/03/2004", "8h", "08h", "Giao ban");
+    entry("lich2004", "03/01/2005", "8h", "08h", "Sang năm");
+    QTest::mouseClick(main.Cmdxemlich, Qt::LeftButton);
+    EXPECT_EQ(bounds(w), QStringLiteral("18/10/2004-24/10/2004"));
+    EXPECT_EQ(contents(w), QStringList{QStringLiteral("Hội nghị")});
+    EXPECT_EQ(main.WeekSource(), QStringLiteral("Select * from lich2004 where [ngaychuan]>= '20041018' and [ngaychuan]<= '20041024' "
+                                                "order by [ngaychuan],[giochuan]"));
+    QTest::mouseClick(w->cmdclose, Qt::LeftButton);
+
+    // A 29 February that the working year lacks is its 28th.
+    entry("lich2003", "01/03/2003", "8h", "08h", "Thứ bảy");
+    entry("lich2003", "09/12/2003", "8h", "08h", "Năm cũ");
+    app.Today = [] { return QDate(2008, 2, 29); };
+    app.WorkYear = QStringLiteral("2003");
+    app.SetYearTables();
+    QTest::mouseClick(main.Cmdxemlich, Qt::LeftButton);
+    EXPECT_EQ(bounds(w), QStringLiteral("24/02/2003-02/03/2003"));
+    QTest::mouseClick(w->cmdclose, Qt::LeftButton);
+
+    // In this year's working year the week is today's, empty or not.
+    app.Today = [] { return QDate(2004, 12, 9); };
+    app.WorkYear = QStringLiteral("2004");
+    app.SetYearTables();
+    QTest::mouseClick(main.Cmdxemlich, Qt::LeftButton);
+    EXPECT_EQ(bounds(w), QStringLiteral("06/12/2004-12/12/2004"));
+    EXPECT_TRUE(contents(w).isEmpty());
 }
 
 TEST_F(Week, PrintsTheWeekInDateAndTimeOrderOnOneLandscapePage)

@@ -68,7 +68,7 @@ TEST_F(PrintByDate, OneDayAPeriodAndTheSubtitles)
         w.mngay2->setText(QStringLiteral("31/03/2001"));
         QTest::mouseClick(w.cmdpdf, Qt::LeftButton);
         EXPECT_EQ(printed(QStringLiteral("incvden")), (QStringList{QStringLiteral("Về ngày 05/03/2001"), QStringLiteral("Về ngày 31/03/2001")}));
-        EXPECT_TRUE(pdfText().contains(QStringLiteral("(Từ ngày 01/03/2001đến 31/03/2001)")));
+        EXPECT_TRUE(pdfText().contains(QStringLiteral("(Từ ngày 01/03/2001 đến 31/03/2001)")));
         EXPECT_TRUE(w.isVisible());  // the window stays open after a print
     });
 }
@@ -89,6 +89,11 @@ TEST_F(PrintByDate, TheOutgoingSideAndADateLeftInItsBox)
         // The PDF of our own: the outgoing report.
         QTest::mouseClick(w.cmdpdf, Qt::LeftButton);
         EXPECT_TRUE(pdfText().contains(QStringLiteral("SỔ CÔNG VĂN ĐI")));
+        EXPECT_TRUE(pdfText().contains(QStringLiteral("(Ngày 05/03/2008)")));
+        w.mngay1->setText(QStringLiteral("01/03/2001"));
+        w.mngay2->setText(QStringLiteral("01/04/2001"));
+        QTest::mouseClick(w.cmdpdf, Qt::LeftButton);
+        EXPECT_TRUE(pdfText().contains(QStringLiteral("(Từ ngày 01/03/2001 đến 01/04/2001)")));
     });
 }
 

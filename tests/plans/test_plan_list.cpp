@@ -298,6 +298,12 @@ TEST_F(PlanList, ASearchedListPrintsItsOwnPlansWhateverOthersSaveMeanwhile)
     const QString text = pdfText();
     EXPECT_TRUE(text.contains(QStringLiteral("Văn phòng Đoàn")));
     EXPECT_TRUE(text.contains(QStringLiteral("Uỷ ban nhân dân tỉnh")));
+    // The dates as they were typed; their sort keys only order the rows.
+    EXPECT_TRUE(text.contains(QStringLiteral("15/01/2026")));
+    EXPECT_TRUE(text.contains(QStringLiteral("30/01/2026")));
+    EXPECT_FALSE(text.contains(QStringLiteral("20260115")));
+    EXPECT_FALSE(text.contains(QStringLiteral("20260130")));
+    EXPECT_FALSE(text.contains(QStringLiteral("chuẩn")));
     EXPECT_EQ(app.PlanDb->QueryDefSql(QStringLiteral("QrIn")), frmgridcongviec::PrintQuery(list->Statement()));
 }
 

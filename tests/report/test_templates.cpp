@@ -121,7 +121,7 @@ TEST_P(TemplateRun, PdfShowsThePagesAsPaginated)
     const samples::Kind& kind = samples::KindAt(std::get<0>(GetParam()));
     const int rowCount = std::get<1>(GetParam());
     const bool plans = kind.file == u"brkehoach.rpt", organisation = rowCount > 3;  // 3 rows: no organisation row
-    const QString subtitle = QStringLiteral("(Từ ngày 01/03/2001đến 31/03/2001)"), unit = QStringLiteral("Văn phòng 'Đoàn' đại biểu");
+    const QString subtitle = QStringLiteral("(Từ ngày 01/03/2001 đến 31/03/2001)"), unit = QStringLiteral("Văn phòng 'Đoàn' đại biểu");
     const Printed out = Print(kind, samples::Rows(kind, rowCount), [&](report::Report& r) {
         if (!plans) r.SetFormula(0, QStringLiteral("lbltd1 = '%1'").arg(subtitle));
         if (organisation) r.SetFormula(1, QStringLiteral("tencaptren = 'ỦY BAN NHÂN DÂN TỈNH'"));
