@@ -826,7 +826,11 @@ void DBGrid::sizeColumns()
         const int heading = header->fontMetrics().horizontalAdvance(model()->headerData(c, Qt::Horizontal).toString()) + 24;
         header->resizeSection(c, std::max(heading, std::min(columnWidth(c), widest)));
     }
-    header->setStretchLastSection(true);
+    // A short grid (a reference list: a name and its abbreviation) gives the room to its
+    // first column, the name; a long one to its last.
+    const bool shortGrid = model_->columnCount() <= 3;
+    header->setStretchLastSection(!shortGrid);
+    if (shortGrid) header->setSectionResizeMode(0, QHeaderView::Stretch);
 }
 
 void DBGrid::showEvent(QShowEvent* event)
