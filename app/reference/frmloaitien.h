@@ -37,6 +37,7 @@ public:
     BoundLineEdit* txthoten;
     BoundLineEdit* txttentrenmang;
     BoundLineEdit* txtmatkhau;
+    QLineEdit* txtnhaplaimatkhau;  // the new password typed a second time
     QLineEdit* txtquyenhan;
     QLineEdit* Txtkieuform;
     QLineEdit* txtvitri;
