@@ -66,6 +66,18 @@ frmloaitien::frmloaitien(App& app, bool administrator, QWidget* parent)
     txtnhaplaimatkhau->setObjectName(QStringLiteral("txtnhaplaimatkhau"));
     txtnhaplaimatkhau->setEchoMode(QLineEdit::Password);
     txtnhaplaimatkhau->setMaxLength(50);
+    // The first change typed into the stand-in replaces it: the box then holds only what was
+    // typed (or pasted), never stand-in characters that the clerk cannot see.
+    connect(txtmatkhau, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (!standIn_) return;
+        standIn_ = false;
+        qsizetype head = 0, tail = 0;
+        while (head < text.size() && head < kKeptPassword.size() && text[head] == kKeptPassword[head]) ++head;
+        while (tail < text.size() - head && tail < kKeptPassword.size() - head &&
+               text[text.size() - 1 - tail] == kKeptPassword[kKeptPassword.size() - 1 - tail])
+            ++tail;
+        txtmatkhau->setText(text.mid(head, text.size() - head - tail));
+    });
     txtquyenhan = new QLineEdit(this);
     txtquyenhan->setObjectName(QStringLiteral("txtquyenhan"));
     txtquyenhan->setReadOnly(true);
@@ -181,6 +193,7 @@ void frmloaitien::showRow()
     txttentrenmang->load(onRow ? Data1->Value(QStringLiteral("tentrenmang")) : QVariant());
     const bool hasPassword = onRow && !Data1->Value(QStringLiteral("matkhau")).toString().isEmpty();
     txtmatkhau->load(hasPassword ? QVariant(kKeptPassword) : QVariant());
+    standIn_ = hasPassword;
     txtnhaplaimatkhau->clear();
     txtquyenhan->setText(rights);
     Checkquantri->setChecked(rights.startsWith(QLatin1String("QT"), Qt::CaseInsensitive));
@@ -214,6 +227,7 @@ void frmloaitien::onAdd()
     }
     mode_ = QStringLiteral("nap");
     for (BoundLineEdit* box : {txthoten, txttentrenmang, txtmatkhau}) box->load(QVariant());
+    standIn_ = false;
     txtnhaplaimatkhau->clear();
     // A new user starts as staff: a user without rights could never log in.
     Checkquantri->setChecked(false);
@@ -249,12 +263,7 @@ void frmloaitien::onEdit()
     cmdUpdate->setEnabled(true);
     DBGrid1->setEnabled(false);
     ShowStatus(lbltrangthai, admin_ ? QStringLiteral("Sửa tên, quyền hạn người dùng") : QStringLiteral("Đổi mật khẩu"), true);
-    if (admin_) {
-        txthoten->setFocus();
-    } else {
-        txtmatkhau->setFocus();
-        txtmatkhau->selectAll();  // typing replaces the stand-in
-    }
+    (admin_ ? static_cast<QWidget*>(txthoten) : txtmatkhau)->setFocus();
 }
 
 void frmloaitien::rightsClicked()
