@@ -161,7 +161,7 @@ void frmlogin::hashClearPassword(const QString& password)
             // Only the password that was checked: another clerk may have changed it since.
             auto row = db.OpenRecordset(QStringLiteral("select matkhau from nguoidung where id = %1").arg(id), engine::RecordsetType::Snapshot);
             if (row->Eof() || row->Field(QStringLiteral("matkhau")).toString() != stored) return;
-            db.Execute(QStringLiteral("UPDATE nguoidung SET matkhau = '%1' WHERE id = %2").arg(engine::escapeQuotes(hashed)).arg(id));
+            db.Execute(QStringLiteral("UPDATE nguoidung SET matkhau = '%1' WHERE id = %2").arg(engine::escapeQuotes(hashed), QString::number(id)));
         });
     } catch (const engine::DbError& e) {
         app_.RecordFailure(e);

@@ -341,7 +341,7 @@ bool frmloaitien::onSave()
                 if (admin_)
                     set << QStringLiteral("hoten=%1, tentrenmang=%2, quyenhan=%3").arg(sqlText(name), sqlText(network), sqlText(rights));
                 if (newPassword) set << QStringLiteral("matkhau=%1").arg(sqlText(stored));
-                if (!set.isEmpty() && db_->Execute(QStringLiteral("UPDATE nguoidung SET %1 WHERE id = %2").arg(set.join(QStringLiteral(", "))).arg(id)) != 1)
+                if (!set.isEmpty() && db_->Execute(QStringLiteral("UPDATE nguoidung SET %1 WHERE id = %2").arg(set.join(QStringLiteral(", ")), QString::number(id))) != 1)
                     throw Refusal{QStringLiteral("Lỗi dữ liệu: người dùng này không còn trong danh sách (có thể đã bị xoá)!")};
             }
             if (admin_) requireAdministrator();  // a password alone never changes who administers

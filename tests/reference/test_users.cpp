@@ -212,10 +212,11 @@ TEST_F(Users, PasswordsAreHiddenTypedTwiceAndKeptHashed)
         const QString mai = password(QStringLiteral("Mai"));
         // Correcting the name leaves the password as it was; a new one not typed twice is refused.
         click(w.Cmdsua);
-        type(w.txttentrenmang, QStringLiteral("mai"));
+        type(w.txttentrenmang, QStringLiteral("mai%2"));  // a "%2" typed is kept as typed
         click(w.cmdUpdate);
         EXPECT_EQ(w.Mode(), QString());
         EXPECT_EQ(password(QStringLiteral("Mai")), mai);
+        EXPECT_EQ(users().last(), QStringLiteral("Mai|mai%2|CB|#"));
         // Typing into the box replaces the stand-in it shows, wherever the caret was.
         click(w.Cmdsua);
         w.txtmatkhau->end(false);
