@@ -66,6 +66,8 @@ frmloaitien::frmloaitien(App& app, bool administrator, QWidget* parent)
     txtnhaplaimatkhau->setObjectName(QStringLiteral("txtnhaplaimatkhau"));
     txtnhaplaimatkhau->setEchoMode(QLineEdit::Password);
     txtnhaplaimatkhau->setMaxLength(50);
+    // Kept to the same characters as the password box, so that the same typing gives the same text.
+    txtnhaplaimatkhau->setValidator(new Tcvn3Validator(txtnhaplaimatkhau));
     // The first change typed into the stand-in replaces it: the box then holds only what was
     // typed (or pasted), never stand-in characters that the clerk cannot see.
     connect(txtmatkhau, &QLineEdit::textEdited, this, [this](const QString& text) {
