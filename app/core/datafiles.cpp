@@ -355,7 +355,26 @@ bool IsWorkYear(const QString& year)
 
 // ---- Settings files ------------------------------------------------------------------------
 
+QString StoredPath(const QString& folder, const QString& path)
+{
+    if (path.trimmed().isEmpty() || QDir::isRelativePath(path)) return path;
+    const QString relative = QDir(QDir(folder).absolutePath()).relativeFilePath(QDir::cleanPath(path));
+    if (relative.isEmpty() || relative == QLatin1String(".") || relative == QLatin1String("..") ||
+        relative.startsWith(QLatin1String("../")) || QDir::isAbsolutePath(relative))
+        return path;
+    return relative;
+}
+
+QString ResolvedPath(const QString& folder, const QString& stored)
+{
+    if (stored.trimmed().isEmpty() || QDir::isAbsolutePath(stored)) return stored;
+    return QDir(folder).filePath(stored);
+}
+
 namespace {
+
+// The folder of a settings file: the data folder, which the paths inside it are relative to.
+QString folderOf(const QString& settingsFile) { return QFileInfo(settingsFile).path(); }
 
 // Splits a line at the commas outside double quotes and drops the quotes.
 QStringList splitQuoted(const QString& line)
@@ -404,12 +423,15 @@ std::optional<Sysmem> ReadSysmem(const QString& file)
     const QStringList lines = readLines(file, 1);
     if (lines.isEmpty()) return std::nullopt;
     const QStringList v = splitQuoted(lines.front());
-    return Sysmem{v.value(0), v.value(1), v.value(2), v.value(3)};
+    const QString folder = folderOf(file);
+    return Sysmem{ResolvedPath(folder, v.value(0)), ResolvedPath(folder, v.value(1)), ResolvedPath(folder, v.value(2)), v.value(3)};
 }
 
 bool WriteSysmem(const QString& file, const Sysmem& s)
 {
-    return writeLines(file, {QStringList{quoted(s.PlanFile), quoted(s.DocFile), quoted(s.BackupFile), quoted(s.WorkYear)}
+    const QString folder = folderOf(file);
+    return writeLines(file, {QStringList{quoted(StoredPath(folder, s.PlanFile)), quoted(StoredPath(folder, s.DocFile)),
+                                         quoted(StoredPath(folder, s.BackupFile)), quoted(s.WorkYear)}
                                  .join(QLatin1Char(','))});
 }
 
@@ -422,16 +444,20 @@ Sysmem DefaultSysmem(const QString& appFolder, int currentYear)
 void RememberUsedFile(const QString& appFolder, const QString& listName, const QString& path)
 {
     const QString file = DataPath(appFolder, listName);
+    const QString folder = folderOf(file);
+    const QString first = quoted(StoredPath(folder, path));
     if (!QFile::exists(file)) {
-        writeLines(file, {quoted(path)});
+        writeLines(file, {first});
         return;
     }
     const QStringList lines = readLines(file, 21);
-    if (!lines.isEmpty() && splitQuoted(lines.front()).value(0) == path) return;
-    QStringList out{quoted(path)};
+    // Already first, and written as it is written now: the list stays as it is.
+    if (!lines.isEmpty() && lines.front() == first) return;
+    QStringList out{first};
     for (const QString& line : lines) {
         if (line.isEmpty()) break;
-        if (splitQuoted(line).value(0) != path) out.append(line);
+        const QString used = ResolvedPath(folder, splitQuoted(line).value(0));
+        if (used != path) out.append(quoted(StoredPath(folder, used)));
     }
     writeLines(file, out);
 }
@@ -439,8 +465,9 @@ void RememberUsedFile(const QString& appFolder, const QString& listName, const Q
 QStringList ReadUsedFiles(const QString& appFolder, const QString& listName)
 {
     QStringList paths;
-    for (const QString& line : readLines(DataPath(appFolder, listName), -1))
-        if (!line.isEmpty()) paths.append(splitQuoted(line).value(0));
+    const QString file = DataPath(appFolder, listName);
+    for (const QString& line : readLines(file, -1))
+        if (!line.isEmpty()) paths.append(ResolvedPath(folderOf(file), splitQuoted(line).value(0)));
     return paths;
 }
 

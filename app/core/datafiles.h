@@ -91,12 +91,21 @@ struct Sysmem {
     QString WorkYear;
     bool operator==(const Sysmem&) const = default;
 };
+// Paths inside the folder of the settings file (the data folder) are written relative to it, so
+// that a copied program folder opens its own files; other paths are written whole. Both forms are
+// read back as full paths.
 std::optional<Sysmem> ReadSysmem(const QString& file);
 bool WriteSysmem(const QString& file, const Sysmem& values);
 // The values used when "sysmem" is missing.
 Sysmem DefaultSysmem(const QString& appFolder, int currentYear);
 
-// Used-file lists ("sysmem2" for document files, "sysmem3" for plan files), most recent first.
+// A path as the settings files write it: relative to `folder` when it lies inside it, else as it is.
+QString StoredPath(const QString& folder, const QString& path);
+// A path read from a settings file: a relative one is taken inside `folder`.
+QString ResolvedPath(const QString& folder, const QString& stored);
+
+// Used-file lists ("sysmem2" for document files, "sysmem3" for plan files), most recent first,
+// their paths written and read as in "sysmem".
 void RememberUsedFile(const QString& appFolder, const QString& listName, const QString& path);
 QStringList ReadUsedFiles(const QString& appFolder, const QString& listName);
 

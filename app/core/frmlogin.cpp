@@ -3,6 +3,7 @@
 #include "app.h"
 #include "formkit.h"
 #include "jetsql.h"
+#include "passwords.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -136,11 +137,42 @@ void frmlogin::accept(const QString& fullName, const QString& rights)
     QDialog::accept();
 }
 
+bool frmlogin::findUserWithPassword(const QString& criteria, const QString& password)
+{
+    if (!users_) return false;
+    for (users_->FindFirst(criteria); !users_->NoMatch(); users_->FindNext(criteria)) {
+        const QVariant stored = users_->Field(QStringLiteral("matkhau"));
+        if (!stored.isNull() && VerifyPassword(password, stored.toString())) return true;
+    }
+    return false;
+}
+
+void frmlogin::hashClearPassword(const QString& password)
+{
+    const QString stored = users_->Field(QStringLiteral("matkhau")).toString();
+    if (stored.isEmpty() || IsPasswordHash(stored)) return;
+    const qlonglong id = users_->Field(QStringLiteral("id")).toLongLong();
+    // A file that cannot be written now (read-only, busy, on a share that went away) keeps the
+    // old row, and the login goes on: the row is hashed at a later login.
+    try {
+        const QString hashed = HashPassword(password);
+        engine::Database db(app_.PlanRefFile);
+        db.WriteTransaction([&] {
+            // Only the password that was checked: another clerk may have changed it since.
+            auto row = db.OpenRecordset(QStringLiteral("select matkhau from nguoidung where id = %1").arg(id), engine::RecordsetType::Snapshot);
+            if (row->Eof() || row->Field(QStringLiteral("matkhau")).toString() != stored) return;
+            db.Execute(QStringLiteral("UPDATE nguoidung SET matkhau = '%1' WHERE id = %2").arg(engine::escapeQuotes(hashed), QString::number(id)));
+        });
+    } catch (const engine::DbError& e) {
+        app_.RecordFailure(e);
+    }
+}
+
 void frmlogin::onContinue()
 {
-    // The typed texts go into criteria: their quotes are doubled, so a name is only ever a name.
+    // The typed name goes into criteria: its quotes are doubled, so a name is only ever a name.
     const QString name = engine::escapeQuotes(txtUserName->text().trimmed());
-    const QString password = engine::escapeQuotes(txtPassword->text().trimmed());
+    const QString password = txtPassword->text().trimmed();
     // The users table must have been read: a file that cannot be read grants nothing, since only
     // a table known to be empty lets anybody in. It is read again here in case the share is back.
     if (!users_ && !readUsers()) {
@@ -156,8 +188,10 @@ void frmlogin::onContinue()
             QDialog::accept();
             return;
         }
-        if (findUser(QStringLiteral("tentrenmang='%1' and matkhau ='%2'").arg(name, password)) ||
-            findUser(QStringLiteral("hoten='%1' and matkhau ='%2'").arg(name, password))) {
+        // The first user of that network name whose password it is, else the first of that full name.
+        if (findUserWithPassword(QStringLiteral("tentrenmang='%1'").arg(name), password) ||
+            findUserWithPassword(QStringLiteral("hoten='%1'").arg(name), password)) {
+            hashClearPassword(password);
             accept(users_->Field(QStringLiteral("hoten")).toString(), users_->Field(QStringLiteral("quyenhan")).toString());
             return;
         }
@@ -173,9 +207,11 @@ void frmlogin::onContinue()
         ++failures_;
         if (failures_ == 3) {
             if (findUser(byName)) {
+                // A hashed password gives no hint: its letters are not kept anywhere.
                 const QString stored = users_->Field(QStringLiteral("matkhau")).toString();
-                app_.modal().systemMessage(QStringLiteral("Login"),
-                                           QStringLiteral("Goi y mat khau:  ") + stored.left(2) + QStringLiteral("...") + stored.right(2));
+                if (!IsPasswordHash(stored))
+                    app_.modal().systemMessage(QStringLiteral("Login"),
+                                               QStringLiteral("Goi y mat khau:  ") + stored.left(2) + QStringLiteral("...") + stored.right(2));
                 failures_ = 10;
             }
         } else if (failures_ == 13) {

@@ -49,6 +49,10 @@ private:
     void onContinue();
     void onCancel();
     bool findUser(const QString& criteria);
+    // The first row of `criteria` whose stored password is `password`; it becomes the current row.
+    bool findUserWithPassword(const QString& criteria, const QString& password);
+    // The current row's password, still kept in clear, is written hashed.
+    void hashClearPassword(const QString& password);
     void accept(const QString& fullName, const QString& rights);
 
     App& app_;

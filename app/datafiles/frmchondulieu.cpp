@@ -45,9 +45,12 @@ QString listName(frmchondulieu::Kind kind)
 // The used-file list written whole: the chosen path first, then the other paths once each.
 bool writeUsedFiles(const QString& file, const QString& chosen, const QStringList& others)
 {
-    QByteArray bytes = "\"" + chosen.toUtf8() + "\"\r\n";
+    // Files of the data folder are written relative to it, as in the settings file.
+    const QString folder = QFileInfo(file).path();
+    QByteArray bytes = "\"" + StoredPath(folder, chosen).toUtf8() + "\"\r\n";
     for (const QString& path : others)
-        if (!path.trimmed().isEmpty() && path.compare(chosen, Qt::CaseInsensitive) != 0) bytes += "\"" + path.toUtf8() + "\"\r\n";
+        if (!path.trimmed().isEmpty() && path.compare(chosen, Qt::CaseInsensitive) != 0)
+            bytes += "\"" + StoredPath(folder, path).toUtf8() + "\"\r\n";
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly)) return false;
     out.write(bytes);

@@ -3,6 +3,7 @@
 #include "app.h"
 #include "formkit.h"
 #include "jetsql.h"
+#include "passwords.h"
 #include "text.h"
 
 #include <QCheckBox>
@@ -18,6 +19,10 @@ namespace korvane {
 namespace {
 
 const QString kAdminMissing = QStringLiteral("Bắt buộc phải bổ sung quyền quản trị (QT) cho ít nhất một người trong danh sách!");
+
+// What the password box holds for a user who has a password: the file keeps only its hash, so the
+// box shows a stand-in, hidden like any password, and the password is written only when retyped.
+const QString kKeptPassword = QStringLiteral("********");
 
 // A refusal found inside a write's transaction; the write is undone and the text shown afterwards.
 struct Refusal {
@@ -56,6 +61,25 @@ frmloaitien::frmloaitien(App& app, bool administrator, QWidget* parent)
     txtmatkhau = new BoundLineEdit(QStringLiteral("matkhau"), this);
     txtmatkhau->setObjectName(QStringLiteral("txtmatkhau"));
     txtmatkhau->limit = 50;
+    txtmatkhau->setEchoMode(QLineEdit::Password);
+    txtnhaplaimatkhau = new QLineEdit(this);
+    txtnhaplaimatkhau->setObjectName(QStringLiteral("txtnhaplaimatkhau"));
+    txtnhaplaimatkhau->setEchoMode(QLineEdit::Password);
+    txtnhaplaimatkhau->setMaxLength(50);
+    // Kept to the same characters as the password box, so that the same typing gives the same text.
+    txtnhaplaimatkhau->setValidator(new Tcvn3Validator(txtnhaplaimatkhau));
+    // The first change typed into the stand-in replaces it: the box then holds only what was
+    // typed (or pasted), never stand-in characters that the clerk cannot see.
+    connect(txtmatkhau, &QLineEdit::textEdited, this, [this](const QString& text) {
+        if (!standIn_) return;
+        standIn_ = false;
+        qsizetype head = 0, tail = 0;
+        while (head < text.size() && head < kKeptPassword.size() && text[head] == kKeptPassword[head]) ++head;
+        while (tail < text.size() - head && tail < kKeptPassword.size() - head &&
+               text[text.size() - 1 - tail] == kKeptPassword[kKeptPassword.size() - 1 - tail])
+            ++tail;
+        txtmatkhau->setText(text.mid(head, text.size() - head - tail));
+    });
     txtquyenhan = new QLineEdit(this);
     txtquyenhan->setObjectName(QStringLiteral("txtquyenhan"));
     txtquyenhan->setReadOnly(true);
@@ -83,6 +107,7 @@ frmloaitien::frmloaitien(App& app, bool administrator, QWidget* parent)
     const QList<QPair<QString, QWidget*>> rows{{QStringLiteral("Họ tên"), txthoten},
                                                {QStringLiteral("Tên trên mạng"), txttentrenmang},
                                                {QStringLiteral("Mật khẩu"), txtmatkhau},
+                                               {QStringLiteral("Nhập lại mật khẩu"), txtnhaplaimatkhau},
                                                {QStringLiteral("Quyền hạn"), txtquyenhan}};
     for (int r = 0; r < rows.size(); ++r) {
         auto* label = new QLabel(rows[r].first, this);
@@ -153,8 +178,7 @@ void frmloaitien::load()
     Data1->RecordSource = source;
     DBGrid1->SetDataSource(Data1, {{QStringLiteral("hoten"), QStringLiteral("Họ tên")},
                                    {QStringLiteral("tentrenmang"), QStringLiteral("Tên trên mạng")},
-                                   {QStringLiteral("quyenhan"), QStringLiteral("Quyền hạn")},
-                                   {QStringLiteral("matkhau"), QStringLiteral("Mật khẩu")}});
+                                   {QStringLiteral("quyenhan"), QStringLiteral("Quyền hạn")}});
     if (db_ && Data1->Refresh() && Data1->Count() > 0) {
         Data1->MoveLast();
         Data1->MoveFirst();
@@ -169,7 +193,10 @@ void frmloaitien::showRow()
     const QString rights = onRow ? Data1->Value(QStringLiteral("quyenhan")).toString() : QString();
     txthoten->load(onRow ? Data1->Value(QStringLiteral("hoten")) : QVariant());
     txttentrenmang->load(onRow ? Data1->Value(QStringLiteral("tentrenmang")) : QVariant());
-    txtmatkhau->load(onRow ? Data1->Value(QStringLiteral("matkhau")) : QVariant());
+    const bool hasPassword = onRow && !Data1->Value(QStringLiteral("matkhau")).toString().isEmpty();
+    txtmatkhau->load(hasPassword ? QVariant(kKeptPassword) : QVariant());
+    standIn_ = hasPassword;
+    txtnhaplaimatkhau->clear();
     txtquyenhan->setText(rights);
     Checkquantri->setChecked(rights.startsWith(QLatin1String("QT"), Qt::CaseInsensitive));
     Checkxemketoan->setChecked(rights.contains(QLatin1Char('L'), Qt::CaseInsensitive));
@@ -181,6 +208,7 @@ void frmloaitien::toView()
     cmdAdd->setText(QStringLiteral("&Nạp mới"));
     Cmdsua->setText(QStringLiteral("&Sửa"));
     SetReadOnly({txthoten, txttentrenmang, txtmatkhau}, true);
+    txtnhaplaimatkhau->setReadOnly(true);
     Framequyenhan->setEnabled(false);
     const bool onRow = Data1->Position() >= 0;
     cmdAdd->setEnabled(admin_ && db_);
@@ -201,11 +229,14 @@ void frmloaitien::onAdd()
     }
     mode_ = QStringLiteral("nap");
     for (BoundLineEdit* box : {txthoten, txttentrenmang, txtmatkhau}) box->load(QVariant());
+    standIn_ = false;
+    txtnhaplaimatkhau->clear();
     // A new user starts as staff: a user without rights could never log in.
     Checkquantri->setChecked(false);
     Checkxemketoan->setChecked(false);
     txtquyenhan->setText(QStringLiteral("CB"));
     SetReadOnly({txthoten, txttentrenmang, txtmatkhau}, false);
+    txtnhaplaimatkhau->setReadOnly(false);
     Framequyenhan->setEnabled(true);
     cmdAdd->setText(QStringLiteral("&Huỷ nạp"));
     Cmdsua->setEnabled(false);
@@ -226,6 +257,7 @@ void frmloaitien::onEdit()
     mode_ = QStringLiteral("sua");
     SetReadOnly({txthoten, txttentrenmang}, !admin_);
     txtmatkhau->setReadOnly(false);
+    txtnhaplaimatkhau->setReadOnly(false);
     Framequyenhan->setEnabled(admin_);
     Cmdsua->setText(QStringLiteral("&Huỷ sửa"));
     cmdAdd->setEnabled(false);
@@ -260,7 +292,10 @@ bool frmloaitien::onSave()
     const bool adding = mode_ == QLatin1String("nap");
     const QString name = txthoten->text().trimmed();
     const QString network = txttentrenmang->text().trimmed();
-    const QString password = txtmatkhau->text();
+    // A password is written when a user is added and when the box was retyped; otherwise the
+    // stored one stays as it is.
+    const bool newPassword = adding || txtmatkhau->DataChanged;
+    const QString password = newPassword ? txtmatkhau->text() : QString();
     const QString rights = txtquyenhan->text();
     if (name.isEmpty()) {
         app_.Message(QStringLiteral("Phải nhập đầy đủ họ tên người dùng!"));
@@ -272,11 +307,19 @@ bool frmloaitien::onSave()
         txtmatkhau->setFocus();
         return false;
     }
+    if (newPassword && password != txtnhaplaimatkhau->text()) {
+        app_.Message(QStringLiteral("Mật khẩu nhập lại không giống mật khẩu mới! Cần gõ lại mật khẩu mới ở cả hai ô cho giống nhau."));
+        txtnhaplaimatkhau->setFocus();
+        txtnhaplaimatkhau->selectAll();
+        return false;
+    }
     const qlonglong id = adding ? 0 : Data1->Value(QStringLiteral("id")).toLongLong();
     const QString otherRow = adding ? QString() : QStringLiteral(" and id<>%1").arg(id);
     qlonglong written = id;
     QString refusal;
     try {
+        // Hashed before the write takes the file's lock: the hash is slow on purpose.
+        const QString stored = HashPassword(password);
         db_->WriteTransaction([&] {
             if (admin_) {
                 // Checked inside the write's lock, so that two clerks cannot both take a name.
@@ -290,16 +333,17 @@ bool frmloaitien::onSave()
             }
             if (adding) {
                 db_->Execute(QStringLiteral("INSERT INTO nguoidung (hoten, tentrenmang, matkhau, quyenhan, cothesua) VALUES (%1, %2, %3, %4, 'C')")
-                                 .arg(sqlText(name), sqlText(network), sqlText(password), sqlText(rights)));
+                                 .arg(sqlText(name), sqlText(network), sqlText(stored), sqlText(rights)));
                 auto added = db_->OpenRecordset(QStringLiteral("select id from nguoidung where hoten='%1'").arg(engine::escapeQuotes(name)),
                                                 engine::RecordsetType::Snapshot);
                 if (!added->Eof()) written = added->Field(QStringLiteral("id")).toLongLong();
             } else {
                 // Anybody but an administrator changes the password alone, whatever the boxes hold.
-                const QString set = admin_ ? QStringLiteral("hoten=%1, tentrenmang=%2, matkhau=%3, quyenhan=%4")
-                                                 .arg(sqlText(name), sqlText(network), sqlText(password), sqlText(rights))
-                                           : QStringLiteral("matkhau=%1").arg(sqlText(password));
-                if (db_->Execute(QStringLiteral("UPDATE nguoidung SET %1 WHERE id = %2").arg(set).arg(id)) != 1)
+                QStringList set;
+                if (admin_)
+                    set << QStringLiteral("hoten=%1, tentrenmang=%2, quyenhan=%3").arg(sqlText(name), sqlText(network), sqlText(rights));
+                if (newPassword) set << QStringLiteral("matkhau=%1").arg(sqlText(stored));
+                if (!set.isEmpty() && db_->Execute(QStringLiteral("UPDATE nguoidung SET %1 WHERE id = %2").arg(set.join(QStringLiteral(", ")), QString::number(id))) != 1)
                     throw Refusal{QStringLiteral("Lỗi dữ liệu: người dùng này không còn trong danh sách (có thể đã bị xoá)!")};
             }
             if (admin_) requireAdministrator();  // a password alone never changes who administers

@@ -37,6 +37,7 @@ public:
     BoundLineEdit* txthoten;
     BoundLineEdit* txttentrenmang;
     BoundLineEdit* txtmatkhau;
+    QLineEdit* txtnhaplaimatkhau;  // the new password typed a second time
     QLineEdit* txtquyenhan;
     QLineEdit* Txtkieuform;
     QLineEdit* txtvitri;
@@ -77,6 +78,7 @@ private:
     engine::Database* db_;
     bool admin_;
     QString mode_;
+    bool standIn_ = false;  // the password box shows the stand-in of a stored password
 };
 
 // Registers the window under the main window's users item.

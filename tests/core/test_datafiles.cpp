@@ -137,6 +137,14 @@ TEST(DataFiles, SettingsFileHoldsFourQuotedTexts)
     ASSERT_TRUE(WriteSysmem(file, s));
     EXPECT_EQ(contents(file), QStringLiteral("\"/mnt/chung/kế hoạch, lịch/zeltlich.MDB\",\"/mnt/chung/zeltcv.MDB\",\" \",\"2008\"\r\n").toUtf8());
     EXPECT_EQ(ReadSysmem(file), s);
+    // Files inside the settings file's folder are written relative to it (a neighbour whose name
+    // only begins with the folder's is not inside), and read back whole; so are old whole paths.
+    const Sysmem inside{folder.path(QStringLiteral("zeltlich.MDB")), folder.path(QStringLiteral("nam 2008/zeltcv.MDB")),
+                        folder.root() + QStringLiteral("2/backup.mdb"), QStringLiteral("2008")};
+    ASSERT_TRUE(WriteSysmem(file, inside));
+    EXPECT_EQ(contents(file), QStringLiteral("\"zeltlich.MDB\",\"nam 2008/zeltcv.MDB\",\"%1\",\"2008\"\r\n")
+                                  .arg(folder.root() + QStringLiteral("2/backup.mdb")).toUtf8());
+    EXPECT_EQ(ReadSysmem(file), inside);
     const Sysmem d = DefaultSysmem(QStringLiteral("/opt/k"), 2026);
     EXPECT_EQ(d.PlanFile, QStringLiteral("/opt/k/data/zeltlich.MDB"));
     EXPECT_EQ(d.DocFile, QStringLiteral("/opt/k/data/zeltcv.MDB"));
@@ -152,6 +160,21 @@ TEST(DataFiles, UsedFileListsKeepTheMostRecentFirst)
     const QString list = DataPath(app, QStringLiteral("sysmem2"));
     RememberUsedFile(app, QStringLiteral("sysmem2"), QStringLiteral("/a/cv.mdb"));
     EXPECT_EQ(contents(list), QByteArray("\"/a/cv.mdb\"\r\n"));
+    // A file of the data folder, once named whole by an older version, is named relative to it
+    // when the list is written again.
+    const QString local = DataPath(app, QStringLiteral("zeltcv.MDB"));
+    QFile::remove(list);
+    RememberUsedFile(app, QStringLiteral("sysmem2"), local);
+    EXPECT_EQ(contents(list), QByteArray("\"zeltcv.MDB\"\r\n"));
+    QFile old(list);
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.write(QStringLiteral("\"%1\"\r\n\"/a/cv.mdb\"\r\n").arg(local).toUtf8());
+    old.close();
+    EXPECT_EQ(ReadUsedFiles(app, QStringLiteral("sysmem2")), (QStringList{local, QStringLiteral("/a/cv.mdb")}));
+    RememberUsedFile(app, QStringLiteral("sysmem2"), local);
+    EXPECT_EQ(contents(list), QByteArray("\"zeltcv.MDB\"\r\n\"/a/cv.mdb\"\r\n"));
+    QFile::remove(list);
+    RememberUsedFile(app, QStringLiteral("sysmem2"), QStringLiteral("/a/cv.mdb"));
     RememberUsedFile(app, QStringLiteral("sysmem2"), QStringLiteral("/b/cv.mdb"));
     RememberUsedFile(app, QStringLiteral("sysmem2"), QStringLiteral("/c/cv.mdb"));
     EXPECT_EQ(ReadUsedFiles(app, QStringLiteral("sysmem2")),

@@ -2,6 +2,7 @@
 #include "app.h"
 #include "frmlogin.h"
 #include "jetsql.h"
+#include "passwords.h"
 #include "scriptedmodal.h"
 #include "testfiles.h"
 
@@ -28,6 +29,13 @@ protected:
         engine::Database db(app.PlanRefFile);
         db.Execute(QStringLiteral("INSERT INTO nguoidung (hoten, tentrenmang, quyenhan, matkhau) VALUES ('%1', '%2', '%3', '%4')")
                        .arg(engine::escapeQuotes(name), login, rights, password));
+    }
+    // The password column of the user with that network name, as the file holds it.
+    QString stored(const QString& login)
+    {
+        engine::Database db(app.PlanRefFile, engine::Database::Access::ReadOnly);
+        auto rs = db.OpenRecordset(QStringLiteral("select matkhau from nguoidung where tentrenmang='%1'").arg(login), engine::RecordsetType::Snapshot);
+        return rs->Eof() ? QStringLiteral("<none>") : rs->Field(QStringLiteral("matkhau")).toString();
     }
     // Runs the start-up login with a driver; returns whether the dialog was accepted.
     bool run(std::function<void(QDialog&)> driver)
@@ -90,6 +98,45 @@ TEST_F(Login, TheHintComesOnTheThirdFailureAndThe13thCloses)
     EXPECT_EQ(modal.systemMessages.count(QStringLiteral("Goi y mat khau:  ma...u9")), 1);
     EXPECT_TRUE(app.UserRights.isEmpty());
     EXPECT_TRUE(app.UserFullName.isEmpty());
+}
+
+TEST_F(Login, PasswordsAreKeptHashedAndAClearOneIsHashedAtItsUsersLogin)
+{
+    // Rows written in clear (by an older version, or brought in by an import).
+    addUser(QStringLiteral("Nguyễn Văn An"), QStringLiteral("an"), QStringLiteral("CB"), QStringLiteral("Bi Mat"));
+    addUser(QStringLiteral("Trần Thị Bình"), QStringLiteral("binh"), QStringLiteral("QT"), QStringLiteral("Bi Mat"));
+    addUser(QStringLiteral("Lê Văn C"), QStringLiteral("c"), QStringLiteral("CB"), QStringLiteral("xyz"));
+    EXPECT_TRUE(run(LoginAs(QStringLiteral("an"), QStringLiteral("bi mat"))));
+    const QString an = stored(QStringLiteral("an"));
+    EXPECT_TRUE(IsPasswordHash(an)) << an.toStdString();
+    EXPECT_FALSE(an.contains(QStringLiteral("bi mat"), Qt::CaseInsensitive));
+    EXPECT_EQ(stored(QStringLiteral("binh")), QStringLiteral("Bi Mat"));  // only the user who logged in
+
+    // The hashed row: the password in any case lets the user in and is not hashed again.
+    EXPECT_TRUE(run(LoginAs(QStringLiteral("Nguyễn Văn An"), QStringLiteral("BI MAT"))));
+    EXPECT_EQ(app.UserFullName, QStringLiteral("Nguyễn Văn An"));
+    EXPECT_EQ(stored(QStringLiteral("an")), an);
+    // Another password is refused with the same words; no hint can come from a hash, and the
+    // dialog still closes after six tries.
+    modal.systemMessages.clear();
+    EXPECT_FALSE(run(LoginAs(QStringLiteral("an"), QStringLiteral("bimat"), 8)));
+    EXPECT_EQ(modal.systemMessages, QStringList(6, QStringLiteral("Mat khau sai! Can nhap lai mat khau! ")));
+    EXPECT_TRUE(app.UserRights.isEmpty());
+
+    // The same password of two users is kept as two different values.
+    EXPECT_TRUE(run(LoginAs(QStringLiteral("binh"), QStringLiteral("Bi Mat"))));
+    EXPECT_TRUE(IsPasswordHash(stored(QStringLiteral("binh"))));
+    EXPECT_NE(stored(QStringLiteral("binh")), an);
+    EXPECT_TRUE(VerifyPassword(QStringLiteral("bi mat"), stored(QStringLiteral("binh"))));
+
+    // A file that cannot be written keeps the clear row, and the user still gets in.
+    QFile::setPermissions(app.PlanRefFile, QFile::ReadOwner);
+    EXPECT_TRUE(run(LoginAs(QStringLiteral("c"), QStringLiteral("xyz"))));
+    EXPECT_EQ(app.UserFullName, QStringLiteral("Lê Văn C"));
+    EXPECT_EQ(stored(QStringLiteral("c")), QStringLiteral("xyz"));
+    QFile::setPermissions(app.PlanRefFile, QFile::ReadOwner | QFile::WriteOwner);
+    EXPECT_TRUE(run(LoginAs(QStringLiteral("c"), QStringLiteral("xyz"))));
+    EXPECT_TRUE(IsPasswordHash(stored(QStringLiteral("c"))));
 }
 
 TEST_F(Login, AnUnknownNameGetsNoHintAndTheDialogClosesOnThe13thFailure)

@@ -61,10 +61,10 @@ TEST_F(StartupTest, AFreshInstallationMakesItsFilesAndLogsAnybodyIn)
         EXPECT_TRUE(QFileInfo::exists(data(QLatin1String(f)))) << f;
         EXPECT_TRUE(QFileInfo(data(QLatin1String(f))).isWritable()) << f;
     }
-    EXPECT_EQ(contents(data(QStringLiteral("sysmem"))),
-              QStringLiteral("\"%1\",\"%2\",\" \",\"2026\"\r\n").arg(data(QStringLiteral("zeltlich.MDB")), data(QStringLiteral("zeltcv.MDB"))).toUtf8());
-    EXPECT_EQ(contents(data(QStringLiteral("sysmem2"))), QStringLiteral("\"%1\"\r\n").arg(data(QStringLiteral("zeltcv.MDB"))).toUtf8());
-    EXPECT_EQ(contents(data(QStringLiteral("sysmem3"))), QStringLiteral("\"%1\"\r\n").arg(data(QStringLiteral("zeltlich.MDB"))).toUtf8());
+    // The files of the data folder are named relative to it.
+    EXPECT_EQ(contents(data(QStringLiteral("sysmem"))), QByteArray("\"zeltlich.MDB\",\"zeltcv.MDB\",\" \",\"2026\"\r\n"));
+    EXPECT_EQ(contents(data(QStringLiteral("sysmem2"))), QByteArray("\"zeltcv.MDB\"\r\n"));
+    EXPECT_EQ(contents(data(QStringLiteral("sysmem3"))), QByteArray("\"zeltlich.MDB\"\r\n"));
     EXPECT_EQ(app.UserFullName, QStringLiteral("Một người không rõ tên"));
     EXPECT_EQ(app.UserRights, QStringLiteral("Q"));
     EXPECT_TRUE(modal.messages.empty()) << modal.messageTexts().join(QLatin1Char('|')).toStdString();
@@ -89,6 +89,50 @@ TEST_F(StartupTest, AFreshInstallationMakesItsFilesAndLogsAnybodyIn)
     frmMain main2(again);
     EXPECT_TRUE(Startup(again, main2).Run());
     EXPECT_TRUE(modal.messages.empty());
+}
+
+TEST_F(StartupTest, ACopiedProgramFolderOpensItsOwnFiles)
+{
+    // Settings written by an older version name the files whole; the program keeps them working
+    // and writes them relative to the data folder from then on.
+    const QString share = folder.path(QStringLiteral("mang"));
+    QDir(folder.root()).mkpath(QStringLiteral("mang"));
+    QFile::copy(testing_support::templatePath(), share + QStringLiteral("/zeltcv.MDB"));
+    QFile::copy(testing_support::templatePath(), share + QStringLiteral("/zelttk.mdb"));
+    for (const char* f : {"/zeltcv.MDB", "/zelttk.mdb"}) QFile::setPermissions(share + QLatin1String(f), QFile::ReadOwner | QFile::WriteOwner);
+    writeSysmem(data(QStringLiteral("zeltlich.MDB")), share + QStringLiteral("/zeltcv.MDB"), QStringLiteral(" "), QStringLiteral("2026"));
+    ASSERT_TRUE(run()) << modal.messageTexts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(app.PlanFile, data(QStringLiteral("zeltlich.MDB")));
+    EXPECT_EQ(app.DocFile, share + QStringLiteral("/zeltcv.MDB"));
+    // The clerk goes back to the file of the data folder and closes the program.
+    app.DocFile = data(QStringLiteral("zeltcv.MDB"));
+    ASSERT_TRUE(app.WriteSettings());
+    RememberUsedFile(app.AppFolder, QStringLiteral("sysmem2"), app.DocFile);
+    app.CloseData();
+    EXPECT_EQ(ReadUsedFiles(app.AppFolder, QStringLiteral("sysmem2")), (QStringList{app.DocFile, share + QStringLiteral("/zeltcv.MDB")}));
+
+    // The program folder is copied elsewhere and the original removed.
+    testing_support::TempFolder elsewhere;
+    const QString copy = elsewhere.path(QStringLiteral("korvane"));
+    QDir(copy).mkpath(QStringLiteral("data"));
+    for (const QString& name : QDir(data(QString())).entryList(QDir::Files))
+        ASSERT_TRUE(QFile::copy(data(name), copy + QStringLiteral("/data/") + name)) << name.toStdString();
+    ASSERT_TRUE(QDir(data(QString())).removeRecursively());
+
+    modal.messages.clear();
+    App moved(modal);
+    moved.AppFolder = copy;
+    moved.Today = app.Today;
+    moved.DriveKindFor = app.DriveKindFor;
+    frmMain window(moved);
+    ASSERT_TRUE(Startup(moved, window).Run()) << modal.messageTexts().join(QLatin1Char('|')).toStdString();
+    EXPECT_TRUE(modal.messages.empty()) << modal.messageTexts().join(QLatin1Char('|')).toStdString();
+    EXPECT_EQ(moved.DocFile, copy + QStringLiteral("/data/zeltcv.MDB"));
+    EXPECT_EQ(moved.PlanFile, copy + QStringLiteral("/data/zeltlich.MDB"));
+    EXPECT_EQ(moved.PlanRefFile, copy + QStringLiteral("/data/zelttk.MDB"));
+    EXPECT_TRUE(moved.DocDb && moved.PlanDb && moved.PlanRefDb);
+    EXPECT_EQ(ReadUsedFiles(copy, QStringLiteral("sysmem2")), (QStringList{moved.DocFile, share + QStringLiteral("/zeltcv.MDB")}));
+    EXPECT_EQ(contents(copy + QStringLiteral("/data/sysmem2")), QStringLiteral("\"zeltcv.MDB\"\r\n\"%1/zeltcv.MDB\"\r\n").arg(share).toUtf8());
 }
 
 TEST_F(StartupTest, TheTempFileIsReplacedFromAMegabyteOn)

@@ -106,6 +106,8 @@ TEST_F(Chooser, ADocumentFileIsTakenIntoUseEverywhereAndRemembered)
     EXPECT_EQ(app.DocFile, before);
     EXPECT_EQ(app.SenderList->RecordCount(), 2);
     EXPECT_EQ(ReadUsedFiles(app.AppFolder, QStringLiteral("sysmem2")), (QStringList{before, chosen}));
+    // The file of the data folder is named relative to it, the other one whole.
+    EXPECT_EQ(bytes(app.DataFile(QStringLiteral("sysmem2"))), (QLatin1Char('"') + QFileInfo(before).fileName() + QStringLiteral("\"\r\n\"") + chosen + QStringLiteral("\"\r\n")).toUtf8());
     EXPECT_TRUE(main.cmdnapcvden->isEnabled() && main.cmdnapcvdi->isEnabled());
 }
 

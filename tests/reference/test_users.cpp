@@ -3,8 +3,10 @@
 // the rule that the table never keeps users without an administrator.
 #include "formkit.h"
 #include "frmloaitien.h"
+#include "frmlogin.h"
 #include "jetsql.h"
 #include "office.h"
+#include "passwords.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -16,6 +18,7 @@ using namespace korvane;
 
 namespace {
 const QString kAdminMissing = QStringLiteral("Bắt buộc phải bổ sung quyền quản trị (QT) cho ít nhất một người trong danh sách!");
+const QString kRepeatDiffers = QStringLiteral("Mật khẩu nhập lại không giống mật khẩu mới! Cần gõ lại mật khẩu mới ở cả hai ô cho giống nhau.");
 }
 
 class Users : public Office {
@@ -33,7 +36,26 @@ protected:
         modal.drivers[QStringLiteral("frmloaitien")] = [work](QDialog& d) { work(static_cast<frmloaitien&>(d)); };
         main.mnunguoidung->trigger();
     }
-    QStringList users() { return Rows(*app.PlanRefDb, QStringLiteral("SELECT hoten, tentrenmang, quyenhan, matkhau FROM nguoidung ORDER BY id")); }
+    // The users as the file holds them; a hashed password shows as "#".
+    QStringList users()
+    {
+        QStringList rows = Rows(*app.PlanRefDb, QStringLiteral("SELECT hoten, tentrenmang, quyenhan, matkhau FROM nguoidung ORDER BY id"));
+        for (QString& row : rows) {
+            const qsizetype cut = row.lastIndexOf(QLatin1Char('|')) + 1;
+            if (IsPasswordHash(row.mid(cut))) row = row.left(cut) + QLatin1Char('#');
+        }
+        return rows;
+    }
+    QString password(const QString& name)
+    {
+        return Rows(*app.PlanRefDb, QStringLiteral("SELECT matkhau FROM nguoidung WHERE hoten='%1'").arg(engine::escapeQuotes(name))).value(0);
+    }
+    // A new password, typed in both boxes.
+    static void typePassword(frmloaitien& w, const QString& text)
+    {
+        w.txtmatkhau->setText(text);
+        w.txtnhaplaimatkhau->setText(text);
+    }
     static void type(QLineEdit* box, const QString& text) { box->setText(text); }
     // A click on the box itself (a check box takes clicks only on its mark and caption).
     static void click(QAbstractButton* b) { QTest::mouseClick(b, Qt::LeftButton, {}, QPoint(4, b->height() / 2)); }
@@ -52,7 +74,7 @@ TEST_F(Users, AnAdministratorAddsAndRenamesWithNamesKeptUnique)
         click(w.Checkquantri);
         click(w.Checkxemketoan);
         EXPECT_EQ(w.txtquyenhan->text(), QStringLiteral("CB"));
-        type(w.txtmatkhau, QStringLiteral("abc123"));
+        typePassword(w, QStringLiteral("abc123"));
         click(w.cmdUpdate);
         EXPECT_EQ(w.Mode(), QString());
         EXPECT_EQ(w.txtvitri->text(), QStringLiteral("2/2"));  // on the written row
@@ -87,7 +109,8 @@ TEST_F(Users, AnAdministratorAddsAndRenamesWithNamesKeptUnique)
         QTest::keyClick(w.txthoten, Qt::Key_Escape);
         EXPECT_FALSE(w.isVisible());
     });
-    EXPECT_EQ(users(), (QStringList{QStringLiteral("Quản Trị|qt|QT|x"), QStringLiteral("O'Brien||CB|abc123"), QStringLiteral("Lê Văn Ba|ba|CB|")}));
+    EXPECT_EQ(users(), (QStringList{QStringLiteral("Quản Trị|qt|QT|#"), QStringLiteral("O'Brien||CB|#"), QStringLiteral("Lê Văn Ba|ba|CB|")}));
+    EXPECT_TRUE(VerifyPassword(QStringLiteral("abc123"), password(QStringLiteral("O'Brien"))));
     EXPECT_EQ(Rows(*app.PlanRefDb, QStringLiteral("SELECT DISTINCT cothesua FROM nguoidung WHERE id > 1")), QStringList{QStringLiteral("C")});
     EXPECT_EQ(modal.messageTexts().mid(0, 3),
               (QStringList{QStringLiteral("Không được nhập họ tên mới là 'o'brien' vì họ tên này đã được dùng! Phải đặt lại họ tên khác (Thêm chữ A, B hoặc chữ tắt tên phòng ban v.v..)."),
@@ -107,23 +130,25 @@ TEST_F(Users, PasswordsWithBlanksOrMarksAndFailedWritesAreNeverSaved)
             EXPECT_EQ(modal.messageTexts().back(), refused);
             EXPECT_EQ(w.Mode(), QStringLiteral("sua"));
         }
-        type(w.txtmatkhau, QStringLiteral("Abc123"));
+        typePassword(w, QStringLiteral("Abc123"));
         click(w.cmdUpdate);
         EXPECT_EQ(w.Mode(), QString());
     });
-    EXPECT_EQ(users(), QStringList{QStringLiteral("Quản Trị|qt|QT|Abc123")});
+    EXPECT_EQ(users(), QStringList{QStringLiteral("Quản Trị|qt|QT|#")});
+    EXPECT_TRUE(VerifyPassword(QStringLiteral("Abc123"), password(QStringLiteral("Quản Trị"))));
 
     // A file that refuses the write: the error is said and the typing stays, unsaved.
     app.PlanRefDb = std::make_unique<engine::Database>(app.PlanRefFile, engine::Database::Access::ReadOnly);
     open(QStringLiteral("qt"), QStringLiteral("Abc123"), [&](frmloaitien& w) {
         click(w.Cmdsua);
-        type(w.txtmatkhau, QStringLiteral("moi"));
+        typePassword(w, QStringLiteral("moi"));
         click(w.cmdUpdate);
         EXPECT_TRUE(modal.messageTexts().back().startsWith(QStringLiteral("Lỗi dữ liệu:")));
         EXPECT_EQ(w.Mode(), QStringLiteral("sua"));
         EXPECT_EQ(w.txtmatkhau->text(), QStringLiteral("moi"));
     });
-    EXPECT_EQ(users(), QStringList{QStringLiteral("Quản Trị|qt|QT|Abc123")});
+    EXPECT_EQ(users(), QStringList{QStringLiteral("Quản Trị|qt|QT|#")});
+    EXPECT_TRUE(VerifyPassword(QStringLiteral("Abc123"), password(QStringLiteral("Quản Trị"))));
 }
 
 TEST_F(Users, StaffSeeOnlyTheirOwnRowAndChangeOnlyItsPassword)
@@ -144,14 +169,75 @@ TEST_F(Users, StaffSeeOnlyTheirOwnRowAndChangeOnlyItsPassword)
         EXPECT_FALSE(w.Framequyenhan->isEnabled());
         w.txthoten->setText(QStringLiteral("Tên khác"));  // whatever the boxes hold, only the password is written
         w.txtquyenhan->setText(QStringLiteral("QT"));
-        type(w.txtmatkhau, QStringLiteral("it'sme"));
+        typePassword(w, QStringLiteral("it'sme"));
         click(w.cmdUpdate);
         EXPECT_EQ(w.Mode(), QString());
         QTest::keyClick(&w, Qt::Key_Escape);
         EXPECT_FALSE(w.isVisible());
     });
-    EXPECT_EQ(users(), (QStringList{QStringLiteral("Quản Trị|qt|CB|x"), QStringLiteral("Bình|An|CB|b"), QStringLiteral("An|an1|LĐ|it'sme")}));
+    EXPECT_EQ(users(), (QStringList{QStringLiteral("Quản Trị|qt|CB|x"), QStringLiteral("Bình|An|CB|b"), QStringLiteral("An|an1|LĐ|#")}));
+    EXPECT_TRUE(VerifyPassword(QStringLiteral("it'sme"), password(QStringLiteral("An"))));
     EXPECT_TRUE(modal.messages.empty());
+}
+
+TEST_F(Users, PasswordsAreHiddenTypedTwiceAndKeptHashed)
+{
+    addUser(QStringLiteral("Quản Trị"), QStringLiteral("qt"), QStringLiteral("QT"), QStringLiteral("x"));
+    open(QStringLiteral("qt"), QStringLiteral("x"), [this](frmloaitien& w) {
+        EXPECT_EQ(w.txtmatkhau->echoMode(), QLineEdit::Password);
+        EXPECT_EQ(w.txtnhaplaimatkhau->echoMode(), QLineEdit::Password);
+        // Neither the boxes nor the grid hold what the file keeps.
+        EXPECT_NE(w.txtmatkhau->text(), password(QStringLiteral("Quản Trị")));
+        EXPECT_NE(w.txtmatkhau->text(), QStringLiteral("x"));
+        for (int c = 0; c < w.DBGrid1->model()->columnCount(); ++c)
+            EXPECT_NE(w.DBGrid1->model()->headerData(c, Qt::Horizontal).toString(), QStringLiteral("Mật khẩu"));
+        // A repeat that differs is refused and writes nothing.
+        click(w.cmdAdd);
+        type(w.txthoten, QStringLiteral("Lan"));
+        type(w.txtmatkhau, QStringLiteral("abc123"));
+        type(w.txtnhaplaimatkhau, QStringLiteral("abc132"));
+        click(w.cmdUpdate);
+        EXPECT_EQ(modal.messageTexts(), QStringList{kRepeatDiffers});
+        EXPECT_EQ(w.Mode(), QStringLiteral("nap"));
+        EXPECT_EQ(users().size(), 1);
+        type(w.txtnhaplaimatkhau, QStringLiteral("abc123"));
+        click(w.cmdUpdate);
+        EXPECT_EQ(w.Mode(), QString());
+        // A second user with the same password.
+        click(w.cmdAdd);
+        type(w.txthoten, QStringLiteral("Mai"));
+        typePassword(w, QStringLiteral("abc123"));
+        click(w.cmdUpdate);
+        EXPECT_EQ(w.Mode(), QString());
+        const QString mai = password(QStringLiteral("Mai"));
+        // Correcting the name leaves the password as it was; a new one not typed twice is refused.
+        click(w.Cmdsua);
+        type(w.txttentrenmang, QStringLiteral("mai%2"));  // a "%2" typed is kept as typed
+        click(w.cmdUpdate);
+        EXPECT_EQ(w.Mode(), QString());
+        EXPECT_EQ(password(QStringLiteral("Mai")), mai);
+        EXPECT_EQ(users().last(), QStringLiteral("Mai|mai%2|CB|#"));
+        // Typing into the box replaces the stand-in it shows, wherever the caret was.
+        click(w.Cmdsua);
+        w.txtmatkhau->end(false);
+        QTest::keyClicks(w.txtmatkhau, QStringLiteral("moi456"));
+        EXPECT_EQ(w.txtmatkhau->text(), QStringLiteral("moi456"));
+        click(w.cmdUpdate);
+        EXPECT_EQ(modal.messageTexts(), (QStringList{kRepeatDiffers, kRepeatDiffers}));
+        EXPECT_EQ(w.Mode(), QStringLiteral("sua"));
+        click(w.Cmdsua);  // "&Huỷ sửa"
+        EXPECT_EQ(password(QStringLiteral("Mai")), mai);
+    });
+    const QString lan = password(QStringLiteral("Lan")), mai = password(QStringLiteral("Mai"));
+    EXPECT_TRUE(IsPasswordHash(lan)) << lan.toStdString();
+    EXPECT_TRUE(IsPasswordHash(mai)) << mai.toStdString();
+    EXPECT_NE(lan, mai);
+    EXPECT_TRUE(VerifyPassword(QStringLiteral("ABC123"), lan));
+    EXPECT_FALSE(VerifyPassword(QStringLiteral("abc132"), lan));
+    // The new password opens the login.
+    modal.drivers[QStringLiteral("frmlogin")] = testing_support::LoginAs(QStringLiteral("mai"), QStringLiteral("abc123"));
+    EXPECT_EQ(KiemtraQuyenQuantri(app, QStringLiteral("mk")), QStringLiteral("CB"));
+    EXPECT_EQ(app.UserFullName, QStringLiteral("Mai"));
 }
 
 TEST_F(Users, TheAdministratorsAreNeverLockedOut)
