@@ -85,7 +85,6 @@ QString refusedCharReason(QChar c) { return QStringLiteral("Ký tự \"%1\" khô
 
 Tcvn3Validator::Tcvn3Validator(QLineEdit* box) : QValidator(box), box_(box)
 {
-    // Emitted for what the user typed or pasted only, never for text the program sets.
     connect(box, &QLineEdit::inputRejected, this, &Tcvn3Validator::rejected);
 }
 
@@ -114,6 +113,13 @@ QValidator::State Tcvn3Validator::validate(QString& input, int& pos) const
 
 void Tcvn3Validator::rejected()
 {
+    // The box also says so for text the program sets; only what the clerk types or pastes into
+    // the box in use is answered.
+    if (!box_->hasFocus()) {
+        refusedText_.clear();
+        refusedChar_ = QChar();
+        return;
+    }
     const auto* bound = dynamic_cast<const BoundLineEdit*>(box_);
     const int limit = bound ? bound->limit : box_->maxLength();
     const QString text = std::exchange(refusedText_, QString());

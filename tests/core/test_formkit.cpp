@@ -36,9 +36,12 @@ TEST(FormKit, TypedTextStaysWithinTcvn3)
 
 TEST(FormKit, ARefusedPasteLeavesTheBoxAsItWas)
 {
-    BoundLineEdit line(QStringLiteral("noigui"));
-    BoundTextEdit text(QStringLiteral("tt_ndung"));
-    for (QWidget* w : {static_cast<QWidget*>(&line), static_cast<QWidget*>(&text)}) w->show();
+    QWidget window;  // the clerk's window, with the box in use
+    BoundLineEdit line(QStringLiteral("noigui"), &window);
+    BoundTextEdit text(QStringLiteral("tt_ndung"), &window);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    line.setFocus();
     line.load(QStringLiteral("Sở "));
     line.setCursorPosition(3);
     text.load(QStringLiteral("Về "));
@@ -73,9 +76,8 @@ TEST(FormKit, ARefusedPasteLeavesTheBoxAsItWas)
     EXPECT_EQ(text.toPlainText(), QStringLiteral("Về Tà"));
     EXPECT_TRUE(text.DataChanged);
     // A margin is a number: letters are refused with the reason.
-    QWidget window;
     QLineEdit* margin = NewMarginBox(&window);
-    window.show();
+    margin->show();
     margin->selectAll();
     margin->insert(QStringLiteral("ab"));
     EXPECT_EQ(margin->text(), QStringLiteral("10"));
