@@ -834,7 +834,7 @@ void DBGrid::sizeColumns()
     }
     // A short grid (a reference list: a name and its abbreviation) gives the room to its
     // first column, the name; a long one to its last.
-    const bool shortGrid = model_->columnCount() <= 3;
+    const bool shortGrid = model_->columnCount() > 0 && model_->columnCount() <= 3;
     header->setStretchLastSection(!shortGrid);
     if (shortGrid) header->setSectionResizeMode(0, QHeaderView::Stretch);
 }
