@@ -97,10 +97,29 @@ void LoadSettings()
     SettingsLoaded = -1;
 }
 
-// Appends a character and its key to the word, restarting the buffer when it is full.
+// Makes room for one more character. When the buffer is full the words before the one being
+// typed are done with: the word moves to the start (position 0 stays empty, as before a first
+// word), so that a line of any length types as its words do one by one. Returns how far the word
+// moved back, for positions the caller holds.
+int MakeRoom()
+{
+    if (W->Length <= 119) return 0;
+    int from = W->Length;
+    while (from > 1 && W->Keys[from - 1] != VK_SPACE && W->Length - from < 40) --from;
+    const int shift = from - 1;
+    const int count = W->Length - from;
+    std::memmove(W->Text + 1, W->Text + from, static_cast<std::size_t>(count));
+    std::memmove(W->Keys + 1, W->Keys + from, static_cast<std::size_t>(count));
+    W->Text[0] = W->Keys[0] = 0;
+    W->Length = count + 1;
+    for (int* at : {&W->WordStartPos, &W->EmitFrom, &W->EmitEnd}) *at = *at - shift < 1 ? 1 : *at - shift;
+    return shift;
+}
+
+// Appends a character and its key to the word.
 void AppendToWord(unsigned char text, unsigned char key)
 {
-    if (W->Length > 119) W->Length = 0;
+    MakeRoom();
     W->Text[W->Length] = text;
     W->Keys[W->Length] = key;
     ++W->Length;
@@ -132,7 +151,7 @@ void Undo(unsigned char plain, unsigned char typed, unsigned char keyLetter)
     W->Text[W->Length - 1] = plain;
     W->Keys[W->Length - 1] = plain;
     W->EmitFrom = W->Length - 1;
-    if (W->Length > 119) W->Length = 0;
+    MakeRoom();
     W->Text[W->Length] = typed;
     W->Keys[W->Length] = keyLetter;
     ++W->Length;
@@ -286,7 +305,8 @@ int PlaceTone(int key, unsigned char recorded)
             (f == 'I' && (before == 'G' || g == 11)) || (f == 'U' && before == 'Q') || ((f == 'U' || f == 'I') && hasFinal) ||
             (f == 'o' && g == 2))
             k = 2;
-        if (Old && !hasFinal && ((f == 'O' && (g == 0 || g == 3)) || (f == 'U' && g == 10))) k = 1;
+        // After Q the U belongs to the consonant: quý, quỳ in either style.
+        if (Old && !hasFinal && ((f == 'O' && (g == 0 || g == 3)) || (f == 'U' && g == 10 && before != 'Q'))) k = 1;
     } else if (vowels == 3) {
         k = (g == 11 || g == 5) ? 3 : 2;
     } else if (vowels > 3) {
@@ -303,7 +323,7 @@ int PlaceTone(int key, unsigned char recorded)
     if (c == W->Text[position]) {
         W->Undone = -1;
         c = (W->CapsLock & 1) ? CapitalOf(plain) : plain;
-        if (W->Length > 119) W->Length = 0;
+        position -= MakeRoom();
         W->Text[W->Length] = recorded;
         W->Keys[W->Length] = static_cast<unsigned char>(key);
         ++W->Length;

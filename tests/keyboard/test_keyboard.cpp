@@ -98,6 +98,11 @@ TEST_F(Keyboard, OldStyleTonesAndCapitals)
     EXPECT_EQ(typed("hoaf"), "hòa");
     EXPECT_EQ(typed("thuyf"), "thùy");
     EXPECT_EQ(typed("hoangs"), "hoáng");  // a final consonant: the new-style rule
+    // After Q the U is part of the consonant, in both styles.
+    for (const char* style : {"-1", "0"}) {
+        settings({{"Old", style}});
+        EXPECT_EQ(typed("quys quyr quyx quyf quyj"), "quý quỷ quỹ quỳ quỵ") << "Old=" << style;
+    }
     settings({});
     // Shift makes a capital letter, never a tone; CapsLock capitals are still tone keys.
     EXPECT_EQ(typed("aS"), "aS");
@@ -160,11 +165,22 @@ TEST_F(Keyboard, WholeSentences)
         {"Tooi ddi hocj lucs bary giowf sangs", "Tôi đi học lúc bảy giờ sáng"},
     };
     int words = 0;
+    std::string paragraphKeys, paragraph;
     for (const auto& [keys, expected] : sentences) {
         EXPECT_EQ(typed(keys), expected) << keys;
         words += static_cast<int>(std::count(expected, expected + strlen(expected), ' ')) + 1;
+        paragraphKeys += std::string(paragraphKeys.empty() ? "" : " ") + keys;
+        paragraph += std::string(paragraph.empty() ? "" : " ") + expected;
     }
     EXPECT_GE(words, 200);
+    // Without Enter, however long the line: a word is never cut by the end of the word buffer,
+    // wherever in the line that end falls.
+    for (const std::string lead : {"", "a ", "ba ", "abcd "})
+        EXPECT_EQ(typed(lead + paragraphKeys), lead + paragraph) << "after \"" << lead << "\"";
+    std::string bas;
+    for (int k = 0; k < 39; ++k) bas += "ba ";
+    EXPECT_EQ(typed(bas + "vieetj "), bas + "việt ");
+    EXPECT_EQ(typed(std::string(117, 'b') + " ojj "), std::string(117, 'b') + " oj ");
 }
 
 TEST_F(Keyboard, FastCorrectRebuildsTheWordBeforeTheCaret)
