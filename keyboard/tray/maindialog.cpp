@@ -66,7 +66,7 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent)
     numLai->addWidget(radio(117, "Return &3"));
     options->addLayout(numLai);
     auto* autoText = new QHBoxLayout;
-    autoText->addWidget(check(1009, "Auto&Text"));
+    autoText->addWidget(check(1009, "AutoTe&xt"));  // Alt+T is Telex's
     autoText->addWidget(button(1010, "AutoText&Def"));
     options->addLayout(autoText);
 

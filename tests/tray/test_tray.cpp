@@ -143,6 +143,16 @@ TEST_F(Tray, EachControlWritesTheSettingsAndTheEngineTypesByThem)
     EXPECT_EQ(typed(folder_, "vn "), "Việt Nam ");
     // The disabled codes stay as they are.
     EXPECT_FALSE(program_->main()->control(108)->isEnabled());
+    // Each Alt key reaches one control: Alt+T is Telex, AutoText has a key of its own.
+    click(104);
+    QApplication::setActiveWindow(program_->main());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(program_->main()));
+    QTest::keyClick(program_->main(), Qt::Key_T, Qt::AltModifier);
+    QTest::qWait(300);  // a button's Alt key presses it a moment later
+    EXPECT_TRUE(marked(103) && !marked(104));
+    QTest::keyClick(program_->main(), Qt::Key_X, Qt::AltModifier);
+    QTest::qWait(300);
+    EXPECT_FALSE(marked(1009));
 }
 
 TEST_F(Tray, AChangeStartsFromTheFileAndFollowsTheToggleKey)
