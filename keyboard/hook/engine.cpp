@@ -177,6 +177,10 @@ int TelexShape(int key, unsigned char recorded)
     }
     if (key == 'W') {
         const unsigned char w = W->CaseFlag ? 'W' : 'w';
+        // After Q, and after the U of "qu", a W is no ư: Vietnamese has no "qư".
+        const bool afterQ = W->PrevKey == 'Q' ||
+                            ((W->PrevChar == 'u' || W->PrevChar == 'U') && W->Length >= 3 && W->Keys[W->Length - 2] == 'Q');
+        if (afterQ) return 0;
         for (const ShapePair& s : WTable)
             if (W->PrevChar == s.plain) {
                 ReplaceLast(s.shaped);

@@ -103,6 +103,8 @@ TEST_F(Keyboard, OldStyleTonesAndCapitals)
         settings({{"Old", style}});
         EXPECT_EQ(typed("quys quyr quyx quyf quyj"), "quý quỷ quỹ quỳ quỵ") << "Old=" << style;
     }
+    // No "qư": after Q or "qu" a W stays as typed; "quơ" keeps its shape.
+    EXPECT_EQ(typed("qw quw Quw quow"), "qw quw Quw quơ");
     settings({});
     // Shift makes a capital letter, never a tone; CapsLock capitals are still tone keys.
     EXPECT_EQ(typed("aS"), "aS");
