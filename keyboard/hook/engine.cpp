@@ -620,9 +620,10 @@ long KeyHook(int code, std::uintptr_t wParam, std::intptr_t lParam)
         }
     } else {
         if (W->MouseClicked) {
+            // A click ends the word; the key is the first letter of the next one.
             W->MouseClicked = 0;
             ResetWord();
-            return 0;
+            W->PrevKey = W->PrevChar = 0;
         }
         transform = !W->Undone;
     }

@@ -185,6 +185,19 @@ TEST_F(Keyboard, WholeSentences)
     EXPECT_EQ(typed(std::string(117, 'b') + " ojj "), std::string(117, 'b') + " oj ");
 }
 
+TEST_F(Keyboard, AfterAClickTheFirstKeyStartsTheNextWord)
+{
+    // Fast correct off: a click ends the word, and the key after it is the first of a new one.
+    for (const auto& [keys, expected] : {std::pair{"ddi", "đi"}, {"quaf", "quà"}, {"vieetj", "việt"}}) {
+        ResetProcessState();
+        sim->text = "Ha Noi ";
+        sim->anchor = sim->caret = 0;
+        sim->Click(static_cast<int>(sim->text.size()));
+        sim->Type(keys);
+        EXPECT_EQ(sim->Utf8(), std::string("Ha Noi ") + expected) << keys;
+    }
+}
+
 TEST_F(Keyboard, FastCorrectRebuildsTheWordBeforeTheCaret)
 {
     settings({{"FastCorrect", "-1"}});
