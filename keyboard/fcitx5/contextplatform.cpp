@@ -144,6 +144,24 @@ void ContextPlatform::Click(ContextState& state, TextSink& sink)
     finish(false);
 }
 
+void ContextPlatform::Reset(ContextState& state, TextSink& sink)
+{
+    select(state, sink);
+    // A reset that moved nothing (GTK's after a Backspace, or after taking our preedit) leaves
+    // the word before the caret as the engine holds it: the word goes on. Otherwise it ends.
+    const unsigned char* word = WordText();
+    int start = WordLength();
+    while (start > 1 && word[start - 1] != ' ') --start;
+    const int length = WordLength() - start;
+    const char* text = nullptr;
+    int end = 0;
+    if (length > 0 && length < 64 && sink.textBeforeCursor(&text, &end)) {
+        const int size = Tcvn3ToUtf8(word + start, length, utf8_);
+        if (size <= end && std::memcmp(text + end - size, utf8_, static_cast<std::size_t>(size)) == 0) return;
+    }
+    ForgetWord();
+}
+
 void ContextPlatform::TextReported(ContextState& state, TextSink& sink)
 {
     CaretTail& t = state.caret;

@@ -78,6 +78,9 @@ public:
     // program), or the settings file changed: the engine reloads its settings.
     void Activate(ContextState& state, TextSink& sink, bool active);
     void Click(ContextState& state, TextSink& sink);
+    // The program reset the input context (GTK does on every caret move and Backspace): the word
+    // being typed ends. A caret the program moved is told by its text (TextReported), not here.
+    void Reset(ContextState& state, TextSink& sink);
     // The program told its text again. When the text before the caret is not what our own
     // commits and deletions made of it, the caret was moved (a click the program did not report
     // as a reset): the word is committed where the program shows it, and the engine sees a click.

@@ -147,14 +147,16 @@ public:
         platform_.Activate(state, sink, false);
     }
 
-    // The program moved the caret (a click, mostly): for the engine that is a click in the window.
+    // A reset ends the word being typed (the program commits the preedit it shows). It is no
+    // click: GTK resets on every caret move and Backspace, its own or ours; a caret the program
+    // really moved shows in the text it reports.
     void reset(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) override
     {
         fcitx::InputContext& ic = *event.inputContext();
         ContextSink sink(ic, buffer_, preedit_);
         ContextState& state = stateOf(ic);
         platform_.EndWord(state, sink, false);
-        platform_.Click(state, sink);
+        platform_.Reset(state, sink);
     }
 
     std::string subModeLabelImpl(const fcitx::InputMethodEntry&, fcitx::InputContext&) override

@@ -749,6 +749,13 @@ void ResetProcessState()
 int WordLength() { return W->Length; }
 const unsigned char* WordText() { return W->Text; }
 int WordStart() { return W->WordStartPos; }
+
+void ForgetWord()
+{
+    ResetWord();
+    W->MouseClicked = 0;
+    W->LastKey = W->PrevKey = W->PrevChar = 0;
+}
 int InputMode() { return Mode; }
 int AutoTextCount() { return AutoCount; }
 

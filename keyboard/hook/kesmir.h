@@ -52,6 +52,10 @@ struct WindowState {
 // before each call); null selects the process's own window, the one a hooked program uses.
 void SelectWindowState(WindowState* state);
 
+// The selected window's word ends where it stands, as after Enter: the next key starts a new word
+// (no click is assumed, so fast correct reads nothing back).
+void ForgetWord();
+
 // For tests: the process starts afresh (settings unloaded, the selected window's word empty), and
 // a view of the selected window's word.
 void ResetProcessState();

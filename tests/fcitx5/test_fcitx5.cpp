@@ -363,6 +363,22 @@ TEST_F(Fcitx5, AWordBeingTypedIsNeitherLostNorDoubledWhenTheCaretMoves)
     EXPECT_EQ(other.text, "Ha Noi việ");
     other.type(" ddi");
     EXPECT_EQ(other.shown(), "Ha Noi việ đi");
+    // GTK resets the input context at every caret move, its own too: a reset ends the word and
+    // the next keys make a new one, with fast correct off or on (a reset is no click).
+    for (const char* fast : {"FastCorrect=0\r\n", "FastCorrect=-1\r\n"}) {
+        settings(fast);
+        TextBox gtk(true, "gtk");
+        gtk.type("Ha Noi ");
+        gtk.reset();
+        gtk.type("ddi");
+        EXPECT_EQ(gtk.shown(), "Ha Noi đi") << fast;
+        // A reset that moved nothing (GTK's after its own Backspace) leaves the word going on.
+        gtk.type(" toi ");
+        EXPECT_TRUE(gtk.press(fcitx::Key(FcitxKey_BackSpace, fcitx::KeyStates(), 22)));
+        gtk.reset();
+        gtk.type("s");
+        EXPECT_EQ(gtk.shown(), "Ha Noi đi tói") << fast;
+    }
     // Typing that only adds to the text is never taken for a caret move.
     settings("[fcitx5]\r\nDirectMode=-1\r\n");
     TextBox direct(true, "direct");
