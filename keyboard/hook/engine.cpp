@@ -213,6 +213,18 @@ int TelexShape(int key, unsigned char recorded)
         }
         return 1;
     }
+    // "ưo" goes on only as "ươ" (ươi, ươu, ươc, ươm, ươn, ươp, ươt): the o takes its horn when
+    // the syllable goes on, and the key follows it.
+    if ((key == 'I' || key == 'U' || key == 'Y' || key == 'C' || key == 'M' || key == 'N' || key == 'P' || key == 'T') &&
+        W->Length >= 3 && (W->Text[W->Length - 2] == 0xAD || W->Text[W->Length - 2] == 0xA6) &&
+        (W->Text[W->Length - 1] == 'o' || W->Text[W->Length - 1] == 'O')) {
+        const unsigned char horned = W->Text[W->Length - 1] == 'o' ? 0xAC : 0xA5;
+        W->Text[W->Length - 1] = W->Keys[W->Length - 1] = horned;
+        W->EmitFrom = W->Length - 1;
+        W->EraseCount = 1;
+        AppendToWord(recorded, static_cast<unsigned char>(key));
+        return 5;
+    }
     W->TonePending = 0;
     if (W->ShiftHeld) return 0;
     for (int t = 0; t < 6; ++t)

@@ -105,6 +105,8 @@ TEST_F(Keyboard, OldStyleTonesAndCapitals)
     }
     // No "qư": after Q or "qu" a W stays as typed; "quơ" keeps its shape.
     EXPECT_EQ(typed("qw quw Quw quow"), "qw quw Quw quơ");
+    // "ưo" followed by a vowel or a final consonant is "ươ".
+    EXPECT_EQ(typed("huwou uwoi uwou nguwoif tuwon luwot"), "hươu ươi ươu người tươn lươt");
     settings({});
     // Shift makes a capital letter, never a tone; CapsLock capitals are still tone keys.
     EXPECT_EQ(typed("aS"), "aS");
