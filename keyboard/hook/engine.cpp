@@ -24,6 +24,8 @@ int ReloadPending = 0, SettingsLoaded = 0;
 
 // Settings copy.
 int Mode = 1, VniStyle = 0, Old = 0, FastCorrect = 0, FlagChuan = 0, NumLai = 3, AutoTextOn = 0;
+// Telex "uo" + w made "uơ"; with this on, the u takes its horn too when the syllable goes on.
+int AutoUo = 0;
 Hwnd MainWindow = 0;
 unsigned char AutoText[kAutoTextRecords][kAutoTextRecordSize];
 int AutoCount = 0;
@@ -90,6 +92,7 @@ void LoadSettings()
     VniStyle = ReadSetting("VNIStyle", 0) == 1 ? 1 : 0;
     Old = ReadSetting("Old", 0) == -1 ? -1 : 0;
     FastCorrect = ReadSetting("FastCorrect", 0) == -1 ? -1 : 0;
+    AutoUo = ReadSetting("AutoUo", 0) == -1 ? -1 : 0;
     FlagChuan = ReadSetting("flagchuan", 0) == 1 ? 1 : 0;
     NumLai = ReadSetting("NUMLAI", 3) == 1 ? 1 : 3;
     AutoTextOn = ReadSetting("_flAutoText", 0) == -1 ? -1 : 0;
@@ -222,6 +225,18 @@ int TelexShape(int key, unsigned char recorded)
         W->Text[W->Length - 1] = W->Keys[W->Length - 1] = horned;
         W->EmitFrom = W->Length - 1;
         W->EraseCount = 1;
+        AppendToWord(recorded, static_cast<unsigned char>(key));
+        return 5;
+    }
+    // With "ươ tự động": "uơ" that goes on is "ươ" (thường, ưới); at the end of a syllable it
+    // stays "uơ" (thuở, huơ), and after Q it is the "quơ" of the consonant.
+    if (AutoUo && (key == 'I' || key == 'U' || key == 'Y' || key == 'C' || key == 'M' || key == 'N' || key == 'P' || key == 'T') &&
+        W->Length >= 3 && (W->Text[W->Length - 2] == 'u' || W->Text[W->Length - 2] == 'U') &&
+        (W->Text[W->Length - 1] == 0xAC || W->Text[W->Length - 1] == 0xA5) && !(W->Length >= 4 && W->Keys[W->Length - 3] == 'Q')) {
+        const unsigned char horned = W->Text[W->Length - 2] == 'u' ? 0xAD : 0xA6;
+        W->Text[W->Length - 2] = W->Keys[W->Length - 2] = horned;
+        W->EmitFrom = W->Length - 2;
+        W->EraseCount = 2;
         AppendToWord(recorded, static_cast<unsigned char>(key));
         return 5;
     }

@@ -69,6 +69,7 @@ MainDialog::MainDialog(QWidget* parent) : QDialog(parent)
     autoText->addWidget(check(1009, "AutoTe&xt"));  // Alt+T is Telex's
     autoText->addWidget(button(1010, "AutoText&Def"));
     options->addLayout(autoText);
+    options->addWidget(check(1011, "ươ tự động (&G)"));
 
     auto* groups = new QGridLayout;
     groups->addWidget(mode, 0, 0);
@@ -141,6 +142,7 @@ void MainDialog::refresh(const Settings& s)
     mark(112, s.numLai == 1);
     mark(117, s.numLai == 3);
     mark(1009, s.autoText == -1);
+    mark(1011, s.autoUo == -1);
     findChild<QLabel*>(QStringLiteral("modePicture"))->setPixmap(ModePicture(s.vietnamese(), QSize(28, 26)));
 }
 

@@ -160,6 +160,9 @@ void TrayProgram::control(int id)
     case 116:
         change([](Settings& s) { s.fastCorrect = Flip(s.fastCorrect); });
         break;
+    case 1011:
+        change([](Settings& s) { s.autoUo = Flip(s.autoUo); });
+        break;
     case 1009:
         change([](Settings& s) { s.autoText = Flip(s.autoText); });
         break;

@@ -17,6 +17,7 @@ struct Settings {
     int code = 0;         // 0 the keyboard's own code, 1 TCVN3
     int numLai = 3;       // characters fast correct selects back: 1 or 3
     int autoText = 0;     // AutoText expansion: 0 off, -1 on
+    int autoUo = 0;       // Telex "uơ" that goes on becomes "ươ": 0 off, -1 on
 
     bool vietnamese() const { return mode != -2; }
     bool operator==(const Settings&) const = default;
@@ -24,7 +25,7 @@ struct Settings {
 
 // Reads the keys with the engine's own conversions (a missing or unknown value is the default).
 Settings ReadSettings(const IniFiles& ini);
-// Writes all seven keys in one go, in their fixed order, AutoText's under " _flAutoText".
+// Writes all the keys in one go, in their fixed order, AutoText's under " _flAutoText".
 bool WriteSettings(const IniFiles& ini, const Settings& settings);
 
 // Flags are on at -1 and off at 0: flipping is a bitwise not.

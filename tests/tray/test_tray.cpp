@@ -104,7 +104,7 @@ TEST_F(Tray, EachControlWritesTheSettingsAndTheEngineTypesByThem)
     // same key to every reader.
     EXPECT_EQ(folder_.read("tonvoro.ini"),
               "[Tonvoro config]\r\nflagvnkey=1\r\nVNIStyle=1\r\nOld=0\r\nFastCorrect=0\r\nflagchuan=0\r\nNUMLAI=3\r\n"
-              "_flAutoText=0\r\n");
+              "_flAutoText=0\r\nAutoUo=0\r\n");
     EXPECT_EQ(typed(folder_, "a1 o6"), "á ô");
     EXPECT_TRUE(marked(105) && !marked(103));
 
@@ -153,6 +153,11 @@ TEST_F(Tray, EachControlWritesTheSettingsAndTheEngineTypesByThem)
     QTest::keyClick(program_->main(), Qt::Key_X, Qt::AltModifier);
     QTest::qWait(300);
     EXPECT_FALSE(marked(1009));
+    // "ươ tự động": off, Telex keeps "uơ" as the keys shape it; on, a "uơ" that goes on is "ươ".
+    EXPECT_EQ(typed(folder_, "thuowngf"), "thuờng");
+    click(1011);
+    EXPECT_EQ(ReadSettings(IniFiles(folder_.path)).autoUo, -1);
+    EXPECT_EQ(typed(folder_, "thuowngf uowis thuowr huow quow"), "thường ưới thuở huơ quơ");
 }
 
 TEST_F(Tray, AChangeStartsFromTheFileAndFollowsTheToggleKey)
