@@ -114,6 +114,13 @@ bool ContextPlatform::Key(ContextState& state, TextSink& sink, const EngineKey& 
         GetKeyHook(0, VK_SHIFT, key.shift ? 0x002A0001 : static_cast<std::intptr_t>(0xC02A0001u));
         pump();
     }
+    // A read of the text before the caret waits for its key's release. A key pressed meanwhile
+    // (rolled typing, auto-repeat) finishes it first, as that release would: the read's
+    // selection is never taken for the new key's.
+    if (!key.release && !modifier && state.engine.ContextMode) {
+        GetKeyHook(0, static_cast<std::uintptr_t>(state.engine.ContextKey), static_cast<std::intptr_t>(0xC0000001u));
+        pump();
+    }
     const bool swallowed = GetKeyHook(0, static_cast<std::uintptr_t>(key.key), static_cast<std::intptr_t>(key.lParam)) != 0;
     pump();
     const bool pass = !swallowed || passKey_;
@@ -242,7 +249,7 @@ void ContextPlatform::dispatch(const Msg& m)
         // The engine typed the key as it is: the character it types joins the word (after what
         // is queued, as a message loop's key translation posts it). A key that types nothing, or
         // a Backspace with no word of ours to shorten, goes to the program itself.
-        if (key == VK_BACK && (state_->wordLength > 0 || selected_ > 0)) erase();
+        if (key == VK_BACK && (state_->wordLength > 0 || state_->selected > 0)) erase();
         else if (key != VK_BACK && key_.character) PostMessage(kFocus, WM_CHAR, key_.character, 1);
         else passKey_ = true;
         return;
@@ -251,12 +258,12 @@ void ContextPlatform::dispatch(const Msg& m)
     switch (key) {
     case VK_BACK: erase(); break;
     case VK_LEFT:  // the engine selects the word before the caret, one character at a time
-        if (!shift) selected_ = 0;
-        else if (selected_ < selectable()) ++selected_;
+        if (!shift) state_->selected = 0;
+        else if (state_->selected < selectable()) ++state_->selected;
         break;
     case VK_RIGHT:
-        if (!shift || selected_ == 0) selected_ = 0;
-        else --selected_;
+        if (!shift || state_->selected == 0) state_->selected = 0;
+        else --state_->selected;
         break;
     case VK_INSERT:
         if (state_->keyState[VK_CONTROL] & 0x80) copySelection();
@@ -268,9 +275,9 @@ void ContextPlatform::dispatch(const Msg& m)
 void ContextPlatform::type(unsigned char c)
 {
     ContextState& s = *state_;
-    if (selected_ > 0) {  // typed over the selection
-        deletions_ += selected_;
-        selected_ = 0;
+    if (state_->selected > 0) {  // typed over the selection
+        deletions_ += state_->selected;
+        state_->selected = 0;
     }
     if (s.wordLength == static_cast<int>(sizeof s.word)) finish(true);
     s.word[s.wordLength++] = c;
@@ -280,9 +287,9 @@ void ContextPlatform::type(unsigned char c)
 void ContextPlatform::erase()
 {
     ContextState& s = *state_;
-    if (selected_ > 0) {
-        deletions_ += selected_;
-        selected_ = 0;
+    if (state_->selected > 0) {
+        deletions_ += state_->selected;
+        state_->selected = 0;
     } else if (s.wordLength > 0) {
         --s.wordLength;
         wordChanged_ = true;
@@ -316,7 +323,7 @@ void ContextPlatform::copySelection()
     const char* text = nullptr;
     int end = 0;
     if (!sink_->textBeforeCursor(&text, &end)) return;
-    const int n = selected_ < selectable() ? selected_ : selectable();
+    const int n = state_->selected < selectable() ? state_->selected : selectable();
     for (int k = n - 1; k >= 0; --k) {
         char32_t c;
         end = previousCodePoint(text, end, &c);

@@ -64,6 +64,7 @@ struct ContextState {
     int wordLength = 0;
     bool preeditShown = false;
     bool direct = false;  // no preedit: every character is committed at once
+    int selected = 0;     // characters a read of this context selected before its cursor
     CaretTail caret;
 };
 
@@ -146,7 +147,6 @@ private:
     bool passKey_ = false;  // the key's own press goes to the program
     bool wordChanged_ = false;
     int deletions_ = 0;  // characters of the program's text to delete before the word
-    int selected_ = 0;   // characters selected before the cursor by a context read
     int selectable_ = -1;
     char clipboard_[128] = {};
     int clipboardLength_ = -1;

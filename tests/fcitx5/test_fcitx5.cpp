@@ -124,6 +124,14 @@ public:
         if (key.sym() != FcitxKey_Shift_L) release(key);
         return reached;
     }
+    // A letter pressed and held (its release comes later, by release()).
+    void hold(char c)
+    {
+        fcitx::KeyEvent down(this, keyOf(c), false);
+        keyEvent(down);
+        if (!down.filtered()) apply(keyOf(c));
+    }
+    void release(char c) { release(keyOf(c)); }
     void release(fcitx::Key key)
     {
         fcitx::KeyEvent up(this, key, true);
@@ -344,6 +352,28 @@ TEST_F(Fcitx5, FastCorrectAfterAClickRebuildsThatWordOnly)
     // Typing on after the correction: the caret stays where the program has it.
     box.type("ng");
     EXPECT_EQ(box.shown(), "Hà Noi la thủ dông ");
+
+    // Rolled typing and auto-repeat: a key pressed while the read of the word waits for its
+    // key's release deletes nothing that was not the word's, and each box keeps its own read.
+    TextBox rolled(true);
+    rolled.type("Ha Noi ");
+    rolled.click(2);
+    rolled.hold('f');
+    rolled.hold('a');
+    rolled.release('a');
+    rolled.release('f');
+    EXPECT_EQ(rolled.text.substr(0, 1), "H") << rolled.shown();
+    EXPECT_EQ(rolled.shown().substr(rolled.shown().size() - 5), " Noi ") << rolled.shown();
+    TextBox held(true), other(true);
+    held.type("Ha Noi ");
+    held.click(2);
+    other.type("Hello ");
+    held.hold('f');
+    held.hold('f');
+    other.type("x");
+    EXPECT_EQ(other.shown(), "Hello x");
+    held.release('f');
+    EXPECT_EQ(held.text.substr(0, 1), "H") << held.shown();
 }
 
 TEST_F(Fcitx5, AWordBeingTypedIsNeitherLostNorDoubledWhenTheCaretMoves)
