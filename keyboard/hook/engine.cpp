@@ -163,6 +163,23 @@ void Undo(unsigned char plain, unsigned char typed, unsigned char keyLetter)
 
 // ---- Shape steps ---------------------------------------------------------------------------
 
+// The keys that carry a syllable on after "ươ": the vowels i, u, y and the final consonants.
+bool GoesOn(int key)
+{
+    return key == 'I' || key == 'U' || key == 'Y' || key == 'C' || key == 'M' || key == 'N' || key == 'P' || key == 'T';
+}
+
+// The vowel at `at` takes its horn, and the key's character follows: both are typed again from
+// there (the shape step's result 5).
+int HornAndType(int at, unsigned char horned, int key, unsigned char recorded)
+{
+    W->Text[at] = W->Keys[at] = horned;
+    W->EmitFrom = at;
+    W->EraseCount = W->Length - at;
+    AppendToWord(recorded, static_cast<unsigned char>(key));
+    return 5;
+}
+
 int TelexShape(int key, unsigned char recorded)
 {
     for (const DoubleLetter& d : DoubleLetters) {
@@ -217,28 +234,15 @@ int TelexShape(int key, unsigned char recorded)
         return 1;
     }
     // "ưo" goes on only as "ươ" (ươi, ươu, ươc, ươm, ươn, ươp, ươt): the o takes its horn when
-    // the syllable goes on, and the key follows it.
-    if ((key == 'I' || key == 'U' || key == 'Y' || key == 'C' || key == 'M' || key == 'N' || key == 'P' || key == 'T') &&
-        W->Length >= 3 && (W->Text[W->Length - 2] == 0xAD || W->Text[W->Length - 2] == 0xA6) &&
-        (W->Text[W->Length - 1] == 'o' || W->Text[W->Length - 1] == 'O')) {
-        const unsigned char horned = W->Text[W->Length - 1] == 'o' ? 0xAC : 0xA5;
-        W->Text[W->Length - 1] = W->Keys[W->Length - 1] = horned;
-        W->EmitFrom = W->Length - 1;
-        W->EraseCount = 1;
-        AppendToWord(recorded, static_cast<unsigned char>(key));
-        return 5;
-    }
-    // With "ươ tự động": "uơ" that goes on is "ươ" (thường, ưới); at the end of a syllable it
-    // stays "uơ" (thuở, huơ), and after Q it is the "quơ" of the consonant.
-    if (AutoUo && (key == 'I' || key == 'U' || key == 'Y' || key == 'C' || key == 'M' || key == 'N' || key == 'P' || key == 'T') &&
-        W->Length >= 3 && (W->Text[W->Length - 2] == 'u' || W->Text[W->Length - 2] == 'U') &&
-        (W->Text[W->Length - 1] == 0xAC || W->Text[W->Length - 1] == 0xA5) && !(W->Length >= 4 && W->Keys[W->Length - 3] == 'Q')) {
-        const unsigned char horned = W->Text[W->Length - 2] == 'u' ? 0xAD : 0xA6;
-        W->Text[W->Length - 2] = W->Keys[W->Length - 2] = horned;
-        W->EmitFrom = W->Length - 2;
-        W->EraseCount = 2;
-        AppendToWord(recorded, static_cast<unsigned char>(key));
-        return 5;
+    // the syllable goes on. With "ươ tự động", a "uơ" that goes on is "ươ" too (thường, ưới); at
+    // the end of a syllable it stays "uơ" (thuở, huơ), and after Q it is the "quơ" of the consonant.
+    if (GoesOn(key) && W->Length >= 3) {
+        const unsigned char first = W->Text[W->Length - 2], second = W->Text[W->Length - 1];
+        const bool uHorn = first == 0xAD || first == 0xA6, oHorn = second == 0xAC || second == 0xA5;
+        const bool afterQ = W->Length >= 4 && W->Keys[W->Length - 3] == 'Q';
+        if (uHorn && (second == 'o' || second == 'O')) return HornAndType(W->Length - 1, second == 'o' ? 0xAC : 0xA5, key, recorded);
+        if (AutoUo && oHorn && !afterQ && (first == 'u' || first == 'U'))
+            return HornAndType(W->Length - 2, first == 'u' ? 0xAD : 0xA6, key, recorded);
     }
     W->TonePending = 0;
     if (W->ShiftHeld) return 0;
