@@ -169,6 +169,12 @@ void ContextPlatform::Reset(ContextState& state, TextSink& sink)
     ForgetWord();
 }
 
+void ContextPlatform::Forget(ContextState& state, TextSink& sink)
+{
+    select(state, sink);
+    ForgetWord();
+}
+
 void ContextPlatform::TextReported(ContextState& state, TextSink& sink)
 {
     CaretTail& t = state.caret;

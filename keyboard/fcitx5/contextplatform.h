@@ -82,6 +82,8 @@ public:
     // The program reset the input context (GTK does on every caret move and Backspace): the word
     // being typed ends. A caret the program moved is told by its text (TextReported), not here.
     void Reset(ContextState& state, TextSink& sink);
+    // The word ends where it stands: the next key starts a new one.
+    void Forget(ContextState& state, TextSink& sink);
     // The program told its text again. When the text before the caret is not what our own
     // commits and deletions made of it, the caret was moved (a click the program did not report
     // as a reset): the word is committed where the program shows it, and the engine sees a click.

@@ -136,14 +136,16 @@ public:
         platform_.Activate(state, sink, true);
     }
 
-    // Leaving for another input method commits the word; losing the focus or a reset leaves it to
-    // the program, which commits the preedit it shows itself.
+    // Leaving for another input method commits the word; losing the focus leaves the preedit
+    // shown to be committed where it is (by fcitx5 for a program that does not commit it itself).
+    // Either way the next key starts a new word: the engine's word is not the program's any more.
     void deactivate(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) override
     {
         fcitx::InputContext& ic = *event.inputContext();
         ContextSink sink(ic, buffer_, preedit_);
         ContextState& state = stateOf(ic);
         platform_.EndWord(state, sink, event.type() == fcitx::EventType::InputContextSwitchInputMethod);
+        platform_.Forget(state, sink);
         platform_.Activate(state, sink, false);
     }
 

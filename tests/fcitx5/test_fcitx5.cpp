@@ -393,6 +393,23 @@ TEST_F(Fcitx5, AWordBeingTypedIsNeitherLostNorDoubledWhenTheCaretMoves)
     EXPECT_EQ(other.text, "Ha Noi việ");
     other.type(" ddi");
     EXPECT_EQ(other.shown(), "Ha Noi việ đi");
+    // Another window takes the focus in the middle of a word: the word stays where it was shown,
+    // and typing on after coming back starts a new word there.
+    TextBox left(true);
+    left.type("xin vieej");
+    left.focusOut();
+    EXPECT_EQ(left.text, "xin việ");
+    left.preedit.clear();  // the program hides its preedit with the focus
+    left.focusIn();
+    left.type("t ");
+    EXPECT_EQ(left.shown(), "xin việt ");
+    // A tone key after coming back belongs to the new word, never to a copy of the old one.
+    left.type("nguwowi");
+    left.focusOut();
+    left.preedit.clear();
+    left.focusIn();
+    left.type("f ");
+    EXPECT_EQ(left.shown(), "xin việt ngươif ");
     // GTK resets the input context at every caret move, its own too: a reset ends the word and
     // the next keys make a new one, with fast correct off or on (a reset is no click).
     for (const char* fast : {"FastCorrect=0\r\n", "FastCorrect=-1\r\n"}) {
