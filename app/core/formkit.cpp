@@ -81,6 +81,13 @@ namespace {
 QString tooLongReason(int limit) { return QStringLiteral("Tối đa %1 ký tự").arg(limit); }
 QString refusedCharReason(QChar c) { return QStringLiteral("Ký tự \"%1\" không dùng được").arg(c); }
 
+// A box's typing limit: a bound box's field size, else the box's own maximum length.
+int limitOf(const QLineEdit* box)
+{
+    const auto* bound = dynamic_cast<const BoundLineEdit*>(box);
+    return bound ? bound->limit : box->maxLength();
+}
+
 }  // namespace
 
 Tcvn3Validator::Tcvn3Validator(QLineEdit* box) : QValidator(box), box_(box)
@@ -95,8 +102,7 @@ QValidator::State Tcvn3Validator::validate(QString& input, int& pos) const
     const QString before = NormalizeTcvn3(input.left(pos), &refused, &bad);
     bool refusedAfter = false;
     const QString after = NormalizeTcvn3(input.mid(pos), &refusedAfter, refused ? nullptr : &bad);
-    const auto* bound = dynamic_cast<const BoundLineEdit*>(box_);
-    const int limit = bound ? bound->limit : box_->maxLength();
+    const int limit = limitOf(box_);
     const bool tooLong = limit > 0 && before.size() + after.size() > limit;
     if (refused || refusedAfter || tooLong) {
         // The box keeps what it held; the box's rejection signal then says why, and a change
@@ -120,8 +126,7 @@ void Tcvn3Validator::rejected()
         refusedChar_ = QChar();
         return;
     }
-    const auto* bound = dynamic_cast<const BoundLineEdit*>(box_);
-    const int limit = bound ? bound->limit : box_->maxLength();
+    const int limit = limitOf(box_);
     const QString text = std::exchange(refusedText_, QString());
     if (!refusedChar_.isNull()) {
         ShowRefusal(box_, refusedCharReason(std::exchange(refusedChar_, QChar())));

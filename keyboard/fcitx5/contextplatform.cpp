@@ -58,6 +58,12 @@ std::uint32_t tailHash(const char* text, int end, int count, int* found)
     return hashOf(text, lastChars(text, end, count, found), end);
 }
 
+// Whether the text before the caret (`end` bytes) ends with `tail`.
+bool endsWith(const char* text, int end, const char* tail, int size)
+{
+    return size <= end && std::memcmp(text + end - size, tail, static_cast<std::size_t>(size)) == 0;
+}
+
 }  // namespace
 
 int Tcvn3ToUtf8(const unsigned char* bytes, int count, char* out)
@@ -163,8 +169,7 @@ void ContextPlatform::Reset(ContextState& state, TextSink& sink)
     const char* text = nullptr;
     int end = 0;
     if (length > 0 && length < 64 && sink.textBeforeCursor(&text, &end)) {
-        const int size = Tcvn3ToUtf8(word + start, length, utf8_);
-        if (size <= end && std::memcmp(text + end - size, utf8_, static_cast<std::size_t>(size)) == 0) return;
+        if (endsWith(text, end, utf8_, Tcvn3ToUtf8(word + start, length, utf8_))) return;
     }
     ForgetWord();
 }
@@ -202,11 +207,7 @@ void ContextPlatform::TextReported(ContextState& state, TextSink& sink)
     // A program that reports while it takes what we send (inside one of our calls) reports our
     // own change.
     if (busy_) return;
-    bool taken = false;
-    if (state.wordLength > 0) {
-        const int size = Tcvn3ToUtf8(state.word, state.wordLength, utf8_);
-        taken = size <= end && std::memcmp(text + end - size, utf8_, static_cast<std::size_t>(size)) == 0;
-    }
+    const bool taken = state.wordLength > 0 && endsWith(text, end, utf8_, Tcvn3ToUtf8(state.word, state.wordLength, utf8_));
     EndWord(state, sink, !taken);
     if (!taken) Click(state, sink);
 }
