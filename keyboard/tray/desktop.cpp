@@ -86,6 +86,39 @@ struct Controller {
     {
         return ok(call(QStringLiteral("SetInputMethodGroupInfo"), {group, layout, QVariant::fromValue(items)}));
     }
+    // Behavior/ShareInputState of the global configuration ("No", "All", "Program"); empty when
+    // fcitx5 does not answer or has no such option.
+    QString shareState()
+    {
+        const QDBusMessage reply = call(QStringLiteral("GetConfig"), {QString::fromLatin1(kGlobalConfig)});
+        if (!ok(reply) || reply.arguments().isEmpty()) return QString();
+        const QVariant behavior = section(reply.arguments().first()).value(QStringLiteral("Behavior"));
+        return section(behavior).value(QStringLiteral("ShareInputState")).toString();
+    }
+    // Only this one option is sent: fcitx5 keeps every other value of the configuration.
+    bool setShareState(const QString& value)
+    {
+        const QVariantMap behavior{{QStringLiteral("ShareInputState"), value}};
+        const QVariantMap config{{QStringLiteral("Behavior"), behavior}};
+        return ok(call(QStringLiteral("SetConfig"), {QString::fromLatin1(kGlobalConfig), QVariant::fromValue(QDBusVariant(config))}));
+    }
+
+private:
+    static constexpr char kGlobalConfig[] = "fcitx://config/global";
+
+    // A configuration group as D-Bus hands it over: a variant holding a{sv}, whose groups are
+    // again such variants. Anything else gives an empty map.
+    static QVariantMap section(QVariant value)
+    {
+        if (value.metaType() == QMetaType::fromType<QDBusVariant>()) value = value.value<QDBusVariant>().variant();
+        if (value.metaType() == QMetaType::fromType<QVariantMap>()) return value.toMap();
+        if (value.metaType() != QMetaType::fromType<QDBusArgument>()) return {};
+        const QDBusArgument argument = value.value<QDBusArgument>();
+        if (argument.currentSignature() != QLatin1String("a{sv}")) return {};
+        QVariantMap map;
+        argument >> map;
+        return map;
+    }
 };
 
 bool hasOurs(const QList<ImGroupItem>& items)
@@ -130,6 +163,23 @@ QString runtimeFolder()
 // without unloading (a crash) leaves it, and the next copy takes it out again on unloading.
 QString addedMarker() { return runtimeFolder() + QStringLiteral("/kesmir-tray.added"); }
 
+// The same for fcitx5's shared input state: the value it had before we set "All".
+QString sharedMarker() { return runtimeFolder() + QStringLiteral("/kesmir-tray.shared"); }
+
+QString readMarker(const QString& path)
+{
+    QFile marker(path);
+    return marker.open(QIODevice::ReadOnly) ? QString::fromUtf8(marker.readAll()) : QString();
+}
+
+void writeMarker(const QString& path, const QString& text)
+{
+    QFile marker(path);
+    if (marker.open(QIODevice::WriteOnly | QIODevice::Truncate)) marker.write(text.toUtf8());
+}
+
+constexpr char kSharedByAll[] = "All";
+
 }  // namespace
 
 bool Fcitx5Hooks::Install()
@@ -140,16 +190,29 @@ bool Fcitx5Hooks::Install()
     QString layout;
     QList<ImGroupItem> items;
     if (!fcitx.items(group, &layout, &items)) return false;
-    QFile marker(addedMarker());
-    const QString earlier = marker.open(QIODevice::ReadOnly) ? QString::fromUtf8(marker.readAll()) : QString();
-    marker.close();
+    const QString earlier = readMarker(addedMarker());
     if (!hasOurs(items)) {
         items.append({QString::fromLatin1(kInputMethod), QString()});
         if (!fcitx.setItems(group, layout, items)) return false;
         addedTo_ = group;
-        if (marker.open(QIODevice::WriteOnly | QIODevice::Truncate)) marker.write(group.toUtf8());
+        writeMarker(addedMarker(), group);
     } else if (!earlier.isEmpty() && earlier == group) {
         addedTo_ = group;
+    }
+    // fcitx5 keeps an input state per window by default: a window opened later would start
+    // without our input method. Shared by all windows, switching it on here switches it on
+    // everywhere. A framework without the option (or not answering) is left as it is.
+    const QString shared = fcitx.shareState();
+    if (shared == QLatin1String(kSharedByAll)) {
+        // "All" with a marker: a copy that ended without unloading set it, over the value kept.
+        sharedWas_ = readMarker(sharedMarker());
+    } else if (!shared.isEmpty()) {
+        writeMarker(sharedMarker(), shared);  // before the change: a crash right after it still knows
+        if (fcitx.setShareState(QString::fromLatin1(kSharedByAll))) {
+            sharedWas_ = shared;
+        } else {
+            QFile::remove(sharedMarker());
+        }
     }
     return fcitx.ok(fcitx.call(QStringLiteral("SetCurrentIM"), {QString::fromLatin1(kInputMethod)}));
 }
@@ -158,7 +221,18 @@ void Fcitx5Hooks::Remove()
 {
     Controller fcitx;
     if (!fcitx.there()) return;
+    // Still shared: switching off here switches off in every window.
     if (fcitx.text(QStringLiteral("CurrentInputMethod")) == QLatin1String(kInputMethod)) fcitx.call(QStringLiteral("Deactivate"));
+    if (!sharedWas_.isEmpty()) {
+        // A value the user chose meanwhile stays; an unanswered read restores all the same.
+        const QString now = fcitx.shareState();
+        if (!now.isEmpty() && now != QLatin1String(kSharedByAll)) {
+            QFile::remove(sharedMarker());
+        } else if (fcitx.setShareState(sharedWas_)) {
+            QFile::remove(sharedMarker());
+        }
+        sharedWas_.clear();
+    }
     if (addedTo_.isEmpty()) return;
     QString layout;
     QList<ImGroupItem> items;

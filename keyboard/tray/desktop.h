@@ -25,15 +25,17 @@ private:
 };
 
 // Our input method "kesmir" in the running fcitx5: put in the current group (when it is not
-// there already) and made current; taken out again as it was found, also after a copy of the
-// program that ended without unloading.
+// there already) and made current in every window, also in those opened later (fcitx5's input
+// state shared by all windows); group and sharing put back as they were found, also after a copy
+// of the program that ended without unloading.
 class Fcitx5Hooks : public Hooks {
 public:
     bool Install() override;
     void Remove() override;
 
 private:
-    QString addedTo_;  // the group we put it into, when it was not there
+    QString addedTo_;    // the group we put it into, when it was not there
+    QString sharedWas_;  // fcitx5's shared input state before we shared it, when it was not "All"
 };
 
 // One copy per user: the first holds a lock and listens; a later one finds the lock held, asks

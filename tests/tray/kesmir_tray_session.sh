@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # KESMIR in a private desktop session with fcitx5 and the input method of the build: starting it
-# switches our input method on (putting it into the group when it is not there), a second start
-# ends at once with 0 and leaves the first running, "&Unload" (and the session's end, SIGTERM)
-# switch the input method off and take it out of the group again. Exits 77 (skipped) when the session cannot be had.
+# switches our input method on (putting it into the group when it is not there) in every window,
+# also in one opened later, a second start ends at once with 0 and leaves the first running,
+# "&Unload" (and the session's end, SIGTERM) switch the input method off and take it out of the
+# group again, and fcitx5's shared input state is back to what the user had. Exits 77 (skipped) when the session cannot be had.
 #   kesmir_tray_session.sh ADDON_DIR KESMIR TEXTBOX
 set -u
 addon_dir=$1 kesmir=$(readlink -f "$2") textbox=$(readlink -f "$3")
@@ -16,6 +17,8 @@ kesmir_session_start "$addon_dir" xvfb || { echo "SKIP: the session could not be
 controller() {
   gdbus call --session --dest org.fcitx.Fcitx5 --object-path /controller --method "org.fcitx.Fcitx.Controller1.$1" "${@:2}"
 }
+share_state() { controller GetConfig fcitx://config/global | grep -o "'ShareInputState': <'[A-Za-z]*'>" | cut -d"'" -f4; }
+set_share_state() { controller SetConfig fcitx://config/global "<{'Behavior': <{'ShareInputState': <'$1'>}>}>" >/dev/null; }
 group_items() { controller InputMethodGroupInfo Default | grep -o "('[a-z-]*', '" | cut -d"'" -f2 | paste -sd, -; }
 failures=0
 check() {  # check WHAT EXPECTED COMMAND...
@@ -32,6 +35,8 @@ check() {  # check WHAT EXPECTED COMMAND...
 # The user's group without our input method.
 controller SetInputMethodGroupInfo Default us "[('keyboard-us', '')]" >/dev/null
 check "the group starts without kesmir" "keyboard-us" group_items
+# fcitx5's default: one input state per window.
+check "each window starts with its own input state" "No" share_state
 
 # A program the user types in, focused before the keyboard's program starts.
 out="$kesmir_session_dir/text.txt"
@@ -50,6 +55,16 @@ xdotool windowfocus --sync "$box"
 check "and makes it the text box's input method" "('kesmir',)" controller CurrentInputMethod
 xdotool type --delay 20 "Vieejt "
 check "which types Vietnamese" "Việt " cat "$out"
+
+# A window opened while the keyboard is on starts with it on.
+later_out="$kesmir_session_dir/later.txt"
+kesmir_session_run "$textbox" "$later_out"
+later=$(timeout 20 xdotool search --sync --onlyvisible --pid $! | head -n 1)
+[ -n "$later" ] || { echo "FAILED: the second text box did not appear"; exit 1; }
+xdotool windowfocus --sync "$later"
+sleep 0.3
+xdotool type --delay 20 "vieetj "
+check "a text box opened later types Vietnamese too" "việt " cat "$later_out"
 
 timeout 20 "$kesmir"
 status=$?
@@ -70,8 +85,11 @@ xdotool windowfocus --sync "$box"
 check "and leaves the text box the plain keyboard" "('keyboard-us',)" controller CurrentInputMethod
 xdotool type --delay 20 "as "
 check "which types the keys as they are" "Việt as " cat "$out"
+check "and puts the user's shared input state back" "No" share_state
 
-# The end of the session (SIGTERM) unloads too.
+# The end of the session (SIGTERM) unloads too; this time the user shares one state per program.
+set_share_state Program
+check "the user's shared input state is Program" "Program" share_state
 kesmir_session_run "$kesmir"
 again=$!
 check "started again, kesmir is back in the group" "keyboard-us,kesmir" group_items
@@ -80,6 +98,7 @@ for _ in $(seq 100); do kill -0 "$again" 2>/dev/null || break; sleep 0.1; done
 wait "$again" 2>/dev/null; status=$?
 [ $status -eq 0 ] && echo "ok: SIGTERM ends it with 0" || { echo "FAILED: SIGTERM ended it with $status"; failures=$((failures + 1)); }
 check "and takes kesmir out of the group" "keyboard-us" group_items
+check "and puts the user's shared input state back" "Program" share_state
 
 # A copy that crashed leaves kesmir in the group; the next one takes it out when it unloads.
 kesmir_session_run "$kesmir"
@@ -93,6 +112,7 @@ xdotool search --sync --name 'TONVORO 3.9' >/dev/null
 kill -TERM "$next"
 wait "$next" 2>/dev/null
 check "after a crash, the next copy takes kesmir out of the group" "keyboard-us" group_items
+check "and puts the user's shared input state back" "Program" share_state
 
 [ $failures -eq 0 ] || { echo "fcitx5's log:"; tail -n 20 "$kesmir_session_dir/fcitx5.log"; exit 1; }
 echo "KESMIR switched the input method on and off and ran once"
