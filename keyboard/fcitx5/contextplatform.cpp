@@ -166,10 +166,14 @@ void ContextPlatform::Reset(ContextState& state, TextSink& sink)
     int start = WordLength();
     while (start > 1 && word[start - 1] != ' ') --start;
     const int length = WordLength() - start;
-    const char* text = nullptr;
-    int end = 0;
-    if (length > 0 && length < 64 && sink.textBeforeCursor(&text, &end)) {
-        if (endsWith(text, end, utf8_, Tcvn3ToUtf8(word + start, length, utf8_))) return;
+    if (length > 0 && length < 64) {
+        const int size = Tcvn3ToUtf8(word + start, length, utf8_);
+        // The text as our last changes left it: GTK resets before it reports a Backspace's text.
+        const CaretTail& tail = state.caret;
+        if (tail.known && endsWith(tail.text, tail.bytes, utf8_, size)) return;
+        const char* text = nullptr;
+        int end = 0;
+        if (sink.textBeforeCursor(&text, &end) && endsWith(text, end, utf8_, size)) return;
     }
     ForgetWord();
 }

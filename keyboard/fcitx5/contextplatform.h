@@ -92,6 +92,13 @@ public:
     void ReloadSettings();
     // The word being typed goes into the program (commit) or is dropped (the program took it).
     void EndWord(ContextState& state, TextSink& sink, bool commit);
+    // The word is left to the program as it shows it: the program (or the server for it) commits
+    // the preedit itself when the focus leaves. The preedit is not touched.
+    static void LeaveWord(ContextState& state)
+    {
+        state.wordLength = 0;
+        state.preeditShown = false;
+    }
 
     const IniFiles& ini() const { return ini_; }
     int beeps() const { return beeps_; }

@@ -34,6 +34,13 @@ struct KesmirContext : fcitx::InputContextProperty {
     ContextState state;
 };
 
+// Whether the program shows the preedit in its own text. One that does not (a terminal through
+// XIM) gets it in fcitx5's panel by the caret, and nobody but us commits it there.
+bool ProgramShowsPreedit(const fcitx::InputContext& ic)
+{
+    return ic.capabilityFlags().test(fcitx::CapabilityFlag::Preedit) && ic.isPreeditEnabled();
+}
+
 // The program's side of one input context, as the platform's sink.
 class ContextSink : public TextSink {
 public:
@@ -68,8 +75,13 @@ public:
             preedit_.append(std::string(utf8, static_cast<std::size_t>(size)), fcitx::TextFormatFlag::Underline);
             preedit_.setCursor(size);
         }
-        ic_.inputPanel().setClientPreedit(preedit_);
-        ic_.updatePreedit();
+        if (ProgramShowsPreedit(ic_)) {
+            ic_.inputPanel().setClientPreedit(preedit_);
+            ic_.updatePreedit();
+        } else {
+            ic_.inputPanel().setPreedit(preedit_);
+            ic_.updateUserInterface(fcitx::UserInterfaceComponent::InputPanel);
+        }
     }
     bool textBeforeCursor(const char** utf8, int* size) override
     {
@@ -136,28 +148,32 @@ public:
         platform_.Activate(state, sink, true);
     }
 
-    // Leaving for another input method commits the word; losing the focus leaves the preedit
-    // shown to be committed where it is (by fcitx5 for a program that does not commit it itself).
-    // Either way the next key starts a new word: the engine's word is not the program's any more.
+    // Leaving for another input method commits the word. Losing the focus leaves the preedit
+    // shown to whoever commits it where it is: the program itself when it says it does (Qt), fcitx5
+    // for one that does not (GTK); hiding it first would make Qt drop it. A preedit in fcitx5's
+    // panel is ours to commit. Either way the next key starts a new word.
     void deactivate(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) override
     {
         fcitx::InputContext& ic = *event.inputContext();
         ContextSink sink(ic, buffer_, preedit_);
         ContextState& state = stateOf(ic);
-        platform_.EndWord(state, sink, event.type() == fcitx::EventType::InputContextSwitchInputMethod);
+        if (event.type() == fcitx::EventType::InputContextSwitchInputMethod || !ProgramShowsPreedit(ic))
+            platform_.EndWord(state, sink, true);
+        else
+            ContextPlatform::LeaveWord(state);
         platform_.Forget(state, sink);
         platform_.Activate(state, sink, false);
     }
 
-    // A reset ends the word being typed (the program commits the preedit it shows). It is no
-    // click: GTK resets on every caret move and Backspace, its own or ours; a caret the program
-    // really moved shows in the text it reports.
+    // A reset ends the word being typed: the preedit is committed, unless the program commits it
+    // itself (Qt). It is no click: GTK resets on every caret move and Backspace, its own or ours;
+    // a caret the program really moved shows in the text it reports.
     void reset(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) override
     {
         fcitx::InputContext& ic = *event.inputContext();
         ContextSink sink(ic, buffer_, preedit_);
         ContextState& state = stateOf(ic);
-        platform_.EndWord(state, sink, false);
+        platform_.EndWord(state, sink, !ic.capabilityFlags().test(fcitx::CapabilityFlag::ClientUnfocusCommit));
         platform_.Reset(state, sink);
     }
 
@@ -185,7 +201,7 @@ private:
 
     bool directFor(const fcitx::InputContext& ic) const
     {
-        if (directAll_ || !ic.capabilityFlags().test(fcitx::CapabilityFlag::Preedit) || !ic.isPreeditEnabled()) return true;
+        if (directAll_) return true;
         if (ic.program().empty()) return false;
         for (std::size_t at = directPrograms_.find(ic.program()); at != std::string::npos;
              at = directPrograms_.find(ic.program(), at + 1))

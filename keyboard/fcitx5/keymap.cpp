@@ -77,7 +77,12 @@ EngineKey EngineKeyOf(const fcitx::Key& key, bool release)
     if (scan == 0 && k.key >= 'A' && k.key <= 'Z') scan = kLetterScan[k.key - 'A'];
     k.lParam = 1u | (static_cast<std::uint32_t>(scan & 0xFF) << 16) | (k.alt ? 0x20000000u : 0u) |
                (release ? 0xC0000000u : 0u);
-    const int byte = tcvn3::fromUnicode(fcitx::Key::keySymToUnicode(sym));
+    // XIM may report a letter by its unshifted symbol with Shift in the state: the letter the
+    // program would type is the capital.
+    fcitx::KeySym typed = sym;
+    if (sym >= FcitxKey_a && sym <= FcitxKey_z && k.shift && !k.capsLock)
+        typed = static_cast<fcitx::KeySym>(FcitxKey_A + (sym - FcitxKey_a));
+    const int byte = tcvn3::fromUnicode(fcitx::Key::keySymToUnicode(typed));
     k.character = byte > 0 && byte >= 0x20 ? static_cast<unsigned char>(byte) : 0;
     return k;
 }

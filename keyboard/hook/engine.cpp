@@ -641,6 +641,14 @@ long KeyHook(int code, std::uintptr_t wParam, std::intptr_t lParam)
 
     bool transform = false;
     bool context = false;
+    if (FastCorrect && W->MouseClicked && key == VK_BACK) {
+        // After a click the buffer is not the text before the caret: it ends, and the Backspace
+        // goes to the program. The click stays noted: the next key reads the word the caret is in.
+        ResetWord();
+        W->LastKey = VK_BACK;
+        Post(WM_KEYDOWN, wParam, lParam);
+        return 1;
+    }
     if (FastCorrect) {
         if (W->MouseClicked) context = true;
         else if (W->LastKey == VK_BACK && W->Length > 1) transform = true;

@@ -278,6 +278,13 @@ TEST_F(Fcitx5, VniTakesShiftedLettersAndDigitsByTheirKeys)
     TextBox telex(true);
     telex.type("a! ");
     EXPECT_EQ(telex.text, "a! ");
+    // A terminal through XIM tells a capital by its small letter and Shift.
+    TextBox xim(false, "xterm");
+    xim.press(fcitx::Key(FcitxKey_Shift_L, fcitx::KeyStates(), 50));
+    xim.press(fcitx::Key(FcitxKey_t, fcitx::KeyState::Shift, 28));
+    xim.release(fcitx::Key(FcitxKey_Shift_L, fcitx::KeyState::Shift, 50));
+    xim.type("ois ");
+    EXPECT_EQ(xim.text, "Tói ");
 }
 
 TEST_F(Fcitx5, TwoInputContextsTypingInTurnKeepTheirOwnWords)
@@ -352,6 +359,17 @@ TEST_F(Fcitx5, FastCorrectAfterAClickRebuildsThatWordOnly)
     // Typing on after the correction: the caret stays where the program has it.
     box.type("ng");
     EXPECT_EQ(box.shown(), "Hà Noi la thủ dông ");
+    // A Backspace after the click edits the word the caret is in, not the word typed before.
+    TextBox edited(true);
+    edited.type("Ha Noi la ");
+    edited.click(6);  // Noi|
+    edited.press(fcitx::Key(FcitxKey_BackSpace, fcitx::KeyStates(), 22));
+    edited.type("oj ");
+    EXPECT_EQ(edited.shown(), "Ha Nộ  la ");
+    edited.click(9);  // la|
+    edited.press(fcitx::Key(FcitxKey_BackSpace, fcitx::KeyStates(), 22));
+    edited.type("af ");
+    EXPECT_EQ(edited.shown(), "Ha Nộ  là  ");
 
     // Rolled typing and auto-repeat: a key pressed while the read of the word waits for its
     // key's release deletes nothing that was not the word's, and each box keeps its own read.
@@ -410,6 +428,13 @@ TEST_F(Fcitx5, AWordBeingTypedIsNeitherLostNorDoubledWhenTheCaretMoves)
     left.focusIn();
     left.type("f ");
     EXPECT_EQ(left.shown(), "xin việt ngươif ");
+    // A program that commits the preedit itself when the focus leaves (Qt) still has it to commit.
+    TextBox qt(true, "qt");
+    qt.setCapabilityFlags(qt.capabilityFlags() | fcitx::CapabilityFlag::ClientUnfocusCommit);
+    qt.type("xin vieej");
+    qt.focusOut();
+    EXPECT_EQ(qt.preedit, "việ");
+    EXPECT_EQ(qt.text, "xin ");
     // GTK resets the input context at every caret move, its own too: a reset ends the word and
     // the next keys make a new one, with fast correct off or on (a reset is no click).
     for (const char* fast : {"FastCorrect=0\r\n", "FastCorrect=-1\r\n"}) {
