@@ -30,7 +30,11 @@ std::string folded(const QString& text)
 {
     const tcvn3::Encoded encoded = tcvn3::encode(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()),
                                                                      static_cast<std::size_t>(text.size())));
-    if (!encoded.ok()) return std::string(1, '\0') + text.toCaseFolded().toStdString();
+    if (!encoded.ok()) {
+        std::string out(1, '\0');
+        out.append(text.toCaseFolded().toStdString());
+        return out;
+    }
     std::string out = encoded.bytes;
     for (char& c : out) c = static_cast<char>(tcvn3::foldByte(static_cast<unsigned char>(c)));
     return out;
