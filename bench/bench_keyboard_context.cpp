@@ -22,6 +22,9 @@ public:
     void commit(const char*, int size) override { committed += size; }
     void showPreedit(const char*, int) override { ++preedits; }
     bool textBeforeCursor(const char**, int*) override { return false; }
+    bool textAfterCursor(const char**, int*) override { return false; }
+    void deleteAfter(int count) override { deleted += count; }
+    void moveLeft(int) override {}
     void modeChanged() override {}
     long deleted = 0, committed = 0, preedits = 0;
 };

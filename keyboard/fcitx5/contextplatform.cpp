@@ -190,6 +190,18 @@ void ContextPlatform::TextReported(ContextState& state, TextSink& sink)
     const char* text = nullptr;
     int end = 0;
     if (!sink.textBeforeCursor(&text, &end)) return;
+    // The whole text and the cursor, against the last report's: only the cursor moved?
+    const char* after = nullptr;
+    int afterSize = 0;
+    if (!sink.textAfterCursor(&after, &afterSize)) afterSize = 0;
+    std::uint32_t whole = hashOf(text, 0, end);
+    for (int k = 0; k < afterSize; ++k) whole = (whole ^ static_cast<unsigned char>(after[k])) * 16777619u;
+    int cursor = 0;
+    lastChars(text, end, end, &cursor);
+    const bool onlyMoved = t.cursor >= 0 && whole == t.wholeHash && cursor != t.cursor;
+    const int movedFrom = t.cursor;
+    t.wholeHash = whole;
+    t.cursor = cursor;
     int found = 0;
     const std::uint32_t reported = tailHash(text, end, CaretTail::kChars, &found);
     const bool known = t.known, changed = reported != t.reportedHash;
@@ -200,7 +212,8 @@ void ContextPlatform::TextReported(ContextState& state, TextSink& sink)
     t.known = true;
     t.reportedHash = reported;
     if (!known) t.expectedCount = 0;
-    if (!known || !changed) return;
+    const bool wordMoved = onlyMoved && state.preeditShown && state.wordLength > 0;
+    if ((!known || !changed) && !wordMoved) return;
     for (int k = 0; k < t.expectedCount; ++k) {
         if (tailHash(text, end, t.expected[k].chars, &found) != t.expected[k].hash || found != t.expected[k].chars) continue;
         t.expectedCount -= k + 1;  // this state and those before it are behind us
@@ -212,8 +225,59 @@ void ContextPlatform::TextReported(ContextState& state, TextSink& sink)
     // own change.
     if (busy_) return;
     const bool taken = state.wordLength > 0 && endsWith(text, end, utf8_, Tcvn3ToUtf8(state.word, state.wordLength, utf8_));
+    // The program moved its caret while showing our word (a click): the word goes where it was
+    // shown, and the caret where the user put it.
+    if (!taken && wordMoved && relocate(state, sink, movedFrom, cursor)) {
+        Click(state, sink);
+        return;
+    }
     EndWord(state, sink, !taken);
     if (!taken) Click(state, sink);
+}
+
+// Commits the word being typed at `from`, where it was shown, with the caret now at `to` in the
+// same text: the text between the two is taken out and typed again beside the word. False when
+// that stretch is longer than a few words, or not in the text the program tells.
+bool ContextPlatform::relocate(ContextState& state, TextSink& sink, int from, int to)
+{
+    constexpr int kStretch = 64;
+    const int span = from > to ? from - to : to - from;
+    if (span > kStretch) return false;
+    const char* text = nullptr;
+    int size = 0, found = 0, stretchFrom = 0, stretchTo = 0;
+    if (from > to) {  // the click was before the word: the stretch follows the caret
+        if (!sink.textAfterCursor(&text, &size)) return false;
+        for (int k = 0; k < span && stretchTo < size; ++k) {
+            ++stretchTo;
+            while (stretchTo < size && (static_cast<unsigned char>(text[stretchTo]) & 0xC0) == 0x80) ++stretchTo;
+            ++found;
+        }
+    } else {  // after the word: the stretch precedes the caret
+        if (!sink.textBeforeCursor(&text, &size)) return false;
+        stretchFrom = lastChars(text, size, span, &found);
+        stretchTo = size;
+    }
+    if (found != span) return false;
+    Busy busy(this);  // the program's reports meanwhile are of these changes
+    char joined[4 * kStretch + sizeof utf8_];
+    const int stretch = stretchTo - stretchFrom;
+    const int word = Tcvn3ToUtf8(state.word, state.wordLength, utf8_);
+    if (from > to) {
+        std::memcpy(joined, text + stretchFrom, static_cast<std::size_t>(stretch));
+        std::memcpy(joined + stretch, utf8_, static_cast<std::size_t>(word));
+    } else {
+        std::memcpy(joined, utf8_, static_cast<std::size_t>(word));
+        std::memcpy(joined + word, text + stretchFrom, static_cast<std::size_t>(stretch));
+    }
+    sink.showPreedit(nullptr, 0);
+    state.preeditShown = false;
+    if (from > to) sink.deleteAfter(span);
+    else sink.deleteBefore(span);
+    sink.commit(joined, stretch + word);
+    if (from > to) sink.moveLeft(span + state.wordLength);
+    state.wordLength = 0;
+    state.caret.known = false;
+    return true;
 }
 
 void ContextPlatform::ReloadSettings()

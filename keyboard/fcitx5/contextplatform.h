@@ -26,6 +26,12 @@ public:
     // The text before the cursor as the program last told it, in UTF-8; false when the program
     // offers none.
     virtual bool textBeforeCursor(const char** utf8, int* size) = 0;
+    // The text after the cursor, likewise.
+    virtual bool textAfterCursor(const char** utf8, int* size) = 0;
+    // Deletes characters after the cursor of the program's own text.
+    virtual void deleteAfter(int count) = 0;
+    // Moves the program's cursor count characters to the left (with the arrow key).
+    virtual void moveLeft(int count) = 0;
     // The toggle key changed the input mode: the tray program is told.
     virtual void modeChanged() = 0;
 };
@@ -53,6 +59,9 @@ struct CaretTail {
     } expected[16] = {};
     int expectedCount = 0;
     std::uint32_t reportedHash = 0;
+    // The whole text of the last report and where its cursor was (in characters; -1 unknown).
+    std::uint32_t wholeHash = 0;
+    int cursor = -1;
     void expect();  // the text as it stands now is one more state to come
 };
 
@@ -138,6 +147,7 @@ private:
     void expectDeleted(int count);
     void expectCommitted(const char* utf8, int size);
     int selectable();
+    bool relocate(ContextState& state, TextSink& sink, int from, int to);
 
     // Marks a call under way, during which the program's reports are of our own changes.
     struct Busy {

@@ -86,6 +86,36 @@ public:
     bool textBeforeCursor(const char** utf8, int* size) override
     {
         if (!surrounding()) return false;
+        *utf8 = ic_.surroundingText().text().data();
+        *size = static_cast<int>(cursorByte());
+        return true;
+    }
+    bool textAfterCursor(const char** utf8, int* size) override
+    {
+        if (!surrounding()) return false;
+        const std::string& text = ic_.surroundingText().text();
+        const std::size_t at = cursorByte();
+        *utf8 = text.data() + at;
+        *size = static_cast<int>(text.size() - at);
+        return true;
+    }
+    void deleteAfter(int count) override
+    {
+        if (surrounding()) ic_.deleteSurroundingText(0, static_cast<unsigned>(count));
+    }
+    void moveLeft(int count) override
+    {
+        for (int k = 0; k < count; ++k) {
+            ic_.forwardKey(fcitx::Key(FcitxKey_Left), false);
+            ic_.forwardKey(fcitx::Key(FcitxKey_Left), true);
+        }
+    }
+    void modeChanged() override { tray::Notify(tray::kModeChanged); }
+
+private:
+    // Where the cursor is in the surrounding text, in bytes.
+    std::size_t cursorByte() const
+    {
         const std::string& text = ic_.surroundingText().text();
         const unsigned cursor = ic_.surroundingText().cursor();
         std::size_t at = 0;
@@ -93,13 +123,9 @@ public:
             ++at;
             while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
         }
-        *utf8 = text.data();
-        *size = static_cast<int>(at);
-        return true;
+        return at;
     }
-    void modeChanged() override { tray::Notify(tray::kModeChanged); }
 
-private:
     fcitx::InputContext& ic_;
     std::string& buffer_;
     fcitx::Text& preedit_;
@@ -165,15 +191,19 @@ public:
         platform_.Activate(state, sink, false);
     }
 
-    // A reset ends the word being typed: the preedit is committed, unless the program commits it
-    // itself (Qt). It is no click: GTK resets on every caret move and Backspace, its own or ours;
-    // a caret the program really moved shows in the text it reports.
+    // A reset is no click: GTK resets on every caret move and Backspace, its own or ours; a caret
+    // the program really moved shows in the text it reports next, and a word shown there is put
+    // back where it was (TextReported). So a program that tells its text and leaves the preedit to
+    // us keeps the word shown until then. Otherwise the word being typed ends here: committed,
+    // unless the program commits the preedit itself (Qt).
     void reset(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) override
     {
         fcitx::InputContext& ic = *event.inputContext();
         ContextSink sink(ic, buffer_, preedit_);
         ContextState& state = stateOf(ic);
-        platform_.EndWord(state, sink, !ic.capabilityFlags().test(fcitx::CapabilityFlag::ClientUnfocusCommit));
+        const bool selfCommits = ic.capabilityFlags().test(fcitx::CapabilityFlag::ClientUnfocusCommit);
+        if (state.preeditShown && !selfCommits && sink.surrounding()) return;
+        platform_.EndWord(state, sink, !selfCommits);
         platform_.Reset(state, sink);
     }
 

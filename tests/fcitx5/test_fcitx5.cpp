@@ -192,6 +192,11 @@ private:
     // What a program does with a key that reaches it.
     void apply(const fcitx::Key& key)
     {
+        if (key.sym() == FcitxKey_Left) {
+            if (cursor > 0) --cursor;
+            offer();
+            return;
+        }
         if (key.sym() == FcitxKey_BackSpace) {
             if (cursor == 0) return;
             text.erase(at(cursor - 1), at(cursor) - at(cursor - 1));
@@ -396,14 +401,24 @@ TEST_F(Fcitx5, FastCorrectAfterAClickRebuildsThatWordOnly)
 
 TEST_F(Fcitx5, AWordBeingTypedIsNeitherLostNorDoubledWhenTheCaretMoves)
 {
-    // The program moves the caret and shows the preedit there: the word is committed there.
+    // The program moves the caret and shows the preedit there: the word is committed where it
+    // was shown, and the caret stays where the user put it.
     TextBox box(true);
     box.type("Ha Noi vieej");
     box.click(2);
-    EXPECT_EQ(box.text, "Haviệ Noi ");
+    EXPECT_EQ(box.text, "Ha Noi việ");
     EXPECT_EQ(box.preedit, "");
+    EXPECT_EQ(box.cursor, 2);
     box.type("t");  // a new start at the caret, not the old word's end
-    EXPECT_EQ(box.shown(), "Haviệt Noi ");
+    EXPECT_EQ(box.shown(), "Hat Noi việ");
+    // The same with a click after the word.
+    TextBox later(true);
+    later.type("Ha Noi ");
+    later.click(3);
+    later.type("vieej");
+    later.click(7);
+    EXPECT_EQ(later.shown(), "Ha việNoi ");
+    EXPECT_EQ(later.cursor, 10);
     // The program takes the preedit into its text itself and resets: ours is dropped.
     TextBox other(true);
     other.type("Ha Noi vieej");
