@@ -160,6 +160,8 @@ void ContextPlatform::Click(ContextState& state, TextSink& sink)
 void ContextPlatform::Reset(ContextState& state, TextSink& sink)
 {
     select(state, sink);
+    // A click not yet followed by a letter stays: the next key still starts from the caret's word.
+    if (state.engine.MouseClicked) return;
     // A reset that moved nothing (GTK's after a Backspace, or after taking our preedit) leaves
     // the word before the caret as the engine holds it: the word goes on. Otherwise it ends.
     const unsigned char* word = WordText();

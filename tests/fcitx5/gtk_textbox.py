@@ -34,8 +34,10 @@ def caret_places(entry, window):
     if version == "3":
         layout = entry.get_layout()
         left, top = entry.get_layout_offsets()
+        text = entry.get_text()
         for index in range(count + 1):
-            rect = layout.index_to_pos(entry.text_index_to_layout_index(index))
+            byte = len(text[:index].encode("utf-8"))  # GTK 3 counts the entry's text in bytes
+            rect = layout.index_to_pos(entry.text_index_to_layout_index(byte))
             x = left + rect.x // 1024
             y = top + (rect.y + rect.height // 2) // 1024
             places.append(entry.translate_coordinates(window, x, y))

@@ -84,10 +84,12 @@ settings() {
 }
 # Clicks where the caret goes to position N of the current program's text.
 click_at() {
-  local place _
+  local place chars _
+  sleep 0.2  # the program writes its places once it has laid the text out
   for _ in $(seq 50); do
+    chars=$(text_of "$current" | wc -m)
     place=$(sed -n "$(($1 + 1))p" "${places_file[$current]}" 2>/dev/null)
-    [ -n "$place" ] && [ "${place%% *}" != -1 ] && break
+    [ "$(wc -l < "${places_file[$current]}")" -eq $((chars + 1)) ] && [ -n "$place" ] && [ "${place%% *}" != -1 ] && break
     sleep 0.1
   done
   xdotool mousemove --window "${window[$current]}" $place click 1
@@ -198,9 +200,8 @@ caret_cases() {
   if [ "$current" = gtk4 ]; then expect_text "Ha Noi việđi " "a click while a word is shown leaves the word where it was"
   else expect_text "Hađi  Noi việ" "a click while a word is shown leaves the word where it was"; fi
 
-  # Fast correct, in Qt: GTK resets the input context around its own clicks and Backspaces, and
-  # fast correct does not follow it there yet.
-  [ "$current" = qt ] || return 0
+  # Fast correct, in Qt and GTK 3. (GTK 4 drops the corrections fast correct sends.)
+  [ "$current" = gtk4 ] && return 0
   settings "FastCorrect=-1"$'\r\n'
   empty_box
   keys "Ha Noi "

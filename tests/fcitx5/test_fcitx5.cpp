@@ -375,6 +375,14 @@ TEST_F(Fcitx5, FastCorrectAfterAClickRebuildsThatWordOnly)
     edited.press(fcitx::Key(FcitxKey_BackSpace, fcitx::KeyStates(), 22));
     edited.type("af ");
     EXPECT_EQ(edited.shown(), "Ha Nộ  là  ");
+    // GTK resets the input context after its Backspace: the click still holds.
+    TextBox gtk(true, "gtk");
+    gtk.type("Ha Noi la ");
+    gtk.click(6);
+    gtk.press(fcitx::Key(FcitxKey_BackSpace, fcitx::KeyStates(), 22));
+    gtk.reset();
+    gtk.type("oj ");
+    EXPECT_EQ(gtk.shown(), "Ha Nộ  la ");
 
     // Rolled typing and auto-repeat: a key pressed while the read of the word waits for its
     // key's release deletes nothing that was not the word's, and each box keeps its own read.
