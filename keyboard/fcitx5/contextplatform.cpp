@@ -103,6 +103,7 @@ bool ContextPlatform::Key(ContextState& state, TextSink& sink, const EngineKey& 
 {
     select(state, sink);
     Busy busy(this);
+    if (!key.release) flushPending();
     key_ = key;
     unsigned char* keys = state.keyState;
     keys[VK_SHIFT] = key.shift ? 0x80 : 0;
@@ -299,6 +300,7 @@ void ContextPlatform::EndWord(ContextState& state, TextSink& sink, bool commit)
         return;
     }
     state.wordLength = 0;
+    state.commitPending = false;
     if (state.preeditShown) sink.showPreedit(nullptr, 0);
     state.preeditShown = false;
 }
@@ -427,14 +429,22 @@ int ContextPlatform::GetClipboardText(char* text, int size)
 void ContextPlatform::finish(bool commitWord)
 {
     ContextState& s = *state_;
-    if (deletions_ > 0) {
+    const bool deleted = deletions_ > 0;
+    // Text held back waits for the next key's press, past the release of its own.
+    if (s.commitPending && !deleted && !commitWord && !wordChanged_) return;
+    if (deleted) {
         if (s.preeditShown) sink_->showPreedit(nullptr, 0);
         s.preeditShown = false;
         expectDeleted(deletions_);
         sink_->deleteBefore(deletions_);
         deletions_ = 0;
     }
-    if (commitWord || s.direct || WordLength() == WordStart()) {
+    s.commitPending = false;
+    if (deleted && s.deferCommits && !s.direct && !commitWord && s.wordLength > 0 && WordLength() == WordStart()) {
+        sink_->showPreedit(utf8_, Tcvn3ToUtf8(s.word, s.wordLength, utf8_));
+        s.preeditShown = true;
+        s.commitPending = true;
+    } else if (commitWord || s.direct || WordLength() == WordStart()) {
         if (s.wordLength > 0) {
             const int size = Tcvn3ToUtf8(s.word, s.wordLength, utf8_);
             expectCommitted(utf8_, size);
@@ -448,6 +458,12 @@ void ContextPlatform::finish(bool commitWord)
         s.preeditShown = s.wordLength > 0;
     }
     wordChanged_ = false;
+}
+
+// Text held back behind a deletion goes into the program now, before anything else happens.
+void ContextPlatform::flushPending()
+{
+    if (state_->commitPending) finish(true);
 }
 
 void CaretTail::expect()

@@ -73,6 +73,10 @@ struct ContextState {
     int wordLength = 0;
     bool preeditShown = false;
     bool direct = false;  // no preedit: every character is committed at once
+    // The program may apply a deletion after the text sent behind it (GTK 4, XIM): text that
+    // follows a deletion is shown first and committed at the next event.
+    bool deferCommits = false;
+    bool commitPending = false;  // the preedit holds such text
     int selected = 0;     // characters a read of this context selected before its cursor
     CaretTail caret;
 };
@@ -107,6 +111,7 @@ public:
     {
         state.wordLength = 0;
         state.preeditShown = false;
+        state.commitPending = false;
     }
 
     const IniFiles& ini() const { return ini_; }
@@ -143,6 +148,7 @@ private:
     void erase();
     void copySelection();
     void finish(bool commitWord);
+    void flushPending();
     void expectKey();
     void expectDeleted(int count);
     void expectCommitted(const char* utf8, int size);

@@ -171,6 +171,7 @@ public:
         ContextState& state = stateOf(ic);
         readLinuxSettings();
         state.direct = directFor(ic);
+        state.deferCommits = !ic.capabilityFlags().test(fcitx::CapabilityFlag::KeyEventOrderFix);
         platform_.Activate(state, sink, true);
     }
 

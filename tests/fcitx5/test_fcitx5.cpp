@@ -28,6 +28,8 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include <sys/socket.h>
 #include <sys/un.h>
@@ -60,11 +62,14 @@ void settings(const std::string& lines)
 // A program's text box: what the input method commits, deletes and forwards lands in its text.
 class TextBox : public fcitx::InputContext {
 public:
-    TextBox(bool surrounding, const std::string& program = "textbox")
-        : InputContext(instance->inputContextManager(), program), surrounding_(surrounding)
+    // ordered: the program takes what the input method sends in its order (Qt, GTK 3); GTK 4
+    // applies a deletion once the key's event is over, after any text sent behind it.
+    TextBox(bool surrounding, const std::string& program = "textbox", bool ordered = true)
+        : InputContext(instance->inputContextManager(), program), surrounding_(surrounding), ordered_(ordered)
     {
         created();
         fcitx::CapabilityFlags flags = fcitx::CapabilityFlag::Preedit;
+        if (ordered) flags |= fcitx::CapabilityFlag::KeyEventOrderFix;
         if (surrounding) flags |= fcitx::CapabilityFlag::SurroundingText;
         setCapabilityFlags(flags);
         focusIn();
@@ -119,6 +124,7 @@ public:
         key = fcitx::Key(key.sym(), key.states() | extra, key.code());
         fcitx::KeyEvent down(this, key, false);
         keyEvent(down);
+        applyLateDeletions();
         const bool reached = !down.filtered();
         if (reached && !key.states().testAny(fcitx::KeyStates{fcitx::KeyState::Ctrl, fcitx::KeyState::Alt})) apply(key);
         if (key.sym() != FcitxKey_Shift_L) release(key);
@@ -136,6 +142,7 @@ public:
     {
         fcitx::KeyEvent up(this, key, true);
         keyEvent(up);
+        applyLateDeletions();
     }
 
     std::string text, preedit;
@@ -150,6 +157,10 @@ protected:
     }
     void deleteSurroundingTextImpl(int offset, unsigned int size) override
     {
+        if (!ordered_) {
+            late_.emplace_back(offset, size);
+            return;
+        }
         ++deletions;
         const int from = cursor + offset;
         ASSERT_GE(from, 0);
@@ -213,7 +224,17 @@ private:
         surroundingText().setText(text, static_cast<unsigned>(cursor), static_cast<unsigned>(cursor));
         updateSurroundingText();
     }
+    void applyLateDeletions()
+    {
+        const auto late = std::move(late_);
+        late_.clear();
+        const bool ordered = std::exchange(ordered_, true);
+        for (const auto& [offset, size] : late) deleteSurroundingTextImpl(offset, size);
+        ordered_ = ordered;
+    }
     bool surrounding_;
+    bool ordered_;
+    std::vector<std::pair<int, unsigned>> late_;
 };
 
 class Fcitx5 : public ::testing::Test {
@@ -375,6 +396,15 @@ TEST_F(Fcitx5, FastCorrectAfterAClickRebuildsThatWordOnly)
     edited.press(fcitx::Key(FcitxKey_BackSpace, fcitx::KeyStates(), 22));
     edited.type("af ");
     EXPECT_EQ(edited.shown(), "Ha Nộ  là  ");
+    // A program that applies the deletion after the text sent behind it (GTK 4): the new text
+    // waits in the preedit until the deletion is done.
+    TextBox late(true, "late", false);
+    late.type("Ha Noi ");
+    late.click(6);
+    late.type("j");
+    EXPECT_EQ(late.shown(), "Ha Nọi ");
+    late.type(" ");
+    EXPECT_EQ(late.text, "Ha Nọi  ");
     // GTK resets the input context after its Backspace: the click still holds.
     TextBox gtk(true, "gtk");
     gtk.type("Ha Noi la ");
