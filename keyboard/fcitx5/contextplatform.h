@@ -77,6 +77,7 @@ struct ContextState {
     // follows a deletion is shown first and committed at the next event.
     bool deferCommits = false;
     bool commitPending = false;  // the preedit holds such text
+    int forwarded = 0;           // keys forwarded to the program that it may send back
     int selected = 0;     // characters a read of this context selected before its cursor
     CaretTail caret;
 };

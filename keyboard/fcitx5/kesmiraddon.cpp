@@ -45,7 +45,10 @@ bool ProgramShowsPreedit(const fcitx::InputContext& ic)
 class ContextSink : public TextSink {
 public:
     // The text and the preedit are built in the engine's own objects, reused from key to key.
-    ContextSink(fcitx::InputContext& ic, std::string& buffer, fcitx::Text& preedit) : ic_(ic), buffer_(buffer), preedit_(preedit) {}
+    ContextSink(fcitx::InputContext& ic, ContextState& state, std::string& buffer, fcitx::Text& preedit)
+        : ic_(ic), state_(state), buffer_(buffer), preedit_(preedit)
+    {
+    }
 
     bool surrounding() const
     {
@@ -62,6 +65,7 @@ public:
             ic_.forwardKey(fcitx::Key(FcitxKey_BackSpace), false);
             ic_.forwardKey(fcitx::Key(FcitxKey_BackSpace), true);
         }
+        state_.forwarded += count;
     }
     void commit(const char* utf8, int size) override
     {
@@ -109,6 +113,7 @@ public:
             ic_.forwardKey(fcitx::Key(FcitxKey_Left), false);
             ic_.forwardKey(fcitx::Key(FcitxKey_Left), true);
         }
+        state_.forwarded += count;
     }
     void modeChanged() override { tray::Notify(tray::kModeChanged); }
 
@@ -127,6 +132,7 @@ private:
     }
 
     fcitx::InputContext& ic_;
+    ContextState& state_;
     std::string& buffer_;
     fcitx::Text& preedit_;
 };
@@ -146,7 +152,7 @@ public:
                                            [this](fcitx::Event& event) {
                                                fcitx::InputContext& ic = *static_cast<fcitx::InputContextEvent&>(event).inputContext();
                                                if (!ic.hasFocus() || instance_->inputMethodEngine(&ic) != this) return;
-                                               ContextSink sink(ic, buffer_, preedit_);
+                                               ContextSink sink(ic, stateOf(ic), buffer_, preedit_);
                                                platform_.TextReported(stateOf(ic), sink);
                                            });
     }
@@ -154,8 +160,15 @@ public:
     void keyEvent(const fcitx::InputMethodEntry&, fcitx::KeyEvent& event) override
     {
         fcitx::InputContext& ic = *event.inputContext();
-        ContextSink sink(ic, buffer_, preedit_);
         ContextState& state = stateOf(ic);
+        ContextSink sink(ic, state, buffer_, preedit_);
+        // A key we forwarded, sent back by the program (XIM does so with some of them, with no
+        // time of its own): it is the program's to apply, not a key the user typed.
+        const fcitx::KeySym sym = event.rawKey().sym();
+        if (event.time() == 0 && state.forwarded > 0 && (sym == FcitxKey_BackSpace || sym == FcitxKey_Left)) {
+            if (!event.isRelease()) --state.forwarded;
+            return;
+        }
         if (ic.capabilityFlags().test(fcitx::CapabilityFlag::Password)) {
             platform_.EndWord(state, sink, true);
             return;
@@ -167,11 +180,12 @@ public:
     void activate(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) override
     {
         fcitx::InputContext& ic = *event.inputContext();
-        ContextSink sink(ic, buffer_, preedit_);
         ContextState& state = stateOf(ic);
+        ContextSink sink(ic, state, buffer_, preedit_);
         readLinuxSettings();
         state.direct = directFor(ic);
         state.deferCommits = !ic.capabilityFlags().test(fcitx::CapabilityFlag::KeyEventOrderFix);
+        state.forwarded = 0;
         platform_.Activate(state, sink, true);
     }
 
@@ -182,8 +196,8 @@ public:
     void deactivate(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) override
     {
         fcitx::InputContext& ic = *event.inputContext();
-        ContextSink sink(ic, buffer_, preedit_);
         ContextState& state = stateOf(ic);
+        ContextSink sink(ic, state, buffer_, preedit_);
         if (event.type() == fcitx::EventType::InputContextSwitchInputMethod || !ProgramShowsPreedit(ic))
             platform_.EndWord(state, sink, true);
         else
@@ -200,8 +214,8 @@ public:
     void reset(const fcitx::InputMethodEntry&, fcitx::InputContextEvent& event) override
     {
         fcitx::InputContext& ic = *event.inputContext();
-        ContextSink sink(ic, buffer_, preedit_);
         ContextState& state = stateOf(ic);
+        ContextSink sink(ic, state, buffer_, preedit_);
         const bool selfCommits = ic.capabilityFlags().test(fcitx::CapabilityFlag::ClientUnfocusCommit);
         if (state.preeditShown && !selfCommits && sink.surrounding()) return;
         platform_.EndWord(state, sink, !selfCommits);

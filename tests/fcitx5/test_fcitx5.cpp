@@ -63,9 +63,12 @@ void settings(const std::string& lines)
 class TextBox : public fcitx::InputContext {
 public:
     // ordered: the program takes what the input method sends in its order (Qt, GTK 3); GTK 4
-    // applies a deletion once the key's event is over, after any text sent behind it.
-    TextBox(bool surrounding, const std::string& program = "textbox", bool ordered = true)
-        : InputContext(instance->inputContextManager(), program), surrounding_(surrounding), ordered_(ordered)
+    // applies a deletion once the key's event is over, after any text sent behind it. echoes: the
+    // program sends forwarded keys back to the input method once the event is over, with no time
+    // (a terminal through XIM), and applies them when they come back unfiltered.
+    TextBox(bool surrounding, const std::string& program = "textbox", bool ordered = true, bool echoes = false)
+        : InputContext(instance->inputContextManager(), program), surrounding_(surrounding), ordered_(ordered),
+          echoes_(echoes)
     {
         created();
         fcitx::CapabilityFlags flags = fcitx::CapabilityFlag::Preedit;
@@ -170,6 +173,10 @@ protected:
     }
     void forwardKeyImpl(const fcitx::ForwardKeyEvent& event) override
     {
+        if (echoes_) {
+            echoed_.emplace_back(event.rawKey(), event.isRelease());
+            return;
+        }
         if (event.isRelease()) return;
         ++forwarded;
         apply(event.rawKey());
@@ -231,10 +238,19 @@ private:
         const bool ordered = std::exchange(ordered_, true);
         for (const auto& [offset, size] : late) deleteSurroundingTextImpl(offset, size);
         ordered_ = ordered;
+        const auto echoed = std::move(echoed_);
+        echoed_.clear();
+        for (const auto& [key, release] : echoed) {
+            fcitx::KeyEvent back(this, key, release);
+            keyEvent(back);
+            if (!back.filtered() && !release) apply(key);
+        }
     }
     bool surrounding_;
     bool ordered_;
+    bool echoes_;
     std::vector<std::pair<int, unsigned>> late_;
+    std::vector<std::pair<fcitx::Key, bool>> echoed_;
 };
 
 class Fcitx5 : public ::testing::Test {
@@ -350,6 +366,14 @@ TEST_F(Fcitx5, WithoutSurroundingTextCorrectionsOfCommittedTextAreBackspacesInOr
     preedit.press(fcitx::Key(FcitxKey_BackSpace, fcitx::KeyStates(), 22));
     preedit.type("s");
     EXPECT_EQ(preedit.shown(), "tói");
+    // A terminal through XIM sends some forwarded keys back: they are not the user's Backspaces.
+    TextBox xim(false, "xim", false, true);
+    xim.type("toi ");
+    xim.press(fcitx::Key(FcitxKey_BackSpace, fcitx::KeyStates(), 22));
+    xim.type("s tieengs");
+    xim.press(fcitx::Key(FcitxKey_BackSpace, fcitx::KeyStates(), 22));
+    xim.type("g ");
+    EXPECT_EQ(xim.text, "tói tiếng ");
 }
 
 TEST_F(Fcitx5, FunctionKeysAndShortcutsReachTheProgram)
