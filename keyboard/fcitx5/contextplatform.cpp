@@ -208,6 +208,10 @@ void ContextPlatform::TextReported(ContextState& state, TextSink& sink)
     int found = 0;
     const std::uint32_t reported = tailHash(text, end, CaretTail::kChars, &found);
     const bool known = t.known, changed = reported != t.reportedHash;
+    // The end as our changes will leave it, which a report of an earlier state does not change.
+    char latest[sizeof t.text];
+    const int latestBytes = t.bytes, latestChars = t.chars;
+    std::memcpy(latest, t.text, sizeof latest);
     // From now on the reported text is what we build on.
     const int from = lastChars(text, end, CaretTail::kChars, &t.chars);
     t.bytes = end - from;
@@ -221,6 +225,11 @@ void ContextPlatform::TextReported(ContextState& state, TextSink& sink)
         if (tailHash(text, end, t.expected[k].chars, &found) != t.expected[k].hash || found != t.expected[k].chars) continue;
         t.expectedCount -= k + 1;  // this state and those before it are behind us
         std::memmove(t.expected, t.expected + k + 1, sizeof t.expected[0] * static_cast<std::size_t>(t.expectedCount));
+        if (t.expectedCount > 0) {  // more is on its way: the next changes build on the latest
+            std::memcpy(t.text, latest, sizeof latest);
+            t.bytes = latestBytes;
+            t.chars = latestChars;
+        }
         return;
     }
     t.expectedCount = 0;
