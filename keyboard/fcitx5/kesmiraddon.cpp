@@ -61,11 +61,7 @@ public:
             return;
         }
         // A program that does not tell its text gets Backspaces, before whatever follows them.
-        for (int k = 0; k < count; ++k) {
-            ic_.forwardKey(fcitx::Key(FcitxKey_BackSpace), false);
-            ic_.forwardKey(fcitx::Key(FcitxKey_BackSpace), true);
-        }
-        state_.forwarded += count;
+        forward(FcitxKey_BackSpace, count);
     }
     void commit(const char* utf8, int size) override
     {
@@ -107,17 +103,19 @@ public:
     {
         if (surrounding()) ic_.deleteSurroundingText(0, static_cast<unsigned>(count));
     }
-    void moveLeft(int count) override
-    {
-        for (int k = 0; k < count; ++k) {
-            ic_.forwardKey(fcitx::Key(FcitxKey_Left), false);
-            ic_.forwardKey(fcitx::Key(FcitxKey_Left), true);
-        }
-        state_.forwarded += count;
-    }
+    void moveLeft(int count) override { forward(FcitxKey_Left, count); }
     void modeChanged() override { tray::Notify(tray::kModeChanged); }
 
 private:
+    // Keys pressed and released for the program, counted: it may send them back (XIM).
+    void forward(fcitx::KeySym key, int count)
+    {
+        for (int k = 0; k < count; ++k) {
+            ic_.forwardKey(fcitx::Key(key), false);
+            ic_.forwardKey(fcitx::Key(key), true);
+        }
+        state_.forwarded += count;
+    }
     // Where the cursor is in the surrounding text, in bytes.
     std::size_t cursorByte() const
     {
@@ -152,8 +150,9 @@ public:
                                            [this](fcitx::Event& event) {
                                                fcitx::InputContext& ic = *static_cast<fcitx::InputContextEvent&>(event).inputContext();
                                                if (!ic.hasFocus() || instance_->inputMethodEngine(&ic) != this) return;
-                                               ContextSink sink(ic, stateOf(ic), buffer_, preedit_);
-                                               platform_.TextReported(stateOf(ic), sink);
+                                               ContextState& state = stateOf(ic);
+                                               ContextSink sink(ic, state, buffer_, preedit_);
+                                               platform_.TextReported(state, sink);
                                            });
     }
 
