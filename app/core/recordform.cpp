@@ -5,6 +5,7 @@
 #include "dates.h"
 #include "jetsql.h"
 #include "keys.h"
+#include "savedrows.h"
 #include "sqlfunctions.h"
 
 #include <QApplication>
@@ -19,43 +20,43 @@
 
 namespace korvane {
 
-namespace {
-
-}  // namespace
-
 RecordForm::RecordForm(App& app, QWidget* mainWindow) : QWidget(nullptr), app_(app), main_(mainWindow)
 {
     setAttribute(Qt::WA_DeleteOnClose);
     Data1 = new DataSource(this);
-    mstt = line("stt", 20);
-    mkieuupdate = line("kieuupdate", 0);
-    midcu = line("idcu", 0);
-    for (QWidget* hidden : {static_cast<QWidget*>(mkieuupdate), static_cast<QWidget*>(midcu)}) hidden->hide();
-
     lbltrangthai = NewStatusCaption(this);
-
-    DBComboloai = new DBCombo(this);
-    DBComboloai->setObjectName(QStringLiteral("DBComboloai"));
-    DBComboloai->ListField = QStringLiteral("loai");
-    DBComboloai->setFocusPolicy(Qt::ClickFocus);
-
     cmdAdd = button("cmdAdd", QStringLiteral("&Nạp mới"));
     Cmdsua = button("Cmdsua", QStringLiteral("&Sửa"));
     cmdUpdate = button("cmdUpdate", QStringLiteral("&Ghi đĩa"));
     Cmdtracuu = button("Cmdtracuu", QStringLiteral("&Tìm đến..."));
-    Cmdin = button("Cmdin", QStringLiteral("&In công văn"));
     cmdclose = button("cmdclose", QStringLiteral("&Kết thúc"));
-
     mrecnum = NewPositionBox(this);
-
     lblhuongdan = new QLabel(this);
     lblhuongdan->setObjectName(QStringLiteral("lblhuongdan"));
+    lblhuongdan->setWordWrap(true);
+    ShowTypedBackHint(lblhuongdan, Data1);
+}
+
+void RecordForm::numbered(QPushButton* newNumber)
+{
+    mstt = line("stt", 20);
+    mkieuupdate = line("kieuupdate", 0);
+    midcu = line("idcu", 0);
+    for (QWidget* hidden : {static_cast<QWidget*>(mkieuupdate), static_cast<QWidget*>(midcu)}) hidden->hide();
+    DBComboloai = new DBCombo(this);
+    DBComboloai->setObjectName(QStringLiteral("DBComboloai"));
+    DBComboloai->ListField = QStringLiteral("loai");
+    DBComboloai->setFocusPolicy(Qt::ClickFocus);
+    Cmdin = button("Cmdin", QStringLiteral("&In công văn"));
+    newNumber_ = newNumber;
+    viewingOnly_.append(Cmdin);
+    positionCaption_ = QStringLiteral("Vị trí CV hiện tại :");
+    helpTitle_ = QStringLiteral("  Hướng dẫn   ");
     lblhuongdan->setText(QStringLiteral("F4 : xoá cả ô      F5: Chọn theo danh sách    ") +
                          QStringLiteral("     F5 và Shift-F5 : tăng giảm ô ngày     F6 : Sao chép nội dung trang trước") +
                          QStringLiteral("     PgUp : Về trang trước      PgDn : đến trang sau") +
                          QStringLiteral("     Nạp số trực tiếp vào ô vị trí CV hiện tại "));
-    lblhuongdan->setWordWrap(true);
-    ShowTypedBackHint(lblhuongdan, Data1);
+    searchRefused_.adding = searchRefused_.correcting = QStringLiteral("Bạn phải nạp, sửa xong mới có thể tìm kiếm được !");
 }
 
 RecordForm::~RecordForm() = default;
@@ -82,16 +83,16 @@ QPushButton* RecordForm::button(const char* name, const QString& caption) { retu
 
 DBGrid* RecordForm::pickGrid(const char* name) { return NamedPickGrid(this, name); }
 
-void RecordForm::finishLayout(QLayout* fields, QPushButton* newNumberButton, const QList<QWidget*>& tabOrder)
+void RecordForm::finishLayout(QLayout* fields, const QList<QPushButton*>& buttonRow, const QList<QWidget*>& tabOrder)
 {
-    newNumber_ = newNumberButton;
+    buttons_ = buttonRow;
     auto* buttons = new QHBoxLayout;
-    for (QPushButton* b : {cmdAdd, Cmdsua, cmdUpdate, newNumber_, Cmdtracuu, Cmdin, cmdclose}) buttons->addWidget(b);
+    for (QPushButton* b : buttons_) buttons->addWidget(b);
     auto* position = new QHBoxLayout;
     position->addStretch();
-    position->addWidget(new QLabel(QStringLiteral("Vị trí CV hiện tại :"), this));
+    position->addWidget(new QLabel(positionCaption_, this));
     position->addWidget(mrecnum);
-    auto* help = new QGroupBox(QStringLiteral("  Hướng dẫn   "), this);
+    auto* help = new QGroupBox(helpTitle_, this);
     help->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     (new QVBoxLayout(help))->addWidget(lblhuongdan);
 
@@ -104,24 +105,28 @@ void RecordForm::finishLayout(QLayout* fields, QPushButton* newNumberButton, con
 
     // Entry order of the fields, then the buttons, then the position box.
     QList<QWidget*> order = tabOrder;
-    for (QPushButton* b : {cmdAdd, Cmdsua, cmdUpdate, newNumber_, Cmdtracuu, Cmdin, cmdclose}) order.append(b);
+    order.append(QList<QWidget*>(buttons_.begin(), buttons_.end()));
     order.append(mrecnum);
     for (qsizetype k = 1; k < order.size(); ++k) setTabOrder(order[k - 1], order[k]);
     // The form's keys work wherever the focus is, on check boxes and buttons too.
     for (QWidget* w : tabOrder)
         if (!dynamic_cast<QLineEdit*>(w) && !dynamic_cast<QPlainTextEdit*>(w)) w->installEventFilter(this);
-    for (QPushButton* b : {cmdAdd, Cmdsua, cmdUpdate, newNumber_, Cmdtracuu, Cmdin, cmdclose}) b->installEventFilter(this);
+    for (QPushButton* b : buttons_) b->installEventFilter(this);
     PressButtonsWithEnter(this);
 
     connect(cmdAdd, &QPushButton::clicked, this, &RecordForm::StartNew);
     connect(Cmdsua, &QPushButton::clicked, this, &RecordForm::Correct);
     connect(cmdUpdate, &QPushButton::clicked, this, [this] { Save(); });
-    connect(newNumber_, &QPushButton::clicked, this, [this] { setSttEditable(true, true); });
+    if (newNumber_) connect(newNumber_, &QPushButton::clicked, this, [this] { setSttEditable(true, true); });
+    if (cmdDelete) connect(cmdDelete, &QPushButton::clicked, this, &RecordForm::Delete);
     connect(Cmdtracuu, &QPushButton::clicked, this, &RecordForm::GoToSearch);
-    connect(Cmdin, &QPushButton::clicked, this, &RecordForm::Print);
+    if (Cmdin) connect(Cmdin, &QPushButton::clicked, this, &RecordForm::Print);
     connect(cmdclose, &QPushButton::clicked, this, &RecordForm::CloseRegister);
     connect(Data1, &DataSource::Validate, this, [this](bool& cancel) { cancel = !ValidateLeaving(); });
-    connect(Data1, &DataSource::Reposition, this, &RecordForm::showPosition);
+    connect(Data1, &DataSource::Reposition, this, [this] {
+        showPosition();
+        if (!editing()) showRights();
+    });
     connect(Data1, &DataSource::Error, this, [this](int number, const QString& description) {
         app_.RecordFailure(number, description);
         dataError(description);
@@ -133,9 +138,10 @@ void RecordForm::finishLayout(QLayout* fields, QPushButton* newNumberButton, con
                 if (!closing_) p.field->setFocus();
             });
     }
-    connect(DBComboloai, &DBCombo::ListClicked, this, [this](const QString& type) {
-        if (editing()) typeChosen(type);
-    });
+    if (DBComboloai)
+        connect(DBComboloai, &DBCombo::ListClicked, this, [this](const QString& type) {
+            if (editing()) typeChosen(type);
+        });
 
     // At load: locked fields, viewing caption.
     lockFields(true);
@@ -147,11 +153,23 @@ void RecordForm::finishLayout(QLayout* fields, QPushButton* newNumberButton, con
 void RecordForm::openRegister(engine::Database* db, const QString& table)
 {
     app_.Windows[objectName()] = this;
+    closing_ = false;
     table_ = table;
     Data1->Database = db;
     Data1->RecordSource = table;
     Data1->Refresh();
     if (Data1->Count() > 0) Data1->MoveLast();
+    openLists();
+    setMode(modes_.view);
+}
+
+void RecordForm::openLists()
+{
+    if (mstt) openDocumentLists();
+}
+
+void RecordForm::openDocumentLists()
+{
     try {
         senders_ = app_.DocRefDb->OpenRecordset(QStringLiteral("select * from noigui order by matt"), engine::RecordsetType::Snapshot);
         units_ = app_.PlanRefDb->OpenRecordset(QStringLiteral("select * from donvi order by matt"), engine::RecordsetType::Snapshot);
@@ -168,7 +186,8 @@ void RecordForm::openRegister(engine::Database* db, const QString& table)
 
 void RecordForm::dataError(const QString& description)
 {
-    app_.modal().systemMessage(windowTitle(), QStringLiteral("Lỗi dữ liệu : ") + description);
+    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    app_.modal().systemMessage(windowTitle(), dataErrorText_ + description);
 }
 
 // ---- Modes ---------------------------------------------------------------------------------
@@ -182,6 +201,7 @@ void RecordForm::lockFields(bool locked)
 
 void RecordForm::setSttEditable(bool editable, bool focus)
 {
+    if (!mstt) return;
     mstt->setReadOnly(!editable);
     // Tab reaches the number only once "Số mới" opened it; one open while adding takes a click.
     mstt->setFocusPolicy(!editable ? Qt::NoFocus : focus ? Qt::StrongFocus : Qt::ClickFocus);
@@ -198,14 +218,28 @@ void RecordForm::setMode(const QString& mode)
     app_.FormMode = mode;
     lbltrangthai->setText(viewing ? modes_.viewCaption : mode == modes_.add ? modes_.addCaption : modes_.editCaption);
     ShowStatusColours(lbltrangthai, !viewing);
-    cmdAdd->setText(QStringLiteral("&Nạp mới"));
-    Cmdsua->setText(mode == modes_.edit ? QStringLiteral("Huỷ sửa") : QStringLiteral("&Sửa"));
+    cmdAdd->setText(mode == modes_.add && typing_.addCancels ? QStringLiteral("&Huỷ nạp") : QStringLiteral("&Nạp mới"));
+    Cmdsua->setText(mode == modes_.edit ? cancelEditCaption_ : QStringLiteral("&Sửa"));
     cmdAdd->setEnabled(mode != modes_.edit);
-    Cmdsua->setEnabled(mode != modes_.add);
     cmdUpdate->setEnabled(!viewing);
-    newNumber_->setEnabled(!viewing);
+    if (newNumber_) newNumber_->setEnabled(!viewing);
     Cmdtracuu->setEnabled(viewing);
-    Cmdin->setEnabled(viewing);
+    for (QPushButton* b : viewingOnly_) b->setEnabled(viewing);
+    if (typing_.staysOnRecord) mrecnum->setReadOnly(!viewing);
+    if (viewing) {
+        showRights();
+    } else {
+        Cmdsua->setEnabled(mode == modes_.edit);
+        if (cmdDelete) cmdDelete->setEnabled(false);
+    }
+}
+
+// Correcting and deleting follow the row shown and the user's rights.
+void RecordForm::showRights()
+{
+    const bool allowed = mayChangeCurrent();
+    Cmdsua->setEnabled(allowed);
+    if (cmdDelete) cmdDelete->setEnabled(allowed);
 }
 
 void RecordForm::returnToViewing()
@@ -230,9 +264,9 @@ void RecordForm::returnToViewing()
     homeField_->setFocus();
 }
 
-bool RecordForm::newOrChanged() const { return Data1->IsNew() || Data1->AnyChanged(changeColumns_); }
+bool RecordForm::changed() const { return Data1->IsNew() || Data1->AnyChanged(changeColumns_); }
 
-bool RecordForm::requiredFieldsFilled()
+bool RecordForm::requiredFilled()
 {
     QStringList missing;
     for (const auto& [field, name] : required_)
@@ -296,17 +330,18 @@ std::function<void()> KeepingUncopiedMark(DataSource& source, const QString& tab
 
 void RecordForm::StartNew()
 {
+    if (mode_ == modes_.add && typing_.addCancels) {  // "Huỷ nạp": the new record is given up
+        Data1->CancelAdd();
+        returnToViewing();
+        return;
+    }
     if (mode_ == modes_.edit) {
-        if (!ValidateLeaving()) return;
-    } else if (mode_ == modes_.add && newOrChanged()) {
+        if (typing_.addCancels || !ValidateLeaving()) return;
+    } else if (mode_ == modes_.add && changed()) {
         // Written as "Ghi đĩa" writes a new record, so that the backup finds it.
-        if (!settleFocusedField() || !requiredFieldsFilled() || !readyToSave()) return;
-        setNormalDates();
-        const bool proposed = !mstt->DataChanged;
-        if (!Data1->UpdateRecord(backupMarks(1), saveCheck(true))) {
-            writeRefused();
-            return;
-        }
+        if (!settleFocusedField() || !requiredFilled() || !readyToSave()) return;
+        const bool proposed = mstt && !mstt->DataChanged;
+        if (!write(true)) return;
         saved(true, proposed);
     }
     carry_.clear();
@@ -335,35 +370,40 @@ void RecordForm::takeCarryOver()
 
 std::function<void()> RecordForm::saveCheck(bool) { return {}; }
 
+void RecordForm::typeChosen(const QString&) {}
+
+bool RecordForm::write(bool adding)
+{
+    setNormalDates();
+    // A correction of a row not yet backed up (1) leaves it to be copied whole.
+    const bool written = adding ? Data1->UpdateRecord(backupMarks(1), saveCheck(true))
+                                : Data1->UpdateRecord(backupMarks(2), KeepingUncopiedMark(*Data1, table_, Data1->Value(QStringLiteral("id")).toLongLong(),
+                                                                                          saveCheck(false)));
+    if (!written) writeRefused();
+    return written;
+}
+
 bool RecordForm::readyToSave() { return true; }
 
 void RecordForm::saved(bool, bool) {}
 
 bool RecordForm::Save()
 {
-    if (!editing() || !newOrChanged()) {
+    // Nothing worth writing (settling the focused field may have been all there was): a new
+    // record left empty is given up.
+    auto nothingToWrite = [this] {
+        if (Data1->IsNew()) Data1->CancelAdd();
         returnToViewing();
         if (afterSaveFocus_) afterSaveFocus_->setFocus();
         return true;
-    }
+    };
+    if (!editing() || !changed()) return nothingToWrite();
     if (!settleFocusedField()) return false;
-    if (!newOrChanged()) {  // settling may have been all there was
-        returnToViewing();
-        if (afterSaveFocus_) afterSaveFocus_->setFocus();
-        return true;
-    }
-    if (!requiredFieldsFilled() || !readyToSave()) return false;
-    setNormalDates();
-    // A correction of a row not yet backed up (1) leaves it to be copied whole.
+    if (!changed()) return nothingToWrite();
+    if (!requiredFilled() || !readyToSave()) return false;
     const bool adding = mode_ == modes_.add;
-    const bool proposed = adding && Data1->IsNew() && !mstt->DataChanged;
-    const bool written = adding ? Data1->UpdateRecord(backupMarks(1), saveCheck(true))
-                                : Data1->UpdateRecord(backupMarks(2), KeepingUncopiedMark(*Data1, table_, Data1->Value(QStringLiteral("id")).toLongLong(),
-                                                                                          saveCheck(false)));
-    if (!written) {
-        writeRefused();
-        return false;
-    }
+    const bool proposed = adding && mstt && Data1->IsNew() && !mstt->DataChanged;
+    if (!write(adding)) return false;
     saved(adding, proposed);
     returnToViewing();
     if (afterSaveFocus_) afterSaveFocus_->setFocus();
@@ -372,9 +412,10 @@ bool RecordForm::Save()
 
 void RecordForm::Correct()
 {
-    if (Cmdsua->text() == QStringLiteral("Huỷ sửa")) {
+    if (mode_ == modes_.edit) {  // "Huỷ sửa": the record as the file holds it
         Data1->ClearChanged();
         returnToViewing();
+        if (typing_.rereadsToCorrect) Data1->Requery();
         return;
     }
     if (mode_ == modes_.add) {
@@ -390,8 +431,19 @@ void RecordForm::Correct()
         QApplication::beep();  // nothing to correct yet
         return;
     }
+    if (typing_.rereadsToCorrect) {
+        // Another clerk may have saved this row since it was read: the rights follow the file. A
+        // row deleted meanwhile is not corrected (the register shows what the file holds now).
+        const qlonglong shown = CurrentRowId(*Data1);
+        Data1->Requery();
+        showRights();
+        if (!Cmdsua->isEnabled() || CurrentRowId(*Data1) != shown) {
+            homeField_->setFocus();
+            return;
+        }
+    }
     const long p = Data1->Position();
-    if (p > 0) {
+    if (p > 0 && p < Data1->Count()) {
         Data1->MovePrevious();
         takeCarryOver();
         Data1->MoveNext();
@@ -420,21 +472,63 @@ bool RecordForm::ValidateLeaving()
     return true;
 }
 
-void RecordForm::GoToSearch()
+void RecordForm::Delete()
 {
     if (editing()) {
-        app_.Message(QStringLiteral("Bạn phải nạp, sửa xong mới có thể tìm kiếm được !"));
+        const QString& refusal = mode_ == modes_.add ? deleteRefused_.adding : deleteRefused_.correcting;
+        if (!refusal.isEmpty()) app_.Message(refusal);
         homeField_->setFocus();
         return;
     }
-    const long p = Data1->Position();
-    app_.CurrentDocId = p >= 0 && p < Data1->Count() ? Data1->Value(QStringLiteral("id")).toLongLong() : 0;
+    const long p = Data1->Position(), n = Data1->Count();
+    // Only an explicit "yes" deletes; "no", Esc and the dialog's frame keep the row.
+    if (n > 0 && p >= 0 && p < n && mayChangeCurrent() &&
+        app_.Message(QStringLiteral("Có thực sự muốn xoá bản ghi này không ?"), QStringLiteral("yesno")) == QLatin1String("yes"))
+        deleteCurrent();
     homeField_->setFocus();
-    const auto it = app_.Openers.find(searchWindow_);
-    if (it == app_.Openers.end()) return;  // the search window comes with a later part
-    app_.FormMode = mode_;  // the search comes back here
+}
+
+void RecordForm::GoToSearch()
+{
+    if (editing()) {
+        const QString& refusal = mode_ == modes_.add ? searchRefused_.adding : searchRefused_.correcting;
+        if (!refusal.isEmpty()) app_.Message(refusal);
+        homeField_->setFocus();
+        return;
+    }
+    app_.CurrentDocId = CurrentRowId(*Data1);
+    homeField_->setFocus();
+    handOver(searchWindow_, searchMode_.isEmpty() ? mode_ : searchMode_);  // the search comes back here
+}
+
+void RecordForm::handOver(const QString& opener, const QString& mode)
+{
+    const auto it = app_.Openers.find(opener);
+    if (it != app_.Openers.end()) handOver(mode, [this, open = it->second] { open(app_); });
+}
+
+void RecordForm::handOver(const QString& mode, const std::function<void()>& open)
+{
+    app_.FormMode = mode;
     hide();
-    it->second(app_);
+    try {
+        open();
+    } catch (const engine::DbError& e) {
+        app_.RecordFailure(e);
+        app_.Message(QStringLiteral("Gặp lỗi khi đang mở cửa sổ.") + QLatin1Char('\r') + e.description());
+        ComeBack(0);
+    }
+}
+
+void RecordForm::ComeBack(qlonglong id)
+{
+    Data1->Requery();
+    if (id > 0 && Data1->Count() > 0) {
+        Data1->MoveLast();
+        Data1->MoveFirst();
+        Data1->FindBookmark(id);
+    }
+    ShowAgain();
 }
 
 void RecordForm::Print()
@@ -464,8 +558,10 @@ bool RecordForm::finishWork()
 
 void RecordForm::ShowAgain()
 {
+    if (!editing()) setMode(modes_.view);  // a record being typed stays as the clerk left it
     app_.FormMode = mode_;
     App::Present(this);
+    if (!editing()) homeField_->setFocus();
 }
 
 bool RecordForm::ReleaseData()
@@ -507,11 +603,12 @@ bool RecordForm::eventFilter(QObject* watched, QEvent* event)
     auto* widget = qobject_cast<QWidget*>(watched);
     switch (event->type()) {
     case QEvent::KeyRelease:
-        if (widget == mrecnum && KeyCodeOf(static_cast<QKeyEvent*>(event)) == KeyEnter) {
+        if (widget == mrecnum) {
+            if (KeyCodeOf(static_cast<QKeyEvent*>(event)) != KeyEnter || mrecnum->isReadOnly()) break;
             jumpToPosition();
             return true;
         }
-        if (widget != mrecnum) keyReleased(widget, static_cast<QKeyEvent*>(event));
+        keyReleased(widget, static_cast<QKeyEvent*>(event));
         break;
     case QEvent::FocusIn:
         if (widget == mrecnum) QTimer::singleShot(0, mrecnum, &QLineEdit::selectAll);
@@ -522,8 +619,16 @@ bool RecordForm::eventFilter(QObject* watched, QEvent* event)
         break;
     case QEvent::KeyPress: {
         // Esc inside a pick grid or a field must reach the form's key handling, not close anything.
-        const int key = static_cast<QKeyEvent*>(event)->key();
+        const auto* press = static_cast<QKeyEvent*>(event);
+        const int key = press->key();
         if (key == Qt::Key_Escape || key == Qt::Key_PageUp || key == Qt::Key_PageDown) return true;
+        // Alt+Down opens the pick list beside its field, for those who keep their hands on the keys.
+        if (key == Qt::Key_Down && (press->modifiers() & Qt::AltModifier) && editing())
+            for (const DropList& d : dropLists_)
+                if (d.field == widget) {
+                    d.list->showPopup();
+                    return true;
+                }
         break;
     }
     default:
@@ -552,43 +657,12 @@ void RecordForm::keyReleased(QWidget* field, QKeyEvent* event)
     const int code = KeyCodeOf(event);
     const bool shift = event->modifiers() & Qt::ShiftModifier;
     auto* box = qobject_cast<QLineEdit*>(field);
-    if (code == KeyF1 + 3) {  // F4
-        if (!editing()) return;
-        if (box && !box->isReadOnly()) box->clear();
-        else if (auto* t = qobject_cast<QPlainTextEdit*>(field); t && !t->isReadOnly()) t->clear();
-        return;
-    }
-    if (code == KeyF1 + 4) {  // F5
-        if (!editing()) return;
-        if (registerKey(field, code, shift)) return;
-        for (const Pick& p : picks_)
-            if (field == p.field) {
-                showGrid(p.grid, field);
-                return;
-            }
-        for (const DateBox& d : dates_)
-            if (field == d.box) {
-                stepDate(d.box, shift ? -1 : 1);
-                return;
-            }
-        return;
-    }
-    if (code == KeyF1 + 5) {  // F6
-        if (!editing()) return;
-        if (auto* bound = dynamic_cast<BoundField*>(field); bound && carryColumns_.contains(bound->DataField)) {
-            // An empty carry-over value would only wipe out what was typed.
-            const auto it = carry_.find(bound->DataField);
-            if (it == carry_.end() || it->second.isEmpty()) QApplication::beep();
-            else if (box) box->setText(it->second);
-            else if (auto* t = qobject_cast<QPlainTextEdit*>(field)) t->setPlainText(it->second);
-        }
-        return;
-    }
     if (code == KeyF1 + 6) {  // F7: what a refused save held back goes into the fields again
         if (editing()) Data1->RestoreTyped();
         return;
     }
     if (code == KeyPageUp || code == KeyPageDown) {
+        if (typing_.staysOnRecord && editing()) return;
         if (!ValidateLeaving()) return;
         const long p = Data1->Position(), n = Data1->Count();
         if (mode_ != modes_.view) return;
@@ -606,6 +680,37 @@ void RecordForm::keyReleased(QWidget* field, QKeyEvent* event)
         return;
     }
     if (!editing()) return;  // a locked record: no key changes what it shows
+    if (registerKey(field, code, shift)) return;
+    if (code == KeyF1 + 3) {  // F4
+        if (box && !box->isReadOnly()) box->clear();
+        else if (auto* t = qobject_cast<QPlainTextEdit*>(field); t && !t->isReadOnly()) t->clear();
+        return;
+    }
+    if (code == KeyF1 + 4) {  // F5
+        for (const Pick& p : picks_)
+            if (field == p.field) {
+                showGrid(p.grid, field);
+                return;
+            }
+        for (const DateBox& d : dates_)
+            if (field == d.box) {
+                stepDate(d.box, shift ? -1 : 1);
+                return;
+            }
+        return;
+    }
+    if (code == KeyF1 + 5) {  // F6
+        if (auto* bound = dynamic_cast<BoundField*>(field); bound && carryColumns_.contains(bound->DataField)) {
+            const auto it = carry_.find(bound->DataField);
+            const QString value = it == carry_.end() ? QString() : it->second;
+            // An empty carry-over value would only wipe out what was typed, unless the register
+            // gives it as it is.
+            if (value.isEmpty() && !typing_.emptyCarryClears) QApplication::beep();
+            else if (box) box->setText(value);
+            else if (auto* t = qobject_cast<QPlainTextEdit*>(field)) t->setPlainText(value);
+        }
+        return;
+    }
     for (const Expansion& e : expansions_)
         if (e.field == field && e.onKeys) {
             if (engine::Recordset* list = e.list()) ExpandAbbreviation(field, code, *list, e.column);
@@ -628,7 +733,7 @@ bool RecordForm::fieldLeft(QWidget* field)
     if (closing_) return true;
     for (const DateBox& d : dates_)
         if (field == d.box) return checkingDate_ || d.box->isReadOnly() || checkDate(d.box);
-    if (field == mstt && !mstt->isReadOnly()) {
+    if (mstt && field == mstt && !mstt->isReadOnly()) {
         setSttEditable(false, false);
         return true;
     }

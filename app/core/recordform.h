@@ -1,8 +1,10 @@
 // The record form: one record of a register at a time, in three modes (viewing, adding,
 // correcting), with the status caption, the button states, the required-field check, the
-// carry-over values, new/correct/cancel/save with the backup marks, the validation step, the
-// position box, the editing keys, the pick grids and the data-error message. A register window
-// builds its fields and declares what differs; the behaviour they share lives here.
+// carry-over values, new/correct/cancel/save/delete, the keep question, the position box, the
+// editing keys, the pick grids and lists, the hand-over to other windows and the data-error
+// message. A register window builds its fields and declares what differs; the behaviour they
+// share lives here. The document registers add the numbered record (the number box, the backup
+// marks, printing by date); the plan and calendar registers write rows stamped with their saver.
 #pragma once
 
 #include "app.h"
@@ -28,17 +30,21 @@ public:
     ~RecordForm() override;
 
     DataSource* Data1;
-    BoundLineEdit *mstt, *mkieuupdate, *midcu;
     QLabel* lbltrangthai;
     QLineEdit* mrecnum;
     QLabel* lblhuongdan;
-    QPushButton *cmdAdd, *Cmdsua, *cmdUpdate, *Cmdtracuu, *Cmdin, *cmdclose;
-    DBCombo* DBComboloai;
+    QPushButton *cmdAdd, *Cmdsua, *cmdUpdate, *Cmdtracuu, *cmdclose;
+    // The number, the backup mark and the old key of a document register (null elsewhere).
+    BoundLineEdit *mstt = nullptr, *mkieuupdate = nullptr, *midcu = nullptr;
+    QPushButton* Cmdin = nullptr;      // printing by date, in the document registers
+    QPushButton* cmdDelete = nullptr;  // in the registers that delete
+    DBCombo* DBComboloai = nullptr;    // the list of types
 
     // The operations of the buttons.
     void StartNew();
     bool Save();
     void Correct();
+    void Delete();
     void GoToSearch();
     void Print();
     void CloseRegister();
@@ -46,6 +52,9 @@ public:
     bool ValidateLeaving();
     // The register shown again as the clerk left it: a record being added or corrected stays so.
     void ShowAgain();
+    // Back from a list or a search: the rows are read again, the row with this id (when above 0)
+    // becomes current, and the register is shown.
+    void ComeBack(qlonglong id);
     // Before the files change: the record being typed is kept (saved) or dropped as the clerk
     // answers, and the register closes as "Kết thúc" closes it (the backup).
     bool ReleaseData() override;
@@ -77,6 +86,23 @@ protected:
         bool onKeys = true;   // on every released key while adding or correcting
         bool onLeave = true;  // with the leave code when the field is left
     };
+    // A refusal's message while adding and while correcting; an empty one refuses silently.
+    struct Refusal {
+        QString adding, correcting;
+    };
+    // A pick list beside its field: Alt+Down in the field opens it.
+    struct DropList {
+        QWidget* field;
+        DBCombo* list;
+    };
+    // Where registers treat a record being typed differently. The document registers keep the
+    // defaults; the plan and calendar registers turn them all on.
+    struct Typing {
+        bool addCancels = false;        // "Nạp mới" reads "&Huỷ nạp" while adding and gives the record up
+        bool staysOnRecord = false;     // no paging and no position box while adding or correcting
+        bool emptyCarryClears = false;  // F6 with an empty carry-over value empties the field
+        bool rereadsToCorrect = false;  // "Sửa" and "Huỷ sửa" read the rows again: the rights follow the file
+    };
     struct Pick {
         DBGrid* grid;
         bool units;            // the unit list; otherwise the senders and recipients
@@ -101,42 +127,75 @@ protected:
     QString dateMessage_;
     QList<Expansion> expansions_;
     QList<Pick> picks_;                   // in the order Esc looks at them
+    QList<DropList> dropLists_;
     bool numberOpenWhileEditing_ = false;  // mstt is unlocked (still grey) as soon as adding or correcting starts
+    Typing typing_;
+    QList<QPushButton*> viewingOnly_;     // buttons offered only while viewing (besides the search)
+    QString cancelEditCaption_ = QStringLiteral("Huỷ sửa");
+    QString searchMode_;                  // the FormMode the search opens with; empty: this register's mode
+    Refusal searchRefused_, deleteRefused_;
+    QString dataErrorText_ = QStringLiteral("Lỗi dữ liệu : ");
+    QString positionCaption_ = QStringLiteral("Vị trí hiện tại :");
+    QString helpTitle_;
 
     // Builds the common controls; the register lays out its fields and then calls finishLayout.
     BoundLineEdit* line(const char* column, int limit);
     BoundTextEdit* text(const char* column, int limit);
     QPushButton* button(const char* name, const QString& caption);
     DBGrid* pickGrid(const char* name);
-    void finishLayout(QLayout* fields, QPushButton* newNumberButton, const QList<QWidget*>& tabOrder);
-    // Opens the data source over the year table and the pick lists; the last record is current.
+    // The numbered record of a document register: the number box and its "Số mới" button
+    // (`newNumber`), the backup columns, the type list, printing by date and the help text.
+    void numbered(QPushButton* newNumber);
+    // `buttons`: the button row, in order; those of the register's own are connected by it.
+    void finishLayout(QLayout* fields, const QList<QPushButton*>& buttons, const QList<QWidget*>& tabOrder);
+    // Opens the data source over the year table and the lists; the last record is current.
     void openRegister(engine::Database* db, const QString& table);
+    // Hides the register and opens another window with `open` (the FormMode set to `mode`); a
+    // failure to open it is said and the register comes back.
+    void handOver(const QString& mode, const std::function<void()>& open);
+    void handOver(const QString& opener, const QString& mode);
 
     // ---- The points where registers differ ------------------------------------------------
     // The last record before a new one starts (or none): what the defaults need from it.
     virtual void rememberLast(bool hasLast) = 0;
     // The defaults of the record just begun (adding mode is already set).
     virtual void newRecordDefaults() = 0;
+    // The lists the register reads as it opens (the pick lists); a failure is said by `dataError`.
+    virtual void openLists();
+    // The carry-over values taken from the current row.
+    virtual void takeCarryOver();
+    // Whether the record as typed differs from the file's (a new one always does by default).
+    virtual bool changed() const;
+    // The required fields filled; otherwise says which are not.
+    virtual bool requiredFilled();
     // What the register requires of a record before it is written, beside the required fields;
     // false (having said why) refuses the save.
     virtual bool readyToSave();
+    // Writes the record; false when nothing was written (the reason said). By default with the
+    // backup marks and `saveCheck`.
+    virtual bool write(bool adding);
     // A check run inside the save's write transaction (see DataSource::UpdateRecord).
     virtual std::function<void()> saveCheck(bool adding);
     // After a save has written the record.
     virtual void saved(bool added, bool numberProposed);
+    // Whether the user may correct or delete the current row, as the register last read it.
+    virtual bool mayChangeCurrent() const { return true; }
+    // Deletes the current row (after the clerk's "yes"); the register's rules decide.
+    virtual void deleteCurrent() {}
     // After the save's check refused the write (the record stays as it is, in its mode).
     virtual void writeRefused() {}
     virtual void correctionStarted() {}
-    // A key this register handles itself (F5 variants); true when it did.
+    // A key released while adding or correcting that this register handles itself, before the
+    // form's own F4, F5, F6 and expansions; true when it did.
     virtual bool registerKey(QWidget* field, int code, bool shift);
     // What leaving a field does besides its date check and expansion; false when it refused
     // (after saying why), so that a button pressed from that field stops there.
     virtual bool fieldLeftExtra(QWidget* field);
     virtual void fieldEntered(QWidget* field);
     // A type chosen in the list part of the type list while adding or correcting.
-    virtual void typeChosen(const QString& type) = 0;
+    virtual void typeChosen(const QString& type);
     // Opens the print-by-date window for the current record.
-    virtual void openPrint() = 0;
+    virtual void openPrint() {}
     // The work of closing (the backup), with the busy pointer shown.
     virtual void closing() {}
 
@@ -144,7 +203,6 @@ protected:
     App& app_;
     bool editing() const;
     void setSttEditable(bool editable, bool focus);
-    void takeCarryOver();
     const std::map<QString, QString>& carry() const { return carry_; }
     // The backup mark and the copy of the key that a save writes beside the fields.
     QList<QPair<QString, QVariant>> backupMarks(int mark) const;
@@ -161,9 +219,9 @@ private:
     // when the clerk goes on with the record.
     bool finishWork();
     void setMode(const QString& mode);
+    void showRights();
     void returnToViewing();
-    bool newOrChanged() const;
-    bool requiredFieldsFilled();
+    void openDocumentLists();
     bool settleFocusedField();
     void setNormalDates();
     void showPosition();
@@ -178,6 +236,7 @@ private:
     QWidget* main_;
     QString mode_;
     QPushButton* newNumber_ = nullptr;
+    QList<QPushButton*> buttons_;
     std::unique_ptr<engine::Recordset> senders_, units_, types_;
     std::map<QString, QString> carry_;  // carry-over texts by column
     bool checkingDate_ = false;

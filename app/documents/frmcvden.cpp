@@ -22,6 +22,8 @@ frmcvden::frmcvden(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
     setWindowTitle(QStringLiteral("Công văn đến"));
     modes_ = {QStringLiteral("xemcv"), QStringLiteral("napcv"), QStringLiteral("suacv"),
               QStringLiteral("Xem công văn đến"), QStringLiteral("Nạp công văn đến"), QStringLiteral("sửa công văn đang xem")};
+    cmdsuasocvden = button("cmdsuasocvden", QStringLiteral("Số mới"));
+    numbered(cmdsuasocvden);
     searchWindow_ = QStringLiteral("frmtracuucvden");
 
     mng_den = line("ng_den", 10);
@@ -40,7 +42,6 @@ frmcvden::frmcvden(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
     Checkdaxuly->setObjectName(QStringLiteral("Checkdaxuly"));
     Data1->Bind(Checkdaxuly);
     for (QWidget* hidden : {static_cast<QWidget*>(mng_denchuan), static_cast<QWidget*>(mng_cvchuan)}) hidden->hide();
-    cmdsuasocvden = button("cmdsuasocvden", QStringLiteral("Số mới"));
     DBGridnoigui = pickGrid("DBGridnoigui");
     DBGriddv_nhan = pickGrid("DBGriddv_nhan");
 
@@ -104,7 +105,7 @@ frmcvden::frmcvden(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
     fields->addWidget(Checkdaxuly, row, 3);
     fields->setColumnStretch(1, 1);
     fields->setColumnStretch(3, 1);
-    finishLayout(fields, cmdsuasocvden, {mng_den, mcd_dang, mloai, mnoigui, mso_cv, mng_cv, mtt_ndung, mdv_nhan, mmat, Checkdaxuly});
+    finishLayout(fields, {cmdAdd, Cmdsua, cmdUpdate, cmdsuasocvden, Cmdtracuu, Cmdin, cmdclose}, {mng_den, mcd_dang, mloai, mnoigui, mso_cv, mng_cv, mtt_ndung, mdv_nhan, mmat, Checkdaxuly});
     resize(760, 560);
 }
 

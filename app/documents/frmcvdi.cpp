@@ -40,6 +40,8 @@ frmcvdi::frmcvdi(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
     setWindowTitle(QStringLiteral("Công văn đi"));
     modes_ = {QStringLiteral("xemcv"), QStringLiteral("napcv"), QStringLiteral("suacv"),
               QStringLiteral("Xem công văn đi"), QStringLiteral("Nạp công văn đi"), QStringLiteral("sửa công văn đang xem")};
+    cmdsuasocvdi = button("cmdsuasocvdi", QStringLiteral("Số mới"));
+    numbered(cmdsuasocvdi);
     searchWindow_ = QStringLiteral("frmtracuucvdi");
     numberOpenWhileEditing_ = true;
 
@@ -53,7 +55,6 @@ frmcvdi::frmcvdi(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
     mnguoiky = line("nguoiky", 50);
     mtt_ndung = text("tt_ndung", 255);
     mtt_ndung->setFixedHeight(70);
-    cmdsuasocvdi = button("cmdsuasocvdi", QStringLiteral("Số mới"));
     DBGridnoinhan = pickGrid("DBGridnoinhan");
     DBGridnoiluu = pickGrid("DBGridnoiluu");
 
@@ -109,7 +110,7 @@ frmcvdi::frmcvdi(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
     add(QStringLiteral("Nơi lưu công văn"), mnoiluu, 0, 3);
     fields->setColumnStretch(1, 1);
     fields->setColumnStretch(3, 1);
-    finishLayout(fields, cmdsuasocvdi, {mloai, mso_cv, mng_cv, mdv_nhan, mtt_ndung, mnguoiky, mnoiluu});
+    finishLayout(fields, {cmdAdd, Cmdsua, cmdUpdate, cmdsuasocvdi, Cmdtracuu, Cmdin, cmdclose}, {mloai, mso_cv, mng_cv, mdv_nhan, mtt_ndung, mnguoiky, mnoiluu});
     resize(760, 540);
 }
 
