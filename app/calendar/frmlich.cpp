@@ -14,7 +14,13 @@
 
 namespace korvane {
 
-frmlich::frmlich(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
+frmlich::frmlich(App& app, QWidget* mainWindow)
+    : RecordForm(app, mainWindow),
+      entry_(std::make_unique<CalendarFields>(app, this, Data1, "txtFields", QStringLiteral("Bạn cần nạp lại ngày tháng năm cho đúng!"))),
+      txtFields(entry_->id), mngay(entry_->date), mngaychuan(entry_->dateNormal), mthu(entry_->weekday), mgio(entry_->time),
+      mgiochuan(entry_->timeKey), mndung(entry_->content), mchutri(entry_->presides), mchuanbi(entry_->prepares), mdiadiem(entry_->place),
+      mthanhphan(entry_->participants), mghichu(entry_->note), mngaycapnhat(entry_->savedOn), mngaycapnhatchuan(entry_->savedOnNormal),
+      mnguoicapnhat(entry_->savedBy)
 {
     setObjectName(QStringLiteral("frmlich"));
     setWindowTitle(QStringLiteral("Lịch làm việc hàng tuần"));
@@ -28,26 +34,9 @@ frmlich::frmlich(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
     deleteRefused_.adding = deleteRefused_.correcting = QStringLiteral("Bạn phải nạp hoặc sửa xong mới xoá được !");
     helpTitle_ = QStringLiteral("  Hướng dẫn  ");
 
-    entry_ = std::make_unique<CalendarFields>(app, this, Data1, "txtFields", QStringLiteral("Bạn cần nạp lại ngày tháng năm cho đúng!"));
-    CalendarFields& f = *entry_;
-    txtFields = f.id;
-    mngay = f.date;
-    mngaychuan = f.dateNormal;
-    mthu = f.weekday;
-    mgio = f.time;
-    mgiochuan = f.timeKey;
-    mndung = f.content;
-    mchutri = f.presides;
-    mchuanbi = f.prepares;
-    mdiadiem = f.place;
-    mthanhphan = f.participants;
-    mghichu = f.note;
-    mngaycapnhat = f.savedOn;
-    mngaycapnhatchuan = f.savedOnNormal;
-    mnguoicapnhat = f.savedBy;
     // The weekday fills itself: Tab passes it by, a click into it says so.
     mthu->setFocusPolicy(Qt::ClickFocus);
-    for (QWidget* w : f.texts) editable_.append(dynamic_cast<BoundField*>(w));
+    for (QWidget* w : entry_->texts) editable_.append(dynamic_cast<BoundField*>(w));
     homeField_ = requiredFocus_ = correctFocus_ = notNowFocus_ = mngay;
     lblhuongdan->setText(QStringLiteral("F4 : xoá cả ô  ***  F5 và Shift-F5 ở ô Ngày : tăng giảm ngày\nF6 :chép nội dung trang trước\n"
                                         "PgUp : Về trang trước *** PgDn : đến trang sau"));
@@ -89,7 +78,7 @@ frmlich::frmlich(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
     auto* column = new QVBoxLayout;
     column->addLayout(fields);
     column->addStretch();
-    finishLayout(column, {cmdAdd, Cmdsua, cmdUpdate, cmdDelete, cmdbang, cmdGrid, Cmdtracuu, cmdclose}, f.texts);
+    finishLayout(column, {cmdAdd, Cmdsua, cmdUpdate, cmdDelete, cmdbang, cmdGrid, Cmdtracuu, cmdclose}, entry_->texts);
     resize(780, 520);
 }
 

@@ -26,8 +26,12 @@ public:
     void ShowGrid();
     void ShowWeek();
 
-    BoundLineEdit *txtFields, *mngay, *mngaychuan, *mthu, *mgio, *mgiochuan, *mndung, *mchutri, *mchuanbi, *mdiadiem, *mthanhphan,
-        *mghichu, *mngaycapnhat, *mngaycapnhatchuan, *mnguoicapnhat;
+private:
+    std::unique_ptr<CalendarFields> entry_;  // made before the names below, which are its boxes
+
+public:
+    BoundLineEdit *&txtFields, *&mngay, *&mngaychuan, *&mthu, *&mgio, *&mgiochuan, *&mndung, *&mchutri, *&mchuanbi, *&mdiadiem,
+        *&mthanhphan, *&mghichu, *&mngaycapnhat, *&mngaycapnhatchuan, *&mnguoicapnhat;
     QPushButton *cmdbang, *cmdGrid;
 
 protected:
@@ -43,9 +47,6 @@ protected:
     bool registerKey(QWidget* field, int code, bool shift) override;
     bool fieldLeftExtra(QWidget* field) override;
     void fieldEntered(QWidget* field) override;
-
-private:
-    std::unique_ptr<CalendarFields> entry_;
 };
 
 }  // namespace korvane

@@ -12,7 +12,16 @@
 
 namespace korvane {
 
-frmcongviec::frmcongviec(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
+frmcongviec::frmcongviec(App& app, QWidget* mainWindow)
+    : RecordForm(app, mainWindow),
+      plan_(std::make_unique<PlanFields>(app, this, Data1,
+                                         PlanFields::Names{"txtban", "txtphong", "txtchidao", "txtykien", "chkkhan", "chkketthuc",
+                                                           QStringLiteral("Là công việc khẩn"), QStringLiteral("Là công việc đã hoàn thành")})),
+      txtid(plan_->id), txtban(plan_->unit), txtphong(plan_->department), txtndungtt(plan_->summary), txtloai(plan_->type),
+      Txttgianbdau(plan_->start), txttgianbdauchuan(plan_->startNormal), Txttgiankthuc(plan_->end), txttgiankthucchuan(plan_->endNormal),
+      txtchidao(plan_->director), txtykien(plan_->direction), txtcanbo(plan_->officers), mngaycapnhat(plan_->savedOn),
+      mngaycapnhatchuan(plan_->savedOnNormal), mnguoicapnhat(plan_->savedBy), txtndungct(plan_->detail), txtketqua(plan_->result),
+      chkkhan(plan_->urgent), chkketthuc(plan_->finished), DBCombodonvi(plan_->unitList), DBCombophong(plan_->departmentList)
 {
     setObjectName(QStringLiteral("frmcongviec"));
     setWindowTitle(QStringLiteral("Chương trình, kế hoạch công tác"));
@@ -26,33 +35,7 @@ frmcongviec::frmcongviec(App& app, QWidget* mainWindow) : RecordForm(app, mainWi
     deleteRefused_.adding = QStringLiteral("Bạn phải nạp xong mới xoá được !");
     dataErrorText_ = QStringLiteral("Data error event hit err:");
 
-    plan_ = std::make_unique<PlanFields>(app, this, Data1,
-                                         PlanFields::Names{"txtban", "txtphong", "txtchidao", "txtykien", "chkkhan", "chkketthuc",
-                                                           QStringLiteral("Là công việc khẩn"), QStringLiteral("Là công việc đã hoàn thành")});
-    PlanFields& f = *plan_;
-    txtid = f.id;
-    txtban = f.unit;
-    txtphong = f.department;
-    txtndungtt = f.summary;
-    txtndungct = f.detail;
-    txtloai = f.type;
-    Txttgianbdau = f.start;
-    txttgianbdauchuan = f.startNormal;
-    Txttgiankthuc = f.end;
-    txttgiankthucchuan = f.endNormal;
-    txtchidao = f.director;
-    txtykien = f.direction;
-    txtcanbo = f.officers;
-    txtketqua = f.result;
-    chkkhan = f.urgent;
-    chkketthuc = f.finished;
-    mngaycapnhat = f.savedOn;
-    mngaycapnhatchuan = f.savedOnNormal;
-    mnguoicapnhat = f.savedBy;
-    DBCombodonvi = f.unitList;
-    DBCombophong = f.departmentList;
-    DBComboloai = f.typeList;
-    // The ids of the unit and department picked from their lists, which only the register keeps.
+    DBComboloai = plan_->typeList;
     txtiddonvi = line("iddonvi", 0);
     txtiddonvi->setObjectName(QStringLiteral("txtiddonvi"));
     txtidbophan = line("idbophan", 0);
@@ -60,7 +43,7 @@ frmcongviec::frmcongviec(App& app, QWidget* mainWindow) : RecordForm(app, mainWi
     txtiddonvi->hide();
     txtidbophan->hide();
 
-    for (QWidget* w : f.texts) editable_.append(dynamic_cast<BoundField*>(w));
+    for (QWidget* w : plan_->texts) editable_.append(dynamic_cast<BoundField*>(w));
     editable_ << chkkhan << chkketthuc;
     carryColumns_ = PlanFields::TextColumns();
     homeField_ = requiredFocus_ = correctFocus_ = notNowFocus_ = txtndungtt;

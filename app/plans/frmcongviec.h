@@ -25,12 +25,16 @@ public:
     void ShowList();
     void Zoom();
 
-    BoundLineEdit *txtid, *txtban, *txtiddonvi, *txtphong, *txtidbophan, *txtndungtt, *txtloai, *Txttgianbdau,
-        *txttgianbdauchuan, *Txttgiankthuc, *txttgiankthucchuan, *txtchidao, *txtykien, *txtcanbo, *mngaycapnhat,
-        *mngaycapnhatchuan, *mnguoicapnhat;
-    BoundTextEdit *txtndungct, *txtketqua;
-    BoundCheckBox *chkkhan, *chkketthuc;
-    DBCombo *DBCombodonvi, *DBCombophong;
+private:
+    std::unique_ptr<PlanFields> plan_;  // made before the names below, which are its boxes
+
+public:
+    BoundLineEdit *&txtid, *&txtban, *&txtphong, *&txtndungtt, *&txtloai, *&Txttgianbdau, *&txttgianbdauchuan, *&Txttgiankthuc,
+        *&txttgiankthucchuan, *&txtchidao, *&txtykien, *&txtcanbo, *&mngaycapnhat, *&mngaycapnhatchuan, *&mnguoicapnhat;
+    BoundTextEdit *&txtndungct, *&txtketqua;
+    BoundCheckBox *&chkkhan, *&chkketthuc;
+    DBCombo *&DBCombodonvi, *&DBCombophong;
+    BoundLineEdit *txtiddonvi, *txtidbophan;  // the ids of the unit and department picked, which only the register keeps
     QPushButton *cmdGrid, *cmdxemct;
 
 protected:
@@ -47,9 +51,6 @@ protected:
     bool registerKey(QWidget* field, int code, bool shift) override;
     bool fieldLeftExtra(QWidget* field) override;
     void typeChosen(const QString& type) override;
-
-private:
-    std::unique_ptr<PlanFields> plan_;
 };
 
 }  // namespace korvane
