@@ -27,16 +27,14 @@ frmlich::frmlich(App& app, QWidget* mainWindow)
     setAttribute(Qt::WA_DeleteOnClose, false);  // it keeps its place for the next opening
     modes_ = {QStringLiteral("xemlich"), QStringLiteral("naplich"), QStringLiteral("sualich"), QStringLiteral("Xem lịch làm việc hàng tuần"),
               QStringLiteral("Nạp lịch tuần"), QStringLiteral("sửa nội dung lịch làm việc")};
-    typing_ = {true, true, true, true};
     searchWindow_ = QStringLiteral("frmtracuulich");
-    cancelEditCaption_ = QStringLiteral("&Huỷ sửa");
     searchRefused_.adding = searchRefused_.correcting = QStringLiteral("Cần bấm nút Ghi Đĩa hoặc ESC để kết thúc việc nạp sửa trước !");
     deleteRefused_.adding = deleteRefused_.correcting = QStringLiteral("Bạn phải nạp hoặc sửa xong mới xoá được !");
     helpTitle_ = QStringLiteral("  Hướng dẫn  ");
 
     // The weekday fills itself: Tab passes it by, a click into it says so.
     mthu->setFocusPolicy(Qt::ClickFocus);
-    for (QWidget* w : entry_->texts) editable_.append(dynamic_cast<BoundField*>(w));
+    savedRows(entry_.get());
     homeField_ = requiredFocus_ = correctFocus_ = notNowFocus_ = mngay;
     lblhuongdan->setText(QStringLiteral("F4 : xoá cả ô  ***  F5 và Shift-F5 ở ô Ngày : tăng giảm ngày\nF6 :chép nội dung trang trước\n"
                                         "PgUp : Về trang trước *** PgDn : đến trang sau"));
@@ -109,25 +107,6 @@ void frmlich::rememberLast(bool hasLast) { entry_->TakeCarryOver(hasLast); }
 void frmlich::newRecordDefaults() { mngay->setText(app_.Today().toString(QStringLiteral("dd/MM/yyyy"))); }  // the weekday follows when the box is left
 
 void frmlich::takeCarryOver() { entry_->TakeCarryOver(true); }
-
-bool frmlich::changed() const { return entry_->Changed(); }
-
-bool frmlich::requiredFilled() { return entry_->RequiredFilled(); }
-
-bool frmlich::readyToSave() { return entry_->CheckDate(); }
-
-bool frmlich::write(bool) { return entry_->Write(table_); }
-
-bool frmlich::mayChangeCurrent() const { return entry_->MayChangeCurrent(); }
-
-void frmlich::deleteCurrent() { entry_->DeleteCurrent(table_); }
-
-// F4, F5 / Shift+F5, F6 and the expansions are the entry's own (F6 fills the weekday and time key too).
-bool frmlich::registerKey(QWidget* field, int code, bool shift) { return entry_->KeyReleased(field, code, shift); }
-
-bool frmlich::fieldLeftExtra(QWidget* field) { return entry_->Checking() || entry_->FieldLeft(field); }
-
-void frmlich::fieldEntered(QWidget* field) { entry_->FieldEntered(field); }
 
 // ---- The ways to other windows -------------------------------------------------------------
 

@@ -38,15 +38,6 @@ protected:
     void rememberLast(bool hasLast) override;
     void newRecordDefaults() override;
     void takeCarryOver() override;
-    bool changed() const override;
-    bool requiredFilled() override;
-    bool readyToSave() override;
-    bool write(bool adding) override;
-    bool mayChangeCurrent() const override;
-    void deleteCurrent() override;
-    bool registerKey(QWidget* field, int code, bool shift) override;
-    bool fieldLeftExtra(QWidget* field) override;
-    void fieldEntered(QWidget* field) override;
 };
 
 }  // namespace korvane

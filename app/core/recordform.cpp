@@ -37,6 +37,14 @@ RecordForm::RecordForm(App& app, QWidget* mainWindow) : QWidget(nullptr), app_(a
     ShowTypedBackHint(lblhuongdan, Data1);
 }
 
+void RecordForm::savedRows(SavedRowFields* fields)
+{
+    rows_ = fields;
+    typing_ = {true, true, true, true};
+    cancelEditCaption_ = QStringLiteral("&Huỷ sửa");
+    for (QWidget* w : fields->texts) editable_.append(dynamic_cast<BoundField*>(w));
+}
+
 void RecordForm::numbered(QPushButton* newNumber)
 {
     mstt = line("stt", 20);
@@ -264,10 +272,18 @@ void RecordForm::returnToViewing()
     homeField_->setFocus();
 }
 
-bool RecordForm::changed() const { return Data1->IsNew() || Data1->AnyChanged(changeColumns_); }
+bool RecordForm::changed() const { return rows_ ? rows_->Changed() : Data1->IsNew() || Data1->AnyChanged(changeColumns_); }
+
+bool RecordForm::mayChangeCurrent() const { return !rows_ || rows_->MayChangeCurrent(); }
+
+void RecordForm::deleteCurrent()
+{
+    if (rows_) rows_->DeleteCurrent(table_);
+}
 
 bool RecordForm::requiredFilled()
 {
+    if (rows_) return rows_->RequiredFilled();
     QStringList missing;
     for (const auto& [field, name] : required_)
         if (field->value().toString().trimmed().isEmpty()) missing.append(name);
@@ -374,6 +390,7 @@ void RecordForm::typeChosen(const QString&) {}
 
 bool RecordForm::write(bool adding)
 {
+    if (rows_) return rows_->Write(table_);
     setNormalDates();
     // A correction of a row not yet backed up (1) leaves it to be copied whole.
     const bool written = adding ? Data1->UpdateRecord(backupMarks(1), saveCheck(true))
@@ -383,7 +400,7 @@ bool RecordForm::write(bool adding)
     return written;
 }
 
-bool RecordForm::readyToSave() { return true; }
+bool RecordForm::readyToSave() { return !rows_ || rows_->ReadyToSave(); }
 
 void RecordForm::saved(bool, bool) {}
 
@@ -639,9 +656,12 @@ bool RecordForm::eventFilter(QObject* watched, QEvent* event)
 
 bool RecordForm::registerKey(QWidget*, int, bool) { return false; }
 
-bool RecordForm::fieldLeftExtra(QWidget*) { return true; }
+bool RecordForm::fieldLeftExtra(QWidget* field) { return !rows_ || rows_->Checking() || rows_->FieldLeft(field); }
 
-void RecordForm::fieldEntered(QWidget*) {}
+void RecordForm::fieldEntered(QWidget* field)
+{
+    if (rows_) rows_->FieldEntered(field);
+}
 
 void RecordForm::showGrid(DBGrid* grid, QWidget* field)
 {
@@ -680,7 +700,7 @@ void RecordForm::keyReleased(QWidget* field, QKeyEvent* event)
         return;
     }
     if (!editing()) return;  // a locked record: no key changes what it shows
-    if (registerKey(field, code, shift)) return;
+    if (registerKey(field, code, shift) || (rows_ && rows_->KeyReleased(field, code, shift))) return;
     if (code == KeyF1 + 3) {  // F4
         if (box && !box->isReadOnly()) box->clear();
         else if (auto* t = qobject_cast<QPlainTextEdit*>(field); t && !t->isReadOnly()) t->clear();

@@ -9,6 +9,7 @@
 
 #include "app.h"
 #include "formkit.h"
+#include "savedrows.h"
 
 #include <QWidget>
 
@@ -138,6 +139,11 @@ protected:
     QString positionCaption_ = QStringLiteral("Vị trí hiện tại :");
     QString helpTitle_;
 
+    // A register whose rows record their saver (plans, calendar) hands its fields to the form,
+    // which then asks them what changed, checks, writes, deletes and does with keys, and keeps
+    // the typing rules of those registers.
+    void savedRows(SavedRowFields* fields);
+
     // Builds the common controls; the register lays out its fields and then calls finishLayout.
     BoundLineEdit* line(const char* column, int limit);
     BoundTextEdit* text(const char* column, int limit);
@@ -179,9 +185,9 @@ protected:
     // After a save has written the record.
     virtual void saved(bool added, bool numberProposed);
     // Whether the user may correct or delete the current row, as the register last read it.
-    virtual bool mayChangeCurrent() const { return true; }
+    virtual bool mayChangeCurrent() const;
     // Deletes the current row (after the clerk's "yes"); the register's rules decide.
-    virtual void deleteCurrent() {}
+    virtual void deleteCurrent();
     // After the save's check refused the write (the record stays as it is, in its mode).
     virtual void writeRefused() {}
     virtual void correctionStarted() {}
@@ -239,6 +245,7 @@ private:
     QList<QPushButton*> buttons_;
     std::unique_ptr<engine::Recordset> senders_, units_, types_;
     std::map<QString, QString> carry_;  // carry-over texts by column
+    SavedRowFields* rows_ = nullptr;
     bool checkingDate_ = false;
     bool closing_ = false;
 };

@@ -3,13 +3,44 @@
 // saved themselves, checked against the file inside the write.
 #pragma once
 
+#include <QList>
 #include <QString>
+
+class QWidget;
 
 namespace korvane {
 
 class App;
 class BoundLineEdit;
 class DataSource;
+
+// The fields of a row that records its saver, as a register and its list's panel both show them:
+// what counts as a change, the checks before a save, the stamped write and the delete under the
+// "CB" rule, and what the keys and the leaving of a field do while the row is being changed.
+class SavedRowFields {
+public:
+    virtual ~SavedRowFields() = default;
+    virtual bool Changed() const = 0;
+    // True when the required fields are filled; otherwise says which are not.
+    virtual bool RequiredFilled() = 0;
+    // The checks made on leaving the boxes, made again before a save (the dates).
+    virtual bool ReadyToSave() = 0;
+    // Stamps and writes the row into `table`; false when nothing was written (the reason said,
+    // what was typed still in the fields).
+    virtual bool Write(const QString& table) = 0;
+    virtual bool DeleteCurrent(const QString& table) = 0;
+    // Whether the user may change the current row, as the window last read it.
+    virtual bool MayChangeCurrent() const = 0;
+    // A key released in `field` while the row is being changed; true when it was the fields' own.
+    virtual bool KeyReleased(QWidget* field, int code, bool shift) = 0;
+    // Leaving `field` while changing; false when its check refused it (after saying why).
+    virtual bool FieldLeft(QWidget* field) = 0;
+    virtual void FieldEntered(QWidget*) {}
+    // A check's message is being shown: the focus moves it causes check nothing.
+    virtual bool Checking() const = 0;
+    // The fields typed into, in the order of entry.
+    QList<QWidget*> texts;
+};
 
 // The boxes of the stamps: the day of the save (dd/mm/yyyy and yyyymmdd) and the saver's name.
 struct SaverStamps {

@@ -2,7 +2,6 @@
 
 #include "app.h"
 #include "frmtxt.h"
-#include "keys.h"
 #include "planfields.h"
 
 #include <QGridLayout>
@@ -27,10 +26,8 @@ frmcongviec::frmcongviec(App& app, QWidget* mainWindow)
     setWindowTitle(QStringLiteral("Chương trình, kế hoạch công tác"));
     modes_ = {QStringLiteral("xemkehoach"), QStringLiteral("napkehoach"), QStringLiteral("suakehoach"),
               QStringLiteral("Xem công việc"), QStringLiteral("Nạp công việc"), QStringLiteral("sửa nội dung công việc")};
-    typing_ = {true, true, true, true};
     searchWindow_ = QStringLiteral("frmtracuukh");
     searchMode_ = QStringLiteral("timkiemkehoach");
-    cancelEditCaption_ = QStringLiteral("&Huỷ sửa");
     searchRefused_.adding = QStringLiteral("Bạn phải nạp xong mới có thể tìm kiếm được !");
     deleteRefused_.adding = QStringLiteral("Bạn phải nạp xong mới xoá được !");
     dataErrorText_ = QStringLiteral("Data error event hit err:");
@@ -43,7 +40,7 @@ frmcongviec::frmcongviec(App& app, QWidget* mainWindow)
     txtiddonvi->hide();
     txtidbophan->hide();
 
-    for (QWidget* w : plan_->texts) editable_.append(dynamic_cast<BoundField*>(w));
+    savedRows(plan_.get());
     editable_ << chkkhan << chkketthuc;
     carryColumns_ = PlanFields::TextColumns();
     homeField_ = requiredFocus_ = correctFocus_ = notNowFocus_ = txtndungtt;
@@ -139,33 +136,7 @@ void frmcongviec::newRecordDefaults()
 
 void frmcongviec::openLists() { plan_->OpenLists(table_); }
 
-bool frmcongviec::changed() const { return plan_->Changed(); }
-
-bool frmcongviec::requiredFilled() { return plan_->RequiredFilled(); }
-
-// Both dates are checked again: the start may have changed after the end was left.
-bool frmcongviec::readyToSave() { return plan_->CheckStart() && plan_->CheckEnd(); }
-
-bool frmcongviec::write(bool) { return plan_->Write(table_); }
-
 void frmcongviec::saved(bool, bool) { plan_->ReadTypes(table_); }  // a new type is offered at once
-
-bool frmcongviec::mayChangeCurrent() const { return plan_->MayChangeCurrent(); }
-
-void frmcongviec::deleteCurrent() { plan_->DeleteCurrent(table_); }
-
-bool frmcongviec::registerKey(QWidget* field, int code, bool) { return code != KeyF1 + 5 && plan_->KeyReleased(field, code); }
-
-bool frmcongviec::fieldLeftExtra(QWidget* field)
-{
-    if (plan_->Checking()) return true;
-    if (field == Txttgianbdau) return plan_->CheckStart();
-    if (field == Txttgiankthuc) return plan_->CheckEnd();
-    // The expansions of the texts run once more as their boxes are left.
-    if (field == txtcanbo || field == txtchidao || field == txtketqua || field == txtndungct || field == txtndungtt || field == txtykien)
-        plan_->KeyReleased(field, KeyLeave);
-    return true;
-}
 
 void frmcongviec::typeChosen(const QString& type)
 {

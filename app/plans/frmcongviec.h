@@ -41,15 +41,7 @@ protected:
     void rememberLast(bool) override {}
     void newRecordDefaults() override;
     void openLists() override;
-    bool changed() const override;
-    bool requiredFilled() override;
-    bool readyToSave() override;
-    bool write(bool adding) override;
     void saved(bool added, bool numberProposed) override;
-    bool mayChangeCurrent() const override;
-    void deleteCurrent() override;
-    bool registerKey(QWidget* field, int code, bool shift) override;
-    bool fieldLeftExtra(QWidget* field) override;
     void typeChosen(const QString& type) override;
 };
 

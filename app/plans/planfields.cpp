@@ -212,6 +212,17 @@ bool PlanFields::DeleteCurrent(const QString& table) { return DeleteCheckedRow(a
 
 // ---- Keys ----------------------------------------------------------------------------------
 
+bool PlanFields::KeyReleased(QWidget* field, int code, bool) { return code != KeyF1 + 5 && KeyReleased(field, code); }
+
+bool PlanFields::FieldLeft(QWidget* field)
+{
+    if (field == start) return CheckStart();
+    if (field == end) return CheckEnd();
+    if (field == officers || field == director || field == result || field == detail || field == summary || field == direction)
+        KeyReleased(field, KeyLeave);
+    return true;
+}
+
 bool PlanFields::KeyReleased(QWidget* field, int code)
 {
     if (code == KeyF1 + 3) {  // F4 empties the box
