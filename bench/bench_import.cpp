@@ -3,6 +3,7 @@
 //   QT_QPA_PLATFORM=offscreen build/bench/bench_import
 #include "quietmodal.h"
 #include "app.h"
+#include "datafiles.h"
 #include "importdata.h"
 #include "yeartables.h"
 

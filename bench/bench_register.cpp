@@ -4,6 +4,7 @@
 #include "quietmodal.h"
 #include "app.h"
 #include "backup.h"
+#include "datafiles.h"
 #include "formkit.h"
 #include "frmcvden.h"
 #include "frmcvdi.h"

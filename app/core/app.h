@@ -3,7 +3,7 @@
 #pragma once
 
 #include "database.h"
-#include "datafiles.h"
+#include "datapaths.h"
 #include "dates.h"
 
 #include <QDate>

@@ -1,6 +1,5 @@
 #include "printing.h"
 
-#include "datafiles.h"
 #include "formkit.h"
 
 #include <QApplication>

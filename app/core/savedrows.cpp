@@ -2,7 +2,7 @@
 
 #include "app.h"
 #include "formkit.h"
-#include "frmlogin.h"
+#include "rights.h"
 
 namespace korvane {
 

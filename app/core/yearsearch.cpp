@@ -3,7 +3,7 @@
 #include "abbreviation.h"
 #include "app.h"
 #include "conditions.h"
-#include "datafiles.h"
+#include "datapaths.h"
 #include "dates.h"
 #include "formkit.h"
 #include "keys.h"

@@ -2,6 +2,7 @@
 
 #include "app.h"
 #include "connection.h"
+#include "datafiles.h"
 #include "dbstate.h"
 #include "jetsql.h"
 

@@ -2,7 +2,6 @@
 
 #include "app.h"
 #include "dates.h"
-#include "datafiles.h"
 #include "formkit.h"
 #include "jetsql.h"
 #include "keys.h"

@@ -3,7 +3,7 @@
 #include "abbreviation.h"
 #include "app.h"
 #include "conditions.h"
-#include "datafiles.h"
+#include "datapaths.h"
 #include "frmcvden.h"
 #include "frmcvdi.h"
 #include "frmgrid.h"

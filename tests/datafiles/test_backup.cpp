@@ -3,6 +3,7 @@
 #include "app.h"
 #include "backup.h"
 #include "connection.h"
+#include "datafiles.h"
 #include "dbstate.h"
 #include "jetsql.h"
 #include "scriptedmodal.h"

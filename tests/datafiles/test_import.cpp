@@ -1,6 +1,7 @@
 // Merging another data file into the current ones: year tables and reference lists arrive once,
 // with new ids and backup marks, a second import adds nothing, and a failure changes nothing.
 #include "app.h"
+#include "datafiles.h"
 #include "importdata.h"
 #include "scriptedmodal.h"
 #include "testfiles.h"

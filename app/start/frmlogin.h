@@ -4,7 +4,6 @@
 
 #include <QDialog>
 
-#include <functional>
 #include <memory>
 
 class QComboBox;
@@ -64,15 +63,5 @@ private:
 // Asks for the name and password again. Kind "q": an administrator is required, and the result is
 // "q" or empty. Any other kind: the re-entered user's rights, or empty when cancelled.
 QString KiemtraQuyenQuantri(App& app, const QString& kind);
-
-// The name a user without a name of their own works under ("Một người ..."): their saves leave the
-// saver's name empty.
-bool UnnamedUser(const QString& name);
-// Staff with the rights "CB" change only the rows they saved last, or that nobody has saved.
-bool MayChangeSavedBy(const App& app, const QString& lastSaver);
-// The same rule checked inside a write's transaction against the row `id` of `table` as the file
-// holds it (another clerk may have saved it since it was read): throws WriteRefused and sets
-// `refused` when the row is not the user's to change.
-std::function<void()> SaverRightsCheck(App& app, engine::Database& db, const QString& table, qlonglong id, bool& refused);
 
 }  // namespace korvane

@@ -1,6 +1,7 @@
 #include "frmmain.h"
 
 #include "app.h"
+#include "datafiles.h"
 #include "formkit.h"
 #include "frmlogin.h"
 
