@@ -4,7 +4,7 @@
 #include "frmgridlich.h"
 #include "frmlich.h"
 #include "frmlichtuan.h"
-#include "frmmain.h"
+#include "workweek.h"
 #include "frmtracuulich.h"
 
 namespace korvane {
