@@ -27,6 +27,10 @@ public:
     // the engine's failure to read the entries.
     void ShowFound(const QString& statement, const QString& table, const QString& clause);
 
+    // The operations of the buttons.
+    using ListWindow::Correct;
+    using ListWindow::Delete;
+    using ListWindow::Save;
     void StartNew();  // "Nạp mới", and "Huỷ nạp" while adding
     void CloseGrid() { CloseList(); }
 

@@ -48,9 +48,6 @@ public:
     bool Editing() const { return mode_ != modes_.view; }
 
     // The operations of the buttons and of a double click.
-    void Correct();  // "Sửa", and "Huỷ sửa" while correcting
-    bool Save();     // false when the row is still being added or corrected, as typed
-    void Delete();
     void ToggleMark(int row);
     void MarkAll();
     void ClearMarks();
@@ -58,6 +55,11 @@ public:
     void CloseList();
 
 protected:
+    // The operations of the edit buttons, made public by the lists with modes.
+    void Correct();  // "Sửa", and "Huỷ sửa" while correcting
+    bool Save();     // false when the row is still being added or corrected, as typed
+    void Delete();
+
     // ---- What a list declares -------------------------------------------------------------
     struct Modes {
         QString view, add, edit;                      // "xemlich", "naplich", "sualich"

@@ -25,6 +25,11 @@ public:
     // record set already opened over it.
     void ShowFound(const QString& statement, std::unique_ptr<engine::Recordset> rows);
 
+    // The buttons' corrections and deletions of plans.
+    using ListWindow::Correct;
+    using ListWindow::Delete;
+    using ListWindow::Save;
+
     // The SELECT that prints a list read with `statement`: the printed columns and the part of
     // the statement from its first "from" on (any letter case), so the rows and their order are
     // those of the list.
