@@ -32,8 +32,8 @@ public:
     QPushButton *cmdAdd = nullptr, *Cmdsua = nullptr, *cmdUpdate = nullptr, *cmdxoa = nullptr, *Cmdchontat = nullptr,
                 *Cmdhuychon = nullptr, *cmdclose = nullptr;
 
-    // Before the files change, the rows are read anew or the list closes: what was typed into
-    // the panel is kept or dropped as the list does it; false when the clerk goes on with it.
+    // Before the files change: what was typed into the panel is kept or dropped as the list
+    // does it (see finishPanel); false when the clerk goes on with it.
     bool ReleaseData() override { return finishPanel(); }
 
     // The SELECT the rows come from, the table they are in and the search's condition (empty:
