@@ -1,15 +1,10 @@
 #include "frmgridcongviec.h"
 
-#include "app.h"
 #include "frmcongviec.h"
-#include "planfields.h"
 #include "keys.h"
-#include "printing.h"
+#include "planfields.h"
 
-#include <QApplication>
-#include <QCloseEvent>
 #include <QDir>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -22,10 +17,6 @@ namespace korvane {
 
 namespace {
 
-const QString kView = QStringLiteral("xemkehoach");
-const QString kEdit = QStringLiteral("suakehoach");
-const QString kReport = QStringLiteral("brkehoach.rpt");
-
 // The table a SELECT reads: the name after its FROM.
 QString TableOf(const QString& statement)
 {
@@ -35,14 +26,8 @@ QString TableOf(const QString& statement)
 
 }  // namespace
 
-frmgridcongviec::frmgridcongviec(App& app) : QWidget(nullptr), app_(app), mode_(kView)
+frmgridcongviec::frmgridcongviec(App& app) : ListWindow(app, "frmgridcongviec", QStringLiteral("Danh sách công việc"), &App::PlanDb)
 {
-    setObjectName(QStringLiteral("frmgridcongviec"));
-    setWindowTitle(QStringLiteral("Danh sách công việc"));
-    Data1 = new DataSource(this);
-    DBGrid1 = new DBGrid(this);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-
     plan_ = std::make_unique<PlanFields>(app, this, Data1,
                                          PlanFields::Names{"Txttendonvi", "txtbophan", "txtnguoichidao", "txtchidao", "Check1", "Check2",
                                                            QStringLiteral("Công việc khẩn"), QStringLiteral("Công việc đã hoàn thành")});
@@ -69,16 +54,9 @@ frmgridcongviec::frmgridcongviec(App& app) : QWidget(nullptr), app_(app), mode_(
     DBCombodonvi = f.unitList;
     DBCombophong = f.departmentList;
     DBComboloai = f.typeList;
-
-    lbltrangthai = NewListCaption(this);
-    txtle = NewMarginBox(this);
-
-    auto button = [this](const char* name, const QString& caption) { return NamedButton(this, name, caption); };
-    Cmdsua = button("Cmdsua", QStringLiteral("&Sửa"));
-    cmdUpdate = button("cmdUpdate", QStringLiteral("&Ghi đĩa"));
-    cmdxoa = button("cmdxoa", QStringLiteral("&Xoá"));
-    cmdin = button("cmdin", QStringLiteral("&In"));
-    cmdclose = button("cmdclose", QStringLiteral("&Kết thúc"));
+    editButtons(false);
+    cmdin = printButton("cmdin", QStringLiteral("&In"));
+    closeButton();
 
     // The panel: each field under its caption, the pick lists beside the boxes they fill.
     auto* panel = new QGridLayout;
@@ -117,26 +95,23 @@ frmgridcongviec::frmgridcongviec(App& app) : QWidget(nullptr), app_(app), mode_(
     auto* body = new QHBoxLayout;
     body->addWidget(DBGrid1, 2);
     body->addLayout(right, 3);
-    auto* buttons = NewMarginRow(txtle);
-    for (QPushButton* b : {Cmdsua, cmdUpdate, cmdxoa, cmdin, cmdclose}) buttons->addWidget(b);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(body);
-    layout->addLayout(buttons);
-    PressButtonsWithEnter(this);
-    ChainTabOrder(QList<QWidget*>{DBGrid1} + plan_->texts + QList<QWidget*>{Check1, Check2, txtle, Cmdsua, cmdUpdate, cmdxoa, cmdin, cmdclose});
+    layout->addLayout(buttonRow(true));
 
-    DBGrid1->SetDataSource(Data1, {{QStringLiteral("ndungtt"), QStringLiteral("Tên hay tóm tắt công việc")}});
-    connect(Data1, &DataSource::Validate, this, [this](bool& cancel) { cancel = !leaveRow(); });
-    connect(Data1, &DataSource::Reposition, this, &frmgridcongviec::applyRights);
-    connect(Data1, &DataSource::Error, this, [this](int number, const QString& description) {
-        app_.RecordFailure(number, description);
-        app_.modal().systemMessage(windowTitle(), QStringLiteral("Data error event hit err:") + description);
-    });
-    connect(Cmdsua, &QPushButton::clicked, this, &frmgridcongviec::Correct);
-    connect(cmdUpdate, &QPushButton::clicked, this, [this] { Save(); });
-    connect(cmdxoa, &QPushButton::clicked, this, &frmgridcongviec::Delete);
-    connect(cmdin, &QPushButton::clicked, this, &frmgridcongviec::Print);
-    connect(cmdclose, &QPushButton::clicked, this, &frmgridcongviec::CloseList);
+    modes_ = {QStringLiteral("xemkehoach"), QString(), QStringLiteral("suakehoach"), QStringLiteral("xem, sửa nội dung công việc"), QString(),
+              QStringLiteral("sửa nội dung công việc")};
+    print_.report = QStringLiteral("brkehoach.rpt");
+    print_.pdfName = QStringLiteral("kehoach.pdf");
+    print_.emptyMessage = QStringLiteral("Chưa có công việc nào được nhập!");
+    print_.keptQuery = QStringLiteral("QrIn");
+    back_ = {QStringLiteral("tracuukehoach"), QStringLiteral("frmtracuukh")};
+    dataErrorPrefix_ = QStringLiteral("Data error event hit err:");
+    homeField_ = keptFocus_ = deletedFocus_ = txtndungtt;
+    panel_ = plan_->texts;
+    viewingOnly_.append(cmdclose);
+    editingOnly_ = {DBCombodonvi, DBCombophong, DBComboloai};
+    showColumns({{QStringLiteral("ndungtt"), QStringLiteral("Tên hay tóm tắt công việc")}}, false);
     // A click in a pick list, while correcting, fills only the name box.
     const QList<QPair<DBCombo*, QLineEdit*>> picks = {{DBCombodonvi, Txttendonvi}, {DBCombophong, txtbophan}, {DBComboloai, txtloai}};
     for (const auto& [list, box] : picks)
@@ -145,8 +120,7 @@ frmgridcongviec::frmgridcongviec(App& app) : QWidget(nullptr), app_(app), mode_(
             box->setText(name);
             txtndungtt->setFocus();
         });
-    setMode(kView);
-    resize(900, 600);
+    finish(plan_->texts + QList<QWidget*>{Check1, Check2}, QSize(900, 600));
 }
 
 frmgridcongviec::~frmgridcongviec() = default;
@@ -156,21 +130,6 @@ frmgridcongviec* frmgridcongviec::Instance(App& app)
     auto& slot = app.Windows[QStringLiteral("frmgridcongviec")];
     if (!slot) slot = new frmgridcongviec(app);
     return static_cast<frmgridcongviec*>(slot.data());
-}
-
-bool frmgridcongviec::Editing() const { return mode_ == kEdit; }
-
-bool frmgridcongviec::ReleaseData()
-{
-    if (!Editing()) return true;
-    if (plan_->Changed()) {
-        const QString answer = KeepTypingQuestion(app_, *Data1);
-        if (answer == QLatin1String("yes")) return Save();
-        if (answer != QLatin1String("no")) return false;  // no answer: the plan stays as typed
-    }
-    Data1->ClearChanged();
-    setMode(kView);
-    return true;
 }
 
 // ---- Opening -------------------------------------------------------------------------------
@@ -191,135 +150,63 @@ void frmgridcongviec::ShowFound(const QString& statement, std::unique_ptr<engine
 // one current.
 void frmgridcongviec::open(const QString& statement, const QString& table, std::unique_ptr<engine::Recordset> rows, bool checksLocked)
 {
-    Data1->ClearChanged();
-    mode_ = kView;
-    statement_ = statement;
-    table_ = table;
     checksLocked_ = checksLocked;
     txtle->setText(QStringLiteral("10"));
-    LoadRows(*Data1, app_.PlanDb.get(), statement, std::move(rows));
+    showRows(statement, table, QString(), false, std::move(rows));
     plan_->OpenLists(table_);
-    setMode(kView);
     BringToFront(this, DBGrid1);
 }
 
-// ---- Modes and rights ----------------------------------------------------------------------
+// ---- The panel -----------------------------------------------------------------------------
 
-void frmgridcongviec::setMode(const QString& mode)
+// Opened from the main window the flags can only be read; elsewhere they follow the mode.
+void frmgridcongviec::modeSet(bool viewing)
 {
-    mode_ = mode;
-    const bool viewing = mode == kView;
-    ShowStatus(lbltrangthai, viewing ? QStringLiteral("xem, sửa nội dung công việc") : QStringLiteral("sửa nội dung công việc"), !viewing);
-    Cmdsua->setText(viewing ? QStringLiteral("&Sửa") : QStringLiteral("&Huỷ sửa"));
-    SetReadOnly(plan_->texts, viewing);
-    // Opened from the main window the flags can only be read; elsewhere they follow the mode.
     Check1->setEnabled(!viewing && !checksLocked_);
     Check2->setEnabled(!viewing && !checksLocked_);
-    for (DBCombo* list : {DBCombodonvi, DBCombophong, DBComboloai}) list->setEnabled(!viewing);
-    cmdUpdate->setEnabled(!viewing);
-    cmdin->setEnabled(viewing);
-    cmdclose->setEnabled(viewing);
-    applyRights();
 }
 
-// In viewing, "Sửa" and "Xoá" are offered on a plan the user may change; while correcting, "Huỷ
-// sửa" is, and "Xoá" is not.
-void frmgridcongviec::applyRights()
-{
-    if (Editing()) {
-        Cmdsua->setEnabled(true);
-        cmdxoa->setEnabled(false);
-        return;
-    }
-    const bool allowed = plan_->MayChangeCurrent();
-    Cmdsua->setEnabled(allowed);
-    cmdxoa->setEnabled(allowed);
-}
-
-// ---- Correct, save, delete -----------------------------------------------------------------
-
-void frmgridcongviec::Correct()
-{
-    if (Editing()) {  // "Huỷ sửa": the plan as the file holds it
-        Data1->ClearChanged();
-        Data1->UpdateControls();
-        setMode(kView);
-        txtndungtt->setFocus();
-        return;
-    }
-    if (!plan_->MayChangeCurrent()) {
-        QApplication::beep();
-        return;
-    }
-    setMode(kEdit);
-    txtndungtt->setFocus();
-}
-
-// Before another row becomes current: while viewing nothing typed is written (the boxes are
-// locked); while correcting the plan is saved as "Ghi đĩa" saves it, or the row stays.
+// Before another row becomes current: while correcting the plan is saved as "Ghi đĩa" saves it,
+// or the row stays; nothing else typed is written.
 bool frmgridcongviec::leaveRow()
 {
-    if (!Editing()) {
-        Data1->ClearChanged();
-        return true;
-    }
-    if (!plan_->Changed()) {
-        Data1->ClearChanged();
-        setMode(kView);
-        return true;
-    }
-    return Save();
-}
-
-bool frmgridcongviec::Save()
-{
-    if (!Editing()) return true;
-    if (!plan_->Changed()) {
-        Data1->ClearChanged();
-        Data1->UpdateControls();
-        setMode(kView);
-        txtndungtt->setFocus();
-        return true;
-    }
-    // A button pressed with its Alt key leaves the focus in its box, so the dates are checked
-    // here too; the start may also have been changed after the end was checked.
-    if (!plan_->RequiredFilled() || !plan_->CheckStart() || !plan_->CheckEnd()) return false;
-    const long position = Data1->Position();
-    if (!plan_->Write(table_)) return false;  // still correcting, as typed
-    if (DBGrid1->Model()) DBGrid1->Model()->RowChanged(static_cast<int>(position));
-    plan_->ReadTypes(table_);
-    setMode(kView);
-    txtndungtt->setFocus();
+    if (Editing() && plan_->Changed()) return Save();
+    Data1->ClearChanged();
+    if (Editing()) setMode(modes_.view);
     return true;
 }
 
-void frmgridcongviec::Delete()
+bool frmgridcongviec::panelChanged() const { return plan_->Changed(); }
+
+// A button pressed with its Alt key leaves the focus in its box, so the dates are checked here
+// too; the start may also have been changed after the end was checked.
+bool frmgridcongviec::readyToSave() { return plan_->RequiredFilled() && plan_->CheckStart() && plan_->CheckEnd(); }
+
+bool frmgridcongviec::writePanel() { return plan_->Write(table_); }
+
+void frmgridcongviec::saved(bool added, long position, bool reread)
 {
-    if (Editing()) return;
-    if (!plan_->MayChangeCurrent()) {
-        QApplication::beep();
-        return;
-    }
-    // Only an explicit "yes" deletes; "no", Esc and the window's frame keep the row.
-    if (app_.Message(QStringLiteral("Có thực sự muốn xoá dòng này không ?"), QStringLiteral("yesno")) != QLatin1String("yes")) {
-        txtndungtt->setFocus();
-        return;
-    }
-    plan_->DeleteCurrent(table_);
-    txtndungtt->setFocus();
+    ListWindow::saved(added, position, reread);
+    plan_->ReadTypes(table_);
 }
 
-// ---- Dates ---------------------------------------------------------------------------------
+bool frmgridcongviec::deleteCurrent() { return plan_->DeleteCurrent(table_); }
+
+void frmgridcongviec::panelKey(QWidget* field, QKeyEvent* key)
+{
+    if (plan_->texts.contains(field)) plan_->KeyReleased(field, KeyCodeOf(key));
+}
 
 bool frmgridcongviec::fieldLeft(QWidget* field)
 {
-    if (plan_->Checking() || !Editing()) return true;
     if (field == Txttgianbdau) return plan_->CheckStart();
     if (field == Txttgiankthuc) return plan_->CheckEnd();
     return true;
 }
 
-// ---- Printing ------------------------------------------------------------------------------
+bool frmgridcongviec::checking() const { return plan_->Checking(); }
+
+// ---- Printing and closing ------------------------------------------------------------------
 
 QString frmgridcongviec::PrintQuery(const QString& statement)
 {
@@ -328,73 +215,17 @@ QString frmgridcongviec::PrintQuery(const QString& statement)
            QStringLiteral("tgiankthucchuan,canbo,left(ketqua,250) as nhomcongviec ") + (from >= 0 ? statement.mid(from) : statement);
 }
 
-void frmgridcongviec::Print()
+QString frmgridcongviec::missingTemplate(const QString& path) const
 {
-    if (Editing()) return;
-    if (Data1->Count() == 0) {
-        app_.Message(QStringLiteral("Chưa có công việc nào được nhập!"));
-        return;
-    }
-    // The print reads the statement this list was opened with; the saved query "QrIn" is
-    // written as well when the file lets it, for whatever else reads it. A file that cannot be
-    // written (read-only, or another clerk writing) still prints.
-    const QString query = PrintQuery(statement_);
-    try {
-        BusyCursor busy;
-        KeepQuery(*app_.PlanDb, QStringLiteral("QrIn"), query);
-    } catch (const engine::DbError& e) {
-        app_.RecordFailure(e);
-    }
-    // No question about where to print when nothing can be printed.
-    const QString templateFile = TemplatePath(app_, kReport);
-    if (!QFileInfo::exists(templateFile)) {
-        app_.Message(QStringLiteral("Không tìm thấy file ") + QDir::toNativeSeparators(templateFile) + QStringLiteral("\r\n") +
-                     QStringLiteral("Cần copy file này từ đĩa Chương trình gốc vào thư mục Data."));
-        return;
-    }
-    AskAndPrint(app_, this, kReport, QString(), txtle->text(), QStringLiteral("kehoach.pdf"), query);
+    return QStringLiteral("Không tìm thấy file ") + QDir::toNativeSeparators(path) + QStringLiteral("\r\n") +
+           QStringLiteral("Cần copy file này từ đĩa Chương trình gốc vào thư mục Data.");
 }
 
-// ---- Closing -------------------------------------------------------------------------------
-
-void frmgridcongviec::CloseList()
+bool frmgridcongviec::backToRegister(qlonglong id)
 {
-    // A plan being corrected is kept or dropped as the clerk answers; no answer goes on with it.
-    if (!ReleaseData()) return;
-    const qlonglong id = plan_->CurrentId();
-    app_.CurrentDocId = static_cast<long>(id);
-    const QString& mode = app_.FormMode;
-    hide();
-    if (mode == QLatin1String("tracuukehoach")) return ShowBack(app_, app_.Windows[QStringLiteral("frmtracuukh")].data());
-    if (mode == QLatin1String("timkiemkehoach") || mode == QLatin1String("xembangkehoach") || mode == QLatin1String("xemkehoach")) {
-        if (frmcongviec* reg = frmcongviec::Find(app_)) {
-            // A plan of another year's table is no plan of the register's.
-            ShowingDataErrors(app_, [&] { reg->ComeBack(table_.compare(app_.PlanTable, Qt::CaseInsensitive) == 0 ? id : 0); });
-            return;
-        }
-    }
-    ShowBack(app_, nullptr);
-}
-
-void frmgridcongviec::closeEvent(QCloseEvent* event)
-{
-    event->ignore();  // hidden, as "Kết thúc" hides it, after the keep question
-    CloseList();
-}
-
-// ---- Keys ----------------------------------------------------------------------------------
-
-bool frmgridcongviec::eventFilter(QObject* watched, QEvent* event)
-{
-    auto* field = qobject_cast<QWidget*>(watched);
-    if (event->type() == QEvent::KeyRelease) keyReleased(field, static_cast<QKeyEvent*>(event));
-    else if (event->type() == QEvent::FocusOut) fieldLeft(field);
-    return QWidget::eventFilter(watched, event);
-}
-
-void frmgridcongviec::keyReleased(QWidget* field, QKeyEvent* event)
-{
-    if (Editing() && plan_->texts.contains(field)) plan_->KeyReleased(field, KeyCodeOf(event));
+    const QStringList fromRegister = {QStringLiteral("timkiemkehoach"), QStringLiteral("xembangkehoach"), QStringLiteral("xemkehoach")};
+    frmcongviec* reg = fromRegister.contains(app_.FormMode) ? frmcongviec::Find(app_) : nullptr;
+    return reg && backTo(app_.PlanTable, id, [reg](qlonglong row) { reg->ComeBack(row); });
 }
 
 }  // namespace korvane

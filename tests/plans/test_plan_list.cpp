@@ -355,3 +355,18 @@ TEST_F(PlanList, FromTheRegisterAndBackOnThePlanChosenInTheList)
     EXPECT_EQ(app.FormMode, QStringLiteral("xemkehoach"));
     delete reg;
 }
+
+TEST_F(PlanList, ANoToTheKeepQuestionShowsThePlanAsTheFileHoldsIt)
+{
+    auto* list = openYear();  // on "Việc ba"
+    QTest::mouseClick(list->Cmdsua, Qt::LeftButton);
+    list->txtndungtt->setText(QStringLiteral("Khác"));
+    // The files are about to change and the clerk drops the correction: the list, viewing again,
+    // shows no text that was never written (another window may keep every window open).
+    modal.answers = {QStringLiteral("no")};
+    EXPECT_TRUE(list->ReleaseData());
+    EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Có lưu giữ những sửa đổi vừa thực hiện không ?"));
+    EXPECT_FALSE(list->Editing());
+    EXPECT_EQ(list->txtndungtt->text(), QStringLiteral("Việc ba"));
+    EXPECT_EQ(plans(QStringLiteral("SELECT ndungtt FROM kehoach2026 WHERE ID = 3")), QStringList{QStringLiteral("Việc ba")});
+}
