@@ -148,12 +148,7 @@ frmGridlich::frmGridlich(App& app) : QWidget(nullptr), app_(app), mode_(kView)
 
 frmGridlich::~frmGridlich() = default;
 
-frmGridlich* frmGridlich::Instance(App& app)
-{
-    auto& slot = app.Windows[QStringLiteral("frmGridlich")];
-    if (!slot) slot = new frmGridlich(app);
-    return static_cast<frmGridlich*>(slot.data());
-}
+frmGridlich* frmGridlich::Instance(App& app) { return app.Owner().Get<frmGridlich>(QStringLiteral("frmGridlich")); }
 
 bool frmGridlich::editing() const { return mode_ == kAdd || mode_ == kEdit; }
 
@@ -427,7 +422,7 @@ void frmGridlich::CloseGrid()
     app_.CurrentDocId = static_cast<long>(id);
     DBGrid1->setFocus();
     hide();
-    if (app_.FormMode == QLatin1String("tracuulich")) return ShowBack(app_, app_.Windows[QStringLiteral("frmtracuulich")].data());
+    if (app_.FormMode == QLatin1String("tracuulich")) return ShowBack(app_, app_.Window(QStringLiteral("frmtracuulich")));
     if (frmlich* reg = frmlich::Find(app_)) {
         // An entry of another year's table is no entry of the register's.
         ShowingDataErrors(app_, [&] { reg->ComeBack(table_.compare(app_.CalendarTable, Qt::CaseInsensitive) == 0 ? id : 0); });

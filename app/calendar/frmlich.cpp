@@ -151,17 +151,14 @@ frmlich::frmlich(App& app, QWidget* mainWindow) : QWidget(nullptr), app_(app), m
 
 frmlich::~frmlich() = default;
 
-frmlich* frmlich::Open(App& app, QWidget* mainWindow)
+frmlich* frmlich::Open(App& app)
 {
     frmlich* form = Find(app);
     if (form && form->editing()) {  // an entry being typed stays as the clerk left it
         App::Present(form);
         return form;
     }
-    if (!form) {
-        form = new frmlich(app, mainWindow);
-        app.Windows[QStringLiteral("frmlich")] = form;
-    }
+    if (!form) form = app.Owner().Get<frmlich>(QStringLiteral("frmlich"));
     form->mode_ = app.FormMode = kView;
     // The working year's calendar (the year may have changed since the register was last open).
     form->Data1->Database = app.PlanDb.get();
@@ -175,11 +172,7 @@ frmlich* frmlich::Open(App& app, QWidget* mainWindow)
     return form;
 }
 
-frmlich* frmlich::Find(App& app)
-{
-    const auto it = app.Windows.find(QStringLiteral("frmlich"));
-    return it == app.Windows.end() ? nullptr : qobject_cast<frmlich*>(it->second.data());
-}
+frmlich* frmlich::Find(App& app) { return app.Owner().Find<frmlich>(QStringLiteral("frmlich")); }
 
 // ---- Modes ---------------------------------------------------------------------------------
 

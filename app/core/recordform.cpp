@@ -146,7 +146,6 @@ void RecordForm::finishLayout(QLayout* fields, QPushButton* newNumberButton, con
 
 void RecordForm::openRegister(engine::Database* db, const QString& table)
 {
-    app_.Windows[objectName()] = this;
     table_ = table;
     Data1->Database = db;
     Data1->RecordSource = table;

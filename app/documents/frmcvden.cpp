@@ -108,14 +108,14 @@ frmcvden::frmcvden(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
     resize(760, 560);
 }
 
-frmcvden* frmcvden::Open(App& app, QWidget* mainWindow)
+frmcvden* frmcvden::Open(App& app)
 {
-    if (auto* open = qobject_cast<frmcvden*>(app.Window(QStringLiteral("frmcvden")))) {
+    if (auto* open = app.Owner().Find<frmcvden>(QStringLiteral("frmcvden"))) {
         open->ShowAgain();
         return open;
     }
     app.FormMode = QStringLiteral("xemcv");
-    auto* form = new frmcvden(app, mainWindow);
+    auto* form = app.Owner().Get<frmcvden>(QStringLiteral("frmcvden"));
     form->openRegister(app.DocDb.get(), app.InDocTable);
     form->show();
     form->mcd_dang->setFocus();

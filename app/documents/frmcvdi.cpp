@@ -113,14 +113,14 @@ frmcvdi::frmcvdi(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
     resize(760, 540);
 }
 
-frmcvdi* frmcvdi::Open(App& app, QWidget* mainWindow)
+frmcvdi* frmcvdi::Open(App& app)
 {
-    if (auto* open = qobject_cast<frmcvdi*>(app.Window(QStringLiteral("frmcvdi")))) {
+    if (auto* open = app.Owner().Find<frmcvdi>(QStringLiteral("frmcvdi"))) {
         open->ShowAgain();
         return open;
     }
     app.FormMode = QStringLiteral("xemcv");
-    auto* form = new frmcvdi(app, mainWindow);
+    auto* form = app.Owner().Get<frmcvdi>(QStringLiteral("frmcvdi"));
     form->openRegister(app.DocDb.get(), app.OutDocTable);
     form->show();
     form->mloai->setFocus();

@@ -322,7 +322,7 @@ void DocumentList::CloseList()
     app_.CurrentDocId = currentId();
     DBGrid1->setFocus();
     if (app_.FormMode == QLatin1String("tracuucv")) {
-        if (QWidget* search = app_.Windows[kind_.searchName].data()) {
+        if (QWidget* search = app_.Window(kind_.searchName)) {
             search->show();
             if (auto* s = qobject_cast<DocumentSearch*>(search)) s->mstt->setFocus();
         }
@@ -330,11 +330,11 @@ void DocumentList::CloseList()
         // Back to the register the search came from, on the listed row when it is one of its rows;
         // the search is done with.
         if (QWidget* search = app_.Window(kind_.searchName)) search->hide();
-        if (auto* reg = qobject_cast<RecordForm*>(app_.Windows[kind_.registerName].data())) {
+        if (auto* reg = qobject_cast<RecordForm*>(app_.Window(kind_.registerName))) {
             if (app_.CurrentDocId > 0 && reg->Table().compare(table_, Qt::CaseInsensitive) == 0) reg->Data1->FindBookmark(app_.CurrentDocId);
             reg->show();
         }
-    } else if (QWidget* main = app_.Windows[QStringLiteral("frmMain")].data()) {
+    } else if (QWidget* main = app_.Window(QStringLiteral("frmMain"))) {
         main->show();
     }
     hide();
@@ -396,12 +396,7 @@ frmgridcvden::frmgridcvden(App& app)
     setWindowTitle(QStringLiteral("Danh sách công văn đến"));
 }
 
-frmgridcvden* frmgridcvden::Instance(App& app)
-{
-    auto& slot = app.Windows[QStringLiteral("frmgridcvden")];
-    if (!slot) slot = new frmgridcvden(app);
-    return static_cast<frmgridcvden*>(slot.data());
-}
+frmgridcvden* frmgridcvden::Instance(App& app) { return app.Owner().Get<frmgridcvden>(QStringLiteral("frmgridcvden")); }
 
 frmgridcvdi::frmgridcvdi(App& app)
     : DocumentList(app, {QStringLiteral("cvdi"),
@@ -435,11 +430,6 @@ frmgridcvdi::frmgridcvdi(App& app)
     setWindowTitle(QStringLiteral("Danh sách công văn đi"));
 }
 
-frmgridcvdi* frmgridcvdi::Instance(App& app)
-{
-    auto& slot = app.Windows[QStringLiteral("frmgridcvdi")];
-    if (!slot) slot = new frmgridcvdi(app);
-    return static_cast<frmgridcvdi*>(slot.data());
-}
+frmgridcvdi* frmgridcvdi::Instance(App& app) { return app.Owner().Get<frmgridcvdi>(QStringLiteral("frmgridcvdi")); }
 
 }  // namespace korvane

@@ -200,16 +200,15 @@ frmcongviec::frmcongviec(App& app, QWidget* mainWindow) : QWidget(nullptr), app_
 
 frmcongviec::~frmcongviec() = default;
 
-frmcongviec* frmcongviec::Open(App& app, QWidget* mainWindow)
+frmcongviec* frmcongviec::Open(App& app)
 {
     if (frmcongviec* open = Find(app)) {  // one register at a time
         open->ShowAgain();
         return open;
     }
     app.FormMode = kView;
-    auto* form = new frmcongviec(app, mainWindow);
+    auto* form = app.Owner().Get<frmcongviec>(QStringLiteral("frmcongviec"));
     form->mode_ = kView;
-    app.Windows[QStringLiteral("frmcongviec")] = form;
     form->Data1->Database = app.PlanDb.get();
     form->Data1->RecordSource = app.PlanTable;
     form->Data1->Refresh();
@@ -221,11 +220,7 @@ frmcongviec* frmcongviec::Open(App& app, QWidget* mainWindow)
     return form;
 }
 
-frmcongviec* frmcongviec::Find(App& app)
-{
-    const auto it = app.Windows.find(QStringLiteral("frmcongviec"));
-    return it == app.Windows.end() ? nullptr : qobject_cast<frmcongviec*>(it->second.data());
-}
+frmcongviec* frmcongviec::Find(App& app) { return app.Owner().Find<frmcongviec>(QStringLiteral("frmcongviec")); }
 
 void frmcongviec::dataError(const QString& description)
 {
@@ -440,7 +435,8 @@ void frmcongviec::openInstead(const QString& opener, const QString& mode)
 void frmcongviec::Zoom()
 {
     // While viewing the enlarged text can only be read: a change would bypass the save.
-    auto* zoom = new frmtxt(app_, txtndungct->toPlainText(), editing() && !txtndungct->isReadOnly(), [this](const QString* changed) {
+    auto* zoom = app_.Owner().Get<frmtxt>(QStringLiteral("frmtxt"));
+    zoom->Edit(txtndungct->toPlainText(), editing() && !txtndungct->isReadOnly(), [this](const QString* changed) {
         if (changed) txtndungct->setPlainText(*changed);
         show();
         txtndungct->setFocus();

@@ -151,12 +151,7 @@ frmgridcongviec::frmgridcongviec(App& app) : QWidget(nullptr), app_(app), mode_(
 
 frmgridcongviec::~frmgridcongviec() = default;
 
-frmgridcongviec* frmgridcongviec::Instance(App& app)
-{
-    auto& slot = app.Windows[QStringLiteral("frmgridcongviec")];
-    if (!slot) slot = new frmgridcongviec(app);
-    return static_cast<frmgridcongviec*>(slot.data());
-}
+frmgridcongviec* frmgridcongviec::Instance(App& app) { return app.Owner().Get<frmgridcongviec>(QStringLiteral("frmgridcongviec")); }
 
 bool frmgridcongviec::Editing() const { return mode_ == kEdit; }
 
@@ -365,7 +360,7 @@ void frmgridcongviec::CloseList()
     app_.CurrentDocId = static_cast<long>(id);
     const QString& mode = app_.FormMode;
     hide();
-    if (mode == QLatin1String("tracuukehoach")) return ShowBack(app_, app_.Windows[QStringLiteral("frmtracuukh")].data());
+    if (mode == QLatin1String("tracuukehoach")) return ShowBack(app_, app_.Window(QStringLiteral("frmtracuukh")));
     if (mode == QLatin1String("timkiemkehoach") || mode == QLatin1String("xembangkehoach") || mode == QLatin1String("xemkehoach")) {
         if (frmcongviec* reg = frmcongviec::Find(app_)) {
             // A plan of another year's table is no plan of the register's.

@@ -13,18 +13,17 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace korvane {
 
-frmtxt::frmtxt(App& app, const QString& text, bool editable, std::function<void(const QString*)> closed)
-    : QWidget(nullptr), app_(app), original_(text), closed_(std::move(closed))
+frmtxt::frmtxt(App& app) : QWidget(nullptr), app_(app)
 {
     setObjectName(QStringLiteral("frmtxt"));
     setWindowTitle(QStringLiteral("Nội dung chi tiết"));
     setAttribute(Qt::WA_DeleteOnClose);
     Text1 = new BoundTextEdit(QStringLiteral("ndungct"), this);
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->load(text);
-    Text1->setReadOnly(!editable);
     Text1->installEventFilter(this);
     QFont f = Text1->font();
     f.setPointSizeF(f.pointSizeF() * 1.25);
@@ -41,6 +40,14 @@ frmtxt::frmtxt(App& app, const QString& text, bool editable, std::function<void(
     resize(760, 520);
 }
 
+void frmtxt::Edit(const QString& text, bool editable, std::function<void(const QString*)> closed)
+{
+    original_ = text;
+    closed_ = std::move(closed);
+    Text1->load(text);
+    Text1->setReadOnly(!editable);
+}
+
 bool frmtxt::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == Text1 && event->type() == QEvent::KeyRelease && !Text1->isReadOnly()) {
@@ -54,7 +61,8 @@ bool frmtxt::eventFilter(QObject* watched, QEvent* event)
 void frmtxt::closeEvent(QCloseEvent* event)
 {
     const QString text = Text1->toPlainText();
-    if (closed_) closed_(text != original_ ? &text : nullptr);
+    // Told once: the register it answers may be gone by the next time.
+    if (const auto closed = std::exchange(closed_, nullptr)) closed(text != original_ ? &text : nullptr);
     event->accept();
 }
 
