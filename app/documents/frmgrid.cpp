@@ -329,7 +329,7 @@ void DocumentList::CloseList()
     } else if (app_.FormMode != QLatin1String("xembangcv")) {
         // Back to the register the search came from, on the listed row when it is one of its rows;
         // the search is done with.
-        if (QWidget* search = app_.Window(kind_.searchName)) search->hide();
+        app_.Owner().Hide(kind_.searchName);
         if (auto* reg = qobject_cast<RecordForm*>(app_.Window(kind_.registerName))) {
             if (app_.CurrentDocId > 0 && reg->Table().compare(table_, Qt::CaseInsensitive) == 0) reg->Data1->FindBookmark(app_.CurrentDocId);
             reg->show();

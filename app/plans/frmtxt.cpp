@@ -13,8 +13,6 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
-#include <utility>
-
 namespace korvane {
 
 frmtxt::frmtxt(App& app) : QWidget(nullptr), app_(app)
@@ -61,8 +59,7 @@ bool frmtxt::eventFilter(QObject* watched, QEvent* event)
 void frmtxt::closeEvent(QCloseEvent* event)
 {
     const QString text = Text1->toPlainText();
-    // Told once: the register it answers may be gone by the next time.
-    if (const auto closed = std::exchange(closed_, nullptr)) closed(text != original_ ? &text : nullptr);
+    if (closed_) closed_(text != original_ ? &text : nullptr);
     event->accept();
 }
 
