@@ -30,7 +30,6 @@ public:
 
     // How the window of kind `name` is made.
     void Register(const QString& name, Factory make);
-    bool Knows(const QString& name) const { return factories_.count(name) > 0; }
 
     // The main window, made and kept by whatever started the program: handed out under its name
     // and presented like the others, never ended here.
