@@ -5,6 +5,7 @@
 #include "app.h"
 #include "backup.h"
 #include "datafiles.h"
+#include "documents.h"
 #include "formkit.h"
 #include "frmcvden.h"
 #include "frmcvdi.h"
@@ -58,6 +59,7 @@ struct Office {
             db.Execute(QStringLiteral("INSERT INTO cvdi2026 (loai, so_cv, dv_nhan, tt_ndung) SELECT loai, so_cv, dv_nhan, tt_ndung FROM cvdi2026"));
         db.Execute(QStringLiteral("DELETE * FROM cvdi2026 WHERE id > %1").arg(kRows));
         db.Execute(QStringLiteral("UPDATE cvdi2026 SET loai = 'Loại ' & (id - (id / 10) * 10), stt = id / 10"));
+        korvane::InstallDocumentWindows(app, nullptr);
     }
 };
 
@@ -66,7 +68,7 @@ Office* office = nullptr;
 void OpenRegister(benchmark::State& state)
 {
     for (auto _ : state) {
-        auto* form = korvane::frmcvden::Open(office->app, nullptr);
+        auto* form = korvane::frmcvden::Open(office->app);
         benchmark::DoNotOptimize(form->mstt->text());
         state.PauseTiming();
         form->deleteLater();
@@ -78,7 +80,7 @@ void OpenRegister(benchmark::State& state)
 
 void PageUp100(benchmark::State& state)
 {
-    auto* form = korvane::frmcvden::Open(office->app, nullptr);
+    auto* form = korvane::frmcvden::Open(office->app);
     for (auto _ : state) {
         for (int k = 0; k < 100; ++k) form->Data1->MovePrevious();
         state.PauseTiming();
@@ -105,7 +107,7 @@ void GridScreenInTheMiddle(benchmark::State& state)
 // The next number of a type, read from the file as the clerk changes the type of a new record.
 void OutgoingNumbering(benchmark::State& state)
 {
-    auto* form = korvane::frmcvdi::Open(office->app, nullptr);
+    auto* form = korvane::frmcvdi::Open(office->app);
     form->StartNew();
     const QString type = state.range(0) ? QStringLiteral("Loại 3") : QStringLiteral("Tờ trình");  // in use, or not yet
     for (auto _ : state) {

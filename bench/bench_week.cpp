@@ -4,6 +4,7 @@
 //   QT_QPA_PLATFORM=offscreen build-cal-bench/bench/bench_week
 #include "quietmodal.h"
 #include "app.h"
+#include "calendar.h"
 #include "datafiles.h"
 #include "formkit.h"
 #include "frmlichtuan.h"
@@ -48,6 +49,7 @@ struct Office {
         for (int n = 365; n < kRows; n *= 2)
             db.Execute(QStringLiteral("INSERT INTO lich2026 (%1) SELECT %1 FROM lich2026").arg(columns));
         db.Execute(QStringLiteral("DELETE * FROM lich2026 WHERE id > %1").arg(kRows));
+        korvane::InstallCalendarWindows(app, nullptr);
     }
 };
 

@@ -11,7 +11,13 @@ namespace korvane {
 
 void InstallCalendarWindows(App& app, QWidget* mainWindow)
 {
-    app.Openers[QStringLiteral("cmdnaplich")] = [mainWindow](App& a) { frmlich::Open(a, mainWindow); };
+    WindowOwner& owner = app.Owner();
+    owner.Register(QStringLiteral("frmlich"), [mainWindow](App& a) { return new frmlich(a, mainWindow); });
+    owner.Register(QStringLiteral("frmlichtuan"), [](App& a) { return new frmlichtuan(a); });
+    owner.Register(QStringLiteral("frmGridlich"), [](App& a) { return new frmGridlich(a); });
+    owner.Register(QStringLiteral("frmtracuulich"), [](App& a) { return new frmtracuulich(a); });
+
+    app.Openers[QStringLiteral("cmdnaplich")] = [](App& a) { frmlich::Open(a); };
     // From the main window ("xemlichtuan"): the week of today, or its like in another working year.
     app.Openers[QStringLiteral("Cmdxemlich")] = [](App& a) { frmlichtuan::Instance(a)->ShowWeek(WeekViewDate(a)); };
     // The search from the main window ("tracuulich") and from the register ("xemlich").

@@ -85,12 +85,7 @@ frmGridlich::frmGridlich(App& app) : ListWindow(app, "frmGridlich", QStringLiter
 
 frmGridlich::~frmGridlich() = default;
 
-frmGridlich* frmGridlich::Instance(App& app)
-{
-    auto& slot = app.Windows[QStringLiteral("frmGridlich")];
-    if (!slot) slot = new frmGridlich(app);
-    return static_cast<frmGridlich*>(slot.data());
-}
+frmGridlich* frmGridlich::Instance(App& app) { return app.Owner().Get<frmGridlich>(QStringLiteral("frmGridlich")); }
 
 // ---- Opening -------------------------------------------------------------------------------
 

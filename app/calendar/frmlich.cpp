@@ -82,23 +82,9 @@ frmlich::frmlich(App& app, QWidget* mainWindow)
 
 frmlich::~frmlich() = default;
 
-frmlich* frmlich::Open(App& app, QWidget* mainWindow)
-{
-    frmlich* form = Find(app);
-    if (form && form->editing()) {  // an entry being typed stays as the clerk left it
-        form->ShowAgain();
-        return form;
-    }
-    if (!form) form = new frmlich(app, mainWindow);
-    app.FormMode = QStringLiteral("xemlich");
-    // The working year's calendar (the year may have changed since the register was last open).
-    form->openRegister(app.PlanDb.get(), app.CalendarTable);
-    App::Present(form);
-    form->mngay->setFocus();
-    return form;
-}
+frmlich* frmlich::Open(App& app) { return ShowRegister<frmlich>(app, QStringLiteral("frmlich"), app.PlanDb.get(), app.CalendarTable); }
 
-frmlich* frmlich::Find(App& app) { return qobject_cast<frmlich*>(app.Window(QStringLiteral("frmlich"))); }
+frmlich* frmlich::Find(App& app) { return app.Owner().Find<frmlich>(QStringLiteral("frmlich")); }
 
 // ---- What the calendar adds to the record form ----------------------------------------------
 

@@ -19,7 +19,7 @@ public:
     frmlich(App& app, QWidget* mainWindow);
     ~frmlich() override;
     // Opens (or shows again) the register over the working year's calendar, on its last entry.
-    static frmlich* Open(App& app, QWidget* mainWindow);
+    static frmlich* Open(App& app);
     // The register, or null when it was never opened.
     static frmlich* Find(App& app);
 

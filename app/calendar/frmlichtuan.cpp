@@ -115,12 +115,7 @@ frmlichtuan::frmlichtuan(App& app) : QWidget(nullptr), app_(app)
 
 frmlichtuan::~frmlichtuan() = default;
 
-frmlichtuan* frmlichtuan::Instance(App& app)
-{
-    auto& slot = app.Windows[QStringLiteral("frmlichtuan")];
-    if (!slot) slot = new frmlichtuan(app);
-    return static_cast<frmlichtuan*>(slot.data());
-}
+frmlichtuan* frmlichtuan::Instance(App& app) { return app.Owner().Get<frmlichtuan>(QStringLiteral("frmlichtuan")); }
 
 // ---- The week ------------------------------------------------------------------------------
 

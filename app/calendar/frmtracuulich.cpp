@@ -53,12 +53,7 @@ frmtracuulich::frmtracuulich(App& app) : YearSearch(app, QStringLiteral("lich"),
 
 frmtracuulich::~frmtracuulich() = default;
 
-frmtracuulich* frmtracuulich::Instance(App& app)
-{
-    auto& slot = app.Windows[QStringLiteral("frmtracuulich")];
-    if (!slot) slot = new frmtracuulich(app);
-    return static_cast<frmtracuulich*>(slot.data());
-}
+frmtracuulich* frmtracuulich::Instance(App& app) { return app.Owner().Get<frmtracuulich>(QStringLiteral("frmtracuulich")); }
 
 // ---- The search ----------------------------------------------------------------------------
 

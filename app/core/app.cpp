@@ -15,7 +15,6 @@
 #include <QUrl>
 
 #include <cstdlib>
-#include <vector>
 
 namespace korvane {
 
@@ -30,9 +29,8 @@ App::App(ModalService& modal) : modal_(modal)
 
 App::~App()
 {
-    // The windows kept hidden go before the data they show; the main window is its owner's.
-    for (auto& [name, window] : Windows)
-        if (window && name != QLatin1String("frmMain")) delete window.data();
+    // The windows kept hidden go before the data they show.
+    owner_.EndAll();
     CloseData();
 }
 
@@ -71,44 +69,6 @@ void App::CloseData()
     SenderList.reset();
     DocTypeList.reset();
     for (auto* db : {&TempDb, &LocalRefDb, &DocDb, &DocRefDb, &PlanDb, &PlanRefDb}) db->reset();
-}
-
-QWidget* App::Window(const QString& name) const
-{
-    const auto it = Windows.find(name);
-    return it == Windows.end() ? nullptr : it->second.data();
-}
-
-void App::Present(QWidget* window)
-{
-    if (!window) return;
-    window->show();
-    window->raise();
-    window->activateWindow();
-}
-
-bool App::CloseDataWindows()
-{
-    // First every window settles its work, while all of them still have their files; one that
-    // keeps a record stops the change before anything is ended.
-    for (auto& [name, window] : Windows) {
-        if (!window || name == QLatin1String("frmMain")) continue;
-        if (auto* work = dynamic_cast<DataWindow*>(window.data()); work && !work->ReleaseData()) {
-            Present(window);
-            return false;
-        }
-    }
-    std::vector<QPointer<QWidget>> ending;
-    for (auto it = Windows.begin(); it != Windows.end();) {
-        if (it->first == QLatin1String("frmMain")) {
-            ++it;
-            continue;
-        }
-        ending.push_back(it->second);
-        it = Windows.erase(it);
-    }
-    for (const QPointer<QWidget>& window : ending) delete window.data();  // null when it went with a parent
-    return true;
 }
 
 BusyCursor::BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }

@@ -5,6 +5,7 @@
 #include "database.h"
 #include "datapaths.h"
 #include "dates.h"
+#include "windowowner.h"
 
 #include <QDate>
 #include <QPointer>
@@ -97,18 +98,18 @@ public:
     // over its result marks and prints.
     QString SearchClause, SearchTable;
     // The one window of each kind, by form name ("frmMain", "frmcvden", "frmtracuucvden",
-    // "frmgridcvden", ...). Windows are hidden rather than closed, so that the window that comes
-    // back is the one the clerk left; only the owner below makes and ends them.
-    std::map<QString, QPointer<QWidget>> Windows;
+    // "frmgridcvden", ...): the owner makes, shows, hides and ends them. Windows are hidden
+    // rather than closed, so that the window that comes back is the one the clerk left.
+    WindowOwner& Owner() { return owner_; }
     // The window of that kind, or null.
-    QWidget* Window(const QString& name) const;
+    QWidget* Window(const QString& name) const { return owner_.Find(name); }
     // Shows a window above the others, with the keyboard.
-    static void Present(QWidget* window);
+    static void Present(QWidget* window) { WindowOwner::Present(window); }
     // Before the data files or the working year change: every window but the main window
     // finishes its work (see DataWindow) and is ended, so that none outlives the files it
     // reads. False, with every window kept, when a clerk chose to go on with a record; that
     // window is shown.
-    bool CloseDataWindows();
+    bool CloseDataWindows() { return owner_.CloseDataWindows(); }
     QString ChooserMode;
     QString MsgText, MsgMode, MsgResult;
     QString UserFullName, UserRights, RecheckRights;
@@ -135,6 +136,7 @@ public:
 
 private:
     ModalService& modal_;
+    WindowOwner owner_{*this};
 };
 
 // A window that works on the open data files and may hold a clerk's unsaved work (a register

@@ -1072,7 +1072,7 @@ void BringToFront(QWidget* window, QWidget* focus)
 
 void ShowBack(App& app, QWidget* window)
 {
-    if (!window) window = app.Windows[QStringLiteral("frmMain")].data();
+    if (!window) window = app.Window(QStringLiteral("frmMain"));
     if (!window) return;
     window->show();
     window->raise();

@@ -160,7 +160,6 @@ void RecordForm::finishLayout(QLayout* fields, const QList<QPushButton*>& button
 
 void RecordForm::openRegister(engine::Database* db, const QString& table)
 {
-    app_.Windows[objectName()] = this;
     closing_ = false;
     table_ = table;
     Data1->Database = db;
@@ -169,6 +168,18 @@ void RecordForm::openRegister(engine::Database* db, const QString& table)
     if (Data1->Count() > 0) Data1->MoveLast();
     openLists();
     setMode(modes_.view);
+}
+
+void RecordForm::present(bool wasOpen, engine::Database* db, const QString& table)
+{
+    if (wasOpen && !closing_) {
+        ShowAgain();
+        return;
+    }
+    app_.FormMode = modes_.view;
+    openRegister(db, table);
+    App::Present(this);
+    homeField_->setFocus();
 }
 
 void RecordForm::openLists()

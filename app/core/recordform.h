@@ -30,6 +30,17 @@ public:
     RecordForm(App& app, QWidget* mainWindow);
     ~RecordForm() override;
 
+    // The register of kind `name` (its form name), from the window owner: the one open shown
+    // again as the clerk left it; otherwise opened over `table` of `db` on its last record.
+    template <class Form>
+    static Form* ShowRegister(App& app, const QString& name, engine::Database* db, const QString& table)
+    {
+        Form* open = app.Owner().Find<Form>(name);
+        Form* form = open ? open : app.Owner().Get<Form>(name);
+        static_cast<RecordForm*>(form)->present(open != nullptr, db, table);
+        return form;
+    }
+
     DataSource* Data1;
     QLabel* lbltrangthai;
     QLineEdit* mrecnum;
@@ -221,6 +232,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void present(bool wasOpen, engine::Database* db, const QString& table);
     // The keep question, then the register's closing work and the main window shown; false
     // when the clerk goes on with the record.
     bool finishWork();

@@ -282,7 +282,7 @@ void YearSearch::CloseSearch()
         Combonamlamviec->setCurrentIndex(Combonamlamviec->findText((app_.*workingTable_).right(4)));
     }
     if (backToRegister()) return;
-    if (QWidget* main = app_.Windows[QStringLiteral("frmMain")].data()) {
+    if (QWidget* main = app_.Window(QStringLiteral("frmMain"))) {
         main->show();
         main->raise();
     }

@@ -35,7 +35,7 @@ struct SwitchFailed {
     QString reason;
 };
 
-frmMain* mainWindow(App& app) { return qobject_cast<frmMain*>(app.Windows[QStringLiteral("frmMain")].data()); }
+frmMain* mainWindow(App& app) { return qobject_cast<frmMain*>(app.Window(QStringLiteral("frmMain"))); }
 
 QString listName(frmchondulieu::Kind kind)
 {

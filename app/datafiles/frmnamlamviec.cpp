@@ -112,7 +112,7 @@ bool frmnamlamviec::Confirm()
                      QStringLiteral("Chương trình không đặt được năm làm việc vừa chọn !"));
         return false;
     }
-    if (auto* main = qobject_cast<frmMain*>(app_.Windows[QStringLiteral("frmMain")].data())) {
+    if (auto* main = qobject_cast<frmMain*>(app_.Window(QStringLiteral("frmMain")))) {
         main->SetLabels();
         main->repaint();
     }
@@ -121,7 +121,7 @@ bool frmnamlamviec::Confirm()
 
 void ChooseWorkYear(App& app)
 {
-    frmnamlamviec window(app, app.Windows[QStringLiteral("frmMain")].data());
+    frmnamlamviec window(app, app.Window(QStringLiteral("frmMain")));
     app.modal().runModal(window);
 }
 

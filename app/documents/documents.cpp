@@ -4,14 +4,27 @@
 #include "frmcvden.h"
 #include "frmcvdi.h"
 #include "frmgrid.h"
+#include "frmincv.h"
 #include "frmtracuu.h"
+
+#include <QApplication>
 
 namespace korvane {
 
 void InstallDocumentWindows(App& app, QWidget* mainWindow)
 {
-    app.Openers[QStringLiteral("cmdnapcvden")] = [mainWindow](App& a) { frmcvden::Open(a, mainWindow); };
-    app.Openers[QStringLiteral("cmdnapcvdi")] = [mainWindow](App& a) { frmcvdi::Open(a, mainWindow); };
+    WindowOwner& owner = app.Owner();
+    owner.Register(QStringLiteral("frmcvden"), [mainWindow](App& a) { return new frmcvden(a, mainWindow); });
+    owner.Register(QStringLiteral("frmcvdi"), [mainWindow](App& a) { return new frmcvdi(a, mainWindow); });
+    owner.Register(QStringLiteral("frmtracuucvden"), [](App& a) { return new frmtracuucvden(a); });
+    owner.Register(QStringLiteral("frmtracuucvdi"), [](App& a) { return new frmtracuucvdi(a); });
+    owner.Register(QStringLiteral("frmgridcvden"), [](App& a) { return new frmgridcvden(a); });
+    owner.Register(QStringLiteral("frmgridcvdi"), [](App& a) { return new frmgridcvdi(a); });
+    // Printing by date, over the window that asked for it.
+    owner.Register(QStringLiteral("frmincv"), [](App& a) { return new frmincv(a, QApplication::activeWindow()); });
+
+    app.Openers[QStringLiteral("cmdnapcvden")] = [](App& a) { frmcvden::Open(a); };
+    app.Openers[QStringLiteral("cmdnapcvdi")] = [](App& a) { frmcvdi::Open(a); };
     // From the main window the pick lists offer the values used in the working year.
     app.Openers[QStringLiteral("cmdtracuucvden")] = [](App& a) {
         auto* search = frmtracuucvden::Instance(a);

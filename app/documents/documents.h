@@ -8,6 +8,8 @@ namespace korvane {
 
 class App;
 
+// Gives the window owner the factories of these windows, by form name; the registers go back to
+// `mainWindow` when they close.
 void InstallDocumentWindows(App& app, QWidget* mainWindow);
 
 }  // namespace korvane

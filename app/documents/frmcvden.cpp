@@ -109,19 +109,7 @@ frmcvden::frmcvden(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
     resize(760, 560);
 }
 
-frmcvden* frmcvden::Open(App& app, QWidget* mainWindow)
-{
-    if (auto* open = qobject_cast<frmcvden*>(app.Window(QStringLiteral("frmcvden")))) {
-        open->ShowAgain();
-        return open;
-    }
-    app.FormMode = QStringLiteral("xemcv");
-    auto* form = new frmcvden(app, mainWindow);
-    form->openRegister(app.DocDb.get(), app.InDocTable);
-    form->show();
-    form->mcd_dang->setFocus();
-    return form;
-}
+frmcvden* frmcvden::Open(App& app) { return ShowRegister<frmcvden>(app, QStringLiteral("frmcvden"), app.DocDb.get(), app.InDocTable); }
 
 void frmcvden::rememberLast(bool hasLast)
 {

@@ -12,7 +12,7 @@ public:
     frmcvden(App& app, QWidget* mainWindow);
 
     // Prepares the data sources as the main window's button does and shows the register.
-    static frmcvden* Open(App& app, QWidget* mainWindow);
+    static frmcvden* Open(App& app);
 
     BoundLineEdit *mng_den, *mng_denchuan, *mnoigui, *mso_cv, *mng_cv, *mng_cvchuan, *mloai, *mdv_nhan, *mcd_dang, *mmat;
     BoundTextEdit* mtt_ndung;

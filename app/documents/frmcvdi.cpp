@@ -114,19 +114,7 @@ frmcvdi::frmcvdi(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
     resize(760, 540);
 }
 
-frmcvdi* frmcvdi::Open(App& app, QWidget* mainWindow)
-{
-    if (auto* open = qobject_cast<frmcvdi*>(app.Window(QStringLiteral("frmcvdi")))) {
-        open->ShowAgain();
-        return open;
-    }
-    app.FormMode = QStringLiteral("xemcv");
-    auto* form = new frmcvdi(app, mainWindow);
-    form->openRegister(app.DocDb.get(), app.OutDocTable);
-    form->show();
-    form->mloai->setFocus();
-    return form;
-}
+frmcvdi* frmcvdi::Open(App& app) { return ShowRegister<frmcvdi>(app, QStringLiteral("frmcvdi"), app.DocDb.get(), app.OutDocTable); }
 
 std::optional<QString> frmcvdi::firstNumber(const QString& where, bool lastFirst)
 {

@@ -12,7 +12,7 @@ public:
     frmcvdi(App& app, QWidget* mainWindow);
 
     // Prepares the data sources as the main window's button does and shows the register.
-    static frmcvdi* Open(App& app, QWidget* mainWindow);
+    static frmcvdi* Open(App& app);
 
     BoundLineEdit *mso_cv, *mng_cv, *mng_cvchuan, *mloai, *mdv_nhan, *mnoiluu, *mnguoiky;
     BoundTextEdit* mtt_ndung;

@@ -185,7 +185,7 @@ void DocumentList::PrintByDate()
 bool DocumentList::backToRegister(qlonglong id)
 {
     if (app_.FormMode == QLatin1String("xembangcv")) return false;
-    if (QWidget* search = app_.Window(QStringLiteral("frmtracuu") + prefixOf(kind_.incoming))) search->hide();
+    app_.Owner().Hide(QStringLiteral("frmtracuu") + prefixOf(kind_.incoming));
     auto* reg = qobject_cast<RecordForm*>(app_.Window(QStringLiteral("frm") + prefixOf(kind_.incoming)));
     return reg && backTo(reg->Table(), id, [reg](qlonglong row) {
                if (row > 0) reg->Data1->FindBookmark(row);
@@ -224,12 +224,7 @@ frmgridcvden::frmgridcvden(App& app)
 {
 }
 
-frmgridcvden* frmgridcvden::Instance(App& app)
-{
-    auto& slot = app.Windows[QStringLiteral("frmgridcvden")];
-    if (!slot) slot = new frmgridcvden(app);
-    return static_cast<frmgridcvden*>(slot.data());
-}
+frmgridcvden* frmgridcvden::Instance(App& app) { return app.Owner().Get<frmgridcvden>(QStringLiteral("frmgridcvden")); }
 
 frmgridcvdi::frmgridcvdi(App& app)
     : DocumentList(app, "frmgridcvdi", QStringLiteral("Danh sách công văn đi"),
@@ -257,11 +252,6 @@ frmgridcvdi::frmgridcvdi(App& app)
 {
 }
 
-frmgridcvdi* frmgridcvdi::Instance(App& app)
-{
-    auto& slot = app.Windows[QStringLiteral("frmgridcvdi")];
-    if (!slot) slot = new frmgridcvdi(app);
-    return static_cast<frmgridcvdi*>(slot.data());
-}
+frmgridcvdi* frmgridcvdi::Instance(App& app) { return app.Owner().Get<frmgridcvdi>(QStringLiteral("frmgridcvdi")); }
 
 }  // namespace korvane

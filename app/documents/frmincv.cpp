@@ -107,13 +107,12 @@ frmincv::frmincv(App& app, QWidget* parent) : QDialog(parent), app_(app)
 void frmincv::Show(App& app, const QString& caller, const QString& dateText)
 {
     // One print window at a time.
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (auto* open = qobject_cast<frmincv*>(w); open && open->isVisible()) open->reject();
+    if (auto* open = app.Owner().Find<frmincv>(QStringLiteral("frmincv")); open && open->isVisible()) open->reject();
     app.MsgText = caller;
-    frmincv dialog(app, QApplication::activeWindow());
-    QString date = dateText;
-    dialog.mngay1->setText(CheckDateText(date, app.Months, app.Today().year()));
-    app.modal().runModal(dialog);
+    app.Owner().RunModal(QStringLiteral("frmincv"), [&](QDialog& dialog) {
+        QString date = dateText;
+        static_cast<frmincv&>(dialog).mngay1->setText(CheckDateText(date, app.Months, app.Today().year()));
+    });
 }
 
 bool frmincv::checkDate(QLineEdit* box)

@@ -417,12 +417,7 @@ frmtracuucvden::frmtracuucvden(App& app) : DocumentSearch(app, QStringLiteral("c
            QStringLiteral("Hướng dẫn:   F4 : xoá cả ô      F5: Chọn theo danh sách      F5 và Shift-F5:tăng giảm ô ngày "));
 }
 
-frmtracuucvden* frmtracuucvden::Instance(App& app)
-{
-    auto& slot = app.Windows[QStringLiteral("frmtracuucvden")];
-    if (!slot) slot = new frmtracuucvden(app);
-    return static_cast<frmtracuucvden*>(slot.data());
-}
+frmtracuucvden* frmtracuucvden::Instance(App& app) { return app.Owner().Get<frmtracuucvden>(QStringLiteral("frmtracuucvden")); }
 
 bool frmtracuucvden::registerKey(QLineEdit* b, int code)
 {
@@ -433,8 +428,8 @@ bool frmtracuucvden::registerKey(QLineEdit* b, int code)
 
 void frmtracuucvden::showRegister()
 {
-    QWidget* back = app_.FormMode == QLatin1String("xemcv") ? app_.Windows[QStringLiteral("frmcvden")].data() : nullptr;
-    if (!back) back = app_.Windows[QStringLiteral("frmMain")].data();
+    QWidget* back = app_.FormMode == QLatin1String("xemcv") ? app_.Window(QStringLiteral("frmcvden")) : nullptr;
+    if (!back) back = app_.Window(QStringLiteral("frmMain"));
     if (back) back->show();
 }
 
@@ -482,17 +477,12 @@ frmtracuucvdi::frmtracuucvdi(App& app) : DocumentSearch(app, QStringLiteral("cvd
            QStringLiteral("Hướng dẫn:    F4 : xoá cả ô      F5: Chọn theo danh sách      F5 và Shift-F5:tăng giảm ô ngày "));
 }
 
-frmtracuucvdi* frmtracuucvdi::Instance(App& app)
-{
-    auto& slot = app.Windows[QStringLiteral("frmtracuucvdi")];
-    if (!slot) slot = new frmtracuucvdi(app);
-    return static_cast<frmtracuucvdi*>(slot.data());
-}
+frmtracuucvdi* frmtracuucvdi::Instance(App& app) { return app.Owner().Get<frmtracuucvdi>(QStringLiteral("frmtracuucvdi")); }
 
 void frmtracuucvdi::showRegister()
 {
-    QWidget* back = app_.FormMode != QLatin1String("tracuucv") ? app_.Windows[QStringLiteral("frmcvdi")].data() : nullptr;
-    if (!back) back = app_.Windows[QStringLiteral("frmMain")].data();
+    QWidget* back = app_.FormMode != QLatin1String("tracuucv") ? app_.Window(QStringLiteral("frmcvdi")) : nullptr;
+    if (!back) back = app_.Window(QStringLiteral("frmMain"));
     if (back) back->show();
 }
 

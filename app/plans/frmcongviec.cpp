@@ -108,21 +108,9 @@ frmcongviec::frmcongviec(App& app, QWidget* mainWindow)
 
 frmcongviec::~frmcongviec() = default;
 
-frmcongviec* frmcongviec::Open(App& app, QWidget* mainWindow)
-{
-    if (frmcongviec* open = Find(app)) {  // one register at a time
-        open->ShowAgain();
-        return open;
-    }
-    app.FormMode = QStringLiteral("xemkehoach");
-    auto* form = new frmcongviec(app, mainWindow);
-    form->openRegister(app.PlanDb.get(), app.PlanTable);
-    form->show();
-    form->txtndungtt->setFocus();
-    return form;
-}
+frmcongviec* frmcongviec::Open(App& app) { return ShowRegister<frmcongviec>(app, QStringLiteral("frmcongviec"), app.PlanDb.get(), app.PlanTable); }
 
-frmcongviec* frmcongviec::Find(App& app) { return qobject_cast<frmcongviec*>(app.Window(QStringLiteral("frmcongviec"))); }
+frmcongviec* frmcongviec::Find(App& app) { return app.Owner().Find<frmcongviec>(QStringLiteral("frmcongviec")); }
 
 // ---- What plans add to the record form -------------------------------------------------------
 
@@ -156,7 +144,8 @@ void frmcongviec::ShowList()
 void frmcongviec::Zoom()
 {
     // While viewing the enlarged text can only be read: a change would bypass the save.
-    auto* zoom = new frmtxt(app_, txtndungct->toPlainText(), editing() && !txtndungct->isReadOnly(), [this](const QString* changed) {
+    auto* zoom = app_.Owner().Get<frmtxt>(QStringLiteral("frmtxt"));
+    zoom->Edit(txtndungct->toPlainText(), editing() && !txtndungct->isReadOnly(), [this](const QString* changed) {
         if (changed) txtndungct->setPlainText(*changed);
         show();
         txtndungct->setFocus();

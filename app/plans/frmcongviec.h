@@ -18,7 +18,7 @@ public:
     frmcongviec(App& app, QWidget* mainWindow);
     ~frmcongviec() override;
     // Opens the register over the working year's plan table, on its last plan.
-    static frmcongviec* Open(App& app, QWidget* mainWindow);
+    static frmcongviec* Open(App& app);
     // The open register, or null.
     static frmcongviec* Find(App& app);
 

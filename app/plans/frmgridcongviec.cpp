@@ -125,12 +125,7 @@ frmgridcongviec::frmgridcongviec(App& app) : ListWindow(app, "frmgridcongviec", 
 
 frmgridcongviec::~frmgridcongviec() = default;
 
-frmgridcongviec* frmgridcongviec::Instance(App& app)
-{
-    auto& slot = app.Windows[QStringLiteral("frmgridcongviec")];
-    if (!slot) slot = new frmgridcongviec(app);
-    return static_cast<frmgridcongviec*>(slot.data());
-}
+frmgridcongviec* frmgridcongviec::Instance(App& app) { return app.Owner().Get<frmgridcongviec>(QStringLiteral("frmgridcongviec")); }
 
 // ---- Opening -------------------------------------------------------------------------------
 

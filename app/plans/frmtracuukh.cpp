@@ -94,12 +94,7 @@ frmtracuukh::frmtracuukh(App& app) : YearSearch(app, QStringLiteral("kehoach"), 
 
 frmtracuukh::~frmtracuukh() = default;
 
-frmtracuukh* frmtracuukh::Instance(App& app)
-{
-    auto& slot = app.Windows[QStringLiteral("frmtracuukh")];
-    if (!slot) slot = new frmtracuukh(app);
-    return static_cast<frmtracuukh*>(slot.data());
-}
+frmtracuukh* frmtracuukh::Instance(App& app) { return app.Owner().Get<frmtracuukh>(QStringLiteral("frmtracuukh")); }
 
 // ---- Lists ---------------------------------------------------------------------------------
 

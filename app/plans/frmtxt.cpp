@@ -15,16 +15,13 @@
 
 namespace korvane {
 
-frmtxt::frmtxt(App& app, const QString& text, bool editable, std::function<void(const QString*)> closed)
-    : QWidget(nullptr), app_(app), original_(text), closed_(std::move(closed))
+frmtxt::frmtxt(App& app) : QWidget(nullptr), app_(app)
 {
     setObjectName(QStringLiteral("frmtxt"));
     setWindowTitle(QStringLiteral("Nội dung chi tiết"));
     setAttribute(Qt::WA_DeleteOnClose);
     Text1 = new BoundTextEdit(QStringLiteral("ndungct"), this);
     Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->load(text);
-    Text1->setReadOnly(!editable);
     Text1->installEventFilter(this);
     QFont f = Text1->font();
     f.setPointSizeF(f.pointSizeF() * 1.25);
@@ -39,6 +36,14 @@ frmtxt::frmtxt(App& app, const QString& text, bool editable, std::function<void(
     layout->addWidget(Text1);
     layout->addLayout(buttons);
     resize(760, 520);
+}
+
+void frmtxt::Edit(const QString& text, bool editable, std::function<void(const QString*)> closed)
+{
+    original_ = text;
+    closed_ = std::move(closed);
+    Text1->load(text);
+    Text1->setReadOnly(!editable);
 }
 
 bool frmtxt::eventFilter(QObject* watched, QEvent* event)

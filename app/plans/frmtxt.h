@@ -17,9 +17,12 @@ class BoundTextEdit;
 class frmtxt : public QWidget {
     Q_OBJECT
 public:
-    // `editable`: the register is adding or correcting; otherwise the text can only be read.
-    // `closed` gets the text when it was changed (empty optional otherwise).
-    frmtxt(App& app, const QString& text, bool editable, std::function<void(const QString* changed)> closed);
+    explicit frmtxt(App& app);
+
+    // Shows `text` in the box. `editable`: the register is adding or correcting; otherwise the
+    // text can only be read. When the window closes, `closed` gets the text if it was changed
+    // (null otherwise).
+    void Edit(const QString& text, bool editable, std::function<void(const QString* changed)> closed);
 
     // Refuses, as the register's box does, a change that would bring in a character the data
     // file cannot hold, so that what comes back is always written.

@@ -447,7 +447,7 @@ void InstallUserWindow(App& app)
             a.Message(QStringLiteral("Lỗi dữ liệu: chưa mở được file dữ liệu ") + a.PlanRefFile);
             return;
         }
-        frmloaitien window(a, a.RecheckRights.toLower().startsWith(QLatin1Char('q')), a.Windows[QStringLiteral("frmMain")].data());
+        frmloaitien window(a, a.RecheckRights.toLower().startsWith(QLatin1Char('q')), a.Window(QStringLiteral("frmMain")));
         a.modal().runModal(window);
     };
 }

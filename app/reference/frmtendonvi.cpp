@@ -83,7 +83,7 @@ bool frmtendonvi::CloseWindow()
     });
     if (!written) return false;  // the names are still here to try again
     if (hasRow_) {
-        if (auto* main = qobject_cast<frmMain*>(app_.Windows[QStringLiteral("frmMain")].data())) main->SetBanner(organisation);
+        if (auto* main = qobject_cast<frmMain*>(app_.Window(QStringLiteral("frmMain")))) main->SetBanner(organisation);
     }
     accept();
     ShowBack(app_, nullptr);

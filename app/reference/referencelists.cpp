@@ -344,7 +344,7 @@ void AbbreviationList::keyPressEvent(QKeyEvent* event)
 
 namespace {
 
-QWidget* MainWindow(App& app) { return app.Windows[QStringLiteral("frmMain")].data(); }
+QWidget* MainWindow(App& app) { return app.Window(QStringLiteral("frmMain")); }
 
 // The shared lists read again, so that the registers offer and expand what was just entered.
 void ReopenLists(App& app) { ShowingDataErrors(app, [&] { OpenReferenceLists(app); }); }

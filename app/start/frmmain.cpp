@@ -27,7 +27,7 @@ frmMain::frmMain(App& app, QWidget* parent) : QMainWindow(parent), app_(app)
     buildMenus();
     PressButtonsWithEnter(this);
     resize(760, 560);
-    app_.Windows[objectName()] = this;
+    app_.Owner().SetMainWindow(this);
     // Every window shown from here on is noted, so that closing closes the latest first.
     qApp->installEventFilter(this);
 }
@@ -331,13 +331,9 @@ void frmMain::closeEvent(QCloseEvent* event)
 {
     // A record being typed is kept or dropped as the clerk answers; one the clerk goes on with
     // keeps the program running.
-    for (auto& [name, window] : app_.Windows) {
-        auto* work = dynamic_cast<DataWindow*>(window.data());
-        if (work && !work->ReleaseData()) {
-            App::Present(window);
-            event->ignore();
-            return;
-        }
+    if (!app_.Owner().ReleaseData()) {
+        event->ignore();
+        return;
     }
     app_.WriteSettings();
     // Every other window, from the most recently opened back to the first.

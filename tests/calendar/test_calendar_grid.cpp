@@ -103,7 +103,7 @@ protected:
 TEST_F(CalendarGrid, FromTheRegisterMarksAreClearedToggledAndSetOnEveryRowAndCloseReturnsOnTheRow)
 {
     app.PlanDb->Execute(QStringLiteral("UPDATE lich2026 SET chonin = 'X' WHERE ID = 5"));  // the shared field, as another tool left it
-    auto* reg = activate(frmlich::Open(app, &main));
+    auto* reg = activate(frmlich::Open(app));
     QTest::mouseClick(reg->cmdbang, Qt::LeftButton);
     auto* g = activate(grid());
     EXPECT_EQ(listed(), (QStringList{QStringLiteral("Kiểm kho"), QStringLiteral("Tiếp khách"), QStringLiteral("Họp sáng"),

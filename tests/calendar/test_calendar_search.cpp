@@ -143,7 +143,7 @@ TEST_F(CalendarSearch, TheYearListOffersTheCalendarTablesAndFromTheRegisterItGoe
     QTest::mouseClick(search->cmdclose, Qt::LeftButton);
 
     // From the register: a search of another year, and the grid's close returns to the register.
-    auto* reg = activate(frmlich::Open(app, &main));
+    auto* reg = activate(frmlich::Open(app));
     QTest::mouseClick(reg->Cmdtracuu, Qt::LeftButton);
     ASSERT_TRUE(search->isVisible());
     EXPECT_EQ(app.FormMode, QStringLiteral("xemlich"));

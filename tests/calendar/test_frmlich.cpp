@@ -21,7 +21,7 @@ protected:
     void TearDown() override { delete form.data(); }
     frmlich* open()
     {
-        form = frmlich::Open(app, &main);
+        form = frmlich::Open(app);
         return activate(form.data());
     }
     void insertEntry(const QString& day, const QString& time, const QString& content, const QString& saver = QString())

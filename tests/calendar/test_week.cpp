@@ -129,8 +129,7 @@ TEST_F(Week, ClosingGoesBackTheWayItCame)
     // From the register: the chosen entry goes back with it, unless another year's table holds it.
     entry("lich2003", "31/12/2003", "14h00", "14h00", "Tổng kết năm");
     entry("lich2004", "02/01/2004", "9g30", "09g30", "Chúc Tết");
-    auto* reg = frmlich::Open(app, &main);
-    app.Windows[QStringLiteral("frmlich")] = reg;
+    auto* reg = frmlich::Open(app);
     reg->hide();
     w = open(QDate(2004, 1, 2));
     w->DBGrid1->setCurrentIndex(w->DBGrid1->model()->index(1, 0));

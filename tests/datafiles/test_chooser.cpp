@@ -1,6 +1,7 @@
 // The data-file chooser opened from the main window's menu: a switch that takes the new files
 // into use everywhere, the choices it refuses without touching anything, the plan file's new
 // login, the backup file's checks, and a switch that fails half-way.
+#include "documents.h"
 #include "frmchondulieu.h"
 #include "frmcvden.h"
 #include "frmgrid.h"
@@ -21,6 +22,7 @@ protected:
     {
         Office::SetUp();
         InstallDataFileChooser(app);
+        InstallDocumentWindows(app, &main);
     }
     // Opens the chooser from `item` and lets `work` act on it; the window closes afterwards.
     void open(QAction* item, const std::function<void(frmchondulieu&)>& work)
@@ -65,7 +67,8 @@ TEST_F(Chooser, ADocumentFileIsTakenIntoUseEverywhereAndRemembered)
     write(app.DataFile(QStringLiteral("sysmem2")), "\r\n\"" + chosen.toUpper().toUtf8() + "\"\r\n", QIODevice::Append);
 
     // A list window kept hidden reads the file being replaced: it goes, to be made again on the new one.
-    const QPointer<QWidget> hidden = app.Windows[QStringLiteral("frmgridcvden")] = new QWidget;
+    app.Owner().Register(QStringLiteral("frmgridcvden"), [](App&) { return new QWidget; });
+    const QPointer<QWidget> hidden = app.Owner().Get(QStringLiteral("frmgridcvden"));
     // The year's tables are missing: the clerk is asked to have them made; no answer keeps the
     // files in use, "yes" makes them.
     const QString question = QStringLiteral("File dữ liệu vừa chọn chưa có các bảng dữ liệu năm 2026.\r"
@@ -199,7 +202,8 @@ TEST_F(Chooser, ASwitchThatFailsHalfWayLeavesThePreviousFilesInUse)
     QFile::remove(app.DataFile(QStringLiteral("sysmem")));
     QDir(folder.root()).mkpath(QStringLiteral("data/sysmem"));
 
-    const QPointer<QWidget> hidden = app.Windows[QStringLiteral("frmgridcvden")] = new QWidget;
+    app.Owner().Register(QStringLiteral("frmgridcvden"), [](App&) { return new QWidget; });
+    const QPointer<QWidget> hidden = app.Owner().Get(QStringLiteral("frmgridcvden"));
     modal.answers = {QStringLiteral("yes")};  // the year's tables made in the new file
     open(main.mnuchondulieucongvan, [&](frmchondulieu& w) { EXPECT_FALSE(accept(w, chosen)); });
     EXPECT_TRUE(hidden.isNull());  // the windows go before the switch is tried
@@ -221,7 +225,7 @@ TEST_F(Chooser, NoWindowOutlivesTheFilesItReads)
     const QString chosen = elsewhere(QStringLiteral("khac"));
     frmgridcvden::Instance(app)->ShowYear();
     const QPointer<QWidget> list = app.Window(QStringLiteral("frmgridcvden"));
-    const QPointer<frmcvden> reg = frmcvden::Open(app, &main);
+    const QPointer<frmcvden> reg = frmcvden::Open(app);
     reg->StartNew();
     reg->mnoigui->setText(QStringLiteral("Sở Y tế"));
     reg->mdv_nhan->setText(QStringLiteral("Văn phòng"));

@@ -4,6 +4,7 @@
 #include "calendar.h"
 #include "documents.h"
 #include "frmchondulieu.h"
+#include "frmcongviec.h"
 #include "frmloaitien.h"
 #include "frmnamlamviec.h"
 #include "importdata.h"
@@ -15,7 +16,10 @@
 #include <QApplication>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
+
+#include <map>
 
 using namespace korvane;
 
@@ -148,4 +152,45 @@ TEST_F(EveryWindow, EscAndTheFrameWriteNothingAnywhere)
                              "frmnamlamviec", "frmtendonvi", "frmbophan", "frmloaitien"})
         EXPECT_TRUE(worked.contains(QLatin1String(name))) << name << " was not reached: " << worked.join(QLatin1Char(',')).toStdString();
     EXPECT_EQ(everything(), before);
+}
+
+TEST_F(EveryWindow, OneWindowOfEachKindAndNoneOutlivesTheDataFiles)
+{
+    const QStringList kinds = {"frmcvden", "frmcvdi", "frmcongviec", "frmlich", "frmtracuucvden", "frmtracuucvdi",
+                               "frmgridcvden", "frmgridcvdi", "frmtracuukh", "frmgridcongviec", "frmlichtuan", "frmtracuulich",
+                               "frmtxt"};
+    // The windows of those kinds there are, by kind.
+    auto made = [&kinds] {
+        std::map<QString, QList<QPointer<QWidget>>> windows;
+        for (QWidget* t : QApplication::topLevelWidgets())
+            if (kinds.contains(t->objectName())) windows[t->objectName()].append(t);
+        return windows;
+    };
+    // Every window the main window's buttons open, opened twice: the second time brings back the
+    // window of the first.
+    for (int round = 0; round < 2; ++round)
+        for (const char* button : {"cmdnapcvden", "cmdnapcvdi", "cmdnapkh", "cmdnaplich", "cmdtracuucvden", "cmdtracuucvdi",
+                                   "Cmdxemcvden", "cmdxemcvdi", "cmdtracuukh", "cmdxemkh", "Cmdxemlich", "cmdtracuulich"}) {
+            main.show();
+            app.Openers.at(QLatin1String(button))(app);
+        }
+    // The plan register's enlarged text, asked for twice.
+    frmcongviec* plan = frmcongviec::Find(app);
+    ASSERT_NE(plan, nullptr);
+    for (int round = 0; round < 2; ++round) {
+        plan->show();
+        QTest::mouseClick(plan->cmdxemct, Qt::LeftButton);
+    }
+    const auto before = made();
+    for (const QString& kind : kinds) {
+        ASSERT_TRUE(before.count(kind)) << kind.toStdString() << " was not made";
+        EXPECT_EQ(before.at(kind).size(), 1) << kind.toStdString() << " was made more than once";
+    }
+
+    // The data files change: not one of them stays.
+    ASSERT_TRUE(app.CloseDataWindows());
+    for (const auto& [kind, windows] : before)
+        for (const QPointer<QWidget>& w : windows) EXPECT_TRUE(w.isNull()) << kind.toStdString() << " outlives the data files";
+    EXPECT_TRUE(made().empty());
+    EXPECT_EQ(app.Window(QStringLiteral("frmMain")), &main);  // the main window stays
 }

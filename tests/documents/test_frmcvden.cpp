@@ -30,6 +30,7 @@ protected:
         app.Today = [] { return QDate(2026, 12, 9); };
         modal.drivers[QStringLiteral("frmlogin")] = testing_support::LoginAs(QStringLiteral("ai"), QString());
         ASSERT_TRUE(Startup(app, main).Run());
+        InstallDocumentWindows(app, &main);
         app.DocRefDb->Execute(QStringLiteral("INSERT INTO noigui (tendonvi, chutat, matt) VALUES ('Bộ Tài chính', 'btc', 'b')"));
         app.PlanRefDb->Execute(QStringLiteral("INSERT INTO donvi (tendonvi, chutat, matt) VALUES ('Phòng Tổ chức', 'ptc', 'p1')"));
         app.PlanRefDb->Execute(QStringLiteral("INSERT INTO donvi (tendonvi, chutat, matt) VALUES ('Văn phòng', 'vp', 'v2')"));
@@ -38,7 +39,7 @@ protected:
     void TearDown() override { delete form.data(); }
     frmcvden* open()
     {
-        form = frmcvden::Open(app, &main);
+        form = frmcvden::Open(app);
         // Focus moves (and the checks made on leaving a box) need the window to be active.
         QApplication::setActiveWindow(form);
         EXPECT_TRUE(QTest::qWaitForWindowActive(form));

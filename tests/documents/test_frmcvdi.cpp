@@ -1,5 +1,6 @@
 // The outgoing register through its real window: numbering by type, corrections, two clerks
 // saving at once, the keys and lists where it differs from the incoming one.
+#include "documents.h"
 #include "frmcvdi.h"
 #include "jetsql.h"
 #include "office.h"
@@ -11,10 +12,15 @@ using namespace korvane;
 
 class OutRegister : public Office {
 protected:
+    void SetUp() override
+    {
+        Office::SetUp();
+        InstallDocumentWindows(app, &main);
+    }
     void TearDown() override { delete form.data(); }
     frmcvdi* open()
     {
-        form = frmcvdi::Open(app, &main);
+        form = frmcvdi::Open(app);
         return activate(form.data());
     }
     void insert(const QString& type, const QString& number)

@@ -1,5 +1,6 @@
 // Printing a period's documents: the dates, the subtitle, the print table and the report, the
 // way the registers open the window.
+#include "documents.h"
 #include "frmcvden.h"
 #include "frmincv.h"
 #include "office.h"
@@ -16,6 +17,7 @@ protected:
     void SetUp() override
     {
         Office::SetUp();
+        InstallDocumentWindows(app, &main);
         for (const auto& [date, normal] : {std::pair{"05/03/2001", "20010305"}, std::pair{"31/03/2001", "20010331"},
                                            std::pair{"01/04/2001", "20010401"}, std::pair{"05/03/2008", "20080305"}})
             for (const char* table : {"cvden2026", "cvdi2026"}) {
@@ -142,7 +144,7 @@ TEST_F(PrintByDate, PreviewOnceAndPrintNowStillPreviews)
 
 TEST_F(PrintByDate, TheRegisterHandsOverItsNameAndTheArrivalDate)
 {
-    auto* form = activate(frmcvden::Open(app, &main));
+    auto* form = activate(frmcvden::Open(app));
     form->Data1->MoveFirst();
     QString title, from;
     modal.drivers[QStringLiteral("frmincv")] = [&](QDialog& d) {

@@ -128,7 +128,7 @@ TEST_F(Lists, MarksActOnTheRowsOfTheSearchInTheYearSearched)
     QTest::mouseClick(list->Cmdhuychon, Qt::LeftButton);
     EXPECT_TRUE(list->Marks().Empty());
     // Back from a search of 2001 started in the register: the register is not moved to a 2001 id.
-    auto* reg = activate(frmcvden::Open(app, &main));
+    auto* reg = activate(frmcvden::Open(app));
     reg->Data1->MoveFirst();
     QTest::mouseClick(reg->Cmdtracuu, Qt::LeftButton);
     auto* s = frmtracuucvden::Instance(app);

@@ -163,7 +163,7 @@ TEST_F(Search, PickListsKeysAndTheWayBack)
     EXPECT_TRUE(main.isVisible());
     EXPECT_EQ(frmtracuucvden::Instance(app)->mcd_dang->text(), QStringLiteral("Công đoàn"));
     // From the register ("Tìm đến..."): back to the register.
-    auto* reg = activate(frmcvden::Open(app, &main));
+    auto* reg = activate(frmcvden::Open(app));
     QTest::mouseClick(reg->Cmdtracuu, Qt::LeftButton);
     EXPECT_FALSE(reg->isVisible());
     EXPECT_TRUE(search->isVisible());

@@ -23,7 +23,7 @@ protected:
     void TearDown() override { delete form.data(); }
     frmcongviec* open()
     {
-        form = frmcongviec::Open(app, &main);
+        form = frmcongviec::Open(app);
         return activate(form.data());
     }
     // A plan as another clerk (or an older session) left it in the file.

@@ -342,7 +342,7 @@ TEST_F(PlanList, APrintJobReadsItsOwnStatementInPlaceOfTheTemplatesSource)
 
 TEST_F(PlanList, FromTheRegisterAndBackOnThePlanChosenInTheList)
 {
-    auto* reg = activate(frmcongviec::Open(app, &main));
+    auto* reg = activate(frmcongviec::Open(app));
     QTest::mouseClick(reg->cmdGrid, Qt::LeftButton);
     auto* list = activate(frmgridcongviec::Instance(app));
     EXPECT_FALSE(reg->isVisible());

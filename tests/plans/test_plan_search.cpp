@@ -205,7 +205,7 @@ TEST_F(PlanSearch, ClosingGoesBackWhereTheSearchCameFrom)
     // From the register: its lists are offered (departments by their names); closing shows it
     // again in viewing mode.
     app.PlanRefDb->Execute(QStringLiteral("INSERT INTO bophan (phong, matt) VALUES ('Phòng Hành chính', 'h')"));
-    auto* reg = activate(frmcongviec::Open(app, &main));
+    auto* reg = activate(frmcongviec::Open(app));
     QTest::mouseClick(reg->Cmdtracuu, Qt::LeftButton);
     EXPECT_EQ(app.FormMode, QStringLiteral("timkiemkehoach"));
     EXPECT_FALSE(reg->isVisible());
