@@ -15,25 +15,14 @@
 
 namespace korvane {
 
-frmGridlich::frmGridlich(App& app) : ListWindow(app, "frmGridlich", QStringLiteral("Bảng lịch làm việc"), &App::PlanDb)
+frmGridlich::frmGridlich(App& app)
+    : ListWindow(app, "frmGridlich", QStringLiteral("Bảng lịch làm việc"), &App::PlanDb),
+      entry_(std::make_unique<CalendarFields>(app, this, Data1, "txtid", QStringLiteral("Bạn cần nạp lại ngày tháng năm cho đúng !"))),
+      txtid(entry_->id), mngay(entry_->date), mngaychuan(entry_->dateNormal), mthu(entry_->weekday), mgio(entry_->time),
+      mgiochuan(entry_->timeKey), mndung(entry_->content), mchutri(entry_->presides), mchuanbi(entry_->prepares), mdiadiem(entry_->place),
+      mthanhphan(entry_->participants), mghichu(entry_->note), mngaycapnhat(entry_->savedOn), mngaycapnhatchuan(entry_->savedOnNormal),
+      mnguoicapnhat(entry_->savedBy)
 {
-    entry_ = std::make_unique<CalendarFields>(app, this, Data1, "txtid", QStringLiteral("Bạn cần nạp lại ngày tháng năm cho đúng !"));
-    const CalendarFields& f = *entry_;
-    txtid = f.id;
-    mngay = f.date;
-    mngaychuan = f.dateNormal;
-    mthu = f.weekday;
-    mgio = f.time;
-    mgiochuan = f.timeKey;
-    mndung = f.content;
-    mchutri = f.presides;
-    mchuanbi = f.prepares;
-    mdiadiem = f.place;
-    mthanhphan = f.participants;
-    mghichu = f.note;
-    mngaycapnhat = f.savedOn;
-    mngaycapnhatchuan = f.savedOnNormal;
-    mnguoicapnhat = f.savedBy;
     editButtons(true);
     connect(cmdAdd, &QPushButton::clicked, this, &frmGridlich::StartNew);
     markButtons();

@@ -34,8 +34,12 @@ public:
     void StartNew();  // "Nạp mới", and "Huỷ nạp" while adding
     void CloseGrid() { CloseList(); }
 
-    BoundLineEdit *txtid, *mngay, *mngaychuan, *mthu, *mgio, *mgiochuan, *mndung, *mchutri, *mchuanbi, *mdiadiem, *mthanhphan, *mghichu,
-        *mngaycapnhat, *mngaycapnhatchuan, *mnguoicapnhat;
+private:
+    std::unique_ptr<CalendarFields> entry_;  // made before the names below, which are its boxes
+
+public:
+    BoundLineEdit *&txtid, *&mngay, *&mngaychuan, *&mthu, *&mgio, *&mgiochuan, *&mndung, *&mchutri, *&mchuanbi, *&mdiadiem, *&mthanhphan,
+        *&mghichu, *&mngaycapnhat, *&mngaycapnhatchuan, *&mnguoicapnhat;
     QPushButton* Cmdin;
 
 protected:
@@ -55,8 +59,6 @@ private:
     bool fieldLeft(QWidget* field) override;
     bool checking() const override;
     bool backToRegister(qlonglong id) override;
-
-    std::unique_ptr<CalendarFields> entry_;
 };
 
 }  // namespace korvane

@@ -26,34 +26,18 @@ QString TableOf(const QString& statement)
 
 }  // namespace
 
-frmgridcongviec::frmgridcongviec(App& app) : ListWindow(app, "frmgridcongviec", QStringLiteral("Danh sách công việc"), &App::PlanDb)
-{
-    plan_ = std::make_unique<PlanFields>(app, this, Data1,
+frmgridcongviec::frmgridcongviec(App& app)
+    : ListWindow(app, "frmgridcongviec", QStringLiteral("Danh sách công việc"), &App::PlanDb),
+      plan_(std::make_unique<PlanFields>(app, this, Data1,
                                          PlanFields::Names{"Txttendonvi", "txtbophan", "txtnguoichidao", "txtchidao", "Check1", "Check2",
-                                                           QStringLiteral("Công việc khẩn"), QStringLiteral("Công việc đã hoàn thành")});
-    const PlanFields& f = *plan_;
-    txtid = f.id;
-    Txttendonvi = f.unit;
-    txtbophan = f.department;
-    txtloai = f.type;
-    txtndungtt = f.summary;
-    txtndungct = f.detail;
-    Txttgianbdau = f.start;
-    Txttgiankthuc = f.end;
-    txttgianbdauchuan = f.startNormal;
-    txttgiankthucchuan = f.endNormal;
-    txtnguoichidao = f.director;
-    txtchidao = f.direction;
-    txtcanbo = f.officers;
-    txtketqua = f.result;
-    Check1 = f.urgent;
-    Check2 = f.finished;
-    mngaycapnhat = f.savedOn;
-    mngaycapnhatchuan = f.savedOnNormal;
-    mnguoicapnhat = f.savedBy;
-    DBCombodonvi = f.unitList;
-    DBCombophong = f.departmentList;
-    DBComboloai = f.typeList;
+                                                           QStringLiteral("Công việc khẩn"), QStringLiteral("Công việc đã hoàn thành")})),
+      txtid(plan_->id), Txttendonvi(plan_->unit), txtbophan(plan_->department), txtloai(plan_->type), txtndungtt(plan_->summary),
+      Txttgianbdau(plan_->start), Txttgiankthuc(plan_->end), txttgianbdauchuan(plan_->startNormal), txttgiankthucchuan(plan_->endNormal),
+      txtnguoichidao(plan_->director), txtchidao(plan_->direction), txtcanbo(plan_->officers), mngaycapnhat(plan_->savedOn),
+      mngaycapnhatchuan(plan_->savedOnNormal), mnguoicapnhat(plan_->savedBy), txtndungct(plan_->detail), txtketqua(plan_->result),
+      Check1(plan_->urgent), Check2(plan_->finished), DBCombodonvi(plan_->unitList), DBCombophong(plan_->departmentList),
+      DBComboloai(plan_->typeList)
+{
     editButtons(false);
     cmdin = printButton("cmdin", QStringLiteral("&In"));
     closeButton();

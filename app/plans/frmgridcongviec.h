@@ -35,11 +35,15 @@ public:
     // those of the list.
     static QString PrintQuery(const QString& statement);
 
-    BoundLineEdit *txtid, *Txttendonvi, *txtbophan, *txtloai, *txtndungtt, *Txttgianbdau, *Txttgiankthuc, *txttgianbdauchuan,
-        *txttgiankthucchuan, *txtnguoichidao, *txtchidao, *txtcanbo, *mngaycapnhat, *mngaycapnhatchuan, *mnguoicapnhat;
-    BoundTextEdit *txtndungct, *txtketqua;
-    BoundCheckBox *Check1, *Check2;
-    DBCombo *DBCombodonvi, *DBCombophong, *DBComboloai;
+private:
+    std::unique_ptr<PlanFields> plan_;  // made before the names below, which are its boxes
+
+public:
+    BoundLineEdit *&txtid, *&Txttendonvi, *&txtbophan, *&txtloai, *&txtndungtt, *&Txttgianbdau, *&Txttgiankthuc, *&txttgianbdauchuan,
+        *&txttgiankthucchuan, *&txtnguoichidao, *&txtchidao, *&txtcanbo, *&mngaycapnhat, *&mngaycapnhatchuan, *&mnguoicapnhat;
+    BoundTextEdit *&txtndungct, *&txtketqua;
+    BoundCheckBox *&Check1, *&Check2;
+    DBCombo *&DBCombodonvi, *&DBCombophong, *&DBComboloai;
     QPushButton* cmdin;
 
 private:
@@ -59,7 +63,6 @@ private:
     bool backToRegister(qlonglong id) override;
 
     bool checksLocked_ = false;  // opened from the main window: the two check boxes stay disabled
-    std::unique_ptr<PlanFields> plan_;
 };
 
 }  // namespace korvane
