@@ -50,31 +50,17 @@ frmlich::frmlich(App& app, QWidget* mainWindow)
     connect(cmdbang, &QPushButton::clicked, this, &frmlich::ShowGrid);
     connect(cmdGrid, &QPushButton::clicked, this, &frmlich::ShowWeek);
 
-    auto* fields = new QGridLayout;
-    int row = 0;
-    auto add = [&](const QString& caption, QWidget* box, int column = 0, int span = 1) {
-        auto* label = new QLabel(caption, this);
-        label->setBuddy(box);
-        fields->addWidget(label, row, column);
-        fields->addWidget(box, row, column + 1, 1, span);
-    };
-    add(QStringLiteral("Mã số "), txtFields);
-    ++row;
-    add(QStringLiteral("Ngày"), mngay);
-    add(QStringLiteral("Thứ"), mthu, 2);
-    ++row;
-    add(QStringLiteral("Giờ"), mgio);
-    for (auto [caption, box, column, span] : {std::tuple{"Tên hoặc tóm tắt nội dung công việc", mndung, 0, 3},
-                                              std::tuple{"Người chủ trì", mchutri, 0, 1}, std::tuple{"Người chuẩn bị", mchuanbi, 2, 1},
-                                              std::tuple{"Địa điểm", mdiadiem, 0, 3}, std::tuple{"Thành phần", mthanhphan, 0, 3},
-                                              std::tuple{"Ghi chú", mghichu, 0, 3}}) {
-        if (column == 0) ++row;
-        add(QString::fromUtf8(caption), box, column, span);
-    }
-    fields->setColumnStretch(1, 1);
-    fields->setColumnStretch(3, 1);
+    FieldGrid fields(this);
+    fields.add(QStringLiteral("Mã số "), txtFields).next();
+    fields.add(QStringLiteral("Ngày"), mngay).add(QStringLiteral("Thứ"), mthu, 2).next();
+    fields.add(QStringLiteral("Giờ"), mgio).next();
+    fields.add(QStringLiteral("Tên hoặc tóm tắt nội dung công việc"), mndung, 0, 3).next();
+    fields.add(QStringLiteral("Người chủ trì"), mchutri).add(QStringLiteral("Người chuẩn bị"), mchuanbi, 2).next();
+    fields.add(QStringLiteral("Địa điểm"), mdiadiem, 0, 3).next();
+    fields.add(QStringLiteral("Thành phần"), mthanhphan, 0, 3).next();
+    fields.add(QStringLiteral("Ghi chú"), mghichu, 0, 3);
     auto* column = new QVBoxLayout;
-    column->addLayout(fields);
+    column->addLayout(fields.layout);
     column->addStretch();
     finishLayout(column, {cmdAdd, Cmdsua, cmdUpdate, cmdDelete, cmdbang, cmdGrid, Cmdtracuu, cmdclose}, entry_->texts);
     resize(780, 520);

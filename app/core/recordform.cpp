@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -19,6 +20,36 @@
 #include <QVBoxLayout>
 
 namespace korvane {
+
+FieldGrid::FieldGrid(QWidget* owner) : layout(new QGridLayout), owner_(owner)
+{
+    layout->setColumnStretch(1, 1);
+    layout->setColumnStretch(3, 1);
+}
+
+FieldGrid& FieldGrid::add(const QString& caption, QWidget* box, int column, int span)
+{
+    auto* label = new QLabel(caption, owner_);
+    label->setBuddy(box);
+    layout->addWidget(label, row, column);
+    layout->addWidget(box, row, column + 1, 1, span);
+    return *this;
+}
+
+FieldGrid& FieldGrid::add(const QString& caption, QWidget* buddy, QLayout* cell, int column, int span)
+{
+    auto* label = new QLabel(caption, owner_);
+    label->setBuddy(buddy);
+    layout->addWidget(label, row, column);
+    layout->addLayout(cell, row, column + 1, 1, span);
+    return *this;
+}
+
+FieldGrid& FieldGrid::next()
+{
+    ++row;
+    return *this;
+}
 
 RecordForm::RecordForm(App& app, QWidget* mainWindow) : QWidget(nullptr), app_(app), main_(mainWindow)
 {

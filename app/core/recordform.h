@@ -16,6 +16,7 @@
 #include <functional>
 #include <map>
 
+class QGridLayout;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -23,6 +24,23 @@ class QPushButton;
 namespace korvane {
 
 class App;
+
+// A register's fields as rows on a grid of four columns (label, box, label, box): each box with
+// its label, whose buddy it is, from column 0 or 2 and over `span` columns. A cell may be a
+// layout (a box with its pick list beside it); `buddy` is then the box the label stands for.
+class FieldGrid {
+public:
+    explicit FieldGrid(QWidget* owner);
+    FieldGrid& add(const QString& caption, QWidget* box, int column = 0, int span = 1);
+    FieldGrid& add(const QString& caption, QWidget* buddy, QLayout* cell, int column = 0, int span = 1);
+    // The next row.
+    FieldGrid& next();
+    QGridLayout* layout;
+    int row = 0;
+
+private:
+    QWidget* owner_;
+};
 
 class RecordForm : public QWidget, public DataWindow {
     Q_OBJECT

@@ -72,40 +72,18 @@ frmcvden::frmcvden(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
     // Several units are picked one after another; a sender is one, and the clerk goes on.
     picks_ = {{DBGriddv_nhan, true, mdv_nhan, nullptr, true}, {DBGridnoigui, false, mnoigui, mso_cv, false}};
 
-    auto* fields = new QGridLayout;
-    int row = 0;
-    auto add = [&](const QString& label, QWidget* w, int column = 0, int span = 1) {
-        auto* l = new QLabel(label, this);
-        l->setBuddy(w);
-        fields->addWidget(l, row, column);
-        fields->addWidget(w, row, column + 1, 1, span);
-    };
-    add(QStringLiteral("Đánh số CV đến"), mstt);
-    add(QStringLiteral("Ngày đến cơ quan"), mng_den, 2);
-    ++row;
-    add(QStringLiteral("Đảng,NN / Công đoàn"), mcd_dang);
     auto* typeRow = new QHBoxLayout;
     typeRow->addWidget(mloai, 3);
     typeRow->addWidget(DBComboloai, 2);
-    auto* typeLabel = new QLabel(QStringLiteral("Loại công văn"), this);
-    typeLabel->setBuddy(mloai);
-    fields->addWidget(typeLabel, row, 2);
-    fields->addLayout(typeRow, row, 3);
-    ++row;
-    add(QStringLiteral("Nơi gửi"), mnoigui, 0, 3);
-    ++row;
-    add(QStringLiteral("Số công văn"), mso_cv);
-    add(QStringLiteral("Ngày công văn"), mng_cv, 2);
-    ++row;
-    add(QStringLiteral("Tóm tắt nội dung công văn"), mtt_ndung, 0, 3);
-    ++row;
-    add(QStringLiteral("Nơi nhận công văn"), mdv_nhan, 0, 3);
-    ++row;
-    add(QStringLiteral("Độ mật"), mmat);
-    fields->addWidget(Checkdaxuly, row, 3);
-    fields->setColumnStretch(1, 1);
-    fields->setColumnStretch(3, 1);
-    finishLayout(fields, {cmdAdd, Cmdsua, cmdUpdate, cmdsuasocvden, Cmdtracuu, Cmdin, cmdclose}, {mng_den, mcd_dang, mloai, mnoigui, mso_cv, mng_cv, mtt_ndung, mdv_nhan, mmat, Checkdaxuly});
+    FieldGrid fields(this);
+    fields.add(QStringLiteral("Đánh số CV đến"), mstt).add(QStringLiteral("Ngày đến cơ quan"), mng_den, 2).next();
+    fields.add(QStringLiteral("Đảng,NN / Công đoàn"), mcd_dang).add(QStringLiteral("Loại công văn"), mloai, typeRow, 2).next();
+    fields.add(QStringLiteral("Nơi gửi"), mnoigui, 0, 3).next();
+    fields.add(QStringLiteral("Số công văn"), mso_cv).add(QStringLiteral("Ngày công văn"), mng_cv, 2).next();
+    fields.add(QStringLiteral("Tóm tắt nội dung công văn"), mtt_ndung, 0, 3).next();
+    fields.add(QStringLiteral("Nơi nhận công văn"), mdv_nhan, 0, 3).next();
+    fields.add(QStringLiteral("Độ mật"), mmat).layout->addWidget(Checkdaxuly, fields.row, 3);
+    finishLayout(fields.layout, {cmdAdd, Cmdsua, cmdUpdate, cmdsuasocvden, Cmdtracuu, Cmdin, cmdclose}, {mng_den, mcd_dang, mloai, mnoigui, mso_cv, mng_cv, mtt_ndung, mdv_nhan, mmat, Checkdaxuly});
     resize(760, 560);
 }
 

@@ -81,36 +81,17 @@ frmcvdi::frmcvdi(App& app, QWidget* mainWindow) : RecordForm(app, mainWindow)
     // Both grids stay open for several names; Esc looks at the storage units first.
     picks_ = {{DBGridnoiluu, true, mnoiluu, nullptr, false}, {DBGridnoinhan, false, mdv_nhan, nullptr, false}};
 
-    auto* fields = new QGridLayout;
-    int row = 0;
-    auto add = [&](const QString& label, QWidget* w, int column = 0, int span = 1) {
-        auto* l = new QLabel(label, this);
-        l->setBuddy(w);
-        fields->addWidget(l, row, column);
-        fields->addWidget(w, row, column + 1, 1, span);
-    };
     auto* typeRow = new QHBoxLayout;
     typeRow->addWidget(mloai, 3);
     typeRow->addWidget(DBComboloai, 2);
-    auto* typeLabel = new QLabel(QStringLiteral("Loại công văn"), this);
-    typeLabel->setBuddy(mloai);
-    fields->addWidget(typeLabel, row, 0);
-    fields->addLayout(typeRow, row, 1);
-    add(QStringLiteral("Cho số CV đi"), mstt, 2);
-    ++row;
-    add(QStringLiteral("Số công văn"), mso_cv);
-    add(QStringLiteral("Ngày công văn"), mng_cv, 2);
-    ++row;
-    add(QStringLiteral("Nơi nhận"), mdv_nhan, 0, 3);
-    ++row;
-    add(QStringLiteral("Tóm tắt nội dung công văn"), mtt_ndung, 0, 3);
-    ++row;
-    add(QStringLiteral("Người ký"), mnguoiky);
-    ++row;
-    add(QStringLiteral("Nơi lưu công văn"), mnoiluu, 0, 3);
-    fields->setColumnStretch(1, 1);
-    fields->setColumnStretch(3, 1);
-    finishLayout(fields, {cmdAdd, Cmdsua, cmdUpdate, cmdsuasocvdi, Cmdtracuu, Cmdin, cmdclose}, {mloai, mso_cv, mng_cv, mdv_nhan, mtt_ndung, mnguoiky, mnoiluu});
+    FieldGrid fields(this);
+    fields.add(QStringLiteral("Loại công văn"), mloai, typeRow).add(QStringLiteral("Cho số CV đi"), mstt, 2).next();
+    fields.add(QStringLiteral("Số công văn"), mso_cv).add(QStringLiteral("Ngày công văn"), mng_cv, 2).next();
+    fields.add(QStringLiteral("Nơi nhận"), mdv_nhan, 0, 3).next();
+    fields.add(QStringLiteral("Tóm tắt nội dung công văn"), mtt_ndung, 0, 3).next();
+    fields.add(QStringLiteral("Người ký"), mnguoiky).next();
+    fields.add(QStringLiteral("Nơi lưu công văn"), mnoiluu, 0, 3);
+    finishLayout(fields.layout, {cmdAdd, Cmdsua, cmdUpdate, cmdsuasocvdi, Cmdtracuu, Cmdin, cmdclose}, {mloai, mso_cv, mng_cv, mdv_nhan, mtt_ndung, mnguoiky, mnoiluu});
     resize(760, 540);
 }
 

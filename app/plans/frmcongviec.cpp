@@ -63,44 +63,28 @@ frmcongviec::frmcongviec(App& app, QWidget* mainWindow)
             txtndungtt->setFocus();
         });
 
-    // Label and box rows, a pick list's arrow beside the box it fills.
-    auto* fields = new QGridLayout;
-    int row = 0;
-    auto add = [&](const QString& caption, QWidget* box, DBCombo* list = nullptr, int column = 0, int span = 1) {
-        auto* label = new QLabel(caption, this);
-        label->setBuddy(box);
-        fields->addWidget(label, row, column);
+    // A pick list's arrow beside the box it fills.
+    auto withList = [](QWidget* box, DBCombo* list) {
         auto* pair = new QHBoxLayout;
         pair->setSpacing(0);
         pair->addWidget(box);
-        if (list) pair->addWidget(list);
-        fields->addLayout(pair, row, column + 1, 1, span);
+        pair->addWidget(list);
+        return pair;
     };
-    auto wide = [&](const QString& caption, QWidget* box) {
-        add(caption, box, nullptr, 0, 3);
-        ++row;
-    };
-    add(QStringLiteral("Mã số công việc"), txtid);
-    add(QStringLiteral("Loại công việc"), txtloai, DBComboloai, 2);
-    ++row;
-    add(QStringLiteral("Ban, đơn vị"), txtban, DBCombodonvi);
-    add(QStringLiteral("Phòng, bộ phận"), txtphong, DBCombophong, 2);
-    ++row;
-    wide(QStringLiteral("Tên hoặc tóm tắt nội dung công việc"), txtndungtt);
-    wide(QStringLiteral("Nội dung chi tiết"), txtndungct);
-    add(QStringLiteral("Thời gian bắt đầu"), Txttgianbdau);
-    add(QStringLiteral("Thời gian kết thúc"), Txttgiankthuc, nullptr, 2);
-    ++row;
-    add(QStringLiteral("Người chỉ đạo"), txtchidao);
-    add(QStringLiteral("T.tắt ý kiến chỉ đạo"), txtykien, nullptr, 2);
-    ++row;
-    wide(QStringLiteral("Cán bộ thực hiện"), txtcanbo);
-    wide(QStringLiteral("Kết quả thực hiện"), txtketqua);
-    fields->addWidget(chkkhan, row, 1);
-    fields->addWidget(chkketthuc, row, 3);
-    fields->setColumnStretch(1, 1);
-    fields->setColumnStretch(3, 1);
-    finishLayout(fields, {cmdAdd, Cmdsua, cmdUpdate, cmdDelete, cmdGrid, Cmdtracuu, cmdxemct, cmdclose},
+    FieldGrid fields(this);
+    fields.add(QStringLiteral("Mã số công việc"), txtid).add(QStringLiteral("Loại công việc"), txtloai, withList(txtloai, DBComboloai), 2).next();
+    fields.add(QStringLiteral("Ban, đơn vị"), txtban, withList(txtban, DBCombodonvi))
+        .add(QStringLiteral("Phòng, bộ phận"), txtphong, withList(txtphong, DBCombophong), 2)
+        .next();
+    fields.add(QStringLiteral("Tên hoặc tóm tắt nội dung công việc"), txtndungtt, 0, 3).next();
+    fields.add(QStringLiteral("Nội dung chi tiết"), txtndungct, 0, 3).next();
+    fields.add(QStringLiteral("Thời gian bắt đầu"), Txttgianbdau).add(QStringLiteral("Thời gian kết thúc"), Txttgiankthuc, 2).next();
+    fields.add(QStringLiteral("Người chỉ đạo"), txtchidao).add(QStringLiteral("T.tắt ý kiến chỉ đạo"), txtykien, 2).next();
+    fields.add(QStringLiteral("Cán bộ thực hiện"), txtcanbo, 0, 3).next();
+    fields.add(QStringLiteral("Kết quả thực hiện"), txtketqua, 0, 3).next();
+    fields.layout->addWidget(chkkhan, fields.row, 1);
+    fields.layout->addWidget(chkketthuc, fields.row, 3);
+    finishLayout(fields.layout, {cmdAdd, Cmdsua, cmdUpdate, cmdDelete, cmdGrid, Cmdtracuu, cmdxemct, cmdclose},
                  {txtban, txtphong, txtloai, txtndungtt, txtndungct, Txttgianbdau, Txttgiankthuc, txtchidao, txtykien, txtcanbo,
                   txtketqua, chkkhan, chkketthuc});
     resize(820, 620);
