@@ -531,14 +531,18 @@ bool RecordForm::ValidateLeaving()
     return true;
 }
 
+bool RecordForm::refusedWhileEditing(const Refusal& refusal)
+{
+    if (!editing()) return false;
+    const QString& text = mode_ == modes_.add ? refusal.adding : refusal.correcting;
+    if (!text.isEmpty()) app_.Message(text);
+    homeField_->setFocus();
+    return true;
+}
+
 void RecordForm::Delete()
 {
-    if (editing()) {
-        const QString& refusal = mode_ == modes_.add ? deleteRefused_.adding : deleteRefused_.correcting;
-        if (!refusal.isEmpty()) app_.Message(refusal);
-        homeField_->setFocus();
-        return;
-    }
+    if (refusedWhileEditing(deleteRefused_)) return;
     const long p = Data1->Position(), n = Data1->Count();
     // Only an explicit "yes" deletes; "no", Esc and the dialog's frame keep the row.
     if (n > 0 && p >= 0 && p < n && mayChangeCurrent() &&
@@ -549,12 +553,7 @@ void RecordForm::Delete()
 
 void RecordForm::GoToSearch()
 {
-    if (editing()) {
-        const QString& refusal = mode_ == modes_.add ? searchRefused_.adding : searchRefused_.correcting;
-        if (!refusal.isEmpty()) app_.Message(refusal);
-        homeField_->setFocus();
-        return;
-    }
+    if (refusedWhileEditing(searchRefused_)) return;
     app_.CurrentDocId = CurrentRowId(*Data1);
     homeField_->setFocus();
     handOver(searchWindow_, searchMode_.isEmpty() ? mode_ : searchMode_);  // the search comes back here

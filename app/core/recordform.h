@@ -256,6 +256,8 @@ private:
     bool finishWork();
     void setMode(const QString& mode);
     void showRights();
+    // Adding or correcting: the refusal said (when it has a text) and true.
+    bool refusedWhileEditing(const Refusal& refusal);
     void returnToViewing();
     void openDocumentLists();
     bool settleFocusedField();
