@@ -71,8 +71,6 @@ RecordForm::RecordForm(App& app, QWidget* mainWindow) : QWidget(nullptr), app_(a
 void RecordForm::savedRows(SavedRowFields* fields)
 {
     rows_ = fields;
-    typing_ = {true, true, true, true};
-    cancelEditCaption_ = QStringLiteral("&Huỷ sửa");
     for (QWidget* w : fields->texts) editable_.append(dynamic_cast<BoundField*>(w));
 }
 
@@ -268,14 +266,14 @@ void RecordForm::setMode(const QString& mode)
     app_.FormMode = mode;
     lbltrangthai->setText(viewing ? modes_.viewCaption : mode == modes_.add ? modes_.addCaption : modes_.editCaption);
     ShowStatusColours(lbltrangthai, !viewing);
-    cmdAdd->setText(mode == modes_.add && typing_.addCancels ? QStringLiteral("&Huỷ nạp") : QStringLiteral("&Nạp mới"));
-    Cmdsua->setText(mode == modes_.edit ? cancelEditCaption_ : QStringLiteral("&Sửa"));
+    cmdAdd->setText(mode == modes_.add && rows_ ? QStringLiteral("&Huỷ nạp") : QStringLiteral("&Nạp mới"));
+    Cmdsua->setText(mode != modes_.edit ? QStringLiteral("&Sửa") : rows_ ? QStringLiteral("&Huỷ sửa") : QStringLiteral("Huỷ sửa"));
     cmdAdd->setEnabled(mode != modes_.edit);
     cmdUpdate->setEnabled(!viewing);
     if (newNumber_) newNumber_->setEnabled(!viewing);
     Cmdtracuu->setEnabled(viewing);
     for (QPushButton* b : viewingOnly_) b->setEnabled(viewing);
-    if (typing_.staysOnRecord) mrecnum->setReadOnly(!viewing);
+    if (rows_) mrecnum->setReadOnly(!viewing);
     if (viewing) {
         showRights();
     } else {
@@ -388,13 +386,13 @@ std::function<void()> KeepingUncopiedMark(DataSource& source, const QString& tab
 
 void RecordForm::StartNew()
 {
-    if (mode_ == modes_.add && typing_.addCancels) {  // "Huỷ nạp": the new record is given up
+    if (mode_ == modes_.add && rows_) {  // "Huỷ nạp": the new record is given up
         Data1->CancelAdd();
         returnToViewing();
         return;
     }
     if (mode_ == modes_.edit) {
-        if (typing_.addCancels || !ValidateLeaving()) return;
+        if (rows_ || !ValidateLeaving()) return;
     } else if (mode_ == modes_.add && changed()) {
         // Written as "Ghi đĩa" writes a new record, so that the backup finds it.
         if (!settleFocusedField() || !requiredFilled() || !readyToSave()) return;
@@ -474,7 +472,7 @@ void RecordForm::Correct()
     if (mode_ == modes_.edit) {  // "Huỷ sửa": the record as the file holds it
         Data1->ClearChanged();
         returnToViewing();
-        if (typing_.rereadsToCorrect) Data1->Requery();
+        if (rows_) Data1->Requery();
         return;
     }
     if (mode_ == modes_.add) {
@@ -490,7 +488,7 @@ void RecordForm::Correct()
         QApplication::beep();  // nothing to correct yet
         return;
     }
-    if (typing_.rereadsToCorrect) {
+    if (rows_) {
         // Another clerk may have saved this row since it was read: the rights follow the file. A
         // row deleted meanwhile is not corrected (the register shows what the file holds now).
         const qlonglong shown = CurrentRowId(*Data1);
@@ -723,7 +721,7 @@ void RecordForm::keyReleased(QWidget* field, QKeyEvent* event)
         return;
     }
     if (code == KeyPageUp || code == KeyPageDown) {
-        if (typing_.staysOnRecord && editing()) return;
+        if (rows_ && editing()) return;
         if (!ValidateLeaving()) return;
         const long p = Data1->Position(), n = Data1->Count();
         if (mode_ != modes_.view) return;
@@ -764,9 +762,9 @@ void RecordForm::keyReleased(QWidget* field, QKeyEvent* event)
         if (auto* bound = dynamic_cast<BoundField*>(field); bound && carryColumns_.contains(bound->DataField)) {
             const auto it = carry_.find(bound->DataField);
             const QString value = it == carry_.end() ? QString() : it->second;
-            // An empty carry-over value would only wipe out what was typed, unless the register
-            // gives it as it is.
-            if (value.isEmpty() && !typing_.emptyCarryClears) QApplication::beep();
+            // An empty carry-over value would only wipe out what was typed, except in the registers of
+            // saved rows, where F6 gives it as it is.
+            if (value.isEmpty() && !rows_) QApplication::beep();
             else if (box) box->setText(value);
             else if (auto* t = qobject_cast<QPlainTextEdit*>(field)) t->setPlainText(value);
         }

@@ -125,14 +125,6 @@ protected:
         QWidget* field;
         DBCombo* list;
     };
-    // Where registers treat a record being typed differently. The document registers keep the
-    // defaults; the plan and calendar registers turn them all on.
-    struct Typing {
-        bool addCancels = false;        // "Nạp mới" reads "&Huỷ nạp" while adding and gives the record up
-        bool staysOnRecord = false;     // no paging and no position box while adding or correcting
-        bool emptyCarryClears = false;  // F6 with an empty carry-over value empties the field
-        bool rereadsToCorrect = false;  // "Sửa" and "Huỷ sửa" read the rows again: the rights follow the file
-    };
     struct Pick {
         DBGrid* grid;
         bool units;            // the unit list; otherwise the senders and recipients
@@ -159,9 +151,7 @@ protected:
     QList<Pick> picks_;                   // in the order Esc looks at them
     QList<DropList> dropLists_;
     bool numberOpenWhileEditing_ = false;  // mstt is unlocked (still grey) as soon as adding or correcting starts
-    Typing typing_;
     QList<QPushButton*> viewingOnly_;     // buttons offered only while viewing (besides the search)
-    QString cancelEditCaption_ = QStringLiteral("Huỷ sửa");
     QString searchMode_;                  // the FormMode the search opens with; empty: this register's mode
     Refusal searchRefused_, deleteRefused_;
     QString dataErrorText_ = QStringLiteral("Lỗi dữ liệu : ");
@@ -169,8 +159,11 @@ protected:
     QString helpTitle_;
 
     // A register whose rows record their saver (plans, calendar) hands its fields to the form,
-    // which then asks them what changed, checks, writes, deletes and does with keys, and keeps
-    // the typing rules of those registers.
+    // which then asks them what changed, checks, writes, deletes and does with keys. Those
+    // registers also treat a record being typed their own way: "Nạp mới" reads "&Huỷ nạp" while
+    // adding and gives the record up; no paging and no position box while typing; F6 with an
+    // empty carry-over value empties the field; "Sửa" and "Huỷ sửa" read the rows again, so that
+    // the rights follow the file.
     void savedRows(SavedRowFields* fields);
 
     // Builds the common controls; the register lays out its fields and then calls finishLayout.
