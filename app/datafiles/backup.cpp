@@ -1,7 +1,7 @@
 #include "backup.h"
 
 #include "app.h"
-#include "connection.h"
+#include "sqliteconnection.h"
 #include "datafiles.h"
 #include "dbstate.h"
 #include "jetsql.h"
@@ -106,7 +106,7 @@ LogTriggers logTriggers(engine::Database& doc, const QString& table)
 bool triggersInPlace(engine::DbState& state, const LogTriggers& t)
 {
     if (!state.hasTable(QString(), QStringLiteral("jet_changes"))) return false;
-    Statement st(state.conn.db(), "SELECT name, sql FROM main.sqlite_master WHERE type = 'trigger' AND tbl_name = ? COLLATE NOCASE");
+    Statement st(state.conn, "SELECT name, sql FROM main.sqlite_master WHERE type = 'trigger' AND tbl_name = ? COLLATE NOCASE");
     st.bind(1, t.table);
     int found = 0;
     while (st.step()) {
@@ -141,7 +141,7 @@ void ensureLog(engine::DbState& state, const LogTriggers& t, const QString& tabl
 QString fileIdentity(Connection& c, engine::DbState& state, bool make)
 {
     if (state.hasTable(QString(), QStringLiteral("jet_fileid"))) {
-        Statement st(c.db(), "SELECT id FROM main.jet_fileid");
+        Statement st(c, "SELECT id FROM main.jet_fileid");
         const QString id = st.step() ? st.column(0).toString() : QString();
         st.reset();
         if (!id.isEmpty() || !make) return id;
@@ -156,7 +156,7 @@ QString fileIdentity(Connection& c, engine::DbState& state, bool make)
 
 qint64 lastChange(Connection& c)
 {
-    Statement st(c.db(), "SELECT coalesce(max(seq), 0) FROM main.jet_changes");
+    Statement st(c, "SELECT coalesce(max(seq), 0) FROM main.jet_changes");
     const qint64 n = st.step() ? st.columnInt(0) : 0;
     st.reset();
     return n;
@@ -169,7 +169,7 @@ std::string backupRecords(const QString& schema) { return ident(schema) + ".jet_
 qint64 copiedUpTo(engine::DbState& state, const QString& schema, const QString& source, const QString& table)
 {
     if (source.isEmpty() || !state.hasTable(schema, QStringLiteral("jet_backup"))) return 0;
-    Statement st(state.conn.db(), "SELECT seq FROM " + backupRecords(schema) + " WHERE source = ? AND tbl = ?");
+    Statement st(state.conn, "SELECT seq FROM " + backupRecords(schema) + " WHERE source = ? AND tbl = ?");
     st.bind(1, source);
     st.bind(2, table.toLower());
     const qint64 n = st.step() ? st.columnInt(0) : 0;
@@ -187,7 +187,7 @@ void recordCopied(Connection& c, const QString& schema, const QString& source, c
 
 bool changedAfter(Connection& c, const QString& table, qint64 upTo)
 {
-    Statement st(c.db(), "SELECT 1 FROM main.jet_changes WHERE tbl = ? AND seq > ? LIMIT 1");
+    Statement st(c, "SELECT 1 FROM main.jet_changes WHERE tbl = ? AND seq > ? LIMIT 1");
     st.bind(1, table.toLower());
     st.bindInt(2, upTo);
     const bool found = st.step();
@@ -272,7 +272,7 @@ bool copyWholeFile(App& app, engine::Database& doc, const QString& table)
             Connection& k = copyState.conn;
             copy.WriteTransaction([&] {
                 QStringList triggerNames;
-                Statement st(k.db(), "SELECT name FROM main.sqlite_master WHERE type = 'trigger' AND substr(name, 1, 12) = 'jet_changes_'");
+                Statement st(k, "SELECT name FROM main.sqlite_master WHERE type = 'trigger' AND substr(name, 1, 12) = 'jet_changes_'");
                 while (st.step()) triggerNames.append(st.column(0).toString());
                 st.reset();
                 for (const QString& name : triggerNames) k.exec("DROP TRIGGER main." + ident(name));

@@ -1,132 +1,130 @@
-// The SQLCipher connection under a Database: opening with the key, the shared-file settings,
-// attached files, our SQL functions and the mapping of engine failures to DbError.
+// The link under a Database, whichever engine holds the data: a data file opened through
+// SQLCipher, or a schema of a PostgreSQL server. Everything above it (the translator's rules,
+// record sets, saved queries, the optimistic check, errors with their numbers) is shared; what
+// differs between the two is behind Connection, Cursor and Dialect.
 #pragma once
 
-#include "busywait.h"
+#include "catalog.h"
 #include "dberror.h"
 
 #include <QString>
 #include <QVariant>
 
 #include <chrono>
-#include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <type_traits>
 #include <vector>
 
-struct sqlite3;
-struct sqlite3_stmt;
-
 namespace engine {
 
-// Raises the DbError that an engine result code means. `what` names the work under way.
-[[noreturn]] void raiseEngineError(sqlite3* db, int rc, const QString& what);
+class Dialect;
 
-// A prepared statement that is reset after every use, so that no read lock outlives a call.
-// It holds exactly one statement: text after it (other than blanks and one ";") is refused.
-class Statement {
-public:
-    Statement(sqlite3* db, std::string_view sql);
-    ~Statement();
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
-
-    // Steps once; true while a row is available. Throws on failure (and resets the statement).
-    bool step();
-    void reset();
-    // Runs the statement to its end and resets it.
-    void run();
-
-    void bind(int index, const QVariant& value);  // 1-based; text is stored as TCVN3
-    void bindInt(int index, long long value);
-    void bindBytes(int index, std::string_view bytes);
-
-    int columnCount() const;
-    QVariant column(int index) const;  // text decoded from TCVN3
-    long long columnInt(int index) const;
-    bool columnIsNull(int index) const;
-    QString columnName(int index) const;
-    sqlite3_stmt* get() const { return stmt_; }
-
-private:
-    sqlite3* db_;
-    sqlite3_stmt* stmt_ = nullptr;
-};
-
-// How a connection waits for other clerks. A call that meets a lock sleeps in jittered steps of
-// a few milliseconds and tries again for as long as the files it uses keep changing, that is,
-// while the clerk holding the lock gets on with the work; it gives up (ErrBusy) only when
-// nothing has changed for the whole timeout. A wait that lasts is reported to the busy-wait
-// observer.
-class BusyWaiter {
-public:
-    using Clock = std::chrono::steady_clock;
-
-    // Called by the engine each time a call meets a lock; `count` is 0 on the first try.
-    // Returns false to give up.
-    bool wait(int count);
-
-    std::chrono::milliseconds timeout{8000};  // with no progress by others
-    bool noWait = false;              // give up at once (for work that may be skipped)
-    std::vector<std::string> files;   // the data file and the files attached to it
-    // Set while the connection has begun its write transaction: it then waits only for readers
-    // to leave before it commits, and tries again at once.
-    bool holdsWriteLock = false;
-
-private:
-    std::vector<long long> stamp() const;
-    Clock::time_point started_, lastProgress_, lastLook_;
-    std::vector<long long> stamp_;
-};
+// Internal tables: the engine's own and ours (saved queries, scratch tables).
+bool isInternalTable(const QString& name);
 
 // Encodes a Unicode text to TCVN3 bytes; a character TCVN3 cannot hold raises DbError.
 std::string toStored(const QString& text);
 QString fromStored(std::string_view bytes);
 
+// One prepared statement on one engine. Parameters are written "?" and numbered from 1.
+class Cursor {
+public:
+    virtual ~Cursor() = default;
+    virtual bool step() = 0;  // true while a row is available; throws on failure
+    virtual void reset() = 0;
+    virtual void bind(int index, const QVariant& value) = 0;  // text must fit TCVN3
+    virtual void bindInt(int index, long long value) = 0;
+    virtual void bindUtf8(int index, const QString& text) = 0;  // our own bookkeeping texts
+    virtual int columnCount() const = 0;
+    virtual QVariant column(int index) const = 0;
+    virtual long long columnInt(int index) const = 0;
+    virtual double columnDouble(int index) const = 0;
+    virtual bool columnIsNull(int index) const = 0;
+    virtual QString columnName(int index) const = 0;
+    virtual QString columnUtf8(int index) const = 0;
+    // The field a result column stands for when it is not a column of the record set's table.
+    virtual FieldDef columnField(int index) const = 0;
+    // A column of the current row as bytes that are equal for two values exactly when they are
+    // the same value: a Null is not an empty text, and 5 is the same whether stored as 5 or 5.0.
+    virtual std::string image(int index) const = 0;
+};
+
+// A prepared statement that is reset after every use, so that no read lock outlives a call.
+class Statement {
+public:
+    Statement(class Connection& connection, std::string_view sql);
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    bool step() { return cursor_->step(); }
+    void reset() { cursor_->reset(); }
+    void run();  // runs the statement to its end and resets it
+
+    void bind(int index, const QVariant& value) { cursor_->bind(index, value); }
+    void bindInt(int index, long long value) { cursor_->bindInt(index, value); }
+    void bindUtf8(int index, const QString& text) { cursor_->bindUtf8(index, text); }
+
+    int columnCount() const { return cursor_->columnCount(); }
+    QVariant column(int index) const { return cursor_->column(index); }
+    long long columnInt(int index) const { return cursor_->columnInt(index); }
+    double columnDouble(int index) const { return cursor_->columnDouble(index); }
+    bool columnIsNull(int index) const { return cursor_->columnIsNull(index); }
+    QString columnName(int index) const { return cursor_->columnName(index); }
+    QString columnUtf8(int index) const { return cursor_->columnUtf8(index); }
+    FieldDef columnField(int index) const { return cursor_->columnField(index); }
+    // Columns `from` .. `from + count - 1` of the current row, each as its image.
+    std::vector<std::string> image(int from, int count) const;
+
+private:
+    std::unique_ptr<Cursor> cursor_;
+};
+
+// What the shared layers ask of the engine that holds a data file.
 class Connection {
 public:
-    // Opens an existing file with the passphrase. Never creates a file.
-    Connection(const QString& path, bool readOnly, const std::string& passphrase);
-    // Creates a new, empty file keyed with the passphrase.
-    static void createFile(const QString& path, const std::string& passphrase);
-    ~Connection();
+    virtual ~Connection() = default;
     Connection(const Connection&) = delete;
     Connection& operator=(const Connection&) = delete;
 
-    sqlite3* db() const;  // throws when closed
-    bool isOpen() const { return db_ != nullptr; }
-    void close();
+    virtual std::unique_ptr<Cursor> prepare(std::string_view sql) = 0;
+    virtual const Dialect& dialect() const = 0;
+    virtual bool isOpen() const = 0;
+    virtual void close() = 0;
+    // The name the data file was opened by: a path, or a server's address and the file's name.
     const QString& path() const { return path_; }
     bool readOnly() const { return readOnly_; }
 
     void exec(std::string_view sql);  // runs one statement without results
 
     // How long a call may wait for other clerks while they make no progress.
-    void setBusyTimeout(std::chrono::milliseconds timeout) { waiter_.timeout = timeout; }
+    virtual void setBusyTimeout(std::chrono::milliseconds timeout) = 0;
 
     // Attaches another data file under an alias for the length of one use; the same file
     // attached twice shares the alias. release() detaches when the last user is done.
-    QString attach(const QString& path);
-    void release(const QString& alias);
-    void retain(const QString& alias);  // one more user of an attached alias
+    virtual QString attach(const QString& path) = 0;
+    virtual void release(const QString& alias) = 0;
+    virtual void retain(const QString& alias) = 0;  // one more user of an attached alias
 
-    // Runs `work` inside BEGIN IMMEDIATE ... COMMIT (rolled back on failure).
+    // Runs `work` as one write transaction: other writers of the same data file wait until it
+    // ends, readers go on, and a failure undoes all of it.
     template <class F>
     auto writeTransaction(F&& work)
     {
         const bool outermost = !inTransaction();
-        if (outermost) exec("BEGIN IMMEDIATE");
-        const HoldingWriteLock holding(waiter_, outermost);
+        if (outermost) beginWrite(true);
+        const Holding holding(*this, outermost);
         try {
             if constexpr (std::is_void_v<decltype(work())>) {
                 work();
                 ++writes_;
-                if (outermost) exec("COMMIT");
+                if (outermost) commit();
             } else {
                 auto result = work();
                 ++writes_;
-                if (outermost) exec("COMMIT");
+                if (outermost) commit();
                 return result;
             }
         } catch (...) {
@@ -134,31 +132,22 @@ public:
             throw;
         }
     }
-    bool inTransaction() const;
-    // Counts the writes made through this connection. The file's data version moves only for
-    // other connections' commits; this tells whether one of our own record sets or statements
-    // may have changed a row since another of them read it.
+    virtual bool inTransaction() const = 0;
+    // Counts the writes made through this connection: whether one of our own record sets or
+    // statements may have changed a row since another of them read it.
     unsigned long long writeCount() const { return writes_; }
 
-    // Runs `work` in a write transaction if the file's write lock is free at once; returns false
-    // (and does nothing) when another clerk holds it. For work that may as well be skipped.
+    // Runs `work` in a write transaction if no other writer holds the data file at this moment;
+    // returns false (and does nothing) otherwise. For work that may as well be skipped.
     template <class F>
     bool tryWriteTransaction(F&& work)
     {
-        if (inTransaction()) return false;
-        waiter_.noWait = true;
-        try {
-            exec("BEGIN IMMEDIATE");
-        } catch (const DbError&) {
-            waiter_.noWait = false;
-            return false;
-        }
-        waiter_.noWait = false;
-        const HoldingWriteLock holding(waiter_, true);
+        if (inTransaction() || !beginWrite(false)) return false;
+        const Holding holding(*this, true);
         try {
             work();
             ++writes_;
-            exec("COMMIT");
+            commit();
         } catch (...) {
             rollback();
             throw;
@@ -166,38 +155,80 @@ public:
         return true;
     }
 
-private:
-    void rollback();
-    void upgradeCollation();
+    // Rows changed by the last INSERT, UPDATE or DELETE, and the row key of the last row added.
+    virtual long long changes() = 0;
+    virtual long long lastInsertKey() = 0;
 
-    struct HoldingWriteLock {
-        BusyWaiter& waiter;
-        bool set;
-        HoldingWriteLock(BusyWaiter& w, bool outermost) : waiter(w), set(outermost)
-        {
-            if (set) waiter.holdsWriteLock = true;
-        }
-        ~HoldingWriteLock()
-        {
-            if (set) waiter.holdsWriteLock = false;
-        }
-        HoldingWriteLock(const HoldingWriteLock&) = delete;
-        HoldingWriteLock& operator=(const HoldingWriteLock&) = delete;
-    };
+    // ---- The catalogue -------------------------------------------------------------------
+    // `schema` is empty for the data file itself, else an alias from attach().
+    virtual long long schemaVersion() = 0;  // moves whenever a table is made, changed or dropped
+    virtual QStringList tableNames(const QString& schema, bool withInternal) = 0;
+    virtual bool hasTable(const QString& schema, const QString& table) = 0;
+    virtual std::optional<TableDef> tableDef(const QString& schema, const QString& table) = 0;
+    virtual void createTable(const TableDef& table) = 0;
+    virtual void createIndex(const TableDef& table, const IndexDef& index) = 0;
+    // Makes the table anew under a changed definition (a key added, a field's rule changed).
+    virtual void alterTable(const TableDef& before, const TableDef& after) = 0;
 
-    struct Attached {
-        QString alias;
-        int users = 0;
-    };
-    sqlite3* db_ = nullptr;
+    // Saved queries, in a bookkeeping table of the data file, names compared without case.
+    virtual std::optional<QString> savedQuery(const QString& schema, const QString& name) = 0;
+    virtual QStringList savedQueryNames() = 0;
+    virtual void writeSavedQuery(const QString& name, const std::optional<QString>& jetSql, bool create) = 0;
+
+    // The next value of a table's counter, taken in the running write transaction; never
+    // handed out again. `column` is the counter field.
+    virtual qint64 nextCounter(const QString& schema, const QString& table, const QString& column) = 0;
+    // Gives back a counter value taken ahead when no other clerk has taken one since.
+    virtual void giveBackCounter(const QString& table, qint64 value) = 0;
+    // Whether a counter value may be taken ahead in the write that saves a row.
+    virtual bool takesCountersAhead() const = 0;
+
+    // A query of one whole number that moves whenever another connection commits to the data
+    // file (or to the attached file `schema`); nullopt when the engine keeps none and every row
+    // written after an edit must be compared as stored.
+    virtual std::optional<std::string> dataVersionQuery(const QString& schema) const = 0;
+
+    // The engine's own check of the stored data: empty when sound, else what was found first.
+    virtual QString checkPages() = 0;
+
+protected:
+    Connection(QString path, bool readOnly) : path_(std::move(path)), readOnly_(readOnly) {}
+
+    // Begins a write transaction: waits for other writers, or with `wait` false returns false
+    // at once when one holds the data file.
+    virtual bool beginWrite(bool wait) = 0;
+    virtual void commit() = 0;
+    virtual void rollback() = 0;
+    // Told when the outermost write transaction begins and ends.
+    virtual void holdingWrite(bool /*holding*/) {}
+
     QString path_;
     bool readOnly_ = false;
-    std::string passphrase_;
-    std::map<QString, Attached> attached_;  // by canonical path
-    int nextAlias_ = 1;
+
+private:
+    struct Holding {
+        Connection& c;
+        bool set;
+        Holding(Connection& conn, bool outermost) : c(conn), set(outermost)
+        {
+            if (set) c.holdingWrite(true);
+        }
+        ~Holding()
+        {
+            if (set) c.holdingWrite(false);
+        }
+        Holding(const Holding&) = delete;
+        Holding& operator=(const Holding&) = delete;
+    };
     unsigned long long writes_ = 0;
-    bool oldCollation_ = false;  // NOCASE compares by our rule (see useOldTextCollation)
-    BusyWaiter waiter_;  // the engine holds its address as long as the connection is open
 };
+
+// Opens a data file: a path opens a file, "postgresql://…#name" (or "postgres://…#name") the
+// schema `name` of a server database. Never creates one.
+std::unique_ptr<Connection> openConnection(const QString& name, bool readOnly, const std::string& passphrase);
+// Creates a new, empty data file (or schema on a server).
+void createDataFile(const QString& name, const std::string& passphrase);
+// Whether a data file's name names a server.
+bool isServerName(const QString& name);
 
 }  // namespace engine

@@ -3,134 +3,129 @@
 #include "dbstate.h"
 #include "recordset.h"
 
-#include <sqlite3.h>
-
-#include <QRegularExpression>
 
 namespace engine {
-
-bool isInternalTable(const QString& name)
-{
-    return name.startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive) ||
-           name.startsWith(QLatin1String("jet_"), Qt::CaseInsensitive);
-}
-
-namespace {
-
-std::string schemaPrefix(const QString& schema)
-{
-    return schema.isEmpty() ? std::string("main.") : schema.toStdString() + '.';
-}
-
-std::string createTableSql(const QString& qualifiedName, const TableDef& t)
-{
-    // A primary index on one whole-number field makes that field the row id.
-    QString primaryOnRowid;
-    const IndexDef* tablePrimary = nullptr;
-    for (const IndexDef& ix : t.indexes) {
-        if (!ix.primary) continue;
-        const FieldDef* f = ix.fields.size() == 1 ? t.field(ix.fields.front()) : nullptr;
-        if (f && (f->isCounter() || f->type == FieldType::Long)) primaryOnRowid = f->name;
-        else tablePrimary = &ix;
-    }
-    std::string sql = "CREATE TABLE " + qualifiedName.toStdString() + " (";
-    for (qsizetype k = 0; k < t.fields.size(); ++k) {
-        const FieldDef& f = t.fields[k];
-        QString primaryName;
-        if (!primaryOnRowid.isEmpty() && f.name.compare(primaryOnRowid, Qt::CaseInsensitive) == 0) {
-            for (const IndexDef& ix : t.indexes)
-                if (ix.primary) primaryName = ix.name;
-        }
-        if (k) sql += ", ";
-        sql += columnDeclaration(f, primaryName);
-    }
-    if (tablePrimary) {
-        sql += ", CONSTRAINT " + quoteIdent(tablePrimary->name) + " PRIMARY KEY (";
-        for (qsizetype k = 0; k < tablePrimary->fields.size(); ++k)
-            sql += (k ? ", " : "") + quoteIdent(tablePrimary->fields[k]);
-        sql += ')';
-    }
-    return sql + ')';
-}
-
-std::string createIndexSql(const QString& schema, const QString& table, const IndexDef& ix)
-{
-    std::string sql = ix.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ";
-    sql += schemaPrefix(schema) + quoteIdent(table + QLatin1Char('.') + ix.name) + " ON " + quoteIdent(table) + " (";
-    for (qsizetype k = 0; k < ix.fields.size(); ++k) sql += (k ? ", " : "") + quoteIdent(ix.fields[k]);
-    return sql + ')';
-}
-
-// SQLite cannot add a key to a table or change a column's constraints: the table is built again
-// under the new definition, its rows copied across, and it takes the old name.
-void rebuildTable(Connection& c, const TableDef& def)
-{
-    c.writeTransaction([&] {
-        c.exec(createTableSql(QStringLiteral("\"jet_rebuild\""), def));
-        c.exec("INSERT INTO \"jet_rebuild\" SELECT * FROM " + quoteIdent(def.name));
-        c.exec("DROP TABLE " + quoteIdent(def.name));
-        c.exec("ALTER TABLE \"jet_rebuild\" RENAME TO " + quoteIdent(def.name));
-        for (const IndexDef& ix : def.indexes)
-            if (!ix.primary) c.exec(createIndexSql(QString(), def.name, ix));
-    });
-}
-
-}  // namespace
 
 // ---- DbState ------------------------------------------------------------------------------
 
 void DbState::refreshSchema()
 {
-    Statement version(conn.db(), "PRAGMA main.schema_version");
-    const long long v = version.step() ? version.columnInt(0) : 0;
-    version.reset();
+    const long long v = conn.schemaVersion();
     if (v == schemaVersion_) return;
     // A table may have been dropped and made anew, and its counter sequence with it: ids taken
     // ahead from the old sequence are let go (they stay gaps).
     spareIds.clear();
     tables_.clear();
     textColumns_.clear();
-    Statement list(conn.db(), "SELECT name FROM main.sqlite_master WHERE type='table'");
-    QStringList names;
-    while (list.step()) names.append(list.column(0).toString());
-    list.reset();
-    for (const QString& name : names) {
+    for (const QString& name : conn.tableNames(QString(), true)) {
         tables_.insert(name.toLower(), name);
         if (isInternalTable(name)) continue;
-        Statement info(conn.db(), "PRAGMA main.table_info(" + quoteIdent(name) + ")");
-        while (info.step()) {
-            const QString type = info.column(2).toString().toUpper();
-            if (type.contains(QLatin1String("TEXT")) || type.contains(QLatin1String("CHAR")))
-                textColumns_.insert(info.column(1).toString().toLower());
-        }
+        if (const auto def = conn.tableDef(QString(), name))
+            for (const FieldDef& f : def->fields)
+                if (f.isText()) textColumns_.insert(f.name.toLower());
     }
     schemaVersion_ = v;
 }
 
 void DbState::close()
 {
-    if (conn.isOpen() && !conn.readOnly()) {
-        for (const auto& [table, id] : spareIds) {
-            try {
-                // Nobody has seen the id, and the sequence still ends at it: the next clerk may
-                // have it. Otherwise, or when the file is busy, it stays a gap, as counters do.
-                conn.tryWriteTransaction([&] {
-                    Statement st(conn.db(), "UPDATE main.sqlite_sequence SET seq = seq - 1 WHERE name = ? AND seq = ?");
-                    st.bindBytes(1, table);
-                    st.bindInt(2, id);
-                    st.run();
-                });
-            } catch (const DbError&) {
-            }
+    for (const auto& [table, id] : spareIds) conn.giveBackCounter(table, id);
+    spareIds.clear();
+    foreignAliases_.clear();
+    foreign_.clear();
+    conn.close();
+}
+
+// ---- Files held by another engine -------------------------------------------------------
+//
+// A file can attach another file, and both are read and written in one statement by the engine
+// itself. Between a file and a server's data (either way), the adapter carries the rows over:
+// a table read from the other side is copied into a scratch table here for the statement, and
+// rows written to the other side are read here and added there (see Database::Execute).
+
+bool DbState::isForeignPath(const QString& path) { return isServerName(path) || isServerName(conn.path()); }
+
+Database& DbState::foreign(const QString& path)
+{
+    std::unique_ptr<Database>& db = foreign_[path];
+    if (!db || !db->isOpen()) db = std::make_unique<Database>(path);
+    return *db;
+}
+
+QString DbState::attach(const QString& path)
+{
+    if (!isForeignPath(path)) return conn.attach(path);
+    for (auto& [alias, f] : foreignAliases_)
+        if (f.path == path) {
+            ++f.users;
+            return alias;
+        }
+    foreign(path);  // opens it now, so that a file that is not there fails here
+    const QString alias = QStringLiteral("jetf%1").arg(nextForeign_++);
+    foreignAliases_[alias] = ForeignAlias{path, 1, {}};
+    return alias;
+}
+
+void DbState::retain(const QString& alias)
+{
+    const auto it = foreignAliases_.find(alias);
+    if (it != foreignAliases_.end()) ++it->second.users;
+    else conn.retain(alias);
+}
+
+void DbState::release(const QString& alias)
+{
+    const auto it = foreignAliases_.find(alias);
+    if (it == foreignAliases_.end()) {
+        conn.release(alias);
+        return;
+    }
+    if (--it->second.users > 0) return;
+    for (const auto& [name, copy] : it->second.tables) {
+        try {
+            if (conn.isOpen()) conn.exec("DROP TABLE IF EXISTS " + copy);
+        } catch (const DbError&) {
+            // A scratch table lives no longer than the connection anyway.
         }
     }
-    spareIds.clear();
-    conn.close();
+    foreignAliases_.erase(it);
+}
+
+std::string DbState::foreignTable(const QString& alias, const QString& table)
+{
+    ForeignAlias& f = foreignAliases_.at(alias);
+    const auto known = f.tables.find(table.toLower());
+    if (known != f.tables.end()) return known->second;
+    Database& source = foreign(f.path);
+    TableDef def = source.TableDefOf(table);
+    const Dialect& d = conn.dialect();
+    const std::string name = d.tempTable('"' + alias.toStdString() + '_' + std::to_string(f.tables.size()) + '"');
+    std::string create = "CREATE TEMP TABLE " + d.ident(alias + QLatin1Char('_') + QString::number(f.tables.size())) + " (";
+    std::string columns;
+    for (qsizetype k = 0; k < def.fields.size(); ++k) {
+        FieldDef field = def.fields[k];
+        if (field.isCounter()) field = FieldDef::longInt(field.name);
+        if (field.isText()) foreignText_.insert(field.name.toLower());
+        create += (k ? ", " : "") + d.columnDeclaration(field);
+        columns += (k ? ", " : "") + source.state()->conn.dialect().ident(field.name);
+    }
+    conn.exec(create + ')');
+    f.tables[table.toLower()] = name;
+    Statement rows(source.state()->conn, "SELECT " + columns + " FROM " + source.state()->conn.dialect().ident(def.name));
+    std::string values;
+    for (qsizetype k = 0; k < def.fields.size(); ++k) values += k ? ", ?" : "?";
+    Statement insert(conn, "INSERT INTO " + name + " VALUES (" + values + ')');
+    while (rows.step()) {
+        for (int k = 0; k < static_cast<int>(def.fields.size()); ++k) insert.bind(k + 1, rows.column(k));
+        insert.run();
+    }
+    rows.reset();
+    return name;
 }
 
 bool DbState::isTextColumn(const QString& column)
 {
-    return textColumns_.contains(column.toLower());
+    return textColumns_.contains(column.toLower()) || foreignText_.contains(column.toLower());
 }
 
 bool DbState::hasTable(const QString& schema, const QString& table)
@@ -139,103 +134,32 @@ bool DbState::hasTable(const QString& schema, const QString& table)
         refreshSchema();
         return tables_.contains(table.toLower());
     }
-    Statement st(conn.db(), "SELECT 1 FROM " + schemaPrefix(schema) + "sqlite_master WHERE type='table' AND name=? COLLATE NOCASE");
-    st.bind(1, table);
-    const bool found = st.step();
-    st.reset();
-    return found;
+    if (isForeign(schema)) return foreign(foreignAliases_.at(schema).path).HasTable(table);
+    return conn.hasTable(schema, table);
 }
 
 std::optional<QString> DbState::savedQuery(const QString& schema, const QString& name)
 {
-    if (!hasTable(schema, QStringLiteral("jet_queries"))) return std::nullopt;
-    Statement st(conn.db(), "SELECT sql FROM " + schemaPrefix(schema) + "jet_queries WHERE name=? COLLATE NOCASE");
-    st.bindBytes(1, name.toUtf8().toStdString());
-    std::optional<QString> sql;
-    if (st.step()) sql = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0)));
-    st.reset();
-    return sql;
+    if (isForeign(schema)) return foreign(foreignAliases_.at(schema).path).state()->savedQuery(QString(), name);
+    return conn.savedQuery(schema, name);
 }
 
 QList<FieldDef> DbState::tableFields(const QString& schema, const QString& table) { return tableDef(schema, table).fields; }
 
-QStringList DbState::tableNames(const QString& schema)
-{
-    Statement st(conn.db(), "SELECT name FROM " + schemaPrefix(schema) + "sqlite_master WHERE type='table' ORDER BY rowid");
-    QStringList names;
-    while (st.step()) {
-        const QString n = st.column(0).toString();
-        if (!isInternalTable(n)) names.append(n);
-    }
-    st.reset();
-    return names;
-}
+QStringList DbState::tableNames(const QString& schema) { return conn.tableNames(schema, false); }
 
 TableDef DbState::tableDef(const QString& schema, const QString& table)
 {
-    const std::string prefix = schemaPrefix(schema);
-    TableDef def;
-    QString tableSql;
-    {
-        Statement st(conn.db(), "SELECT name, sql FROM " + prefix + "sqlite_master WHERE type='table' AND name=? COLLATE NOCASE");
-        st.bind(1, table);
-        if (!st.step() || isInternalTable(table))
-            throw DbError(ErrTableNotFound, QStringLiteral("Không có bảng '%1' trong tệp dữ liệu.").arg(table));
-        def.name = st.column(0).toString();
-        tableSql = st.column(1).toString();
-        st.reset();
-    }
-    static const QRegularExpression namedPrimary(QStringLiteral("CONSTRAINT\\s+\"([^\"]+)\"\\s+PRIMARY\\s+KEY"),
-                                                 QRegularExpression::CaseInsensitiveOption);
-    const QString primaryName = namedPrimary.match(tableSql).captured(1);
-    IndexDef primary;
-    primary.name = primaryName.isEmpty() ? QStringLiteral("PrimaryKey") : primaryName;
-    primary.primary = primary.unique = true;
-    {
-        Statement st(conn.db(), "PRAGMA " + prefix + "table_info(" + quoteIdent(def.name) + ")");
-        int pkColumns = 0;
-        while (st.step()) {
-            const QString name = st.column(1).toString();
-            const QString type = st.column(2).toString();
-            const int pk = static_cast<int>(st.columnInt(5));
-            if (pk > 0) {
-                ++pkColumns;
-                primary.fields.append(name);
-            }
-            def.fields.append(fieldFromDeclaration(name, type, pk > 0 && type.compare(QLatin1String("INTEGER"), Qt::CaseInsensitive) == 0, tableSql));
-        }
-        st.reset();
-        // A counter that is the row id only counts as one when it alone is the key.
-        if (pkColumns != 1)
-            for (FieldDef& f : def.fields)
-                if (f.isCounter()) f = FieldDef::longInt(f.name);
-        if (pkColumns > 0) def.indexes.append(primary);
-    }
-    {
-        Statement st(conn.db(), "PRAGMA " + prefix + "index_list(" + quoteIdent(def.name) + ")");
-        struct Found { QString name; bool unique; QString origin; };
-        std::vector<Found> found;
-        while (st.step()) found.push_back({st.column(1).toString(), st.columnInt(2) != 0, st.column(3).toString()});
-        st.reset();
-        for (const Found& f : found) {
-            if (f.origin == QLatin1String("pk")) continue;  // listed above
-            IndexDef ix;
-            const QString ownPrefix = def.name + QLatin1Char('.');
-            ix.name = f.name.startsWith(ownPrefix, Qt::CaseInsensitive) ? f.name.mid(ownPrefix.size()) : f.name;
-            ix.unique = f.unique;
-            Statement info(conn.db(), "PRAGMA " + prefix + "index_info(" + quoteIdent(f.name) + ")");
-            while (info.step()) ix.fields.append(info.column(2).toString());
-            info.reset();
-            def.indexes.append(ix);
-        }
-    }
-    return def;
+    if (isForeign(schema)) return foreign(foreignAliases_.at(schema).path).TableDefOf(table);
+    std::optional<TableDef> def = isInternalTable(table) ? std::nullopt : conn.tableDef(schema, table);
+    if (!def) throw DbError(ErrTableNotFound, QStringLiteral("Không có bảng '%1' trong tệp dữ liệu.").arg(table));
+    return std::move(*def);
 }
 
 // ---- Database -----------------------------------------------------------------------------
 
 Database::Database(const QString& path, Access access, const QString& connect)
-    : state_(std::make_shared<DbState>(path, access == Access::ReadOnly, passwordOf(connect).toStdString()))
+    : state_(std::make_shared<DbState>(openConnection(path, access == Access::ReadOnly, passwordOf(connect).toStdString())))
 {
 }
 
@@ -243,7 +167,7 @@ Database::~Database() { Close(); }
 
 void Database::createFile(const QString& path, const QString& connect)
 {
-    Connection::createFile(path, passwordOf(connect).toStdString());
+    createDataFile(path, passwordOf(connect).toStdString());
 }
 
 QString Database::passwordOf(const QString& connect)
@@ -261,17 +185,7 @@ void Database::Close()
     if (state_) state_->close();
 }
 
-QString Database::CheckPages()
-{
-    try {
-        Statement st(state_->conn.db(), "PRAGMA main.quick_check(1)");
-        const QString result = st.step() ? st.column(0).toString() : QStringLiteral("?");
-        st.reset();
-        return result == QLatin1String("ok") ? QString() : result;
-    } catch (const DbError& e) {
-        return e.description();
-    }
-}
+QString Database::CheckPages() { return state_->conn.checkPages(); }
 
 bool Database::isOpen() const { return state_ && state_->conn.isOpen(); }
 
@@ -291,12 +205,7 @@ void Database::CreateTable(const TableDef& table)
         throw DbError(ErrSyntax, QStringLiteral("Bảng '%1' không có trường nào.").arg(table.name));
     if (HasTable(table.name))
         throw DbError(ErrObjectExists, QStringLiteral("Bảng '%1' đã có.").arg(table.name));
-    Connection& c = state_->conn;
-    c.writeTransaction([&] {
-        c.exec(createTableSql(QString::fromStdString(quoteIdent(table.name)), table));
-        for (const IndexDef& ix : table.indexes)
-            if (!ix.primary) c.exec(createIndexSql(QString(), table.name, ix));
-    });
+    state_->conn.createTable(table);
 }
 
 void Database::CreateIndex(const QString& table, const IndexDef& index)
@@ -305,7 +214,7 @@ void Database::CreateIndex(const QString& table, const IndexDef& index)
     if (!index.primary) {
         for (const QString& f : index.fields)
             if (!def.field(f)) throw DbError(ErrItemNotFound, QStringLiteral("Không có trường '%1' trong bảng '%2'.").arg(f, table));
-        state_->conn.writeTransaction([&] { state_->conn.exec(createIndexSql(QString(), def.name, index)); });
+        state_->conn.createIndex(def, index);
         return;
     }
     for (const IndexDef& ix : def.indexes)
@@ -315,13 +224,13 @@ void Database::CreateIndex(const QString& table, const IndexDef& index)
                 return;
             throw DbError(ErrObjectExists, QStringLiteral("Bảng '%1' đã có khoá chính.").arg(table));
         }
-    def.indexes.append(index);
-    rebuildTable(state_->conn, def);
+    state_->conn.createIndex(def, index);
 }
 
 void Database::SetAllowZeroLength(const QString& table, const QString& field, bool allow)
 {
-    TableDef def = TableDefOf(table);
+    const TableDef before = TableDefOf(table);
+    TableDef def = before;
     bool changed = false;
     for (FieldDef& f : def.fields)
         if (f.name.compare(field, Qt::CaseInsensitive) == 0 && f.isText() && f.allowZeroLength != allow) {
@@ -330,7 +239,7 @@ void Database::SetAllowZeroLength(const QString& table, const QString& field, bo
         }
     if (!def.field(field)) throw DbError(ErrItemNotFound, QStringLiteral("Không có trường '%1' trong bảng '%2'.").arg(field, table));
     if (!changed) return;
-    rebuildTable(state_->conn, def);
+    state_->conn.alterTable(before, def);
 }
 
 void Database::WriteTransaction(const std::function<void()>& work) { state_->conn.writeTransaction(work); }
@@ -338,11 +247,15 @@ void Database::WriteTransaction(const std::function<void()>& work) { state_->con
 std::shared_ptr<void> Database::KeepAttached(const QString& path)
 {
     const std::shared_ptr<DbState> state = state_;
-    const QString alias = state->conn.attach(path);
+    const QString alias = state->attach(path);
     return std::shared_ptr<void>(nullptr, [state, alias](void*) {
-        if (state->conn.isOpen()) state->conn.release(alias);
+        if (state->conn.isOpen()) state->release(alias);
     });
 }
+
+namespace {
+long transfer(Database& here, const Translation::Transfer& t);
+}  // namespace
 
 long Database::Execute(const QString& jetSql)
 {
@@ -358,19 +271,83 @@ long Database::Execute(const QString& jetSql)
         CreateIndex(tr.indexTable, tr.index);
         return 0;
     }
+    if (tr.transfer) return transfer(*this, *tr.transfer);
     Connection& c = state_->conn;
     return c.writeTransaction([&] {
         long changed = 0;
         for (const std::string& sql : tr.statements) {
-            Statement st(c.db(), sql);
+            Statement st(c, sql);
             st.run();
             const bool counts = sql.compare(0, 6, "INSERT") == 0 || sql.compare(0, 6, "UPDATE") == 0 ||
                                 sql.compare(0, 6, "DELETE") == 0;
-            if (counts) changed += sqlite3_changes(c.db());
+            if (counts) changed += static_cast<long>(c.changes());
         }
         return changed;
     });
 }
+
+// Rows that cross from one engine to the other: read whole on one side (a snapshot, which is one
+// consistent state of it), then written on the other inside one write transaction there, so that
+// a failure leaves the target as it was.
+namespace {
+
+long transfer(Database& here, const Translation::Transfer& t)
+{
+    DbState& state = *here.state();
+    QList<FieldDef> fields;
+    std::vector<std::vector<QVariant>> rows;
+    std::optional<TableDef> made;
+    if (!t.sourcePath.isEmpty()) {
+        Database& source = state.foreign(t.sourcePath);
+        auto rs = source.OpenRecordset(t.select, RecordsetType::Snapshot);
+        for (const QString& f : rs->FieldNames()) fields.append(rs->FieldInfo(f));
+        for (; !rs->Eof(); rs->MoveNext()) {
+            std::vector<QVariant>& row = rows.emplace_back();
+            for (const FieldDef& f : fields) row.push_back(rs->Field(f.name));
+        }
+        if (t.create && !t.createFrom.isEmpty()) made = source.TableDefOf(t.createFrom);
+    } else {
+        Statement st(state.conn, t.selectSql);
+        for (int k = 0; k < st.columnCount(); ++k) fields.append(st.columnField(k));
+        while (st.step()) {
+            std::vector<QVariant>& row = rows.emplace_back();
+            for (int k = 0; k < static_cast<int>(fields.size()); ++k) row.push_back(st.column(k));
+        }
+        st.reset();
+        if (t.create && !t.createFrom.isEmpty()) made = here.TableDefOf(t.createFrom);
+    }
+    Database& target = t.targetPath.isEmpty() ? here : state.foreign(t.targetPath);
+    Connection& out = target.state()->conn;
+    const Dialect& d = out.dialect();
+    return out.writeTransaction([&] {
+        if (t.create) {
+            TableDef def = made.value_or(TableDef{t.targetTable, fields, {}});
+            def.name = t.targetTable;
+            if (target.HasTable(def.name)) throw DbError(ErrObjectExists, QStringLiteral("Bảng '%1' đã có.").arg(def.name));
+            out.createTable(def);
+        }
+        std::string sql = "INSERT INTO " + (t.target.empty() ? d.ident(t.targetTable) : t.target);
+        if (!t.columns.isEmpty()) {
+            sql += " (";
+            for (qsizetype k = 0; k < t.columns.size(); ++k) sql += (k ? ", " : "") + d.ident(t.columns[k]);
+            sql += ')';
+        } else if (t.create) {
+            sql += " (";
+            for (qsizetype k = 0; k < fields.size(); ++k) sql += (k ? ", " : "") + d.ident(fields[k].name);
+            sql += ')';
+        }
+        std::string values;
+        for (qsizetype k = 0; k < fields.size(); ++k) values += k ? ", ?" : "?";
+        Statement insert(out, sql + " VALUES (" + values + ')');
+        for (const std::vector<QVariant>& row : rows) {
+            for (std::size_t k = 0; k < row.size(); ++k) insert.bind(static_cast<int>(k + 1), row[k]);
+            insert.run();
+        }
+        return static_cast<long>(rows.size());
+    });
+}
+
+}  // namespace
 
 std::unique_ptr<Recordset> Database::OpenRecordset(const QString& source, RecordsetType type)
 {
@@ -391,15 +368,7 @@ std::unique_ptr<Recordset> Database::OpenRecordset(const QString& source, Record
 
 // ---- Saved queries ------------------------------------------------------------------------
 
-QStringList Database::QueryDefNames() const
-{
-    QStringList names;
-    if (!state_->hasTable(QString(), QStringLiteral("jet_queries"))) return names;
-    Statement st(state_->conn.db(), "SELECT name FROM jet_queries ORDER BY name");
-    while (st.step()) names.append(QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(st.get(), 0))));
-    st.reset();
-    return names;
-}
+QStringList Database::QueryDefNames() const { return state_->conn.savedQueryNames(); }
 
 bool Database::HasQueryDef(const QString& name) const { return state_->savedQuery(QString(), name).has_value(); }
 
@@ -412,13 +381,7 @@ QString Database::QueryDefSql(const QString& name) const
 void Database::SetQueryDefSql(const QString& name, const QString& jetSql)
 {
     if (!HasQueryDef(name)) throw DbError(ErrItemNotFound, QStringLiteral("Không có truy vấn '%1'.").arg(name));
-    Connection& c = state_->conn;
-    c.writeTransaction([&] {
-        Statement st(c.db(), "UPDATE jet_queries SET sql=? WHERE name=? COLLATE NOCASE");
-        st.bindBytes(1, jetSql.toUtf8().toStdString());
-        st.bindBytes(2, name.toUtf8().toStdString());
-        st.run();
-    });
+    state_->conn.writeSavedQuery(name, jetSql, false);
 }
 
 void Database::CreateQueryDef(const QString& name, const QString& jetSql)
@@ -426,25 +389,51 @@ void Database::CreateQueryDef(const QString& name, const QString& jetSql)
     if (name.trimmed().isEmpty()) throw DbError(ErrSyntax, QStringLiteral("Truy vấn cần có tên."));
     if (HasQueryDef(name) || HasTable(name))
         throw DbError(ErrObjectExists, QStringLiteral("Đã có bảng hoặc truy vấn tên '%1'.").arg(name));
-    Connection& c = state_->conn;
-    c.writeTransaction([&] {
-        // Names and texts are kept in UTF-8: a saved query may name a path in any script.
-        c.exec("CREATE TABLE IF NOT EXISTS jet_queries (name TEXT PRIMARY KEY COLLATE NOCASE, sql TEXT NOT NULL)");
-        Statement st(c.db(), "INSERT INTO jet_queries (name, sql) VALUES (?, ?)");
-        st.bindBytes(1, name.toUtf8().toStdString());
-        st.bindBytes(2, jetSql.toUtf8().toStdString());
-        st.run();
-    });
+    state_->conn.writeSavedQuery(name, jetSql, true);
 }
 
 void Database::DeleteQueryDef(const QString& name)
 {
     if (!HasQueryDef(name)) throw DbError(ErrItemNotFound, QStringLiteral("Không có truy vấn '%1'.").arg(name));
-    Connection& c = state_->conn;
-    c.writeTransaction([&] {
-        Statement st(c.db(), "DELETE FROM jet_queries WHERE name=? COLLATE NOCASE");
-        st.bindBytes(1, name.toUtf8().toStdString());
-        st.run();
+    state_->conn.writeSavedQuery(name, std::nullopt, false);
+}
+
+}  // namespace engine
+
+namespace engine {
+
+// Each table is read in its rows' order and written with every field, counters included, so
+// that the copy's ids are the original's and its own rows come in the same order.
+void CopyDataFile(Database& from, Database& to)
+{
+    DbState& source = *from.state();
+    DbState& target = *to.state();
+    const Dialect& read = source.conn.dialect();
+    const Dialect& write = target.conn.dialect();
+    const QStringList tables = from.TableNames();
+    const QStringList queries = from.QueryDefNames();
+    for (const QString& name : tables)
+        if (to.HasTable(name)) throw DbError(ErrObjectExists, QStringLiteral("Bảng '%1' đã có.").arg(name));
+    target.conn.writeTransaction([&] {
+        for (const QString& name : tables) {
+            const TableDef def = from.TableDefOf(name);
+            target.conn.createTable(def);
+            std::string readColumns, writeColumns, values;
+            for (const FieldDef& f : def.fields) {
+                readColumns += (readColumns.empty() ? "" : ", ") + read.ident(f.name);
+                writeColumns += (writeColumns.empty() ? "" : ", ") + write.ident(f.name);
+                values += values.empty() ? "?" : ", ?";
+            }
+            Statement rows(source.conn, "SELECT " + readColumns + " FROM " + read.ident(def.name) + " ORDER BY " + read.rowKey(def.fields));
+            Statement insert(target.conn, "INSERT INTO " + write.ident(def.name) + " (" + writeColumns + ") VALUES (" + values + ')');
+            const int count = static_cast<int>(def.fields.size());
+            while (rows.step()) {
+                for (int k = 0; k < count; ++k) insert.bind(k + 1, rows.column(k));
+                insert.run();
+            }
+            rows.reset();
+        }
+        for (const QString& q : queries) target.conn.writeSavedQuery(q, from.QueryDefSql(q), true);
     });
 }
 

@@ -23,7 +23,8 @@ public:
     static constexpr const char* kConnect = ";pwd=mirokelvas";
     enum class Access { Shared, ReadOnly };
 
-    // Opens an existing file; never creates one.
+    // Opens an existing file (a path) or a data file on a server ("postgresql://host/db#name",
+    // see the README); never creates one.
     explicit Database(const QString& path, Access access = Access::Shared, const QString& connect = kConnect);
     ~Database();
     Database(const Database&) = delete;
@@ -79,5 +80,10 @@ public:
 private:
     std::shared_ptr<DbState> state_;
 };
+
+// Copies every table (its fields, keys, indexes and rows, ids kept) and every saved query of
+// `from` into `to`, which must hold none of those tables: all of it in one write of `to`, so that
+// a failure leaves `to` as it was. Either may be a file or a data file on a server.
+void CopyDataFile(Database& from, Database& to);
 
 }  // namespace engine

@@ -33,6 +33,8 @@ enum ErrorNumber : int {
     ErrChangedByOther = 3197,      // another clerk changed the row since this record set read it
     ErrTypeMismatch = 3421,        // a value that the field's type cannot hold
     ErrInvalidArgument = 3001,     // a position or bookmark outside the record set
+    ErrServerUnavailable = 3151,   // the server cannot be reached, or the connection to it was lost
+    ErrServerTimeout = 3234,       // the server did not finish a statement within its time
     ErrEngine = 3146,              // any other failure reported by the engine
 };
 

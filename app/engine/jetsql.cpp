@@ -2,7 +2,7 @@
 
 #include "connection.h"
 #include "dberror.h"
-#include "sqlfunctions.h"
+#include "dialect.h"
 
 #include <QHash>
 #include <QRegularExpression>
@@ -14,65 +14,6 @@ QString escapeQuotes(const QString& value)
     QString out = value;
     out.replace(QLatin1Char('\''), QLatin1String("''"));
     return out;
-}
-
-std::string quoteIdent(const QString& name)
-{
-    QString q = name;
-    q.replace(QLatin1Char('"'), QLatin1String("\"\""));
-    return '"' + toStored(q) + '"';
-}
-
-std::string columnDeclaration(const FieldDef& f, const QString& primaryName)
-{
-    const std::string name = quoteIdent(f.name);
-    std::string decl = name + ' ';
-    const std::string constraint = primaryName.isEmpty() ? std::string() : "CONSTRAINT " + quoteIdent(primaryName) + ' ';
-    // A counter is the table's row id; so is a whole-number primary key of one field.
-    if (f.isCounter()) return decl + "INTEGER " + constraint + "PRIMARY KEY AUTOINCREMENT";
-    if (!primaryName.isEmpty() && f.type == FieldType::Long) return decl + "INTEGER " + constraint + "PRIMARY KEY";
-    switch (f.type) {
-    case FieldType::Boolean: decl += "YESNO DEFAULT 0"; break;
-    case FieldType::Integer: decl += "SMALLINT"; break;
-    case FieldType::Long: decl += "INTEGER"; break;
-    case FieldType::Double: decl += "DOUBLE"; break;
-    case FieldType::Text:
-        decl += "TEXT(" + std::to_string(f.size) + ") COLLATE " + kTextCollation;
-        // One byte per letter: the byte length is the length in characters.
-        decl += " CONSTRAINT " + quoteIdent(QStringLiteral("size:") + f.name) + " CHECK (length(CAST(" + name +
-                " AS BLOB)) <= " + std::to_string(f.size) + ")";
-        break;
-    case FieldType::Memo: decl += std::string("LONGTEXT COLLATE ") + kTextCollation; break;
-    }
-    if (f.isText() && !f.allowZeroLength)
-        decl += " CONSTRAINT " + quoteIdent(QStringLiteral("nonempty:") + f.name) + " CHECK (" + name + " <> '')";
-    return decl;
-}
-
-FieldDef fieldFromDeclaration(const QString& name, const QString& declared, bool rowidKey, const QString& tableSql)
-{
-    const QString type = declared.toUpper();
-    FieldDef f;
-    if (rowidKey && tableSql.contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive)) return FieldDef::counter(name);
-    static const QRegularExpression sized(QStringLiteral("^\\s*TEXT\\s*\\(\\s*(\\d+)\\s*\\)"));
-    if (const auto m = sized.match(type); m.hasMatch()) {
-        f = FieldDef::text(name, m.captured(1).toInt());
-    } else if (type == QLatin1String("LONGTEXT")) {
-        f = FieldDef::memo(name);
-    } else if (type.startsWith(QLatin1String("YESNO"))) {
-        f = FieldDef::yesNo(name);
-    } else if (type == QLatin1String("SMALLINT")) {
-        f = FieldDef::integer(name);
-    } else if (type.contains(QLatin1String("INT"))) {
-        f = FieldDef::longInt(name);
-    } else if (type.contains(QLatin1String("REAL")) || type.contains(QLatin1String("FLOA")) ||
-               type.contains(QLatin1String("DOUB")) || type.contains(QLatin1String("NUM"))) {
-        f = FieldDef::real(name);
-    } else {
-        f = FieldDef::text(name, 255);  // columns of expressions and of tables made from them
-    }
-    if (f.isText()) f.allowZeroLength = !tableSql.contains(QStringLiteral("\"nonempty:%1\"").arg(name), Qt::CaseInsensitive);
-    return f;
 }
 
 namespace {
@@ -225,6 +166,8 @@ public:
             deleteStatement(tr);
         } else if (first.is("CREATE") && (peek(1).is("INDEX") || (peek(1).is("UNIQUE") && peek(2).is("INDEX")))) {
             createIndex(tr);
+        } else if (first.is("CREATE") && peek(1).is("TABLE") && ctx_.hasTable(schema_, peek(2).text)) {
+            throw DbError(ErrObjectExists, QStringLiteral("Bảng '%1' đã có.").arg(peek(2).text));
         } else if (first.is("DROP") && peek(1).is("INDEX")) {
             dropIndex(tr);
         } else if (first.kind == Tok::End) {
@@ -308,7 +251,74 @@ private:
 
     std::string qualified(const QString& schema, const QString& table) const
     {
-        return schema.isEmpty() ? quoteIdent(table) : schema.toStdString() + '.' + quoteIdent(table);
+        if (ctx_.isForeign(schema)) return ctx_.foreignTable(schema, table);
+        return schema.isEmpty() ? d().ident(table) : schema.toStdString() + '.' + d().ident(table);
+    }
+
+    // A table named with IN 'path' at `k`: its path, when that file is held by another engine.
+    QString foreignPathAt(std::size_t k) const
+    {
+        const bool named = toks_[k].kind == Tok::Ident || toks_[k].kind == Tok::Quoted;
+        if (named && toks_[k + 1].is("IN") && toks_[k + 2].kind == Tok::String && ctx_.isForeignPath(toks_[k + 2].text))
+            return toks_[k + 2].text;
+        return QString();
+    }
+
+    // The one file held by another engine that every table read from `from` to `end` is in,
+    // when they all are; else empty (the SELECT then runs here, copying what it reads).
+    QString foreignSourceOf(std::size_t from, std::size_t end) const
+    {
+        QString path;
+        for (std::size_t k = from; k < end; ++k) {
+            if (!(toks_[k].is("FROM") || toks_[k].is("JOIN"))) continue;
+            const QString here = foreignPathAt(k + 1);
+            if (here.isEmpty() || (!path.isEmpty() && here != path)) return QString();
+            // A list of tables after FROM is read here.
+            std::size_t after = k + 4;
+            if (toks_[after].is("AS")) after += 2;
+            else if (toks_[after].kind == Tok::Ident && !isKeyword(toks_[after])) ++after;
+            if (toks_[after].is(",")) return QString();
+            path = here;
+        }
+        return path;
+    }
+
+    // Tokens from `from` to `to` written back as Jet text, without the IN 'path' after a table.
+    QString jetText(std::size_t from, std::size_t to) const
+    {
+        QStringList parts;
+        for (std::size_t k = from; k < to && toks_[k].kind != Tok::End; ++k) {
+            const Token& t = toks_[k];
+            if (t.is("IN") && toks_[k + 1].kind == Tok::String && k > from &&
+                (toks_[k - 1].kind == Tok::Ident || toks_[k - 1].kind == Tok::Quoted)) {
+                ++k;
+                continue;
+            }
+            switch (t.kind) {
+            case Tok::Quoted: parts.append(QLatin1Char('[') + t.text + QLatin1Char(']')); break;
+            case Tok::String: parts.append(QLatin1Char('\'') + escapeQuotes(t.text) + QLatin1Char('\'')); break;
+            default: parts.append(t.text); break;
+            }
+        }
+        return parts.join(QLatin1Char(' '));
+    }
+
+    // The names the items of a select list (from `at`, after SELECT and DISTINCT, to `from`)
+    // go by; empty when one is "*" or an expression without AS.
+    QStringList selectNames(std::size_t at, std::size_t from) const
+    {
+        QStringList names;
+        for (std::size_t k = at; k < from;) {
+            const std::size_t itemEnd = commaAtDepth0(k, from);
+            const std::size_t len = itemEnd - k;
+            const bool plain = toks_[k].kind == Tok::Ident || toks_[k].kind == Tok::Quoted;
+            if (len >= 2 && toks_[itemEnd - 2].is("AS")) names.append(toks_[itemEnd - 1].text);
+            else if (len == 1 && plain && !toks_[k].is("*")) names.append(toks_[k].text);
+            else if (len == 3 && plain && toks_[k + 1].is(".") && toks_[k + 2].kind != Tok::Op) names.append(toks_[k + 2].text);
+            else return QStringList();
+            k = itemEnd + 1;
+        }
+        return names;
     }
 
     struct TableRef {
@@ -338,7 +348,7 @@ private:
             ref.sql = '(' + sub.statements.front() + ')';
             ref.query = true;
             if (!peek().is("AS") && !(peek().kind == Tok::Ident && !isKeyword(peek())))
-                ref.sql += " AS " + quoteIdent(ref.name);
+                ref.sql += " AS " + d().ident(ref.name);
         } else {
             ref.sql = qualified(ref.schema, ref.name);
         }
@@ -363,9 +373,9 @@ private:
                 if (peek().is("AS")) {
                     ++pos_;
                     out.push_back({Piece::Word, "AS"});
-                    out.push_back({Piece::Plain, quoteIdent(next().text)});
+                    out.push_back({Piece::Plain, d().ident(next().text)});
                 } else if (peek().kind == Tok::Ident && !isKeyword(peek())) {
-                    out.push_back({Piece::Plain, quoteIdent(next().text)});
+                    out.push_back({Piece::Plain, d().ident(next().text)});
                 }
                 continue;
             }
@@ -376,7 +386,7 @@ private:
             case Tok::Ident:
                 // left( and right( are functions here, not joins.
                 if (t.kind == Tok::Ident && peek().is("(") && (t.is("LEFT") || t.is("RIGHT"))) {
-                    out.push_back({Piece::Plain, functionName(t.text)});
+                    out.push_back({Piece::Plain, d().function(t.text)});
                     break;
                 }
                 if (t.kind == Tok::Ident && isKeyword(t)) {
@@ -396,14 +406,14 @@ private:
                     break;
                 }
                 if (t.kind == Tok::Ident && peek().is("(")) {
-                    out.push_back({Piece::Plain, functionName(t.text)});
+                    out.push_back({Piece::Plain, d().function(t.text)});
                     break;
                 }
                 column(t, out);
                 break;
             case Tok::String:
                 // Text comparisons ignore letter case even where no column gives the rule.
-                out.push_back({Piece::String, '\'' + toStored(escapeQuotes(t.text)) + "' COLLATE " + kTextCollation});
+                out.push_back({Piece::String, d().textLiteral(escapeQuotes(t.text))});
                 break;
             case Tok::Number:
                 out.push_back({Piece::Number, t.text.toStdString()});
@@ -428,19 +438,19 @@ private:
                 break;
             }
         }
-        return join(compareNumerically(std::move(out)));
+        return join(likeCalls(compareNumerically(std::move(out))));
     }
 
     // A column, possibly qualified by its table (t.col or [t].[col]).
     void column(const Token& t, std::vector<Piece>& out)
     {
-        std::string text = quoteIdent(t.text);
+        std::string text = d().ident(t.text);
         QString name = t.text;
         while (peek().is(".") && (peek(1).kind == Tok::Ident || peek(1).kind == Tok::Quoted || peek(1).is("*"))) {
             ++pos_;
             const Token& part = next();
             text += '.';
-            text += part.is("*") ? std::string("*") : quoteIdent(part.text);
+            text += part.is("*") ? std::string("*") : d().ident(part.text);
             name = part.text;
         }
         if (name == QLatin1String("*")) {
@@ -448,17 +458,6 @@ private:
             return;
         }
         out.push_back({Piece::Column, text, ctx_.isTextColumn(name)});
-    }
-
-    static std::string functionName(const QString& name)
-    {
-        static const QHash<QString, QString> map = {
-            {QStringLiteral("left"), QStringLiteral("jet_left")},   {QStringLiteral("right"), QStringLiteral("jet_right")},
-            {QStringLiteral("mid"), QStringLiteral("jet_mid")},     {QStringLiteral("ucase"), QStringLiteral("jet_upper")},
-            {QStringLiteral("lcase"), QStringLiteral("jet_lower")}, {QStringLiteral("val"), QStringLiteral("jet_val")},
-            {QStringLiteral("format"), QStringLiteral("jet_format")},
-        };
-        return map.value(name.toLower(), name).toStdString();
     }
 
     // "+" joins texts when a text stands on either side of it.
@@ -473,7 +472,7 @@ private:
     }
 
     // A text column compared with a number is compared as a number: its leading digits count.
-    static std::vector<Piece> compareNumerically(std::vector<Piece> in)
+    std::vector<Piece> compareNumerically(std::vector<Piece> in) const
     {
         auto isCmp = [](const Piece& p) {
             return p.kind == Piece::Op && (p.text == "=" || p.text == "<>" || p.text == "<" || p.text == ">" ||
@@ -484,11 +483,11 @@ private:
             return k + 1 < in.size() && in[k].kind == Piece::Op && (in[k].text == "-" || in[k].text == "+") &&
                    in[k + 1].kind == Piece::Number;
         };
-        auto wrap = [](Piece& p) { p.text = "CAST(" + p.text + " AS REAL)"; };
+        auto wrap = [this](Piece& p) { p.text = d().leadingNumber(p.text); };
         for (std::size_t k = 0; k < in.size(); ++k) {
             if (!in[k].nullAsEmpty) continue;
             for (std::size_t side : {k - 1, k + 1})
-                if (side < in.size() && in[side].kind == Piece::Column) in[side].text = "ifnull(" + in[side].text + ", '')";
+                if (side < in.size() && in[side].kind == Piece::Column) in[side].text = d().emptyIfNull(in[side].text);
         }
         for (std::size_t k = 0; k < in.size(); ++k) {
             if (in[k].kind != Piece::Column || !in[k].textColumn) continue;
@@ -506,6 +505,61 @@ private:
                        in[k + 2].kind == Piece::Word && in[k + 2].text == "BETWEEN" && numberAt(k + 3)) {
                 wrap(in[k]);
             }
+        }
+        return in;
+    }
+
+    // `a [NOT] LIKE b` as the dialect writes a pattern match. Each side is one operand: a value,
+    // a bracketed run or a function call, with the texts joined to it by "||".
+    std::vector<Piece> likeCalls(std::vector<Piece> in) const
+    {
+        auto isOp = [&in](std::size_t k, const char* op) { return k < in.size() && in[k].kind == Piece::Op && in[k].text == op; };
+        // The first piece of the operand that ends at `last`.
+        auto operandStart = [&](std::size_t last) {
+            std::size_t k = last;
+            for (;;) {
+                if (isOp(k, ")")) {
+                    int depth = 0;
+                    for (;; --k) {
+                        if (isOp(k, ")")) ++depth;
+                        if (isOp(k, "(") && --depth == 0) break;
+                        if (k == 0) break;
+                    }
+                    if (k > 0 && in[k - 1].kind == Piece::Plain) --k;  // a function's name
+                }
+                if (k >= 2 && isOp(k - 1, "||")) k -= 2;
+                else return k;
+            }
+        };
+        // One past the last piece of the operand that starts at `first`.
+        auto operandEnd = [&](std::size_t first) {
+            std::size_t k = first;
+            for (;;) {
+                if (k < in.size() && in[k].kind == Piece::Plain && isOp(k + 1, "(")) ++k;
+                if (isOp(k, "(")) {
+                    int depth = 0;
+                    for (; k < in.size(); ++k) {
+                        if (isOp(k, "(")) ++depth;
+                        if (isOp(k, ")") && --depth == 0) break;
+                    }
+                }
+                ++k;
+                if (isOp(k, "||") && k + 1 < in.size()) ++k;
+                else return std::min(k, in.size());
+            }
+        };
+        for (std::size_t k = 1; k + 1 < in.size(); ++k) {
+            if (!(in[k].kind == Piece::Word && in[k].text == "LIKE")) continue;
+            const bool negated = in[k - 1].kind == Piece::Word && in[k - 1].text == "NOT";
+            const std::size_t leftEnd = negated ? k - 1 : k;
+            if (leftEnd == 0) continue;
+            const std::size_t from = operandStart(leftEnd - 1), to = operandEnd(k + 1);
+            const std::string call = d().like(join({in.begin() + static_cast<std::ptrdiff_t>(from), in.begin() + static_cast<std::ptrdiff_t>(leftEnd)}),
+                                              join({in.begin() + static_cast<std::ptrdiff_t>(k + 1), in.begin() + static_cast<std::ptrdiff_t>(to)}),
+                                              negated);
+            in.erase(in.begin() + static_cast<std::ptrdiff_t>(from), in.begin() + static_cast<std::ptrdiff_t>(to));
+            in.insert(in.begin() + static_cast<std::ptrdiff_t>(from), Piece{Piece::Plain, call});
+            k = from;
         }
         return in;
     }
@@ -563,11 +617,12 @@ private:
         std::string aliasText;
         if (peek().is("AS")) {
             ++pos_;
-            aliasText = " AS " + quoteIdent(next().text);
+            aliasText = " AS " + d().ident(next().text);
         } else if (peek().kind == Tok::Ident && !isKeyword(peek())) {
-            aliasText = ' ' + quoteIdent(next().text);
+            aliasText = ' ' + d().ident(next().text);
         }
         base.rest = expressionRun(end);
+        if (base.columns == "*" && !ref.query && d().spellsOutStar()) base.columns = fieldList(ref.schema, ref.name);
         const std::string whole = "SELECT " + base.columns + " FROM " + ref.sql + aliasText +
                                   (base.rest.empty() ? std::string() : ' ' + base.rest);
         tr.statements.push_back(whole);
@@ -577,6 +632,14 @@ private:
             base.tableName = ref.name;
             tr.base = base;
         }
+    }
+
+    // Every field of a table, named.
+    std::string fieldList(const QString& schema, const QString& table)
+    {
+        std::string list;
+        for (const FieldDef& f : ctx_.tableFields(schema, table)) list += (list.empty() ? "" : ", ") + d().ident(f.name);
+        return list;
     }
 
     // Skips a table reference (name, IN 'path', alias) from pos_ and returns the index after it.
@@ -596,6 +659,7 @@ private:
         const std::size_t end = toks_.size() - 1;
         // Target first: INTO name [IN 'path'].
         const std::size_t start = pos_;
+        if (selectIntoAcross(tr, start, into, end)) return;
         pos_ = into + 1;
         TableRef target = tableRef(false);
         const std::size_t afterTarget = pos_;
@@ -616,13 +680,13 @@ private:
             pos_ = save;
         }
         const std::string rest = expressionRun(end);
-        const std::string select = "SELECT " + list + ' ' + rest;
+        const std::string select = "SELECT " + (source && d().spellsOutStar() ? fieldList(source->schema, source->name) : list) + ' ' + rest;
         if (source) {
             std::string create = "CREATE TABLE " + target.sql + " (";
             const QList<FieldDef> fields = ctx_.tableFields(source->schema, source->name);
             for (qsizetype k = 0; k < fields.size(); ++k) {
                 if (k) create += ", ";
-                create += columnDeclaration(fields[k]);
+                create += d().columnDeclaration(fields[k]);
             }
             create += ')';
             tr.statements.push_back(create);
@@ -630,6 +694,44 @@ private:
         } else {
             tr.statements.push_back("CREATE TABLE " + target.sql + " AS " + select);
         }
+        for (std::string& key : d().keyOfNewTable(target.sql, source ? ctx_.tableFields(source->schema, source->name) : QList<FieldDef>()))
+            tr.statements.push_back(std::move(key));
+    }
+
+    // SELECT ... INTO a table of a file held by another engine, or from one: the table is made
+    // there and the rows cross over. Returns false when both sides are here.
+    bool selectIntoAcross(Translation& tr, std::size_t start, std::size_t into, std::size_t end)
+    {
+        const QString targetPath = foreignPathAt(into + 1);
+        const QString sourcePath = targetPath.isEmpty() ? foreignSourceOf(start, end) : QString();
+        if (targetPath.isEmpty() && sourcePath.isEmpty()) return false;
+        std::size_t afterTarget = into + 2;
+        if (toks_[afterTarget].is("IN") && toks_[afterTarget + 1].kind == Tok::String) afterTarget += 2;
+        if (!toks_[afterTarget].is("FROM")) syntaxError(QStringLiteral("cần FROM sau INTO"));
+        const bool star = (toks_[start + 1].is("*") && start + 2 == into) ||
+                          (start + 4 == into && toks_[start + 2].is(".") && toks_[start + 3].is("*"));
+        Translation::Transfer t;
+        t.create = true;
+        t.targetTable = toks_[into + 1].text;
+        const Token& from = toks_[afterTarget + 1];
+        if (star && (from.kind == Tok::Ident || from.kind == Tok::Quoted)) {
+            std::size_t after = afterTarget + 2;
+            if (toks_[after].is("IN") && toks_[after + 1].kind == Tok::String) after += 2;
+            if (endsTableList(toks_[after])) t.createFrom = from.text;
+        }
+        if (!targetPath.isEmpty()) {
+            t.targetPath = targetPath;
+            pos_ = start + 1;
+            const std::string list = star && !t.createFrom.isEmpty() && d().spellsOutStar() ? fieldList(schema_, t.createFrom)
+                                                                                           : expressionRun(into);
+            pos_ = afterTarget;
+            t.selectSql = "SELECT " + list + ' ' + expressionRun(end);
+        } else {
+            t.sourcePath = sourcePath;
+            t.select = jetText(start, into) + QLatin1Char(' ') + jetText(afterTarget, end);
+        }
+        tr.transfer = t;
+        return true;
     }
 
     // INSERT INTO t [IN 'path'] [(fields)] SELECT ... | VALUES (...)
@@ -639,40 +741,82 @@ private:
         tr.kind = Translation::Kind::Action;
         ++pos_;
         expect("INTO");
+        const std::size_t end = toks_.size() - 1;
+        // Where the SELECT starts: after the target and its list of fields.
+        std::size_t at = pos_ + 1;
+        if (toks_[at].is("IN") && toks_[at + 1].kind == Tok::String) at += 2;
+        QStringList listed;
+        if (toks_[at].is("(")) {
+            for (++at; at < end && !toks_[at].is(")"); ++at)
+                if (!toks_[at].is(",")) listed.append(toks_[at].text);
+            ++at;
+        }
+        const bool selects = toks_[at].is("SELECT");
+        if (selects) {
+            std::size_t items = at + 1;
+            if (toks_[items].is("DISTINCT")) ++items;
+            const std::size_t from = findAtDepthFrom(at, "FROM", end);
+            const QStringList names = listed.isEmpty() && from != std::string::npos ? selectNames(items, from) : listed;
+            const QString targetPath = foreignPathAt(pos_);
+            const QString sourcePath = targetPath.isEmpty() ? foreignSourceOf(at, end) : QString();
+            if (!targetPath.isEmpty() || !sourcePath.isEmpty()) {
+                Translation::Transfer t;
+                t.columns = names;
+                if (!targetPath.isEmpty()) {
+                    t.targetPath = targetPath;
+                    t.targetTable = peek().text;
+                    pos_ = at;
+                    t.selectSql = expressionRun(end);
+                } else {
+                    t.target = tableRef(false).sql;
+                    t.sourcePath = sourcePath;
+                    t.select = jetText(at, end);
+                }
+                tr.transfer = t;
+                return;
+            }
+        }
         const TableRef target = tableRef(false);
         std::string head = "INSERT INTO " + target.sql;
-        if (peek().is("SELECT")) {
-            const std::size_t end = toks_.size() - 1;
-            const std::size_t save = pos_;
-            ++pos_;
-            if (peek().is("DISTINCT")) ++pos_;
-            const std::size_t from = findAtDepth0("FROM", end);
-            QStringList names;
-            bool byName = from != std::string::npos;
-            std::size_t k = pos_;
-            while (byName && k < from) {
-                const std::size_t itemEnd = commaAtDepth0(k, from);
-                const std::size_t len = itemEnd - k;
-                const bool plain = toks_[k].kind == Tok::Ident || toks_[k].kind == Tok::Quoted;
-                if (len >= 2 && toks_[itemEnd - 2].is("AS")) names.append(toks_[itemEnd - 1].text);
-                else if (len == 1 && plain && !toks_[k].is("*")) names.append(toks_[k].text);
-                else if (len == 3 && plain && toks_[k + 1].is(".") && toks_[k + 2].kind != Tok::Op) names.append(toks_[k + 2].text);
-                else byName = false;  // "*" or an expression: the columns go in order
-                k = itemEnd + 1;
-            }
-            if (byName && !names.isEmpty()) {
+        if (selects && listed.isEmpty()) {
+            std::size_t items = at + 1;
+            if (toks_[items].is("DISTINCT")) ++items;
+            const std::size_t from = findAtDepthFrom(at, "FROM", end);
+            const QStringList names = from != std::string::npos ? selectNames(items, from) : QStringList();
+            if (!names.isEmpty()) {
                 head += " (";
-                for (qsizetype n = 0; n < names.size(); ++n) head += (n ? ", " : "") + quoteIdent(names[n]);
+                for (qsizetype n = 0; n < names.size(); ++n) head += (n ? ", " : "") + d().ident(names[n]);
                 head += ')';
             }
-            pos_ = save;
         }
         tr.statements.push_back(head + ' ' + expressionRun(toks_.size() - 1));
+    }
+
+    // findAtDepth0 from another starting token.
+    std::size_t findAtDepthFrom(std::size_t start, const char* word, std::size_t limit)
+    {
+        const std::size_t save = pos_;
+        pos_ = start;
+        const std::size_t found = findAtDepth0(word, limit);
+        pos_ = save;
+        return found;
+    }
+
+    // Rows of a file held by another engine are added there (INSERT, SELECT ... INTO) but not
+    // changed or deleted from here.
+    void refuseForeignWrite(std::size_t k) const
+    {
+        const QString path = foreignPathAt(k);
+        if (!path.isEmpty())
+            throw DbError(ErrNotUpdatable, QStringLiteral("Không sửa, xoá được bảng %1 của %2 bằng câu lệnh chạy trên dữ liệu khác.")
+                                               .arg(toks_[k].text, path));
     }
 
     void deleteStatement(Translation& tr)
     {
         tr.kind = Translation::Kind::Action;
+        const std::size_t from = findAtDepth0("FROM", toks_.size() - 1);
+        if (from != std::string::npos) refuseForeignWrite(from + 1);
         ++pos_;  // DELETE
         // DELETE * FROM t, DELETE t.* FROM t
         if (peek().is("*")) {
@@ -696,6 +840,7 @@ private:
             return;
         }
         ++pos_;  // UPDATE
+        refuseForeignWrite(pos_);
         TableRef target = tableRef(false);
         tr.statements.push_back("UPDATE " + target.sql + ' ' + expressionRun(end));
     }
@@ -744,7 +889,10 @@ private:
 
         // The target: a table, or a saved query over one table (possibly in another file).
         pos_ = targetFirst ? firstStart : secondStart;
+        refuseForeignWrite(pos_);
         TableRef targetRef = tableRef(false);
+        if (ctx_.isForeign(targetRef.schema))
+            throw DbError(ErrNotUpdatable, QStringLiteral("Không sửa được bảng %1 của dữ liệu khác.").arg(targetRef.name));
         std::string targetTable = targetRef.sql;
         QString targetTableName = targetRef.name;
         QString querySql;
@@ -783,8 +931,8 @@ private:
                     const bool leftIsTarget = toks_[k].text.compare(targetName, Qt::CaseInsensitive) == 0;
                     const Token& tf = toks_[leftIsTarget ? k + 2 : k + 6];
                     const Token& sf = toks_[leftIsTarget ? k + 6 : k + 2];
-                    keyOnTarget = quoteIdent(tf.text);
-                    keyOnSource = quoteIdent(sourceName) + '.' + quoteIdent(sf.text);
+                    keyOnTarget = d().ident(tf.text);
+                    keyOnSource = d().ident(sourceName) + '.' + d().ident(sf.text);
                 } else {
                     pos_ = k;
                     filters.push_back(expressionRun(termEnd));
@@ -794,24 +942,25 @@ private:
         }
         if (keyOnTarget.empty()) syntaxError(QStringLiteral("UPDATE nối bảng cần điều kiện nối"));
 
+        const std::string join = d().tempTable("jet_join");
         std::string scratch = "CREATE TEMP TABLE jet_join AS SELECT " + keyOnSource + " AS jet_key";
         std::string columns, values;
         for (std::size_t a = 0; a < assignments.size(); ++a) {
             pos_ = assignments[a].from;
             scratch += ", " + expressionRun(assignments[a].to) + " AS v" + std::to_string(a);
-            columns += (a ? ", " : "") + quoteIdent(assignments[a].field);
+            columns += (a ? ", " : "") + d().ident(assignments[a].field);
             values += (a ? ", v" : "v") + std::to_string(a);
         }
-        scratch += " FROM " + sourceRef.sql + (sourceRef.query ? std::string() : " AS " + quoteIdent(sourceName));
+        scratch += " FROM " + sourceRef.sql + (sourceRef.query ? std::string() : " AS " + d().ident(sourceName));
         for (std::size_t f = 0; f < filters.size(); ++f) scratch += (f ? " AND (" : " WHERE (") + filters[f] + ')';
-        const std::string targetBare = quoteIdent(targetTableName);  // the UPDATE's own table, seen from its subquery
-        tr.statements.push_back("DROP TABLE IF EXISTS temp.jet_join");
+        const std::string targetBare = d().ident(targetTableName);  // the UPDATE's own table, seen from its subquery
+        tr.statements.push_back("DROP TABLE IF EXISTS " + join);
         tr.statements.push_back(scratch);
-        tr.statements.push_back("CREATE INDEX temp.jet_join_key ON jet_join(jet_key)");
-        tr.statements.push_back("UPDATE " + targetTable + " SET (" + columns + ") = (SELECT " + values +
-                                " FROM temp.jet_join WHERE jet_key = " + targetBare + '.' + keyOnTarget +
-                                " LIMIT 1) WHERE " + keyOnTarget + " IN (SELECT jet_key FROM temp.jet_join)");
-        tr.statements.push_back("DROP TABLE temp.jet_join");
+        tr.statements.push_back(d().createTempIndex("jet_join", "jet_key"));
+        tr.statements.push_back("UPDATE " + targetTable + " SET (" + columns + ") = (SELECT " + values + " FROM " + join +
+                                " WHERE jet_key = " + targetBare + '.' + keyOnTarget + " LIMIT 1) WHERE " + keyOnTarget +
+                                " IN (SELECT jet_key FROM " + join + ")");
+        tr.statements.push_back("DROP TABLE " + join);
     }
 
     // True when the AND at `at` belongs to a BETWEEN ... AND ... of the term that starts at `from`.
@@ -867,8 +1016,10 @@ private:
         const QString name = next().text;
         expect("ON");
         const QString table = next().text;
-        tr.statements.push_back("DROP INDEX " + quoteIdent(table + QLatin1Char('.') + name));
+        tr.statements.push_back("DROP INDEX " + d().ident(table + QLatin1Char('.') + name));
     }
+
+    const Dialect& d() const { return ctx_.dialect(); }
 
     SchemaContext& ctx_;
     QString schema_;

@@ -1,5 +1,5 @@
 // The Jet-dialect translator: turns the SQL and criteria texts that the windows write into
-// SQLite statements over our files.
+// statements of the engine that holds the file (see Dialect).
 #pragma once
 
 #include "catalog.h"
@@ -12,6 +12,8 @@
 #include <vector>
 
 namespace engine {
+
+class Dialect;
 
 // Doubles the single quotes of a value that code places between quotes inside SQL or criteria.
 // Every such value goes through here: "O'Brien" becomes "O''Brien".
@@ -30,23 +32,47 @@ public:
     // Attaches the file at `path` for this statement and returns its alias.
     virtual QString attach(const QString& path) = 0;
     virtual void release(const QString& alias) = 0;
+    // How statements are spelled for the engine that holds the file.
+    virtual const Dialect& dialect() = 0;
+    // Whether a file named by path is held by another engine (a file beside a server's data, or
+    // a server's beside a file): its rows then cross over (see Translation::Transfer).
+    virtual bool isForeignPath(const QString& /*path*/) { return false; }
+    // A table of a file attached under a foreign alias, copied into a scratch table here for the
+    // length of the use: how a statement names the copy.
+    virtual bool isForeign(const QString& /*alias*/) { return false; }
+    virtual std::string foreignTable(const QString& alias, const QString& table) = 0;
 };
 
 struct Translation {
     enum class Kind { Query, Action, CreateIndex };
     Kind kind = Kind::Action;
-    std::vector<std::string> statements;  // SQLite text with TCVN3 literals, run in order
+    std::vector<std::string> statements;  // in the engine's dialect, run in order
     QStringList aliases;                  // files attached for it; released after use
 
     // Queries over one table, which a dynaset can key by row id.
     struct Base {
-        std::string table;    // the table as written in SQLite, schema-qualified when attached
+        std::string table;    // the table as written in the statement, schema-qualified when attached
         QString schema;       // empty for the file itself
         QString tableName;
         std::string columns;  // the select list
         std::string rest;     // WHERE and ORDER BY, translated
     };
     std::optional<Base> base;
+
+    // INSERT ... SELECT and SELECT ... INTO between two engines: the rows are read on one side
+    // and written on the other, inside the writing side's transaction.
+    struct Transfer {
+        QString sourcePath;      // the data file the SELECT (`select`, in Jet) runs on; empty: here
+        QString select;
+        std::string selectSql;   // the SELECT translated here, when it runs here
+        QString targetPath;      // the data file the rows go into; empty: here (as `target`)
+        QString targetTable;
+        std::string target;
+        QStringList columns;     // the target's fields by name; empty: in order
+        bool create = false;     // SELECT ... INTO: the table is made first,
+        QString createFrom;      // with this source table's fields (else the result's columns)
+    };
+    std::optional<Transfer> transfer;
 
     // CREATE INDEX: carried out by the database, which may have to rebuild the table.
     QString indexTable;
@@ -58,17 +84,5 @@ Translation translateJet(const QString& jetSql, SchemaContext& context);
 
 // Translates a criteria text (a WHERE condition without the word WHERE).
 std::string translateCriteria(const QString& criteria, SchemaContext& context, QStringList* aliases);
-
-// SQLite declaration of one field, as the year tables and the template are created.
-// `primaryName` names the primary key when this field alone carries it.
-std::string columnDeclaration(const FieldDef& field, const QString& primaryName = QString());
-
-// The field that a SQLite declaration stands for (the inverse of columnDeclaration). `rowidKey`
-// tells that the column is the table's integer key; `tableSql` is the table's CREATE text.
-FieldDef fieldFromDeclaration(const QString& name, const QString& declared, bool rowidKey = false,
-                              const QString& tableSql = QString());
-
-// Double-quoted SQLite identifier.
-std::string quoteIdent(const QString& name);
 
 }  // namespace engine

@@ -2,13 +2,10 @@
 
 #include "connection.h"
 #include "dbstate.h"
+#include "dialect.h"
 #include "jetsql.h"
-#include "sqlfunctions.h"
-
-#include <sqlite3.h>
 
 #include <algorithm>
-#include <cmath>
 #include <map>
 #include <unordered_set>
 
@@ -17,59 +14,14 @@ namespace {
 
 DbError noCurrentRecord() { return DbError(ErrNoCurrentRecord, QStringLiteral("Không có bản ghi hiện thời.")); }
 
-void appendRaw(std::string& out, const void* p, std::size_t n) { out.append(static_cast<const char*>(p), n); }
-
-// Columns `from` .. `from + count - 1` of the statement's row as stored, each as bytes that are
-// equal for two values exactly when they are the same value: a Null is not an empty text, a text
-// differs from a blob with its bytes, and a whole number is the same whether it comes as 5 or 5.0.
-std::vector<std::string> storedImage(sqlite3_stmt* st, int from, int count)
-{
-    std::vector<std::string> images(static_cast<std::size_t>(count));
-    for (int k = from; k < from + count; ++k) {
-        std::string& out = images[static_cast<std::size_t>(k - from)];
-        switch (sqlite3_column_type(st, k)) {
-        case SQLITE_NULL:
-            out += 'n';
-            break;
-        case SQLITE_FLOAT: {
-            const double d = sqlite3_column_double(st, k);
-            if (!(std::trunc(d) == d && std::fabs(d) < 9.0e18)) {
-                out += 'f';
-                appendRaw(out, &d, sizeof d);
-                break;
-            }
-            const long long whole = static_cast<long long>(d);
-            out += 'i';
-            appendRaw(out, &whole, sizeof whole);
-            break;
-        }
-        case SQLITE_INTEGER: {
-            const long long whole = sqlite3_column_int64(st, k);
-            out += 'i';
-            appendRaw(out, &whole, sizeof whole);
-            break;
-        }
-        default: {
-            const bool text = sqlite3_column_type(st, k) == SQLITE_TEXT;
-            const void* bytes = text ? static_cast<const void*>(sqlite3_column_text(st, k)) : sqlite3_column_blob(st, k);
-            const int size = sqlite3_column_bytes(st, k);
-            out += text ? 't' : 'b';
-            if (size > 0) appendRaw(out, bytes, static_cast<std::size_t>(size));
-            break;
-        }
-        }
-    }
-    return images;
-}
-
 // Resets statements when a read is done, so that its read lock ends with it, also on failure.
 struct ResetAfter {
     Statement& first;
-    Statement& second;
+    Statement* second;
     ~ResetAfter()
     {
         first.reset();
-        second.reset();
+        if (second) second->reset();
     }
 };
 
@@ -85,8 +37,9 @@ Recordset::Recordset(std::shared_ptr<DbState> state, const QString& sql, Records
         throw DbError(ErrSyntax, QStringLiteral("Nguồn bản ghi phải là một câu lệnh chọn (SELECT): %1").arg(sql));
     }
     selectSql_ = tr.statements.front();
-    if (tr.base && type == RecordsetType::Dynaset)
-        base_ = Base{tr.base->table, tr.base->schema, tr.base->tableName, tr.base->columns, tr.base->rest, -1, {}, 0, {}};
+    // A table copied over from a file of another engine is read as it was copied.
+    if (tr.base && type == RecordsetType::Dynaset && !state_->isForeign(tr.base->schema))
+        base_ = Base{tr.base->table, tr.base->schema, tr.base->tableName, tr.base->columns, tr.base->rest, -1, {}, 0, {}, {}};
     else
         type_ = RecordsetType::Snapshot;
     try {
@@ -102,7 +55,7 @@ Recordset::Recordset(const Recordset& other, bool)
       aliases_(other.aliases_), base_(other.base_), fields_(other.fields_), fieldByName_(other.fieldByName_),
       keys_(other.keys_), rows_(other.rows_), keysAscending_(other.keysAscending_)
 {
-    for (const QString& a : aliases_) state_->conn.retain(a);
+    for (const QString& a : aliases_) state_->retain(a);
     pos_ = RecordCount() > 0 ? 0 : -1;
 }
 
@@ -127,15 +80,21 @@ void Recordset::checkOpen() const
 
 Statement& Recordset::cached(std::unique_ptr<Statement>& slot, const std::string& sql) const
 {
-    if (!slot) slot = std::make_unique<Statement>(state_->conn.db(), sql);
+    if (!slot) slot = std::make_unique<Statement>(state_->conn, sql);
     return *slot;
 }
 
 Statement& Recordset::writeStatement(const std::string& sql) { return cached(writeStatements_[sql], sql); }
 
-std::string Recordset::schemaName() const
+std::string Recordset::fetchSql() const
 {
-    return base_ && !base_->schema.isEmpty() ? base_->schema.toStdString() : std::string("main");
+    return "SELECT " + base_->columns + ", " + base_->allColumns + " FROM " + base_->table + " WHERE " + base_->key + "=?";
+}
+
+Statement* Recordset::versionStatement(std::unique_ptr<Statement>& slot) const
+{
+    const std::optional<std::string> sql = state_->conn.dataVersionQuery(base_->schema);
+    return sql ? &cached(slot, *sql) : nullptr;
 }
 
 void Recordset::open()
@@ -144,17 +103,18 @@ void Recordset::open()
         // A row is read with the record set's own columns and, after them, every column of the
         // table as stored (see currentRow).
         const TableDef def = state_->tableDef(base_->schema, base_->name);
+        const Dialect& d = state_->conn.dialect();
         base_->allColumns.clear();
-        for (const FieldDef& f : def.fields) base_->allColumns += (base_->allColumns.empty() ? "" : ", ") + quoteIdent(f.name);
+        for (const FieldDef& f : def.fields) base_->allColumns += (base_->allColumns.empty() ? "" : ", ") + d.ident(f.name);
         base_->allCount = static_cast<int>(def.fields.size());
-        base_->seqName = toStored(def.name);
+        base_->tableName = def.name;
+        base_->key = d.rowKey(def.fields);
         fetch_.reset();
-        Statement& fetch = cached(fetch_, "SELECT " + base_->columns + ", " + base_->allColumns + " FROM " + base_->table +
-                                              " WHERE rowid=?");
+        Statement& fetch = cached(fetch_, fetchSql());
         describe(fetch, fetch.columnCount() - base_->allCount, &def);
         loadKeys();
     } else {
-        Statement st(state_->conn.db(), selectSql_);
+        Statement st(state_->conn, selectSql_);
         describe(st, st.columnCount(), nullptr);
         rows_.clear();
         while (st.step()) {
@@ -173,8 +133,9 @@ void Recordset::loadKeys()
     // since the engine may otherwise read the row ids from an index in that index's order.
     std::string rest = base_->rest;
     const QString upper = QString::fromStdString(rest).toUpper();
-    if (!upper.contains(QLatin1String("ORDER BY")) && !upper.contains(QLatin1String("LIMIT"))) rest += rest.empty() ? "ORDER BY rowid" : " ORDER BY rowid";
-    Statement st(state_->conn.db(), "SELECT rowid FROM " + base_->table + (rest.empty() ? "" : " " + rest));
+    if (!upper.contains(QLatin1String("ORDER BY")) && !upper.contains(QLatin1String("LIMIT")))
+        rest += (rest.empty() ? "ORDER BY " : " ORDER BY ") + base_->key;
+    Statement st(state_->conn, "SELECT " + base_->key + " FROM " + base_->table + (rest.empty() ? "" : " " + rest));
     keys_.clear();
     keysAscending_ = true;
     while (st.step()) {
@@ -199,7 +160,7 @@ void Recordset::describe(Statement& st, int columns, const TableDef* def)
             f.tableColumn = static_cast<int>(own - def->fields.constData());
             if (own->isCounter()) base_->counterField = k;
         } else {
-            f.def = fieldFromDeclaration(name, QString::fromLatin1(sqlite3_column_decltype(st.get(), k)));
+            f.def = st.columnField(k);
         }
         fields_.push_back(f);
         if (!fieldByName_.contains(name.toLower())) fieldByName_.insert(name.toLower(), k);
@@ -350,9 +311,10 @@ void Recordset::find(const QString& criteria, bool forward, bool fromCurrent)
 std::optional<long> Recordset::findInBase(const std::string& condition, bool forward, long start)
 {
     if (keysAscending_) {
-        const std::string sql = "SELECT rowid FROM " + base_->table + " WHERE rowid " + (forward ? ">=" : "<=") +
-                                " ? AND (" + condition + ") ORDER BY rowid " + (forward ? "" : "DESC ") + "LIMIT 1";
-        Statement st(state_->conn.db(), sql);
+        const std::string& key = base_->key;
+        const std::string sql = "SELECT " + key + " FROM " + base_->table + " WHERE " + key + (forward ? " >=" : " <=") +
+                                " ? AND (" + condition + ") ORDER BY " + key + (forward ? " " : " DESC ") + "LIMIT 1";
+        Statement st(state_->conn, sql);
         qint64 from = keys_[static_cast<std::size_t>(start)];
         for (;;) {
             st.bindInt(1, from);
@@ -364,7 +326,7 @@ std::optional<long> Recordset::findInBase(const std::string& condition, bool for
             from = forward ? key + 1 : key - 1;  // a row outside this record set: look past it
         }
     }
-    Statement st(state_->conn.db(), "SELECT rowid FROM " + base_->table + " WHERE " + condition);
+    Statement st(state_->conn, "SELECT " + base_->key + " FROM " + base_->table + " WHERE " + condition);
     std::unordered_set<qint64> matches;
     while (st.step()) matches.insert(st.columnInt(0));
     st.reset();
@@ -380,16 +342,15 @@ std::optional<long> Recordset::findByEvaluation(const std::string& condition, bo
     std::string sql = "SELECT (" + condition + ") FROM (SELECT ";
     for (std::size_t k = 0; k < fields_.size(); ++k) {
         if (k) sql += ", ";
-        sql += '?' + std::to_string(k + 1);
-        if (fields_[k].def.isText()) sql += std::string(" COLLATE ") + kTextCollation;
-        sql += " AS " + quoteIdent(fields_[k].def.name);
+        sql += state_->conn.dialect().rowParameter(static_cast<int>(k + 1), fields_[k].def);
+        sql += " AS " + state_->conn.dialect().ident(fields_[k].def.name);
     }
-    sql += ')';
-    Statement st(state_->conn.db(), sql);
+    sql += ") AS jet_row";
+    Statement st(state_->conn, sql);
     for (long k = start; k >= 0 && k < RecordCount(); k += forward ? 1 : -1) {
         const std::vector<QVariant>& row = rows_[static_cast<std::size_t>(k)];
         for (std::size_t f = 0; f < row.size(); ++f) st.bind(static_cast<int>(f + 1), row[f]);
-        const bool hit = st.step() && !st.columnIsNull(0) && sqlite3_column_double(st.get(), 0) != 0.0;
+        const bool hit = st.step() && !st.columnIsNull(0) && st.columnDouble(0) != 0.0;
         st.reset();
         if (hit) return k;
     }
@@ -422,20 +383,19 @@ const std::vector<QVariant>& Recordset::currentRow() const
     if (!base_) return rows_[static_cast<std::size_t>(pos_)];
     const qint64 key = keys_[static_cast<std::size_t>(pos_)];
     if (!rowValid_ || rowKey_ != key) {
-        Statement& fetch = cached(fetch_, "SELECT " + base_->columns + ", " + base_->allColumns + " FROM " + base_->table +
-                                              " WHERE rowid=?");
+        Statement& fetch = cached(fetch_, fetchSql());
         // The file's data version is read first and its statement left open while the row is
         // read, so that both come from the same read of the file.
-        Statement& version = cached(version_, "PRAGMA " + schemaName() + ".data_version");
+        Statement* version = versionStatement(version_);
         const ResetAfter done{fetch, version};
-        const long long atVersion = version.step() ? version.columnInt(0) : 0;
+        const long long atVersion = version ? (version->step() ? version->columnInt(0) : 0) : -1;
         fetch.bindInt(1, key);
         const bool found = fetch.step();
         rowValid_ = false;
         if (!found) throw DbError(ErrRecordDeleted, QStringLiteral("Bản ghi đã bị người khác xoá."));
         row_.assign(fields_.size(), QVariant());
         for (std::size_t k = 0; k < fields_.size(); ++k) row_[k] = fetch.column(static_cast<int>(k));
-        rowImage_ = storedImage(fetch.get(), static_cast<int>(fields_.size()), base_->allCount);
+        rowImage_ = fetch.image(static_cast<int>(fields_.size()), base_->allCount);
         rowVersion_ = atVersion;
         rowWrites_ = state_->conn.writeCount();
         rowKey_ = key;
@@ -514,7 +474,7 @@ void Recordset::Collect(const QString& name, const QVariant& value)
     const QVariant checked = checkedValue(index, value);
     Connection& c = state_->conn;
     c.writeTransaction([&] {
-        Statement st(c.db(), "UPDATE " + base_->table + " SET " + quoteIdent(f.def.name) + "=? WHERE rowid=?");
+        Statement st(c, "UPDATE " + base_->table + " SET " + c.dialect().ident(f.def.name) + "=? WHERE " + base_->key + "=?");
         st.bind(1, checked);
         st.bindInt(2, key);
         st.run();
@@ -529,23 +489,7 @@ void Recordset::Collect(const QString& name, const QVariant& value)
 // row leaves a gap, as counters do; it is never handed out again.
 qint64 Recordset::nextCounter()
 {
-    const std::string seq = schemaName() + ".sqlite_sequence";
-    const std::string maxId = "(SELECT coalesce(max(rowid), 0) FROM " + base_->table + ")";
-    Connection& c = state_->conn;
-    Statement& up = writeStatement("UPDATE " + seq + " SET seq = max(seq, " + maxId + ") + 1 WHERE name = ?");
-    up.bindBytes(1, base_->seqName);
-    up.run();
-    if (sqlite3_changes(c.db()) == 0) {
-        Statement ins(c.db(), "INSERT INTO " + seq + " (name, seq) VALUES (?, " + maxId + " + 1)");
-        ins.bindBytes(1, base_->seqName);
-        ins.run();
-    }
-    Statement& get = writeStatement("SELECT seq FROM " + seq + " WHERE name = ?");
-    get.bindBytes(1, base_->seqName);
-    get.step();
-    const qint64 id = get.columnInt(0);
-    get.reset();
-    return id;
+    return state_->conn.nextCounter(base_->schema, base_->tableName, fields_[static_cast<std::size_t>(base_->counterField)].def.name);
 }
 
 qint64 Recordset::reserveCounter()
@@ -566,7 +510,7 @@ void Recordset::AddNew()
     addKey_ = 0;
     if (base_->counterField >= 0) {
         // The id taken when the previous new row was saved, else one of its own.
-        const auto spare = base_->schema.isEmpty() ? state_->spareIds.find(base_->seqName) : state_->spareIds.end();
+        const auto spare = base_->schema.isEmpty() ? state_->spareIds.find(base_->tableName) : state_->spareIds.end();
         if (spare != state_->spareIds.end()) {
             addKey_ = spare->second;
             state_->spareIds.erase(spare);
@@ -636,8 +580,8 @@ void Recordset::writeRow(const std::function<void()>& check)
     if (editMode_ == EditAdd) {
         // The same write takes the id of the next new row, so that AddNew need not write. Not
         // inside a caller's transaction: that may still be rolled back after the id is handed out.
-        const bool takeSpare = base_->counterField >= 0 && base_->schema.isEmpty() && !c.inTransaction() &&
-                               !state_->spareIds.count(base_->seqName);
+        const bool takeSpare = base_->counterField >= 0 && base_->schema.isEmpty() && !c.inTransaction() && c.takesCountersAhead() &&
+                               !state_->spareIds.count(base_->tableName);
         qint64 spare = 0;
         const qint64 key = c.writeTransaction([&] {
             if (check) check();
@@ -645,7 +589,7 @@ void Recordset::writeRow(const std::function<void()>& check)
             std::string sql = "INSERT INTO " + base_->table + " (";
             std::string values;
             for (std::size_t k = 0; k < columns.size(); ++k) {
-                sql += (k ? ", " : "") + quoteIdent(fields_[columns[k]].def.name);
+                sql += (k ? ", " : "") + c.dialect().ident(fields_[columns[k]].def.name);
                 values += k ? ", ?" : "?";
             }
             sql += ") VALUES (" + values + ')';
@@ -653,11 +597,12 @@ void Recordset::writeRow(const std::function<void()>& check)
             Statement& st = writeStatement(sql);
             for (std::size_t k = 0; k < columns.size(); ++k) st.bind(static_cast<int>(k + 1), buffer_[columns[k]]);
             st.run();
-            const qint64 rowid = sqlite3_last_insert_rowid(c.db());
+            // A counter is the row's key; otherwise the engine gave the row one.
+            const qint64 rowid = base_->counterField >= 0 ? addKey_ : c.lastInsertKey();
             if (takeSpare) spare = nextCounter();
             return rowid;
         });
-        if (takeSpare) state_->spareIds[base_->seqName] = spare;
+        if (takeSpare) state_->spareIds[base_->tableName] = spare;
         if (!keys_.empty() && key <= keys_.back()) keysAscending_ = false;
         keys_.push_back(key);
         lastModified_ = key;
@@ -674,21 +619,21 @@ void Recordset::writeRow(const std::function<void()>& check)
         // when anything may have written it since: another connection's commit moves the file's
         // data version, a write of this one (another record set, a statement) its write count.
         {
-            Statement& version = writeStatement("PRAGMA " + schemaName() + ".data_version");
-            Statement& look = writeStatement("SELECT " + base_->allColumns + " FROM " + base_->table + " WHERE rowid=?");
+            Statement* version = versionStatement(writeStatements_["version"]);
+            Statement& look = writeStatement("SELECT " + base_->allColumns + " FROM " + base_->table + " WHERE " + base_->key + "=?");
             const ResetAfter done{look, version};
-            const long long nowVersion = version.step() ? version.columnInt(0) : 0;
+            const long long nowVersion = version ? (version->step() ? version->columnInt(0) : 0) : -1;
             look.bindInt(1, key);
             if (!look.step()) throw DbError(ErrRecordDeleted, QStringLiteral("Bản ghi đã bị người khác xoá."));
-            const bool written = nowVersion != editVersion_ || c.writeCount() != editWrites_;
-            if (written && changedByOther(storedImage(look.get(), 0, base_->allCount), columns))
+            const bool written = !version || nowVersion != editVersion_ || c.writeCount() != editWrites_;
+            if (written && changedByOther(look.image(0, base_->allCount), columns))
                 throw DbError(ErrChangedByOther,
                               QStringLiteral("Bản ghi đã bị người khác (hoặc một cửa sổ khác) sửa sau khi được đọc; thay "
                                              "đổi của bạn chưa được ghi. Hãy xem lại bản ghi rồi sửa lại."));
         }
         std::string sql = "UPDATE " + base_->table + " SET ";
-        for (std::size_t k = 0; k < columns.size(); ++k) sql += (k ? ", " : "") + quoteIdent(fields_[columns[k]].def.name) + "=?";
-        sql += " WHERE rowid=?";
+        for (std::size_t k = 0; k < columns.size(); ++k) sql += (k ? ", " : "") + c.dialect().ident(fields_[columns[k]].def.name) + "=?";
+        sql += " WHERE " + base_->key + "=?";
         Statement& st = writeStatement(sql);
         for (std::size_t k = 0; k < columns.size(); ++k) st.bind(static_cast<int>(k + 1), buffer_[columns[k]]);
         st.bindInt(static_cast<int>(columns.size() + 1), key);
@@ -717,7 +662,7 @@ void Recordset::Delete(const std::function<void()>& check)
     Connection& c = state_->conn;
     c.writeTransaction([&] {
         if (check) check();
-        Statement st(c.db(), "DELETE FROM " + base_->table + " WHERE rowid=?");
+        Statement st(c, "DELETE FROM " + base_->table + " WHERE " + base_->key + "=?");
         st.bindInt(1, key);
         st.run();
     });

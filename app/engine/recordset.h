@@ -121,7 +121,8 @@ private:
     void writeRow(const std::function<void()>& check);
     void setField(const QString& name, const QVariant& value, bool checked);
     bool changedByOther(const std::vector<std::string>& now, const std::vector<std::size_t>& columns) const;
-    std::string schemaName() const;
+    std::string fetchSql() const;
+    Statement* versionStatement(std::unique_ptr<Statement>& slot) const;
     Statement& cached(std::unique_ptr<Statement>& slot, const std::string& sql) const;
     Statement& writeStatement(const std::string& sql);
 
@@ -140,7 +141,8 @@ private:
         int counterField = -1;
         std::string allColumns;  // every column of the table, for comparing a row as stored
         int allCount = 0;
-        std::string seqName;     // the table's name in the file's counter sequence
+        QString tableName;       // the table's name as the file spells it
+        std::string key;         // what keys its rows (see Dialect::rowKey)
     };
     std::optional<Base> base_;
 

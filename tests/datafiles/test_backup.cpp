@@ -226,7 +226,7 @@ TEST_F(Backup, AFirstCopyThatCannotCommitLeavesNoFileAndTheNextCopiesEachRowOnce
     {
         // Another clerk is reading the file: this write cannot commit.
         engine::Database reader(app.DocFile);
-        engine::Statement reading(reader.state()->conn.db(), "SELECT * FROM cvden2026");
+        engine::Statement reading(reader.state()->conn, "SELECT * FROM cvden2026");
         ASSERT_TRUE(reading.step());
         app.DocDb->state()->conn.setBusyTimeout(std::chrono::milliseconds(200));
         BackupRegister(app, QStringLiteral("cvden"));

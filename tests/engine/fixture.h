@@ -1,5 +1,6 @@
 // A document file with a year table, a plan table and a few reference rows, and a second file
-// (the "other" file) for statements that name a path.
+// (the "other" file) for statements that name a path. BothEngines runs a test on such a file and
+// on the same data file kept on a PostgreSQL server.
 #pragma once
 
 #include "database.h"
@@ -10,13 +11,25 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
+
+enum class Backend { File, Server };
+
+inline std::string backendName(const ::testing::TestParamInfo<Backend>& info)
+{
+    return info.param == Backend::File ? "File" : "Server";
+}
 
 class EngineTest : public ::testing::Test {
 protected:
-    void SetUp() override
+    void SetUp() override { open(Backend::File); }
+
+    // `docPath` names the document file: a path, or the data file on the test server.
+    void open(Backend backend)
     {
         docPath = folder.copyTemplate(QStringLiteral("zeltcv.mdb"));
         otherPath = folder.copyTemplate(QStringLiteral("backup.mdb"));
+        if (backend == Backend::Server) docPath = testing_support::ServerCopyOf(docPath);
         db = std::make_unique<engine::Database>(docPath);
         ASSERT_TRUE(korvane::CreateTableFromTemplate(*db, *db, QStringLiteral("cvdenmau"), QStringLiteral("cvden2008"), true));
         ASSERT_TRUE(korvane::CreateTableFromTemplate(*db, *db, QStringLiteral("kehoachmau"), QStringLiteral("kehoach2008"), true));
@@ -56,6 +69,17 @@ protected:
     testing_support::TempFolder folder;
     QString docPath, otherPath;
     std::unique_ptr<engine::Database> db;
+};
+
+class BothEngines : public EngineTest, public ::testing::WithParamInterface<Backend> {
+protected:
+    void SetUp() override
+    {
+        if (GetParam() == Backend::Server && testing_support::TestServer().isEmpty())
+            GTEST_SKIP() << testing_support::kNoServer;
+        open(GetParam());
+    }
+    bool onServer() const { return GetParam() == Backend::Server; }
 };
 
 // The number of the DbError that `f` raises; 0 when it raises none.

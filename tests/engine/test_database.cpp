@@ -7,6 +7,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 
+#include <functional>
+
 using engine::Database;
 using engine::DbError;
 using engine::FieldDef;
@@ -111,7 +113,7 @@ TEST(DatabaseOpen, TheCommandLineToolOpensADataFileWithThePassword)
     EXPECT_EQ(p.readAllStandardOutput().trimmed(), QByteArray("1"));
 }
 
-TEST_F(EngineTest, CatalogueDescribesFieldsAndIndexes)
+TEST_P(BothEngines, CatalogueDescribesFieldsAndIndexes)
 {
     const engine::TableDef def = db->TableDefOf(QStringLiteral("CVDEN2008"));
     EXPECT_EQ(def.name, QStringLiteral("cvden2008"));
@@ -165,7 +167,7 @@ TEST_F(EngineTest, CatalogueDescribesFieldsAndIndexes)
     EXPECT_THROW(db->Execute(QStringLiteral("INSERT INTO thu (so, ma) VALUES (1, 'x')")), DbError);  // the key holds
 }
 
-TEST_F(EngineTest, FailuresNameTheirCause)
+TEST_P(BothEngines, FailuresNameTheirCause)
 {
     struct Case {
         QString sql;
@@ -195,6 +197,7 @@ TEST_F(EngineTest, FailuresNameTheirCause)
     } catch (const DbError& e) {
         EXPECT_EQ(e.number(), engine::ErrTableNotFound);
     }
+    if (onServer()) return;  // what follows is a file's own
     // A full disk (here: the file may not grow) is said in the clerks' words.
     db->state()->conn.exec("PRAGMA main.max_page_count = 1");
     try {
@@ -221,7 +224,94 @@ TEST_F(EngineTest, FailuresNameTheirCause)
               engine::ErrFileInUse);
 }
 
-TEST_F(EngineTest, SavedQueriesAreKeptInTheFile)
+// A server's own failures: the link cut, the server stopped in the middle of a save, a statement
+// that runs out of time. Each is an error that names the server, leaves nothing half-written, and
+// the next action (the same save repeated) works once the server is back.
+class ServerFailures : public EngineTest {
+protected:
+    void SetUp() override
+    {
+        if (testing_support::TestServer().isEmpty()) GTEST_SKIP() << testing_support::kNoServer;
+        open(Backend::Server);
+        admin = std::make_unique<Database>(docPath);
+    }
+    QString one(Database& on, const QString& sql) { return firstColumn(on, sql); }
+    void cutLinkOf(Database& clerk) { one(*admin, QStringLiteral("SELECT pg_terminate_backend(%1)").arg(one(clerk, QStringLiteral("SELECT pg_backend_pid()")))); }
+    // The throwaway cluster of this run (see with_server.sh), stopped or started.
+    static void cluster(const QStringList& action)
+    {
+        QProcess::execute(QStringLiteral("pg_ctlcluster"),
+                          QStringList{qEnvironmentVariable("PGVERSION", QStringLiteral("15")), QStringLiteral("regress")} + action);
+    }
+    std::unique_ptr<Database> admin;
+};
+
+TEST_F(ServerFailures, EachIsReportedNothingIsHalfKeptAndTheNextActionWorks)
+{
+    auto expectServerError = [](const std::function<void()>& action, int number) {
+        try {
+            action();
+            ADD_FAILURE() << "no error";
+        } catch (const DbError& e) {
+            EXPECT_EQ(e.number(), number) << e.description().toStdString();
+            if (number != engine::ErrChangedByOther) {
+                EXPECT_TRUE(e.description().contains(QStringLiteral("máy chủ"), Qt::CaseInsensitive)) << e.description().toStdString();
+            }
+        }
+    };
+    // The link cut while the clerk types (between Edit and Update): nothing was under way on it,
+    // so the save opens it again and goes through, once, still checked against other clerks.
+    auto rs = db->OpenRecordset(QStringLiteral("SELECT * FROM cvden2008 ORDER BY id"));
+    rs->Edit();
+    rs->SetField(QStringLiteral("noigui"), QStringLiteral("Cắt ngang"));
+    cutLinkOf(*db);
+    rs->Update();
+    EXPECT_EQ(one(*admin, QStringLiteral("SELECT noigui FROM cvden2008 WHERE noigui = 'Cắt ngang'")), QStringLiteral("Cắt ngang"));
+    rs->Edit();
+    rs->SetField(QStringLiteral("noigui"), QStringLiteral("Của tôi"));
+    cutLinkOf(*db);
+    admin->Execute(QStringLiteral("UPDATE cvden2008 SET noigui = 'Của người khác' WHERE id = 1"));
+    expectServerError([&] { rs->Update(); }, engine::ErrChangedByOther);
+
+    // The link lost in the middle of a write transaction: none of it is kept.
+    expectServerError(
+        [&] {
+            db->WriteTransaction([&] {
+                db->Execute(QStringLiteral("UPDATE cvden2008 SET chonin = 'Y' WHERE id = 2"));
+                cutLinkOf(*db);
+                db->Execute(QStringLiteral("UPDATE cvden2008 SET chonin = 'Y' WHERE id = 3"));
+            });
+        },
+        engine::ErrServerUnavailable);
+    EXPECT_EQ(one(*admin, QStringLiteral("SELECT id FROM cvden2008 WHERE chonin = 'Y'")), QString());
+
+    // A statement that runs out of time undoes the write it was part of.
+    db->state()->conn.exec("SET statement_timeout = 300");
+    expectServerError(
+        [&] {
+            db->WriteTransaction([&] {
+                db->Execute(QStringLiteral("UPDATE cvden2008 SET chonin = 'Z' WHERE id = 1"));
+                one(*db, QStringLiteral("SELECT pg_sleep(3)"));
+            });
+        },
+        engine::ErrServerTimeout);
+    EXPECT_EQ(one(*admin, QStringLiteral("SELECT id FROM cvden2008 WHERE chonin = 'Z'")), QString());
+    EXPECT_EQ(one(*db, QStringLiteral("SELECT count(*) FROM cvden2008")), QStringLiteral("4"));
+
+    // The server stopped in the middle of a save: the new row is not there after the restart,
+    // and the same save, repeated, puts it there once.
+    auto adding = db->OpenRecordset(QStringLiteral("cvden2008"));
+    adding->AddNew();
+    adding->SetField(QStringLiteral("noigui"), QStringLiteral("Giữa chừng"));
+    expectServerError([&] { adding->Update([] { cluster({QStringLiteral("stop"), QStringLiteral("-m"), QStringLiteral("immediate")}); }); },
+                      engine::ErrServerUnavailable);
+    cluster({QStringLiteral("start")});
+    EXPECT_EQ(one(*admin, QStringLiteral("SELECT count(*) FROM cvden2008 WHERE noigui = 'Giữa chừng'")), QStringLiteral("0"));
+    adding->Update();
+    EXPECT_EQ(one(*admin, QStringLiteral("SELECT count(*) FROM cvden2008 WHERE noigui = 'Giữa chừng'")), QStringLiteral("1"));
+}
+
+TEST_P(BothEngines, SavedQueriesAreKeptInTheFile)
 {
     EXPECT_FALSE(db->HasQueryDef(QStringLiteral("QrIn")));
     db->CreateQueryDef(QStringLiteral("QrIn"), QStringLiteral("SELECT * FROM cvden2008 WHERE [chonin]='X'"));

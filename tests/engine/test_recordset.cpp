@@ -12,7 +12,9 @@ int idOf(const Recordset& rs) { return rs.Field(QStringLiteral("id")).toInt(); }
 
 }  // namespace
 
-TEST_F(EngineTest, MovingThroughADynaset)
+INSTANTIATE_TEST_SUITE_P(On, BothEngines, ::testing::Values(Backend::File, Backend::Server), backendName);
+
+TEST_P(BothEngines, MovingThroughADynaset)
 {
     auto rs = db->OpenRecordset(QStringLiteral("cvden2008"));
     EXPECT_TRUE(rs->Updatable());
@@ -52,7 +54,7 @@ TEST_F(EngineTest, MovingThroughADynaset)
     EXPECT_EQ(errorNumber([&] { empty->MoveFirst(); }), engine::ErrNoCurrentRecord);
 }
 
-TEST_F(EngineTest, FindingWithCriteria)
+TEST_P(BothEngines, FindingWithCriteria)
 {
     for (const QString& source : {QStringLiteral("cvden2008"), QStringLiteral("SELECT * FROM cvden2008 ORDER BY stt DESC")}) {
         for (RecordsetType type : {RecordsetType::Dynaset, RecordsetType::Snapshot}) {
@@ -85,7 +87,7 @@ TEST_F(EngineTest, FindingWithCriteria)
     }
 }
 
-TEST_F(EngineTest, AddingEditingAndDeletingRows)
+TEST_P(BothEngines, AddingEditingAndDeletingRows)
 {
     auto rs = db->OpenRecordset(QStringLiteral("SELECT * FROM cvden2008 ORDER BY id"));
     rs->MoveFirst();
@@ -141,7 +143,7 @@ TEST_F(EngineTest, AddingEditingAndDeletingRows)
     EXPECT_EQ(firstColumn(*db, QStringLiteral("SELECT id FROM cvden2008")), QStringLiteral("1,3,4,5,7"));
 }
 
-TEST_F(EngineTest, SnapshotsAndJoinsAreReadOnly)
+TEST_P(BothEngines, SnapshotsAndJoinsAreReadOnly)
 {
     auto rs = db->OpenRecordset(QStringLiteral("cvden2008"), RecordsetType::Snapshot);
     EXPECT_FALSE(rs->Updatable());
@@ -153,7 +155,7 @@ TEST_F(EngineTest, SnapshotsAndJoinsAreReadOnly)
     EXPECT_EQ(distinct->FieldNames(), QStringList{QStringLiteral("dv_nhan")});
 }
 
-TEST_F(EngineTest, ClonesAndRequery)
+TEST_P(BothEngines, ClonesAndRequery)
 {
     auto rs = db->OpenRecordset(QStringLiteral("cvden2008"));
     auto clone = rs->Clone();
@@ -181,7 +183,7 @@ TEST_F(EngineTest, ClonesAndRequery)
     EXPECT_EQ(errorNumber([&] { rs->MoveNext(); }), engine::ErrDatabaseClosed);
 }
 
-TEST_F(EngineTest, AnOpenRecordsetNeverBlocksAnotherClerksSave)
+TEST_P(BothEngines, AnOpenRecordsetNeverBlocksAnotherClerksSave)
 {
     auto grid = db->OpenRecordset(QStringLiteral("SELECT * FROM cvden2008 ORDER BY stt"));
     grid->MoveLast();
@@ -202,7 +204,7 @@ TEST_F(EngineTest, AnOpenRecordsetNeverBlocksAnotherClerksSave)
 // Two clerks correcting the same document. As the form kit saves: the window shows the row as
 // the record set read it when it became current, and Edit, the changed fields and Update follow
 // at save time.
-TEST_F(EngineTest, AnUpdateNeverOverwritesAnotherClerksChange)
+TEST_P(BothEngines, AnUpdateNeverOverwritesAnotherClerksChange)
 {
     Database clerkB(docPath);
     auto a = db->OpenRecordset(QStringLiteral("SELECT * FROM cvden2008 ORDER BY id"));
@@ -261,7 +263,7 @@ TEST_F(EngineTest, AnUpdateNeverOverwritesAnotherClerksChange)
     EXPECT_EQ(errorNumber([&] { a->Update(); }), engine::ErrRecordDeleted);
 }
 
-TEST_F(EngineTest, AClerksOwnChangesDoNotTripTheCheck)
+TEST_P(BothEngines, AClerksOwnChangesDoNotTripTheCheck)
 {
     auto rs = db->OpenRecordset(QStringLiteral("cvden2008"));
     rs->Field(QStringLiteral("noigui"));
@@ -302,7 +304,7 @@ TEST_F(EngineTest, AClerksOwnChangesDoNotTripTheCheck)
 
 // A caller's check inside the write: it sees the file as no other clerk can change it until the
 // write ends, and what it throws leaves the record set adding or editing, nothing written.
-TEST_F(EngineTest, ACheckInsideTheWriteCanRefuseIt)
+TEST_P(BothEngines, ACheckInsideTheWriteCanRefuseIt)
 {
     Database clerkB(docPath);
     auto rs = db->OpenRecordset(QStringLiteral("SELECT * FROM cvden2008 WHERE id < 0"));

@@ -28,7 +28,7 @@ QProcess* startWriter(const QString& file, int rows, const QString& tag)
 
 }  // namespace
 
-TEST_F(EngineTest, TwoProgramsAddingAtOnceGetDistinctIdsAndNoError)
+TEST_P(BothEngines, TwoProgramsAddingAtOnceGetDistinctIdsAndNoError)
 {
     db.reset();
     std::unique_ptr<QProcess> a(startWriter(docPath, 500, QStringLiteral("A")));

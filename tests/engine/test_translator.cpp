@@ -81,9 +81,11 @@ const Case kCases[] = {
 
 }  // namespace
 
-class TranslatorTable : public EngineTest {};
+class TranslatorTable : public BothEngines {};
 
-TEST_F(TranslatorTable, EveryStatementFindsItsRows)
+INSTANTIATE_TEST_SUITE_P(On, TranslatorTable, ::testing::Values(Backend::File, Backend::Server), backendName);
+
+TEST_P(TranslatorTable, EveryStatementFindsItsRows)
 {
     for (const Case& c : kCases) {
         const QString statement = QString::fromUtf8(c.statement).replace(QLatin1String("%1"), otherPath);
@@ -118,7 +120,7 @@ TEST_F(TranslatorTable, EveryStatementFindsItsRows)
     EXPECT_FALSE(def.indexes[1].primary);
 }
 
-TEST_F(EngineTest, SavedQueriesStandForTablesAlsoInAnotherFile)
+TEST_P(BothEngines, SavedQueriesStandForTablesAlsoInAnotherFile)
 {
     db->Execute(QStringLiteral("SELECT cvden2008.* INTO cvden2008 IN '%1' FROM cvden2008 ;").arg(otherPath));
     db->CreateQueryDef(QStringLiteral("Qrbangcvden"), QStringLiteral("select * from cvden2008 in '%1'").arg(otherPath));
@@ -149,7 +151,7 @@ TEST_F(EngineTest, JoinedUpdateThroughASavedQueryOfAnotherFile)
     EXPECT_EQ(firstColumn(other, QStringLiteral("SELECT tt_ndung FROM cvden2008 WHERE idcu = 2")), QStringLiteral("Đã sửa"));
 }
 
-TEST_F(EngineTest, ValuesSplicedIntoCriteriaAreQuotedByOneHelper)
+TEST_P(BothEngines, ValuesSplicedIntoCriteriaAreQuotedByOneHelper)
 {
     EXPECT_EQ(engine::escapeQuotes(QStringLiteral("O'Brien")), QStringLiteral("O''Brien"));
     const QString typed = QStringLiteral("' or ''='");
@@ -161,7 +163,7 @@ TEST_F(EngineTest, ValuesSplicedIntoCriteriaAreQuotedByOneHelper)
     EXPECT_EQ(rs->Field(QStringLiteral("id")).toInt(), 2);
 }
 
-TEST_F(EngineTest, MalformedStatementsGiveSyntaxErrors)
+TEST_P(BothEngines, MalformedStatementsGiveSyntaxErrors)
 {
     const char* bad[] = {
         "SELECT * FROM cvden2008 WHERE noigui = 'unclosed",
@@ -185,7 +187,7 @@ TEST_F(EngineTest, MalformedStatementsGiveSyntaxErrors)
     }
 }
 
-TEST_F(EngineTest, TextAfterTheStatementIsRefusedNeverDropped)
+TEST_P(BothEngines, TextAfterTheStatementIsRefusedNeverDropped)
 {
     // Were the text after the first ";" dropped, each of these would run its first part and
     // report success; were it run, the table would be gone.
@@ -234,13 +236,13 @@ TEST_F(EngineTest, APreparedStatementRefusesWhatTheEngineLeftUnread)
     for (const char* sql : {"UPDATE cvden2008 SET chonin = 'Z'; DROP TABLE cvden2008", "SELECT 1; SELECT 2",
                             "UPDATE cvden2008 SET chonin = 'Z';; DROP TABLE cvden2008", "SELECT 1; -- x"}) {
         SCOPED_TRACE(sql);
-        EXPECT_EQ(errorNumber([&] { engine::Statement(conn.db(), sql).run(); }), engine::ErrSyntax);
+        EXPECT_EQ(errorNumber([&] { engine::Statement(conn, sql).run(); }), engine::ErrSyntax);
         EXPECT_EQ(errorNumber([&] { conn.exec(sql); }), engine::ErrSyntax);
     }
     for (const char* sql : {"UPDATE cvden2008 SET chonin = 'a' WHERE id = 1", "UPDATE cvden2008 SET chonin = 'b' WHERE id = 2;",
                             "UPDATE cvden2008 SET chonin = 'c' WHERE id = 3 ;\r\n ; \n"}) {
         SCOPED_TRACE(sql);
-        EXPECT_EQ(errorNumber([&] { engine::Statement(conn.db(), sql).run(); }), 0);
+        EXPECT_EQ(errorNumber([&] { engine::Statement(conn, sql).run(); }), 0);
     }
     EXPECT_EQ(firstColumn(*db, QStringLiteral("SELECT chonin FROM cvden2008 ORDER BY id")), QStringLiteral("a,b,c,X"));
 }

@@ -2,7 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include "database.h"
+
+#include <QCoreApplication>
 #include <QFile>
+
+#include <atomic>
 
 namespace testing_support {
 
@@ -19,6 +24,19 @@ QString TempFolder::copyTemplate(const QString& name) const
     if (!QFile::copy(templatePath(), target)) ADD_FAILURE() << "cannot copy the template to " << target.toStdString();
     QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     return target;
+}
+
+QString TestServer() { return qEnvironmentVariable("KORVANE_TEST_PG"); }
+
+QString ServerCopyOf(const QString& path)
+{
+    static std::atomic<int> next{0};
+    const QString name = TestServer() + QStringLiteral("#t%1_%2").arg(QCoreApplication::applicationPid()).arg(++next);
+    engine::Database::createFile(name);
+    engine::Database from(path);
+    engine::Database to(name);
+    engine::CopyDataFile(from, to);
+    return name;
 }
 
 }  // namespace testing_support

@@ -22,4 +22,12 @@ private:
 
 QString templatePath();
 
+// The PostgreSQL server of this run (KORVANE_TEST_PG, set by with_server.sh to a throwaway
+// cluster); empty when the run has none and the server cases are skipped.
+QString TestServer();
+inline constexpr const char* kNoServer = "no PostgreSQL server in this run: the server case runs in the ctest entries "
+                                         "ending in _on_server (tests/support/with_server.sh)";
+// A new data file on the test server holding a copy of the file at `path`: its name.
+QString ServerCopyOf(const QString& path);
+
 }  // namespace testing_support
