@@ -4,7 +4,8 @@
 //
 //   tests/support/with_server.sh build-rel/bench/bench_backends [--benchmark_filter=...]
 //
-// Without KORVANE_TEST_PG (set by with_server.sh) only the file half runs.
+// Without KORVANE_TEST_PG (set by with_server.sh) only the file half runs. The copy on the server
+// (bench_PID) is left there; with_server.sh drops its whole cluster afterwards.
 #include "conditions.h"
 #include "database.h"
 #include "sqlfunctions.h"
