@@ -1,19 +1,27 @@
 // Many clerks saving into one shared data file at once: W writer programs each add N rows to a
 // year table (AddNew / SetField / Update, as the register windows do) while R reader programs keep
 // opening record sets and finding rows in the same table until the writers are done. Each run
-// starts from a fresh copy of the template. Per run it prints the failed programs, the rows in the
-// file afterwards, the rows saved per second, the longest single AddNew+Update and the CPU time
-// the writers used; at the end the totals over all runs. It exits with 1 when a program failed
-// or a row is missing or saved twice.
+// starts from a fresh copy of the template: a file in the run's folder, or with --server a new
+// data file on that PostgreSQL server that every table of the template is copied into. Per run
+// it prints the failed programs, the rows in the file afterwards, the rows saved per second, the
+// longest single AddNew+Update and the CPU time the writers used; at the end the totals over all
+// runs. It exits with 1 when a program failed or a row is missing or saved twice.
 //
 //   build/bench/stress_writers [--runs 20] [--writers 8] [--rows 1000] [--readers 2]
-//                              [--dir FOLDER] [--keep]
+//                              [--dir FOLDER] [--keep] [--server postgresql://[host/db][#prefix]]
+//
+// With --server (or a --dir that names a server) run N's data file is PREFIX_PID_N on that server
+// ("stress" when no prefix is given); it stays there afterwards. An empty host takes the server
+// from PGHOST/PGPORT/PGUSER, e.g. under tests/support/with_server.sh:
+//   tests/support/with_server.sh build-rel/bench/stress_writers --server postgresql:// --runs 3
+// Mind the server's max_connections: every writer and reader holds one link.
 //
 // The same program is also the writer and the reader (started by itself):
 //   stress_writers --writer FILE ROWS TAG    prints "ok ROWS MAXMS CPUMS" or
 //                                            "fail ROWS MAXMS CPUMS NUMBER TEXT"
 //                                            (MAXMS counts the failed call too)
 //   stress_writers --reader FILE STOPFILE    prints "ok READS ERRORS [NUMBER TEXT of the first error]"
+#include "connection.h"
 #include "database.h"
 
 #include <QCoreApplication>
@@ -126,7 +134,18 @@ struct Options {
     int readers = 2;
     QString dir;
     bool keep = false;
+    QString server;  // a server's address: the runs' data files are made there
 };
+
+// The data file of one run on the server: the address without its "#name", then the prefix
+// (the name given after '#', else "stress"), this program's id and the run's number.
+QString serverFileOf(const QString& server, const QString& run)
+{
+    const qsizetype hash = server.lastIndexOf(QLatin1Char('#'));
+    const QString address = hash < 0 ? server : server.left(hash);
+    const QString prefix = hash < 0 || hash + 1 == server.size() ? QStringLiteral("stress") : server.mid(hash + 1);
+    return address + QStringLiteral("#%1_%2_%3").arg(prefix).arg(QCoreApplication::applicationPid()).arg(run);
+}
 
 struct RunResult {
     int failures = 0;  // writers that gave up, and readers that met an error
@@ -146,20 +165,34 @@ QString lastLine(QProcess& p)
     return QString::fromUtf8(lines.isEmpty() ? QByteArray() : lines.back()).trimmed();
 }
 
-RunResult oneRun(const Options& o, const QString& folder)
+RunResult oneRun(const Options& o, const QString& folder, int run)
 {
     RunResult result;
     QDir().mkpath(folder);
-    const QString file = folder + QStringLiteral("/zeltcv.mdb");
+    const QString copy = folder + QStringLiteral("/zeltcv.mdb");
+    const QString file = o.server.isEmpty() ? copy : serverFileOf(o.server, QString::number(run));
     const QString stop = folder + QStringLiteral("/stop");
-    QFile::remove(file);
+    QFile::remove(copy);
     QFile::remove(stop);
-    if (!QFile::copy(QStringLiteral(KORVANE_TEMPLATE), file)) {
+    if (!QFile::copy(QStringLiteral(KORVANE_TEMPLATE), copy)) {
         result.failures = 1;
         result.errors << QStringLiteral("cannot copy the template");
         return result;
     }
-    QFile::setPermissions(file, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    QFile::setPermissions(copy, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
+    if (!o.server.isEmpty()) {
+        try {
+            // A new data file on the server holding every table and saved query of the template.
+            engine::Database::createFile(file);
+            engine::Database from(copy);
+            engine::Database to(file);
+            engine::CopyDataFile(from, to);
+        } catch (const engine::DbError& e) {
+            result.failures = 1;
+            result.errors << QStringLiteral("cannot copy the template to %1: %2 %3").arg(file).arg(e.number()).arg(e.description());
+            return result;
+        }
+    }
     try {
         // The year table, made from its template table as the program makes it.
         engine::Database db(file);
@@ -244,13 +277,13 @@ int runAll(const Options& o)
         base = temp->path();
     }
     std::printf("%d runs of %d writers x %d rows and %d readers, in %s\n", o.runs, o.writers, o.rows, o.readers,
-                base.toUtf8().constData());
+                (o.server.isEmpty() ? base : serverFileOf(o.server, QStringLiteral("N"))).toUtf8().constData());
     int failures = 0;
     double longest = 0, writersMs = 0, cpuMsTotal = 0;
     long rows = 0;
     for (int run = 1; run <= o.runs; ++run) {
         const Clock::time_point start = Clock::now();
-        const RunResult r = oneRun(o, base + QStringLiteral("/run%1").arg(run));
+        const RunResult r = oneRun(o, base + QStringLiteral("/run%1").arg(run), run);
         failures += r.failures;
         longest = std::max(longest, r.longestMs);
         rows += r.rows;
@@ -286,11 +319,14 @@ int main(int argc, char** argv)
         else if (a == QLatin1String("--writers") && hasValue) o.writers = args[++k].toInt();
         else if (a == QLatin1String("--rows") && hasValue) o.rows = args[++k].toInt();
         else if (a == QLatin1String("--readers") && hasValue) o.readers = args[++k].toInt();
+        else if (a == QLatin1String("--dir") && hasValue && engine::isServerName(args[k + 1])) o.server = args[++k];
         else if (a == QLatin1String("--dir") && hasValue) o.dir = args[++k];
+        else if (a == QLatin1String("--server") && hasValue && engine::isServerName(args[k + 1])) o.server = args[++k];
         else if (a == QLatin1String("--keep")) o.keep = true;
         else {
             std::fprintf(stderr,
-                         "usage: stress_writers [--runs N] [--writers N] [--rows N] [--readers N] [--dir FOLDER] [--keep]\n");
+                         "usage: stress_writers [--runs N] [--writers N] [--rows N] [--readers N] [--dir FOLDER] [--keep]\n"
+                         "                      [--server postgresql://[host/db][#prefix]]\n");
             return 2;
         }
     }
