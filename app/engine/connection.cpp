@@ -47,6 +47,11 @@ std::vector<std::string> Statement::image(int from, int count) const
     return images;
 }
 
+qint64 Connection::reserveCounter(const QString& schema, const QString& table, const QString& column)
+{
+    return writeTransaction([&] { return nextCounter(schema, table, column); });
+}
+
 void Connection::exec(std::string_view sql)
 {
     Statement st(*this, sql);

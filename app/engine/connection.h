@@ -115,22 +115,17 @@ public:
     {
         const bool outermost = !inTransaction();
         if (outermost) beginWrite(true);
-        const Holding holding(*this, outermost);
-        try {
-            if constexpr (std::is_void_v<decltype(work())>) {
-                work();
-                ++writes_;
-                if (outermost) commit();
-            } else {
-                auto result = work();
-                ++writes_;
-                if (outermost) commit();
-                return result;
-            }
-        } catch (...) {
-            if (outermost) rollback();
-            throw;
-        }
+        return finish(outermost, work);
+    }
+    // Runs `work`, which writes rows it names by their keys and checks nothing else, as one
+    // transaction. An engine that locks rows by themselves lets other writers of the file go on
+    // meanwhile; one that keeps one writer per file takes the file's lock as writeTransaction does.
+    template <class F>
+    auto rowTransaction(F&& work)
+    {
+        const bool outermost = !inTransaction();
+        if (outermost) beginRowWrite();
+        return finish(outermost, work);
     }
     virtual bool inTransaction() const = 0;
     // Counts the writes made through this connection: whether one of our own record sets or
@@ -178,6 +173,10 @@ public:
     // The next value of a table's counter, taken in the running write transaction; never
     // handed out again. `column` is the counter field.
     virtual qint64 nextCounter(const QString& schema, const QString& table, const QString& column) = 0;
+    // The same, taken on its own (for a row about to be added).
+    virtual qint64 reserveCounter(const QString& schema, const QString& table, const QString& column);
+    // Tells the engine that a table has just been filled in bulk (its planner may want to know).
+    virtual void filled(const QString& /*table*/) {}
     // Gives back a counter value taken ahead when no other clerk has taken one since.
     virtual void giveBackCounter(const QString& table, qint64 value) = 0;
     // Whether a counter value may be taken ahead in the write that saves a row.
@@ -197,6 +196,8 @@ protected:
     // Begins a write transaction: waits for other writers, or with `wait` false returns false
     // at once when one holds the data file.
     virtual bool beginWrite(bool wait) = 0;
+    // Begins a transaction for rowTransaction.
+    virtual void beginRowWrite() { beginWrite(true); }
     virtual void commit() = 0;
     virtual void rollback() = 0;
     // Told when the outermost write transaction begins and ends.
@@ -206,6 +207,27 @@ protected:
     bool readOnly_ = false;
 
 private:
+    template <class F>
+    auto finish(bool outermost, F& work)
+    {
+        const Holding holding(*this, outermost);
+        try {
+            if constexpr (std::is_void_v<decltype(work())>) {
+                work();
+                ++writes_;
+                if (outermost) commit();
+            } else {
+                auto result = work();
+                ++writes_;
+                if (outermost) commit();
+                return result;
+            }
+        } catch (...) {
+            if (outermost) rollback();
+            throw;
+        }
+    }
+
     struct Holding {
         Connection& c;
         bool set;

@@ -106,8 +106,12 @@ std::string DbState::foreignTable(const QString& alias, const QString& table)
         FieldDef field = def.fields[k];
         if (field.isCounter()) field = FieldDef::longInt(field.name);
         if (field.isText()) foreignText_.insert(field.name.toLower());
-        create += (k ? ", " : "") + d.columnDeclaration(field);
-        columns += (k ? ", " : "") + source.state()->conn.dialect().ident(field.name);
+        if (k) {
+            create += ", ";
+            columns += ", ";
+        }
+        create += d.columnDeclaration(field);
+        columns += source.state()->conn.dialect().ident(field.name);
     }
     conn.exec(create + ')');
     f.tables[table.toLower()] = name;
@@ -169,6 +173,8 @@ void Database::createFile(const QString& path, const QString& connect)
 {
     createDataFile(path, passwordOf(connect).toStdString());
 }
+
+bool Database::IsPath(const QString& name) { return !isServerName(name); }
 
 QString Database::passwordOf(const QString& connect)
 {
@@ -435,6 +441,7 @@ void CopyDataFile(Database& from, Database& to)
         }
         for (const QString& q : queries) target.conn.writeSavedQuery(q, from.QueryDefSql(q), true);
     });
+    for (const QString& name : tables) target.conn.filled(name);
 }
 
 }  // namespace engine

@@ -32,6 +32,9 @@ public:
 
     // Creates a new, empty data file keyed with the connect string's password.
     static void createFile(const QString& path, const QString& connect = kConnect);
+    // Whether a data file's name is a path in a folder, which can be looked at before it is
+    // opened (false for one kept by a server: opening it tells).
+    static bool IsPath(const QString& name);
     // The password of a connect string such as ";pwd=secret".
     static QString passwordOf(const QString& connect);
 

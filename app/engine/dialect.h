@@ -56,6 +56,8 @@ public:
     {
         return {};
     }
+    // What follows a SELECT of one row to keep other writers off it until the transaction ends.
+    virtual std::string lockingRow() const { return std::string(); }
     // A parameter of a row evaluated on its own (a snapshot's FindFirst): `index` from 1.
     virtual std::string rowParameter(int index, const FieldDef& field) const = 0;
 };

@@ -40,18 +40,36 @@ DECLARE
   c text COLLATE "C";
   i int := 1;
   j int;
+  opening boolean;
+  specials text COLLATE "C" := '\][^-';
 BEGIN
   WHILE i <= length(q) LOOP
     c := substr(q, i, 1);
     IF c = '*' THEN r := r || '.*';
     ELSIF c = '?' THEN r := r || '.';
     ELSIF c = '#' THEN r := r || '[0-9]';
-    ELSIF c = '[' AND strpos(substr(q, i + 1), ']') > 0 THEN
-      j := strpos(substr(q, i + 1), ']');
-      c := substr(q, i + 1, j - 1);
-      IF left(c, 1) = '!' THEN c := '^' || substr(c, 2); END IF;
-      r := r || '[' || replace(c, '\', '\\') || ']';
-      i := i + j;
+    ELSIF c = '[' THEN
+      -- A list: "!" first negates it; its first letter counts even when it is "]"; "a-z" is a
+      -- range. A list left open matches nothing.
+      j := i + 1;
+      r := r || '[';
+      IF substr(q, j, 1) = '!' THEN r := r || '^'; j := j + 1; END IF;
+      opening := true;
+      WHILE j <= length(q) AND (substr(q, j, 1) <> ']' OR opening) LOOP
+        opening := false;
+        c := substr(q, j, 1);
+        r := r || CASE WHEN strpos(specials, c) > 0 THEN '\' || c ELSE c END;
+        IF j + 2 <= length(q) AND substr(q, j + 1, 1) = '-' AND substr(q, j + 2, 1) <> ']' THEN
+          c := substr(q, j + 2, 1);
+          r := r || '-' || CASE WHEN strpos(specials, c) > 0 THEN '\' || c ELSE c END;
+          j := j + 3;
+        ELSE
+          j := j + 1;
+        END IF;
+      END LOOP;
+      IF j > length(q) THEN RETURN '(?!)'; END IF;
+      r := r || ']';
+      i := j;
     ELSIF strpos('.^$+(){}|\[]', c) > 0 THEN r := r || '\' || c;
     ELSE r := r || c;
     END IF;
@@ -113,7 +131,7 @@ BEGIN
   END LOOP;
   RETURN out;
 END $f$;
-CREATE OR REPLACE FUNCTION jet.helpers_1() RETURNS integer LANGUAGE sql IMMUTABLE AS $f$ SELECT 1 $f$;
+CREATE OR REPLACE FUNCTION jet.helpers_2() RETURNS integer LANGUAGE sql IMMUTABLE AS $f$ SELECT 1 $f$;
 )sql";
 
 // A text as UTF-8 holding exactly what a file would: the letters TCVN3 has (others are refused)
@@ -177,6 +195,7 @@ public:
         return "CREATE INDEX ON pg_temp." + table + " (" + column + ')';
     }
     bool spellsOutStar() const override { return true; }
+    std::string lockingRow() const override { return " FOR UPDATE"; }
     std::vector<std::string> keyOfNewTable(const std::string& table, const QList<FieldDef>& fields) const override
     {
         for (const FieldDef& f : fields)
@@ -382,6 +401,22 @@ public:
     QStringList savedQueryNames() override;
     void writeSavedQuery(const QString& name, const std::optional<QString>& jetSql, bool create) override;
     qint64 nextCounter(const QString& schema, const QString& table, const QString& column) override;
+    // A counter has a lock of its own, held for one short transaction: taking a number for a
+    // new row never waits for the file's other writers.
+    qint64 reserveCounter(const QString& schema, const QString& table, const QString& column) override
+    {
+        if (inTransaction()) return nextCounter(schema, table, column);
+        command("BEGIN");
+        try {
+            const qint64 id = nextCounter(schema, table, column);
+            command("COMMIT");
+            return id;
+        } catch (...) {
+            rollback();
+            throw;
+        }
+    }
+    void filled(const QString& table) override { command("ANALYZE " + dialect().ident(table)); }
     void giveBackCounter(const QString&, qint64) override {}
     bool takesCountersAhead() const override { return false; }
     std::optional<std::string> dataVersionQuery(const QString&) const override { return std::nullopt; }
@@ -405,6 +440,8 @@ public:
 
 protected:
     bool beginWrite(bool wait) override;
+    // Rows written by their keys lock themselves (SELECT ... FOR UPDATE before an update).
+    void beginRowWrite() override { command("BEGIN"); }
     void commit() override { command("COMMIT"); }
     void rollback() override
     {
@@ -563,8 +600,8 @@ QVariant PgCursor::column(int index) const
     case kFloat8:
     case kNumeric:
         return QVariant(std::strtod(v, nullptr));
-    case kBool:
-        return QVariant(static_cast<qlonglong>(v[0] == 't' ? -1 : 0));
+    case kBool:  // a comparison's value, as a file gives it
+        return QVariant(static_cast<qlonglong>(v[0] == 't' ? 1 : 0));
     case kBytea:
         return QVariant(QByteArray::fromHex(QByteArray(v + 2)));
     default:
@@ -632,7 +669,7 @@ std::string PgCursor::image(int index) const
         whole(std::atoll(v));
         break;
     case kBool:
-        whole(v[0] == 't' ? -1 : 0);
+        whole(v[0] == 't' ? 1 : 0);
         break;
     case kFloat4:
     case kFloat8:
@@ -684,7 +721,7 @@ void PgConnection::setUp()
     PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
     ++generation_;
     if (value("SELECT count(*) FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace "
-              "WHERE n.nspname = 'jet' AND p.proname = 'helpers_1'") == "0") {
+              "WHERE n.nspname = 'jet' AND p.proname = 'helpers_2'") == "0") {
         // Two clerks opening a new server at once: one makes the helpers, the other waits.
         command("BEGIN");
         try {
@@ -1055,11 +1092,13 @@ void PgConnection::writeSavedQuery(const QString& name, const std::optional<QStr
 }
 
 // The counter's own sequence, moved past the largest value in the table (rows copied in with
-// their ids do not move it).
+// their ids do not move it). Called inside a transaction.
 qint64 PgConnection::nextCounter(const QString&, const QString& table, const QString& column)
 {
     const Dialect& d = dialect();
     const std::string qualified = schemaIdent() + '.' + d.ident(table);
+    // The counter's own lock, till the transaction ends: the largest value below is read after it.
+    command("SELECT pg_advisory_xact_lock(" + std::to_string(lockKey(name_.schema + QLatin1Char('.') + table.toLower())) + ")");
     return std::atoll(value("SELECT setval(s, greatest(nextval(s), (SELECT coalesce(max(" + d.ident(column) + "), 0) + 1 FROM " +
                                 qualified + "))) FROM pg_get_serial_sequence($1, $2) AS s",
                             {qualified, d.name(column)})

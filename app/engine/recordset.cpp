@@ -473,7 +473,7 @@ void Recordset::Collect(const QString& name, const QVariant& value)
     const qint64 key = currentKey();
     const QVariant checked = checkedValue(index, value);
     Connection& c = state_->conn;
-    c.writeTransaction([&] {
+    c.rowTransaction([&] {
         Statement st(c, "UPDATE " + base_->table + " SET " + c.dialect().ident(f.def.name) + "=? WHERE " + base_->key + "=?");
         st.bind(1, checked);
         st.bindInt(2, key);
@@ -494,8 +494,7 @@ qint64 Recordset::nextCounter()
 
 qint64 Recordset::reserveCounter()
 {
-    Connection& c = state_->conn;
-    return c.writeTransaction([&] { return nextCounter(); });
+    return state_->conn.reserveCounter(base_->schema, base_->tableName, fields_[static_cast<std::size_t>(base_->counterField)].def.name);
 }
 
 void Recordset::AddNew()
@@ -583,7 +582,7 @@ void Recordset::writeRow(const std::function<void()>& check)
         const bool takeSpare = base_->counterField >= 0 && base_->schema.isEmpty() && !c.inTransaction() && c.takesCountersAhead() &&
                                !state_->spareIds.count(base_->tableName);
         qint64 spare = 0;
-        const qint64 key = c.writeTransaction([&] {
+        const auto write = [&] {
             if (check) check();
             const std::vector<std::size_t> columns = written();
             std::string sql = "INSERT INTO " + base_->table + " (";
@@ -601,7 +600,8 @@ void Recordset::writeRow(const std::function<void()>& check)
             const qint64 rowid = base_->counterField >= 0 ? addKey_ : c.lastInsertKey();
             if (takeSpare) spare = nextCounter();
             return rowid;
-        });
+        };
+        const qint64 key = check || takeSpare ? c.writeTransaction(write) : c.rowTransaction(write);
         if (takeSpare) state_->spareIds[base_->tableName] = spare;
         if (!keys_.empty() && key <= keys_.back()) keysAscending_ = false;
         keys_.push_back(key);
@@ -611,7 +611,7 @@ void Recordset::writeRow(const std::function<void()>& check)
     }
     const qint64 key = currentKey();
     if (!check && written().empty()) return;
-    c.writeTransaction([&] {
+    const auto write = [&] {
         if (check) check();
         const std::vector<std::size_t> columns = written();
         if (columns.empty()) return;
@@ -620,7 +620,8 @@ void Recordset::writeRow(const std::function<void()>& check)
         // data version, a write of this one (another record set, a statement) its write count.
         {
             Statement* version = versionStatement(writeStatements_["version"]);
-            Statement& look = writeStatement("SELECT " + base_->allColumns + " FROM " + base_->table + " WHERE " + base_->key + "=?");
+            Statement& look = writeStatement("SELECT " + base_->allColumns + " FROM " + base_->table + " WHERE " + base_->key + "=?" +
+                                             c.dialect().lockingRow());
             const ResetAfter done{look, version};
             const long long nowVersion = version ? (version->step() ? version->columnInt(0) : 0) : -1;
             look.bindInt(1, key);
@@ -638,7 +639,9 @@ void Recordset::writeRow(const std::function<void()>& check)
         for (std::size_t k = 0; k < columns.size(); ++k) st.bind(static_cast<int>(k + 1), buffer_[columns[k]]);
         st.bindInt(static_cast<int>(columns.size() + 1), key);
         st.run();
-    });
+    };
+    if (check) c.writeTransaction(write);
+    else c.rowTransaction(write);
     lastModified_ = key;
 }
 
@@ -660,12 +663,14 @@ void Recordset::Delete(const std::function<void()>& check)
     if (!base_) throw DbError(ErrNotUpdatable, QStringLiteral("Không xoá được trong tập bản ghi chỉ đọc."));
     editMode_ = EditNone;
     Connection& c = state_->conn;
-    c.writeTransaction([&] {
+    const auto remove = [&] {
         if (check) check();
         Statement st(c, "DELETE FROM " + base_->table + " WHERE " + base_->key + "=?");
         st.bindInt(1, key);
         st.run();
-    });
+    };
+    if (check) c.writeTransaction(remove);
+    else c.rowTransaction(remove);
     keys_.erase(keys_.begin() + pos_);
     currentDeleted_ = true;
     rowValid_ = false;

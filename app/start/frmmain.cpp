@@ -227,7 +227,7 @@ bool frmMain::OpenFromButton(const QString& button, const QString& dataFile, con
 {
     {
         BusyCursor busy;
-        if (PathExists(dataFile).isEmpty()) {
+        if (engine::Database::IsPath(dataFile) && PathExists(dataFile).isEmpty()) {
             app_.MsgText = QStringLiteral("Không tìm thấy file dữ liệu ") + dataFile + QStringLiteral(" !") + QLatin1Char('\r') +
                            QStringLiteral("Cần kiểm tra việc nối mạng và thư mục mạng chứa file này, ") +
                            QStringLiteral("chạy lại chương trình hoặc chọn lại file dữ liệu !");

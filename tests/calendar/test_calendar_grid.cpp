@@ -14,7 +14,7 @@
 
 using namespace korvane;
 
-class CalendarGrid : public Office {
+class CalendarGrid : public OfficeOnBoth {
 protected:
     void SetUp() override
     {
@@ -99,8 +99,9 @@ protected:
         return activate(grid());
     }
 };
+KORVANE_ON_BOTH_ENGINES(CalendarGrid);
 
-TEST_F(CalendarGrid, FromTheRegisterMarksAreClearedToggledAndSetOnEveryRowAndCloseReturnsOnTheRow)
+TEST_P(CalendarGrid, FromTheRegisterMarksAreClearedToggledAndSetOnEveryRowAndCloseReturnsOnTheRow)
 {
     app.PlanDb->Execute(QStringLiteral("UPDATE lich2026 SET chonin = 'X' WHERE ID = 5"));  // the shared field, as another tool left it
     auto* reg = activate(frmlich::Open(app));
@@ -131,7 +132,7 @@ TEST_F(CalendarGrid, FromTheRegisterMarksAreClearedToggledAndSetOnEveryRowAndClo
     EXPECT_EQ(reg->txtFields->text(), QStringLiteral("3"));
 }
 
-TEST_F(CalendarGrid, ASearchOfAnotherYearMarksAndPrintsInThatYearsTable)
+TEST_P(CalendarGrid, ASearchOfAnotherYearMarksAndPrintsInThatYearsTable)
 {
     auto* g = search2003(QStringLiteral("họp"));
     ASSERT_TRUE(g);
@@ -155,7 +156,7 @@ TEST_F(CalendarGrid, ASearchOfAnotherYearMarksAndPrintsInThatYearsTable)
     EXPECT_TRUE(frmtracuulich::Instance(app)->isVisible());
 }
 
-TEST_F(CalendarGrid, PrintingRefusesNoMarkAndPrintsTheMarkedInDateAndTimeOrder)
+TEST_P(CalendarGrid, PrintingRefusesNoMarkAndPrintsTheMarkedInDateAndTimeOrder)
 {
     app.PlanDb->Execute(QStringLiteral("UPDATE lich2026 SET chonin = 'X' WHERE ID IN (2, 5)"));  // the shared field decides nothing
     auto* g = openYear();
@@ -179,7 +180,7 @@ TEST_F(CalendarGrid, PrintingRefusesNoMarkAndPrintsTheMarkedInDateAndTimeOrder)
     EXPECT_FALSE(text.contains(QStringLiteral("Tổng kết")));
 }
 
-TEST_F(CalendarGrid, EachClerkPrintsTheMarksOfTheirOwnGrid)
+TEST_P(CalendarGrid, EachClerkPrintsTheMarksOfTheirOwnGrid)
 {
     // Clerk A marks "Kiểm kho" and "Tiếp khách".
     auto* mine = openYear();
@@ -211,7 +212,7 @@ TEST_F(CalendarGrid, EachClerkPrintsTheMarksOfTheirOwnGrid)
     for (const char* other : {"Họp sáng", "Họp chiều", "Tổng kết"}) EXPECT_FALSE(text.contains(QString::fromUtf8(other))) << other;
 }
 
-TEST_F(CalendarGrid, ThePanelAsksBeforeLeavingAnEntryAndChecksTheDateAgainAtTheSave)
+TEST_P(CalendarGrid, ThePanelAsksBeforeLeavingAnEntryAndChecksTheDateAgainAtTheSave)
 {
     auto* g = openYear();
     QTest::mouseClick(g->cmdAdd, Qt::LeftButton);
@@ -251,7 +252,7 @@ TEST_F(CalendarGrid, ThePanelAsksBeforeLeavingAnEntryAndChecksTheDateAgainAtTheS
     EXPECT_EQ(rows(QStringLiteral("SELECT count(*) FROM lich2026 WHERE ndung = 'Khác' OR ngay = '31/02/2026'")), QStringList{QStringLiteral("0")});
 }
 
-TEST_F(CalendarGrid, OnlyAnExplicitYesDeletesAndCbStaffKeepToTheirOwnEntries)
+TEST_P(CalendarGrid, OnlyAnExplicitYesDeletesAndCbStaffKeepToTheirOwnEntries)
 {
     app.UserRights = QStringLiteral("CB");
     auto* g = openYear();  // "Kiểm kho", saved by another clerk
@@ -276,7 +277,7 @@ TEST_F(CalendarGrid, OnlyAnExplicitYesDeletesAndCbStaffKeepToTheirOwnEntries)
     EXPECT_EQ(rows(QStringLiteral("SELECT count(*) FROM lich2026")), QStringList{QStringLiteral("4")});
 }
 
-TEST_F(CalendarGrid, AFailedWriteStaysInItsModeWithWhatWasTyped)
+TEST_P(CalendarGrid, AFailedWriteStaysInItsModeWithWhatWasTyped)
 {
     app.PlanDb = std::make_unique<engine::Database>(app.PlanFile, engine::Database::Access::ReadOnly);
     auto* g = openYear(3);

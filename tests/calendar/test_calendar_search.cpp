@@ -14,7 +14,7 @@
 
 using namespace korvane;
 
-class CalendarSearch : public Office {
+class CalendarSearch : public OfficeOnBoth {
 protected:
     void SetUp() override
     {
@@ -57,8 +57,9 @@ protected:
 
     frmtracuulich* search = nullptr;
 };
+KORVANE_ON_BOTH_ENGINES(CalendarSearch);
 
-TEST_F(CalendarSearch, AFromDateAloneListsTheEntriesFromThatDayOnInDateOrder)
+TEST_P(CalendarSearch, AFromDateAloneListsTheEntriesFromThatDayOnInDateOrder)
 {
     search->mngay1->setText(QStringLiteral("05/01/2026"));
     ASSERT_TRUE(search->Search());
@@ -82,7 +83,7 @@ TEST_F(CalendarSearch, AFromDateAloneListsTheEntriesFromThatDayOnInDateOrder)
     EXPECT_TRUE(search->mngay1->text().isEmpty());
 }
 
-TEST_F(CalendarSearch, QuotesAreSearchedForAndAnEmptyResultOpensAnEmptyGrid)
+TEST_P(CalendarSearch, QuotesAreSearchedForAndAnEmptyResultOpensAnEmptyGrid)
 {
     search->mndung->setText(QStringLiteral("O'Brien"));
     ASSERT_TRUE(search->Search());
@@ -97,7 +98,7 @@ TEST_F(CalendarSearch, QuotesAreSearchedForAndAnEmptyResultOpensAnEmptyGrid)
     EXPECT_EQ(modal.messageTexts().last(), QStringLiteral("Không có lịch làm việc nào cả !"));
 }
 
-TEST_F(CalendarSearch, ConditionsAreCheckedOnLeavingAndAgainAtTheSearch)
+TEST_P(CalendarSearch, ConditionsAreCheckedOnLeavingAndAgainAtTheSearch)
 {
     search->txtid->setFocus();
     search->txtid->setText(QStringLiteral("abc"));
@@ -132,7 +133,7 @@ TEST_F(CalendarSearch, ConditionsAreCheckedOnLeavingAndAgainAtTheSearch)
     EXPECT_EQ(grid()->Statement(), found(QStringLiteral("[ngaychuan] between '20260110' and '20260120'")));
 }
 
-TEST_F(CalendarSearch, TheYearListOffersTheCalendarTablesAndFromTheRegisterItGoesBackThere)
+TEST_P(CalendarSearch, TheYearListOffersTheCalendarTablesAndFromTheRegisterItGoesBackThere)
 {
     QStringList years;
     for (int k = 0; k < search->Combonamlamviec->count(); ++k) years.append(search->Combonamlamviec->itemText(k));

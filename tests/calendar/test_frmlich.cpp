@@ -10,7 +10,7 @@
 
 using namespace korvane;
 
-class CalendarRegister : public Office {
+class CalendarRegister : public OfficeOnBoth {
 protected:
     void SetUp() override
     {
@@ -40,8 +40,9 @@ protected:
     }
     QPointer<frmlich> form;
 };
+KORVANE_ON_BOTH_ENGINES(CalendarRegister);
 
-TEST_F(CalendarRegister, ANewEntryGetsItsWeekdayAndTimeKeyAndIsStampedWhenSaved)
+TEST_P(CalendarRegister, ANewEntryGetsItsWeekdayAndTimeKeyAndIsStampedWhenSaved)
 {
     main.show();
     QTest::mouseClick(main.cmdnaplich, Qt::LeftButton);
@@ -87,7 +88,7 @@ TEST_F(CalendarRegister, ANewEntryGetsItsWeekdayAndTimeKeyAndIsStampedWhenSaved)
     EXPECT_TRUE(main.isVisible());
 }
 
-TEST_F(CalendarRegister, DayStepsRequiredFieldsAndChangesThatCount)
+TEST_P(CalendarRegister, DayStepsRequiredFieldsAndChangesThatCount)
 {
     open();
     QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
@@ -142,7 +143,7 @@ TEST_F(CalendarRegister, DayStepsRequiredFieldsAndChangesThatCount)
     EXPECT_EQ(rows(QStringLiteral("SELECT ngaycapnhatchuan FROM lich2026")), QStringList{QString()});
 }
 
-TEST_F(CalendarRegister, ADeleteNeedsAYesAndCorrectingCarriesFromTheEntryBefore)
+TEST_P(CalendarRegister, ADeleteNeedsAYesAndCorrectingCarriesFromTheEntryBefore)
 {
     insertEntry(QStringLiteral("05/01/2004"), QStringLiteral("8h"), QStringLiteral("Một"));
     insertEntry(QStringLiteral("06/01/2004"), QStringLiteral("9h"), QStringLiteral("Hai"));
@@ -185,7 +186,7 @@ TEST_F(CalendarRegister, ADeleteNeedsAYesAndCorrectingCarriesFromTheEntryBefore)
     EXPECT_TRUE(form->isVisible());
 }
 
-TEST_F(CalendarRegister, CbStaffChangeOnlyTheirOwnEntriesAndAFailedWriteStaysOpen)
+TEST_P(CalendarRegister, CbStaffChangeOnlyTheirOwnEntriesAndAFailedWriteStaysOpen)
 {
     insertEntry(QStringLiteral("05/01/2004"), QStringLiteral("8h"), QStringLiteral("Của Bình"), QStringLiteral("Bình"));
     insertEntry(QStringLiteral("06/01/2004"), QStringLiteral("9h"), QStringLiteral("Của tôi"), QStringLiteral("Lan"));
@@ -212,7 +213,7 @@ TEST_F(CalendarRegister, CbStaffChangeOnlyTheirOwnEntriesAndAFailedWriteStaysOpe
     EXPECT_EQ(form->mndung->text(), QStringLiteral("Đổi nội dung"));
 }
 
-TEST_F(CalendarRegister, ARefusedSaveShowsTheOtherClerksEntryAndKeepsWhatWasTyped)
+TEST_P(CalendarRegister, ARefusedSaveShowsTheOtherClerksEntryAndKeepsWhatWasTyped)
 {
     insertEntry(QStringLiteral("05/01/2026"), QStringLiteral("8h"), QStringLiteral("Giao ban"));
     open();

@@ -19,7 +19,7 @@ using korvane::frmlichtuan;
 using korvane::NormalDate;
 using korvane::ReportTarget;
 
-class Week : public Office {
+class Week : public OfficeOnBoth {
 protected:
     void SetUp() override
     {
@@ -64,8 +64,9 @@ protected:
         return QString::fromUtf8(p.readAllStandardOutput());
     }
 };
+KORVANE_ON_BOTH_ENGINES(Week);
 
-TEST_F(Week, RunsMondayToSundayAndStepsAcrossTheNewYearWithBothYearsEntries)
+TEST_P(Week, RunsMondayToSundayAndStepsAcrossTheNewYearWithBothYearsEntries)
 {
     entry("lich2003", "22/12/2003", "8h", "08h", "Giao ban tháng 12");
     entry("lich2003", "31/12/2003", "14h00", "14h00", "Tổng kết năm");
@@ -97,7 +98,7 @@ TEST_F(Week, RunsMondayToSundayAndStepsAcrossTheNewYearWithBothYearsEntries)
     EXPECT_EQ(contents(w), (QStringList{QStringLiteral("Họp chi bộ"), QStringLiteral("Chúc Tết")}));
 }
 
-TEST_F(Week, AMonthOfTheWorkingYearShowsTheWeekOfItsFirstDay)
+TEST_P(Week, AMonthOfTheWorkingYearShowsTheWeekOfItsFirstDay)
 {
     auto* w = open(QDate(2004, 1, 7));
     EXPECT_FALSE(w->List1->isVisible());
@@ -113,7 +114,7 @@ TEST_F(Week, AMonthOfTheWorkingYearShowsTheWeekOfItsFirstDay)
     EXPECT_EQ(bounds(w), QStringLiteral("26/04/2004-02/05/2004"));  // Saturday 1 May
 }
 
-TEST_F(Week, ClosingGoesBackTheWayItCame)
+TEST_P(Week, ClosingGoesBackTheWayItCame)
 {
     main.show();
     QTest::mouseClick(main.Cmdxemlich, Qt::LeftButton);
@@ -143,7 +144,7 @@ TEST_F(Week, ClosingGoesBackTheWayItCame)
     EXPECT_EQ(app.CurrentDocId, 0);
 }
 
-TEST_F(Week, TheMainWindowOpensAnotherWorkingYearOnTodaysWeekThereOrItsLastWeekWithWork)
+TEST_P(Week, TheMainWindowOpensAnotherWorkingYearOnTodaysWeekThereOrItsLastWeekWithWork)
 {
     // Today, Wednesday 9 December 2026, is Thursday 9 December 2004.
     main.show();
@@ -187,7 +188,7 @@ TEST_F(Week, TheMainWindowOpensAnotherWorkingYearOnTodaysWeekThereOrItsLastWeekW
     EXPECT_TRUE(contents(w).isEmpty());
 }
 
-TEST_F(Week, PrintsTheWeekInDateAndTimeOrderOnOneLandscapePage)
+TEST_P(Week, PrintsTheWeekInDateAndTimeOrderOnOneLandscapePage)
 {
     entry("lich2004", "06/01/2004", "14h00", "14h00", "Họp giao ban chiều thứ ba");
     entry("lich2004", "06/01/2004", "9g30", "09g30", "Tiếp khách sáng thứ ba");
@@ -224,7 +225,7 @@ TEST_F(Week, PrintsTheWeekInDateAndTimeOrderOnOneLandscapePage)
     EXPECT_TRUE(pdf(QStringLiteral("pdftotext")).contains(QStringLiteral("Việc năm cũ")));
 }
 
-TEST_F(Week, AnEmptyWeekIsSaidInsteadOfPrinted)
+TEST_P(Week, AnEmptyWeekIsSaidInsteadOfPrinted)
 {
     auto* w = open(QDate(2004, 2, 18));
     QTest::mouseClick(w->Cmdinlich, Qt::LeftButton);

@@ -16,10 +16,18 @@
 
 #include <memory>
 
+// A fixture of OfficeOnBoth runs its cases on files and on the server:
+//   KORVANE_ON_BOTH_ENGINES(Fixture) after the fixture, and TEST_P(Fixture, Case).
+#define KORVANE_ON_BOTH_ENGINES(fixture)                                                                                   \
+    INSTANTIATE_TEST_SUITE_P(On, fixture, ::testing::Values(testing_support::Backend::File, testing_support::Backend::Server), \
+                             testing_support::backendName<::testing::TestParamInfo<testing_support::Backend>>)
+
 class Office : public ::testing::Test {
 protected:
+    virtual bool onServer() const { return false; }
     void SetUp() override
     {
+        if (onServer() && testing_support::TestServer().isEmpty()) GTEST_SKIP() << testing_support::kNoServer;
         QDir(folder.root()).mkpath(QStringLiteral("data"));
         QFile::copy(testing_support::templatePath(), folder.path(QStringLiteral("data/zeltgoc.mdb")));
         for (const char* report : {"brcvden.rpt", "brcvdi.rpt", "brkehoach.rpt", "brlichtuan.rpt"})
@@ -29,6 +37,7 @@ protected:
         app.Today = [] { return QDate(2026, 12, 9); };
         modal.drivers[QStringLiteral("frmlogin")] = testing_support::LoginAs(QStringLiteral("ai"), QString());
         ASSERT_TRUE(korvane::Startup(app, main).Run());
+        if (onServer()) testing_support::MoveOfficeToServer(app);
         app.DocRefDb->Execute(QStringLiteral("INSERT INTO noigui (tendonvi, chutat, matt) VALUES ('Bộ Tài chính', 'btc', 'b')"));
         app.DocRefDb->Execute(QStringLiteral("INSERT INTO noigui (tendonvi, chutat, matt) VALUES ('Sở Y tế', 'syt', 's')"));
         app.PlanRefDb->Execute(QStringLiteral("INSERT INTO donvi (tendonvi, chutat, matt) VALUES ('Phòng Tổ chức', 'ptc', 'p1')"));
@@ -83,6 +92,7 @@ protected:
     {
         auto clerk = std::make_unique<Clerk>(modal, app);
         EXPECT_TRUE(korvane::Startup(clerk->app, clerk->main).Run());
+        if (onServer()) testing_support::JoinOffice(clerk->app, app);
         return clerk;
     }
 
@@ -90,4 +100,9 @@ protected:
     testing_support::ScriptedModal modal;
     korvane::App app{modal};
     korvane::frmMain main{app};
+};
+
+class OfficeOnBoth : public Office, public ::testing::WithParamInterface<testing_support::Backend> {
+protected:
+    bool onServer() const override { return GetParam() == testing_support::Backend::Server; }
 };

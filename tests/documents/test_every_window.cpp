@@ -23,7 +23,7 @@
 
 using namespace korvane;
 
-class EveryWindow : public Office {
+class EveryWindow : public OfficeOnBoth {
 protected:
     void SetUp() override
     {
@@ -120,8 +120,9 @@ protected:
 
     QStringList worked;
 };
+KORVANE_ON_BOTH_ENGINES(EveryWindow);
 
-TEST_F(EveryWindow, EscAndTheFrameWriteNothingAnywhere)
+TEST_P(EveryWindow, EscAndTheFrameWriteNothingAnywhere)
 {
     const QStringList before = everything();
     main.show();
@@ -154,7 +155,7 @@ TEST_F(EveryWindow, EscAndTheFrameWriteNothingAnywhere)
     EXPECT_EQ(everything(), before);
 }
 
-TEST_F(EveryWindow, OneWindowOfEachKindAndNoneOutlivesTheDataFiles)
+TEST_P(EveryWindow, OneWindowOfEachKindAndNoneOutlivesTheDataFiles)
 {
     const QStringList kinds = {"frmcvden", "frmcvdi", "frmcongviec", "frmlich", "frmtracuucvden", "frmtracuucvdi",
                                "frmgridcvden", "frmgridcvdi", "frmtracuukh", "frmgridcongviec", "frmlichtuan", "frmtracuulich",

@@ -10,7 +10,7 @@
 
 using namespace korvane;
 
-class OutRegister : public Office {
+class OutRegister : public OfficeOnBoth {
 protected:
     void SetUp() override
     {
@@ -51,8 +51,9 @@ protected:
 
     QPointer<frmcvdi> form;
 };
+KORVANE_ON_BOTH_ENGINES(OutRegister);
 
-TEST_F(OutRegister, NumbersFollowTheLastDocumentOfTheirType)
+TEST_P(OutRegister, NumbersFollowTheLastDocumentOfTheirType)
 {
     open();
     EXPECT_EQ(form->lbltrangthai->text(), QStringLiteral("Xem công văn đi"));
@@ -111,7 +112,7 @@ TEST_F(OutRegister, NumbersFollowTheLastDocumentOfTheirType)
     EXPECT_EQ(modal.busyMessages, 0);  // never the hourglass behind a message
 }
 
-TEST_F(OutRegister, CorrectingChecksTheNextDocumentOfTheNewType)
+TEST_P(OutRegister, CorrectingChecksTheNextDocumentOfTheNewType)
 {
     for (const auto& [type, number] : {std::pair{"A", "1"}, std::pair{"B", "1"}, std::pair{"A", "2"}, std::pair{"A", "3"}})
         insert(QLatin1String(type), QLatin1String(number));
@@ -146,7 +147,7 @@ TEST_F(OutRegister, CorrectingChecksTheNextDocumentOfTheNewType)
     EXPECT_EQ(proposedFor(QStringLiteral("A")), QStringLiteral("4"));
 }
 
-TEST_F(OutRegister, TwoClerksSavingTheSameTypeGetDistinctNumbers)
+TEST_P(OutRegister, TwoClerksSavingTheSameTypeGetDistinctNumbers)
 {
     insert(QStringLiteral("Công văn 'mật'"), QStringLiteral("1"));
     open();
@@ -169,7 +170,7 @@ TEST_F(OutRegister, TwoClerksSavingTheSameTypeGetDistinctNumbers)
     EXPECT_TRUE(form->mso_cv->hasFocus());
 }
 
-TEST_F(OutRegister, AButtonPressedFromTheTypeBoxNumbersFirst)
+TEST_P(OutRegister, AButtonPressedFromTheTypeBoxNumbersFirst)
 {
     insert(QStringLiteral("A"), QStringLiteral("7"));
     open();
@@ -181,7 +182,7 @@ TEST_F(OutRegister, AButtonPressedFromTheTypeBoxNumbersFirst)
     EXPECT_EQ(column(QStringLiteral("SELECT loai, stt FROM cvdi2026 ORDER BY id")), (QStringList{QStringLiteral("A|7"), QStringLiteral("B|1")}));
 }
 
-TEST_F(OutRegister, RequiredFieldsPickListsAndKeys)
+TEST_P(OutRegister, RequiredFieldsPickListsAndKeys)
 {
     open();
     QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
@@ -217,8 +218,9 @@ TEST_F(OutRegister, RequiredFieldsPickListsAndKeys)
     EXPECT_EQ(form->mng_cv->text(), QString());
 }
 
-TEST_F(OutRegister, ClosingBacksUpTheOutgoingRegister)
+TEST_P(OutRegister, ClosingBacksUpTheOutgoingRegister)
 {
+    if (onServer()) GTEST_SKIP() << "backing up from a server's data is not built yet";
     app.BackupFile = folder.path(QStringLiteral("backup.mdb"));
     QFile::copy(app.DocFile, app.BackupFile);  // a backup file that already exists
     QFile::setPermissions(app.BackupFile, QFile::ReadOwner | QFile::WriteOwner);
@@ -235,7 +237,7 @@ TEST_F(OutRegister, ClosingBacksUpTheOutgoingRegister)
     EXPECT_EQ(rs->Field(QStringLiteral("nguoiky")).toString(), QStringLiteral("Giám đốc"));
 }
 
-TEST_F(OutRegister, ATypeIsKeptWithoutItsBlanksAndCorrectionsAreMarked)
+TEST_P(OutRegister, ATypeIsKeptWithoutItsBlanksAndCorrectionsAreMarked)
 {
     open();
     // "QĐ" and a blank expand to the type with a blank after it: numbered and saved without it.
@@ -275,7 +277,7 @@ TEST_F(OutRegister, ATypeIsKeptWithoutItsBlanksAndCorrectionsAreMarked)
     EXPECT_EQ(from, QStringLiteral("09/12/2026"));
 }
 
-TEST_F(OutRegister, NumberingSkipsUnnumberedDocumentsAndASaveNeedsANumber)
+TEST_P(OutRegister, NumberingSkipsUnnumberedDocumentsAndASaveNeedsANumber)
 {
     insert(QStringLiteral("A"), QStringLiteral("1"));
     insert(QStringLiteral("A"), QStringLiteral("2"));
@@ -316,7 +318,7 @@ TEST_F(OutRegister, NumberingSkipsUnnumberedDocumentsAndASaveNeedsANumber)
     EXPECT_TRUE(modal.systemMessages.last().startsWith(QStringLiteral("Lỗi dữ liệu : ")));
 }
 
-TEST_F(OutRegister, ACorrectionToAnotherTypeIsCheckedInTheFileAndAgainWhenSaved)
+TEST_P(OutRegister, ACorrectionToAnotherTypeIsCheckedInTheFileAndAgainWhenSaved)
 {
     insert(QStringLiteral("A"), QStringLiteral("1"));
     insert(QStringLiteral("B"), QStringLiteral("1"));
@@ -348,7 +350,7 @@ TEST_F(OutRegister, ACorrectionToAnotherTypeIsCheckedInTheFileAndAgainWhenSaved)
     EXPECT_EQ(column(QStringLiteral("SELECT loai, stt, nguoiky FROM cvdi2026 WHERE id = 2")), QStringList{QStringLiteral("B|1|Giám đốc")});
 }
 
-TEST_F(OutRegister, TheNumberBoxJoinsTheTabChainOnlyAfterSoMoi)
+TEST_P(OutRegister, TheNumberBoxJoinsTheTabChainOnlyAfterSoMoi)
 {
     open();
     QTest::mouseClick(form->cmdAdd, Qt::LeftButton);

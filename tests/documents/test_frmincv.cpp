@@ -12,7 +12,7 @@
 
 using namespace korvane;
 
-class PrintByDate : public Office {
+class PrintByDate : public OfficeOnBoth {
 protected:
     void SetUp() override
     {
@@ -55,8 +55,9 @@ protected:
         return QString::fromUtf8(p.readAllStandardOutput());
     }
 };
+KORVANE_ON_BOTH_ENGINES(PrintByDate);
 
-TEST_F(PrintByDate, OneDayAPeriodAndTheSubtitles)
+TEST_P(PrintByDate, OneDayAPeriodAndTheSubtitles)
 {
     run(QStringLiteral("frmcvden"), QStringLiteral("5/3/2001"), [this](frmincv& w) {
         EXPECT_EQ(w.Label1->text(), QStringLiteral("Chọn ngày in công văn đến"));
@@ -75,7 +76,7 @@ TEST_F(PrintByDate, OneDayAPeriodAndTheSubtitles)
     });
 }
 
-TEST_F(PrintByDate, TheOutgoingSideAndADateLeftInItsBox)
+TEST_P(PrintByDate, TheOutgoingSideAndADateLeftInItsBox)
 {
     run(QStringLiteral("frmgridcvdi"), QString(), [this](frmincv& w) {
         EXPECT_EQ(w.Label1->text(), QStringLiteral("Chọn ngày in công văn đi"));
@@ -99,7 +100,7 @@ TEST_F(PrintByDate, TheOutgoingSideAndADateLeftInItsBox)
     });
 }
 
-TEST_F(PrintByDate, MessagesForMissingDatesEmptyPeriodsAndAMissingReport)
+TEST_P(PrintByDate, MessagesForMissingDatesEmptyPeriodsAndAMissingReport)
 {
     run(QStringLiteral("frmcvden"), QString(), [this](frmincv& w) {
         QTest::mouseClick(w.cmdOK, Qt::LeftButton);
@@ -131,7 +132,7 @@ TEST_F(PrintByDate, MessagesForMissingDatesEmptyPeriodsAndAMissingReport)
     });
 }
 
-TEST_F(PrintByDate, PreviewOnceAndPrintNowStillPreviews)
+TEST_P(PrintByDate, PreviewOnceAndPrintNowStillPreviews)
 {
     modal.reportTarget = ReportTarget::Preview;
     run(QStringLiteral("frmcvden"), QStringLiteral("05/03/2001"), [this](frmincv& w) {
@@ -142,7 +143,7 @@ TEST_F(PrintByDate, PreviewOnceAndPrintNowStillPreviews)
     });
 }
 
-TEST_F(PrintByDate, TheRegisterHandsOverItsNameAndTheArrivalDate)
+TEST_P(PrintByDate, TheRegisterHandsOverItsNameAndTheArrivalDate)
 {
     auto* form = activate(frmcvden::Open(app));
     form->Data1->MoveFirst();

@@ -15,7 +15,7 @@
 
 using namespace korvane;
 
-class Lists : public Office {
+class Lists : public OfficeOnBoth {
 protected:
     void SetUp() override
     {
@@ -63,8 +63,9 @@ protected:
         return QString::fromUtf8(p.readAllStandardOutput());
     }
 };
+KORVANE_ON_BOTH_ENGINES(Lists);
 
-TEST_F(Lists, TheGridAndThePanelStayOnOneRow)
+TEST_P(Lists, TheGridAndThePanelStayOnOneRow)
 {
     auto* list = openYear();
     EXPECT_FALSE(main.isVisible());
@@ -103,8 +104,9 @@ TEST_F(Lists, TheGridAndThePanelStayOnOneRow)
     EXPECT_TRUE(main.isVisible());
 }
 
-TEST_F(Lists, EditsInThePanelReachTheBackup)
+TEST_P(Lists, EditsInThePanelReachTheBackup)
 {
+    if (onServer()) GTEST_SKIP() << "backing up from a server's data is not built yet";
     app.DocDb->Execute(QStringLiteral("UPDATE cvden2026 SET kieuupdate = 1 WHERE stt = '2'"));
     auto* list = openYear();
     list->DBGrid1->setCurrentIndex(list->DBGrid1->model()->index(0, 0));
@@ -117,7 +119,7 @@ TEST_F(Lists, EditsInThePanelReachTheBackup)
               (QStringList{QStringLiteral("Bộ Nội vụ|09/03/2026|20260309|2|1|Nội dung 1"), QStringLiteral("Sở Y tế|02/03/2026|20260302|1|1|Sửa")}));
 }
 
-TEST_F(Lists, MarksActOnTheRowsOfTheSearchInTheYearSearched)
+TEST_P(Lists, MarksActOnTheRowsOfTheSearchInTheYearSearched)
 {
     app.DocDb->Execute(QStringLiteral("SELECT * INTO cvden2001 FROM cvden2026"));  // another year, with the same rows
     auto* list = searchFor(QStringLiteral("sở"), QStringLiteral("2001"));
@@ -142,7 +144,7 @@ TEST_F(Lists, MarksActOnTheRowsOfTheSearchInTheYearSearched)
     delete reg;
 }
 
-TEST_F(Lists, SearchMarkAndPrintTheMarkedRowsInIdOrder)
+TEST_P(Lists, SearchMarkAndPrintTheMarkedRowsInIdOrder)
 {
     auto* list = searchFor(QStringLiteral("bộ"));
     // Nothing marked yet: said, nothing printed.
@@ -171,7 +173,7 @@ TEST_F(Lists, SearchMarkAndPrintTheMarkedRowsInIdOrder)
     EXPECT_EQ(modal.busyMessages, 0);
 }
 
-TEST_F(Lists, AnotherSearchNeitherLosesPanelEditsNorChangesWhatMarkAllMarks)
+TEST_P(Lists, AnotherSearchNeitherLosesPanelEditsNorChangesWhatMarkAllMarks)
 {
     auto* list = searchFor(QStringLiteral("bộ"));  // ids 1, 3, 5
     list->Data1->MoveFirst();
@@ -199,7 +201,7 @@ TEST_F(Lists, AnotherSearchNeitherLosesPanelEditsNorChangesWhatMarkAllMarks)
     EXPECT_EQ(markedRows(list), QStringList{QStringLiteral("3")});
 }
 
-TEST_F(Lists, EachClerkPrintsTheMarksOfTheirOwnList)
+TEST_P(Lists, EachClerkPrintsTheMarksOfTheirOwnList)
 {
     // Clerk A marks rows 1 and 2 of the year.
     auto* mine = openYear();
@@ -239,7 +241,7 @@ TEST_F(Lists, EachClerkPrintsTheMarksOfTheirOwnList)
         EXPECT_FALSE(text.contains(QString::fromUtf8(other))) << other;
 }
 
-TEST_F(Lists, AFileThatCannotBeWrittenIsMarkedAndPrinted)
+TEST_P(Lists, AFileThatCannotBeWrittenIsMarkedAndPrinted)
 {
     app.DocDb = std::make_unique<engine::Database>(app.DocFile, engine::Database::Access::ReadOnly);
     auto* list = openYear();
@@ -252,7 +254,7 @@ TEST_F(Lists, AFileThatCannotBeWrittenIsMarkedAndPrinted)
     EXPECT_FALSE(text.contains(QStringLiteral("Nội dung 4")));
 }
 
-TEST_F(Lists, AThousandMarksPrintInIdOrderAndDeletedRowsAreNone)
+TEST_P(Lists, AThousandMarksPrintInIdOrderAndDeletedRowsAreNone)
 {
     app.DocDb->WriteTransaction([&] {
         for (int k = 7; k <= 1206; ++k)

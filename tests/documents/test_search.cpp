@@ -15,7 +15,7 @@
 
 using namespace korvane;
 
-class Search : public Office {
+class Search : public OfficeOnBoth {
 protected:
     void SetUp() override
     {
@@ -44,8 +44,9 @@ protected:
 
     frmtracuucvden* search = nullptr;
 };
+KORVANE_ON_BOTH_ENGINES(Search);
 
-TEST_F(Search, TheStatementsOfTheExamples)
+TEST_P(Search, TheStatementsOfTheExamples)
 {
     ASSERT_EQ(chooseYear(QStringLiteral("2001")), QStringLiteral("2001"));
     search->mstt->setText(QStringLiteral("5-9"));
@@ -73,7 +74,7 @@ TEST_F(Search, TheStatementsOfTheExamples)
     EXPECT_EQ(list()->Data1->RecordSource, QStringLiteral("SELECT * FROM cvden2001"));
 }
 
-TEST_F(Search, TheYearIsChosenFromTheRegistersTablesOnly)
+TEST_P(Search, TheYearIsChosenFromTheRegistersTablesOnly)
 {
     app.DocDb->Execute(QStringLiteral("SELECT * INTO cvdenab FROM cvdenmau"));
     search->UseYearLists();  // read again, as the main window opens it
@@ -87,7 +88,7 @@ TEST_F(Search, TheYearIsChosenFromTheRegistersTablesOnly)
     EXPECT_EQ(out->Combonamlamviec->itemText(0), QStringLiteral("2026"));
 }
 
-TEST_F(Search, DatesAreCheckedWhenTheSearchRuns)
+TEST_P(Search, DatesAreCheckedWhenTheSearchRuns)
 {
     // "5/3/08" typed and the search pressed with its Alt key: the focus never left the box.
     search->mng_den1->setFocus();
@@ -116,7 +117,7 @@ TEST_F(Search, DatesAreCheckedWhenTheSearchRuns)
     EXPECT_EQ(modal.busyMessages, 0);
 }
 
-TEST_F(Search, BadConditionsAreSaidAndLeaveTheMarks)
+TEST_P(Search, BadConditionsAreSaidAndLeaveTheMarks)
 {
     app.DocDb->Execute(QStringLiteral("UPDATE cvden2026 SET chonin = 'X'"));
     search->mstt->setText(QStringLiteral("abc"));
@@ -139,7 +140,7 @@ TEST_F(Search, BadConditionsAreSaidAndLeaveTheMarks)
     EXPECT_EQ(modal.busyMessages, 0);
 }
 
-TEST_F(Search, PickListsKeysAndTheWayBack)
+TEST_P(Search, PickListsKeysAndTheWayBack)
 {
     search->UseYearLists();  // the senders used in the working year
     search->mnoigui->setFocus();
@@ -171,7 +172,7 @@ TEST_F(Search, PickListsKeysAndTheWayBack)
     EXPECT_TRUE(reg->isVisible());
 }
 
-TEST_F(Search, ThousandsOfRandomConditionsGiveAListOrAMessage)
+TEST_P(Search, ThousandsOfRandomConditionsGiveAListOrAMessage)
 {
     std::mt19937 rng(7);
     const QString alphabet = QStringLiteral("ab bộ12 5-9,+!#<>'\"*%[]()=.;-ở");
@@ -195,7 +196,7 @@ TEST_F(Search, ThousandsOfRandomConditionsGiveAListOrAMessage)
     EXPECT_GT(refused, 100);
 }
 
-TEST_F(Search, ListsThatCannotBeReadTheYearChosenAndTheOrderOfKeys)
+TEST_P(Search, ListsThatCannotBeReadTheYearChosenAndTheOrderOfKeys)
 {
     // A working year whose table is gone: the pick grids show nothing and stay usable.
     app.InDocTable = QStringLiteral("cvden1999");

@@ -13,12 +13,8 @@
 #include <memory>
 #include <string>
 
-enum class Backend { File, Server };
-
-inline std::string backendName(const ::testing::TestParamInfo<Backend>& info)
-{
-    return info.param == Backend::File ? "File" : "Server";
-}
+using testing_support::Backend;
+inline std::string backendName(const ::testing::TestParamInfo<Backend>& info) { return testing_support::backendName(info); }
 
 class EngineTest : public ::testing::Test {
 protected:

@@ -165,6 +165,16 @@ TEST_P(BothEngines, CatalogueDescribesFieldsAndIndexes)
     EXPECT_TRUE(db->TableDefOf(QStringLiteral("thu")).field(QStringLiteral("ma"))->allowZeroLength);
     EXPECT_EQ(db->TableDefOf(QStringLiteral("thu")).indexes.size(), 2);
     EXPECT_THROW(db->Execute(QStringLiteral("INSERT INTO thu (so, ma) VALUES (1, 'x')")), DbError);  // the key holds
+
+    // A key given to a table afterwards, in the dialect's words, keeps its rows.
+    db->Execute(QStringLiteral("SELECT so, ma INTO tam FROM thu"));
+    db->Execute(QStringLiteral("CREATE INDEX KhoaTam ON tam (so) WITH PRIMARY"));
+    const engine::TableDef keyed = db->TableDefOf(QStringLiteral("tam"));
+    ASSERT_EQ(keyed.indexes.size(), 1);
+    EXPECT_TRUE(keyed.indexes[0].primary);
+    EXPECT_EQ(keyed.indexes[0].name, QStringLiteral("KhoaTam"));
+    EXPECT_EQ(firstColumn(*db, QStringLiteral("SELECT ma FROM tam")), QString());
+    EXPECT_EQ(errorNumber([&] { db->Execute(QStringLiteral("INSERT INTO tam (so, ma) VALUES (1, 'y')")); }), engine::ErrDuplicateKey);
 }
 
 TEST_P(BothEngines, FailuresNameTheirCause)

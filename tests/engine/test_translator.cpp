@@ -68,6 +68,9 @@ const Case kCases[] = {
     {"DELETE * FROM incvden ;", "SELECT id FROM incvden", ""},
     {" INSERT INTO incvden Select * from cvden2008 where [chonin]= 'X' order by [id]", "SELECT id FROM incvden", "1,4"},
     {"DELETE incvden.* FROM incvden WHERE id = 1", "SELECT id FROM incvden", "4"},
+    // An update joined to another table of the same file.
+    {"UPDATE kehoach2008, donvi SET kehoach2008.ndungtt = donvi.chutat WHERE kehoach2008.Tendonvi = donvi.tendonvi AND donvi.matt = 'v'",
+     "SELECT ndungtt FROM kehoach2008 ORDER BY Tgianbdauchuan, ndungtt", "c,VP,a"},
     // Copies into another file named by its path.
     {" INSERT INTO cvden2008 IN '%1' Select stt,ng_den,noigui from cvden2008 where kieuupdate=1 order by id", "", "", Fails},
     {"SELECT cvden2008.* INTO cvden2008 IN '%1' FROM cvden2008 ;", "SELECT id FROM cvden2008 IN '%1'", "1,2,3,4"},

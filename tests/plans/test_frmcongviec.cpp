@@ -11,7 +11,7 @@
 
 using namespace korvane;
 
-class PlanRegister : public Office {
+class PlanRegister : public OfficeOnBoth {
 protected:
     void SetUp() override
     {
@@ -50,8 +50,9 @@ protected:
     }
     QPointer<frmcongviec> form;
 };
+KORVANE_ON_BOTH_ENGINES(PlanRegister);
 
-TEST_F(PlanRegister, NewPlansCarryTheLastUnitDepartmentAndTypeAndAreStampedWhenSaved)
+TEST_P(PlanRegister, NewPlansCarryTheLastUnitDepartmentAndTypeAndAreStampedWhenSaved)
 {
     main.show();
     QTest::mouseClick(main.cmdnapkh, Qt::LeftButton);
@@ -121,7 +122,7 @@ TEST_F(PlanRegister, NewPlansCarryTheLastUnitDepartmentAndTypeAndAreStampedWhenS
     EXPECT_FALSE(form);
 }
 
-TEST_F(PlanRegister, TheSaveChecksRequiredFieldsAndDatesEvenWhenStartedByItsAltKey)
+TEST_P(PlanRegister, TheSaveChecksRequiredFieldsAndDatesEvenWhenStartedByItsAltKey)
 {
     open();
     QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
@@ -160,7 +161,7 @@ TEST_F(PlanRegister, TheSaveChecksRequiredFieldsAndDatesEvenWhenStartedByItsAltK
     EXPECT_EQ(plans(QStringLiteral("SELECT Tgianbdauchuan, Tgiankthucchuan FROM kehoach2026")), QStringList{QStringLiteral("20260210|20260212")});
 }
 
-TEST_F(PlanRegister, CorrectingCarriesFromThePlanBeforeAndATickAloneIsSaved)
+TEST_P(PlanRegister, CorrectingCarriesFromThePlanBeforeAndATickAloneIsSaved)
 {
     insertPlan(QStringLiteral("Một"), QStringLiteral("01/03/2026"), QStringLiteral("02/03/2026"), QStringLiteral("Người trước"));
     insertPlan(QStringLiteral("Hai"), QStringLiteral("03/03/2026"), QStringLiteral("04/03/2026"), QStringLiteral("Người trước"));
@@ -241,7 +242,7 @@ TEST_F(PlanRegister, CorrectingCarriesFromThePlanBeforeAndATickAloneIsSaved)
     EXPECT_EQ(plans(QStringLiteral("SELECT ketthuc, nguoicapnhat FROM kehoach2026 WHERE ndungtt = 'Một'")), QStringList{QStringLiteral("-1|")});
 }
 
-TEST_F(PlanRegister, ADeleteNeedsAYesAndAFailedWriteStaysOpen)
+TEST_P(PlanRegister, ADeleteNeedsAYesAndAFailedWriteStaysOpen)
 {
     insertPlan(QStringLiteral("Một"), QStringLiteral("01/03/2026"), QStringLiteral("02/03/2026"));
     insertPlan(QStringLiteral("Hai"), QStringLiteral("03/03/2026"), QStringLiteral("04/03/2026"));
@@ -283,7 +284,7 @@ TEST_F(PlanRegister, ADeleteNeedsAYesAndAFailedWriteStaysOpen)
     EXPECT_EQ(form->lbltrangthai->text(), QStringLiteral("sửa nội dung công việc"));
 }
 
-TEST_F(PlanRegister, CbStaffChangeOnlyTheirOwnPlansByAnyRoute)
+TEST_P(PlanRegister, CbStaffChangeOnlyTheirOwnPlansByAnyRoute)
 {
     insertPlan(QStringLiteral("Của người khác"), QStringLiteral("01/03/2026"), QStringLiteral("02/03/2026"), QStringLiteral("Bình"));
     insertPlan(QStringLiteral("Chưa ai ghi"), QStringLiteral("03/03/2026"), QStringLiteral("04/03/2026"));
@@ -329,7 +330,7 @@ TEST_F(PlanRegister, CbStaffChangeOnlyTheirOwnPlansByAnyRoute)
     EXPECT_EQ(rights(), std::make_pair(false, false));
 }
 
-TEST_F(PlanRegister, ARefusedSaveShowsTheOtherClerksPlanAndKeepsWhatWasTyped)
+TEST_P(PlanRegister, ARefusedSaveShowsTheOtherClerksPlanAndKeepsWhatWasTyped)
 {
     insertPlan(QStringLiteral("Họp giao ban"), QStringLiteral("01/03/2026"), QStringLiteral("02/03/2026"));
     open();

@@ -42,7 +42,7 @@ private:
 
 }  // namespace
 
-class PlanList : public Office {
+class PlanList : public OfficeOnBoth {
 protected:
     void SetUp() override
     {
@@ -98,8 +98,9 @@ protected:
         return at;
     }
 };
+KORVANE_ON_BOTH_ENGINES(PlanList);
 
-TEST_F(PlanList, FromTheMainWindowTheFlagsStayLockedAndClosingGoesBack)
+TEST_P(PlanList, FromTheMainWindowTheFlagsStayLockedAndClosingGoesBack)
 {
     main.show();
     QTest::mouseClick(main.cmdxemkh, Qt::LeftButton);
@@ -135,7 +136,7 @@ TEST_F(PlanList, FromTheMainWindowTheFlagsStayLockedAndClosingGoesBack)
     EXPECT_EQ(plans(QStringLiteral("SELECT ndungtt FROM kehoach2026 WHERE ID = 3")), QStringList{QStringLiteral("Việc ba")});
 }
 
-TEST_F(PlanList, ASaveChecksRequiredFieldsAndDatesAndStampsTheSaver)
+TEST_P(PlanList, ASaveChecksRequiredFieldsAndDatesAndStampsTheSaver)
 {
     auto* list = openYear();  // on "Việc ba"
     EXPECT_TRUE(list->Check1->isVisible() && !list->Check1->isEnabled());
@@ -177,7 +178,7 @@ TEST_F(PlanList, ASaveChecksRequiredFieldsAndDatesAndStampsTheSaver)
     EXPECT_EQ(plans(QStringLiteral("SELECT ketthuc, nguoicapnhat FROM kehoach2026 WHERE ID = 3")), QStringList{QStringLiteral("-1|")});
 }
 
-TEST_F(PlanList, AFailedWriteKeepsTheCorrectionAndWhatWasTyped)
+TEST_P(PlanList, AFailedWriteKeepsTheCorrectionAndWhatWasTyped)
 {
     auto* list = openYear();
     engine::Database other(app.PlanFile);  // another clerk's program on the same file
@@ -208,7 +209,7 @@ TEST_F(PlanList, AFailedWriteKeepsTheCorrectionAndWhatWasTyped)
     EXPECT_EQ(plans(QStringLiteral("SELECT ndungtt, canbo FROM kehoach2026 WHERE ID = 3")), QStringList{QStringLiteral("Việc ba đã sửa|Bình")});
 }
 
-TEST_F(PlanList, OnlyAnExplicitYesDeletesAndTheLastRowGivesWayToTheNewLast)
+TEST_P(PlanList, OnlyAnExplicitYesDeletesAndTheLastRowGivesWayToTheNewLast)
 {
     auto* list = openYear();
     list->Data1->MoveLast();  // "Việc năm"
@@ -230,7 +231,7 @@ TEST_F(PlanList, OnlyAnExplicitYesDeletesAndTheLastRowGivesWayToTheNewLast)
     EXPECT_EQ(list->txtndungtt->text(), QStringLiteral("Việc một"));
 }
 
-TEST_F(PlanList, CbStaffChangeOnlyTheirOwnPlansAsTheFileHoldsThem)
+TEST_P(PlanList, CbStaffChangeOnlyTheirOwnPlansAsTheFileHoldsThem)
 {
     app.UserRights = QStringLiteral("CB");
     auto* list = openYear();  // "Việc ba", saved by this user
@@ -256,7 +257,7 @@ TEST_F(PlanList, CbStaffChangeOnlyTheirOwnPlansAsTheFileHoldsThem)
     EXPECT_EQ(plans(QStringLiteral("SELECT ndungtt FROM kehoach2026 WHERE ID = 3")), QStringList{QStringLiteral("Việc ba")});
 }
 
-TEST_F(PlanList, PrintingSaysWhatStopsItAndCutsTheStatementAtItsFrom)
+TEST_P(PlanList, PrintingSaysWhatStopsItAndCutsTheStatementAtItsFrom)
 {
     auto* list = openYear();
     QFile::remove(folder.path(QStringLiteral("data/brkehoach.rpt")));
@@ -274,7 +275,7 @@ TEST_F(PlanList, PrintingSaysWhatStopsItAndCutsTheStatementAtItsFrom)
               columns + QStringLiteral("FROM kehoach2026 WHERE [id] > 1 ORDER BY id"));
 }
 
-TEST_F(PlanList, ASearchedListPrintsItsOwnPlansWhateverOthersSaveMeanwhile)
+TEST_P(PlanList, ASearchedListPrintsItsOwnPlansWhateverOthersSaveMeanwhile)
 {
     main.show();
     QTest::mouseClick(main.cmdtracuukh, Qt::LeftButton);
@@ -307,7 +308,7 @@ TEST_F(PlanList, ASearchedListPrintsItsOwnPlansWhateverOthersSaveMeanwhile)
     EXPECT_EQ(app.PlanDb->QueryDefSql(QStringLiteral("QrIn")), frmgridcongviec::PrintQuery(list->Statement()));
 }
 
-TEST_F(PlanList, PrintingGoesOnWhenQrInCannotBeWritten)
+TEST_P(PlanList, PrintingGoesOnWhenQrInCannotBeWritten)
 {
     auto* list = openYear();
     // Another clerk holds the file's write lock past the wait: "QrIn" is not written, and the
@@ -323,7 +324,7 @@ TEST_F(PlanList, PrintingGoesOnWhenQrInCannotBeWritten)
     EXPECT_FALSE(app.PlanDb->HasQueryDef(QStringLiteral("QrIn")));
 }
 
-TEST_F(PlanList, APrintJobReadsItsOwnStatementInPlaceOfTheTemplatesSource)
+TEST_P(PlanList, APrintJobReadsItsOwnStatementInPlaceOfTheTemplatesSource)
 {
     app.PlanDb->CreateQueryDef(QStringLiteral("QrIn"), frmgridcongviec::PrintQuery(QStringLiteral("SELECT * FROM kehoach2026 WHERE ID = 1")));
     PrintJob job;
@@ -340,7 +341,7 @@ TEST_F(PlanList, APrintJobReadsItsOwnStatementInPlaceOfTheTemplatesSource)
     EXPECT_EQ(printed({QStringLiteral("Việc hai")})[0], -1);
 }
 
-TEST_F(PlanList, FromTheRegisterAndBackOnThePlanChosenInTheList)
+TEST_P(PlanList, FromTheRegisterAndBackOnThePlanChosenInTheList)
 {
     auto* reg = activate(frmcongviec::Open(app));
     QTest::mouseClick(reg->cmdGrid, Qt::LeftButton);
@@ -356,7 +357,7 @@ TEST_F(PlanList, FromTheRegisterAndBackOnThePlanChosenInTheList)
     delete reg;
 }
 
-TEST_F(PlanList, ANoToTheKeepQuestionShowsThePlanAsTheFileHoldsIt)
+TEST_P(PlanList, ANoToTheKeepQuestionShowsThePlanAsTheFileHoldsIt)
 {
     auto* list = openYear();  // on "Việc ba"
     QTest::mouseClick(list->Cmdsua, Qt::LeftButton);

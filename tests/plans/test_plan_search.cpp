@@ -14,7 +14,7 @@
 
 using namespace korvane;
 
-class PlanSearch : public Office {
+class PlanSearch : public OfficeOnBoth {
 protected:
     void SetUp() override
     {
@@ -57,8 +57,9 @@ protected:
 
     frmtracuukh* search = nullptr;
 };
+KORVANE_ON_BOTH_ENGINES(PlanSearch);
 
-TEST_F(PlanSearch, NoConditionListsTheYearInStartAndEndOrder)
+TEST_P(PlanSearch, NoConditionListsTheYearInStartAndEndOrder)
 {
     EXPECT_FALSE(main.isVisible());
     ASSERT_TRUE(search->Search());
@@ -72,7 +73,7 @@ TEST_F(PlanSearch, NoConditionListsTheYearInStartAndEndOrder)
     EXPECT_TRUE(search->isVisible());
 }
 
-TEST_F(PlanSearch, AFileThatCannotBeWrittenIsSearchedAllTheSame)
+TEST_P(PlanSearch, AFileThatCannotBeWrittenIsSearchedAllTheSame)
 {
     app.PlanDb = std::make_unique<engine::Database>(app.PlanFile, engine::Database::Access::ReadOnly);
     search->mban->setText(QStringLiteral("văn phòng"));
@@ -83,7 +84,7 @@ TEST_F(PlanSearch, AFileThatCannotBeWrittenIsSearchedAllTheSame)
     EXPECT_TRUE(list()->isVisible());
 }
 
-TEST_F(PlanSearch, FlagsJoinWithAndAndTheTwoStatesExcludeEachOther)
+TEST_P(PlanSearch, FlagsJoinWithAndAndTheTwoStatesExcludeEachOther)
 {
     search->chkkhan->setChecked(true);
     search->chkhthanh->setChecked(true);
@@ -105,7 +106,7 @@ TEST_F(PlanSearch, FlagsJoinWithAndAndTheTwoStatesExcludeEachOther)
     EXPECT_FALSE(search->chkkhan->isChecked() || search->chkhthanh->isChecked());
 }
 
-TEST_F(PlanSearch, YearsComeFromThePlanTablesAndBringTheirLists)
+TEST_P(PlanSearch, YearsComeFromThePlanTablesAndBringTheirLists)
 {
     QStringList years;
     for (int k = 0; k < search->Combonamlamviec->count(); ++k) years.append(search->Combonamlamviec->itemText(k));
@@ -123,7 +124,7 @@ TEST_F(PlanSearch, YearsComeFromThePlanTablesAndBringTheirLists)
     EXPECT_EQ(listed(), QStringList{QStringLiteral("Quyết toán")});
 }
 
-TEST_F(PlanSearch, ABadNumberIsSaidOnLeavingAndAgainAtTheSearch)
+TEST_P(PlanSearch, ABadNumberIsSaidOnLeavingAndAgainAtTheSearch)
 {
     search->txtid->setFocus();
     search->txtid->setText(QStringLiteral("abc"));
@@ -141,7 +142,7 @@ TEST_F(PlanSearch, ABadNumberIsSaidOnLeavingAndAgainAtTheSearch)
     EXPECT_EQ(list()->Statement(), found(QStringLiteral("([id] between 1 and 2)")));
 }
 
-TEST_F(PlanSearch, DatesAreCheckedWhenTheSearchRuns)
+TEST_P(PlanSearch, DatesAreCheckedWhenTheSearchRuns)
 {
     // Typed, and the search pressed with its Alt key: the focus never left the box.
     search->mtgianbdau1->setFocus();
@@ -170,7 +171,7 @@ TEST_F(PlanSearch, DatesAreCheckedWhenTheSearchRuns)
     EXPECT_EQ(modal.busyMessages, 0);
 }
 
-TEST_F(PlanSearch, QuotesAreTextAndAnEmptyResultKeepsTheSearch)
+TEST_P(PlanSearch, QuotesAreTextAndAnEmptyResultKeepsTheSearch)
 {
     search->mndungtt->setText(QStringLiteral("O'Brien"));
     ASSERT_TRUE(search->Search());
@@ -190,7 +191,7 @@ TEST_F(PlanSearch, QuotesAreTextAndAnEmptyResultKeepsTheSearch)
     EXPECT_TRUE(modal.messageTexts().last().startsWith(QStringLiteral("Lỗi dữ liệu : ")));
 }
 
-TEST_F(PlanSearch, ClosingGoesBackWhereTheSearchCameFrom)
+TEST_P(PlanSearch, ClosingGoesBackWhereTheSearchCameFrom)
 {
     // From the main window: back to it; the boxes start empty at the next opening.
     search->mcanbo->setText(QStringLiteral("An"));

@@ -2,12 +2,16 @@
 
 #include <gtest/gtest.h>
 
+#include "app.h"
 #include "database.h"
+#include "startup.h"
 
 #include <QCoreApplication>
 #include <QFile>
 
 #include <atomic>
+#include <functional>
+#include <map>
 
 namespace testing_support {
 
@@ -37,6 +41,50 @@ QString ServerCopyOf(const QString& path)
     engine::Database to(name);
     engine::CopyDataFile(from, to);
     return name;
+}
+
+namespace {
+
+struct SharedFile {
+    QString korvane::App::*name;
+    std::unique_ptr<engine::Database> korvane::App::*db;
+};
+const SharedFile kShared[] = {{&korvane::App::DocFile, &korvane::App::DocDb},
+                              {&korvane::App::DocRefFile, &korvane::App::DocRefDb},
+                              {&korvane::App::PlanFile, &korvane::App::PlanDb},
+                              {&korvane::App::PlanRefFile, &korvane::App::PlanRefDb}};
+
+void reopen(korvane::App& app, const std::function<QString(const QString&)>& nameFor)
+{
+    app.UnitList.reset();
+    app.SenderList.reset();
+    app.DocTypeList.reset();
+    for (const SharedFile& f : kShared) {
+        const QString name = nameFor(app.*f.name);
+        (app.*f.db).reset();
+        app.*f.db = std::make_unique<engine::Database>(name);
+        app.*f.name = name;
+    }
+    korvane::OpenReferenceLists(app);
+}
+
+}  // namespace
+
+void MoveOfficeToServer(korvane::App& app)
+{
+    std::map<QString, QString> moved;
+    reopen(app, [&](const QString& path) {
+        QString& name = moved[path];
+        if (name.isEmpty()) name = ServerCopyOf(path);
+        return name;
+    });
+}
+
+void JoinOffice(korvane::App& app, const korvane::App& first)
+{
+    std::map<QString, QString> names;
+    for (const SharedFile& f : kShared) names[app.*f.name] = first.*f.name;
+    reopen(app, [&](const QString& path) { return names.at(path); });
 }
 
 }  // namespace testing_support

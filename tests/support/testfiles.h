@@ -5,7 +5,21 @@
 #include <QString>
 #include <QTemporaryDir>
 
+#include <string>
+
+namespace korvane {
+class App;
+}
+
 namespace testing_support {
+
+// The engine a test runs on: a data file in a folder, or the same data kept on a server.
+enum class Backend { File, Server };
+template <class Info>
+std::string backendName(const Info& info)
+{
+    return info.param == Backend::File ? "File" : "Server";
+}
 
 class TempFolder {
 public:
@@ -29,5 +43,11 @@ inline constexpr const char* kNoServer = "no PostgreSQL server in this run: the 
                                          "ending in _on_server (tests/support/with_server.sh)";
 // A new data file on the test server holding a copy of the file at `path`: its name.
 QString ServerCopyOf(const QString& path);
+// Moves a started program's shared data (documents, plans and calendar, the shared reference
+// lists) onto the test server: each file copied into a data file there, and the program then
+// works on the copies as if it had been started on the server.
+void MoveOfficeToServer(korvane::App& app);
+// Points another started program at the data the first one works on.
+void JoinOffice(korvane::App& app, const korvane::App& first);
 
 }  // namespace testing_support
