@@ -5,6 +5,7 @@
 #include "database.h"
 #include "datafiles.h"
 #include "tcvn3.h"
+#include "yeartables.h"
 
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
@@ -170,17 +171,7 @@ void Adapter_AddNewUpdate(benchmark::State& state)
 {
     engine::Database db(docFile);
     auto rs = db.OpenRecordset(QStringLiteral("SELECT * FROM cvden2008 WHERE id < 0"));
-    for (auto _ : state) {
-        for (int k = 0; k < kAdds; ++k) {
-            rs->AddNew();
-            rs->SetField(QStringLiteral("idcu"), rs->Field(QStringLiteral("id")));
-            rs->SetField(QStringLiteral("stt"), QString::number(k));
-            rs->SetField(QStringLiteral("noigui"), QStringLiteral("Bộ Tài chính"));
-            rs->SetField(QStringLiteral("tt_ndung"), QStringLiteral("Về việc triển khai kế hoạch công tác năm"));
-            rs->SetField(QStringLiteral("kieuupdate"), 1);
-            rs->Update();
-        }
-    }
+    for (auto _ : state) bench::addDocuments(*rs, kAdds);
     state.SetItemsProcessed(state.iterations() * kAdds);
 }
 

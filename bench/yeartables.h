@@ -2,6 +2,7 @@
 #pragma once
 
 #include "database.h"
+#include "recordset.h"
 
 #include <QString>
 
@@ -13,6 +14,21 @@ inline void fill(engine::Database& db, const QString& table, const QString& colu
     db.Execute(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)").arg(table, columns, values));
     for (int n = 1; n < rows; n *= 2) db.Execute(QStringLiteral("INSERT INTO %1 (%2) SELECT %2 FROM %1").arg(table, columns));
     db.Execute(QStringLiteral("DELETE * FROM %1 WHERE id > %2").arg(table).arg(rows));
+}
+
+// Adds `count` documents to cvden2008 through a record set opened on it, one AddNew/Update
+// each, as the register's save does.
+inline void addDocuments(engine::Recordset& rs, int count)
+{
+    for (int k = 0; k < count; ++k) {
+        rs.AddNew();
+        rs.SetField(QStringLiteral("idcu"), rs.Field(QStringLiteral("id")));
+        rs.SetField(QStringLiteral("stt"), QString::number(k));
+        rs.SetField(QStringLiteral("noigui"), QStringLiteral("Bộ Tài chính"));
+        rs.SetField(QStringLiteral("tt_ndung"), QStringLiteral("Về việc triển khai kế hoạch công tác năm"));
+        rs.SetField(QStringLiteral("kieuupdate"), 1);
+        rs.Update();
+    }
 }
 
 // The four year tables of `year` in the data folder's document and plan files, `rows` rows each.
