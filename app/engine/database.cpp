@@ -261,6 +261,7 @@ std::shared_ptr<void> Database::KeepAttached(const QString& path)
 
 namespace {
 long transfer(Database& here, const Translation::Transfer& t);
+long updateElsewhere(Database& here, const Translation::ForeignUpdate& u);
 }  // namespace
 
 long Database::Execute(const QString& jetSql)
@@ -278,6 +279,7 @@ long Database::Execute(const QString& jetSql)
         return 0;
     }
     if (tr.transfer) return transfer(*this, *tr.transfer);
+    if (tr.foreignUpdate) return updateElsewhere(*this, *tr.foreignUpdate);
     Connection& c = state_->conn;
     return c.writeTransaction([&] {
         long changed = 0;
@@ -291,6 +293,55 @@ long Database::Execute(const QString& jetSql)
         return changed;
     });
 }
+
+// A joined UPDATE into a file of the other engine: the new values are read here, put into a
+// scratch table shaped like the target's columns over there, and the target's rows are changed
+// from it in one write transaction there, so that a failure leaves the target as it was.
+namespace {
+
+long updateElsewhere(Database& here, const Translation::ForeignUpdate& u)
+{
+    DbState& state = *here.state();
+    std::vector<std::vector<QVariant>> rows;
+    Statement read(state.conn, u.select);
+    const int width = read.columnCount();
+    while (read.step()) {
+        std::vector<QVariant>& row = rows.emplace_back();
+        for (int k = 0; k < width; ++k) row.push_back(read.column(k));
+    }
+    read.reset();
+
+    Database& target = state.foreign(u.targetPath);
+    Connection& out = target.state()->conn;
+    const Dialect& d = out.dialect();
+    const std::string table = d.ident(u.targetTable), key = d.ident(u.targetKey), join = d.tempTable("jet_join");
+    std::string shape = "SELECT " + key + " AS jet_key", columns, values, marks = "?";
+    for (qsizetype k = 0; k < u.columns.size(); ++k) {
+        const std::string v = "v" + std::to_string(k);
+        shape += ", " + d.ident(u.columns[k]) + " AS " + v;
+        columns += (k ? ", " : "") + d.ident(u.columns[k]);
+        values += (k ? ", " : "") + v;
+        marks += ", ?";
+    }
+    return out.writeTransaction([&] {
+        Statement(out, "DROP TABLE IF EXISTS " + join).run();
+        Statement(out, "CREATE TEMP TABLE jet_join AS " + shape + " FROM " + table + " WHERE 1 = 0").run();
+        Statement insert(out, "INSERT INTO " + join + " VALUES (" + marks + ')');
+        for (const std::vector<QVariant>& row : rows) {
+            for (int k = 0; k < width; ++k) insert.bind(k + 1, row[static_cast<std::size_t>(k)]);
+            insert.run();
+        }
+        Statement(out, d.createTempIndex("jet_join", "jet_key")).run();
+        Statement(out, "UPDATE " + table + " SET (" + columns + ") = (SELECT " + values + " FROM " + join + " WHERE jet_key = " +
+                           table + '.' + key + " LIMIT 1) WHERE " + key + " IN (SELECT jet_key FROM " + join + ')')
+            .run();
+        const long changed = static_cast<long>(out.changes());
+        Statement(out, "DROP TABLE " + join).run();
+        return changed;
+    });
+}
+
+}  // namespace
 
 // Rows that cross from one engine to the other: read whole on one side (a snapshot, which is one
 // consistent state of it), then written on the other inside one write transaction there, so that

@@ -35,6 +35,7 @@ struct DbState final : SchemaContext {
     bool isForeignPath(const QString& path) override;
     bool isForeign(const QString& alias) override { return foreignAliases_.count(alias) > 0; }
     std::string foreignTable(const QString& alias, const QString& table) override;
+    QString foreignPath(const QString& alias) override { return foreignAliases_.at(alias).path; }
 
     // A data file held by another engine, opened once and kept while this one is open.
     Database& foreign(const QString& path);

@@ -33,6 +33,9 @@ public:
     virtual std::string leadingNumber(const std::string& expr) const = 0;
     // A Null text read as an empty one.
     virtual std::string emptyIfNull(const std::string& expr) const = 0;
+    // A text column put in order against a run of digits, byte by byte as a file orders it; where
+    // texts already compare so, `expr` stands as it is.
+    virtual std::string bytewise(const std::string& expr) const { return expr; }
     // `text LIKE pattern` with the dialect's wildcards and no regard to letter case.
     virtual std::string like(const std::string& text, const std::string& pattern, bool negated) const = 0;
     // The name a function of the dialect goes by here.

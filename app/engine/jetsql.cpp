@@ -7,6 +7,8 @@
 #include <QHash>
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace engine {
 
 QString escapeQuotes(const QString& value)
@@ -251,7 +253,7 @@ private:
 
     std::string qualified(const QString& schema, const QString& table) const
     {
-        if (ctx_.isForeign(schema)) return ctx_.foreignTable(schema, table);
+        if (ctx_.isForeign(schema)) return namingOnly_ ? std::string() : ctx_.foreignTable(schema, table);
         return schema.isEmpty() ? d().ident(table) : schema.toStdString() + '.' + d().ident(table);
     }
 
@@ -438,7 +440,7 @@ private:
                 break;
             }
         }
-        return join(likeCalls(compareNumerically(std::move(out))));
+        return join(likeCalls(orderAgainstDigits(compareNumerically(std::move(out)))));
     }
 
     // A column, possibly qualified by its table (t.col or [t].[col]).
@@ -505,6 +507,34 @@ private:
                        in[k + 2].kind == Piece::Word && in[k + 2].text == "BETWEEN" && numberAt(k + 3)) {
                 wrap(in[k]);
             }
+        }
+        return in;
+    }
+
+    // A text column put in order against runs of digits ("ng_denchuan BETWEEN '20080101' AND
+    // '20080630'", the dates' sort keys) has no letter case at stake: the dialect compares it byte
+    // by byte. Only a lone column against lone literals; a joined text keeps the usual rule.
+    std::vector<Piece> orderAgainstDigits(std::vector<Piece> in) const
+    {
+        auto is = [&in](std::size_t k, Piece::Kind kind, const char* text) {
+            return k < in.size() && in[k].kind == kind && in[k].text == text;
+        };
+        auto isOrder = [&](std::size_t k) {
+            return is(k, Piece::Op, "<") || is(k, Piece::Op, ">") || is(k, Piece::Op, "<=") || is(k, Piece::Op, ">=");
+        };
+        auto digits = [&](std::size_t k) {
+            if (k >= in.size() || in[k].kind != Piece::String || is(k + 1, Piece::Op, "||") || (k > 0 && is(k - 1, Piece::Op, "||")))
+                return false;
+            const std::string& t = in[k].text;  // as written, quotes included
+            return t.size() > 2 && std::all_of(t.begin() + 1, t.end() - 1, [](char c) { return c >= '0' && c <= '9'; });
+        };
+        for (std::size_t k = 0; k < in.size(); ++k) {
+            if (in[k].kind != Piece::Column || !in[k].textColumn) continue;
+            if ((k > 0 && is(k - 1, Piece::Op, "||")) || is(k + 1, Piece::Op, "||")) continue;
+            const std::size_t b = is(k + 1, Piece::Word, "NOT") ? k + 2 : k + 1;
+            if ((isOrder(k + 1) && digits(k + 2)) || (k >= 2 && isOrder(k - 1) && digits(k - 2)) ||
+                (is(b, Piece::Word, "BETWEEN") && digits(b + 1) && is(b + 2, Piece::Word, "AND") && digits(b + 3)))
+                in[k].text = d().bytewise(in[k].text);
         }
         return in;
     }
@@ -887,28 +917,32 @@ private:
             syntaxError(QStringLiteral("UPDATE nối bảng: không rõ bảng được sửa"));
         const QString sourceName = targetFirst ? secondName : firstName;
 
-        // The target: a table, or a saved query over one table (possibly in another file).
+        // The target: a table, or a saved query over one table (possibly in another file). A
+        // table of the other engine's file is only named here, never copied.
         pos_ = targetFirst ? firstStart : secondStart;
-        refuseForeignWrite(pos_);
+        namingOnly_ = true;
         TableRef targetRef = tableRef(false);
-        if (ctx_.isForeign(targetRef.schema))
-            throw DbError(ErrNotUpdatable, QStringLiteral("Không sửa được bảng %1 của dữ liệu khác.").arg(targetRef.name));
+        namingOnly_ = false;
         std::string targetTable = targetRef.sql;
         QString targetTableName = targetRef.name;
+        QString targetSchema = targetRef.schema;
         QString querySql;
         if (isSavedQuery(targetRef.schema, targetRef.name, &querySql)) {
             Translator inner(ctx_, targetRef.schema, aliases_);
+            inner.namingOnly_ = true;
             Translation sub = inner.statement(querySql);
             if (!sub.base || !sub.base->rest.empty())
                 syntaxError(QStringLiteral("truy vấn %1 không sửa được").arg(targetRef.name));
             targetTable = sub.base->table;
             targetTableName = sub.base->tableName;
+            targetSchema = sub.base->schema;
         }
         pos_ = targetFirst ? secondStart : firstStart;
         TableRef sourceRef = tableRef(true);
 
         // Split the WHERE clause into the join equality and the conditions on the source.
         std::string keyOnSource, keyOnTarget;
+        QString targetKeyName;
         std::vector<std::string> filters;
         if (where != std::string::npos) {
             std::size_t k = where + 1;
@@ -932,6 +966,7 @@ private:
                     const Token& tf = toks_[leftIsTarget ? k + 2 : k + 6];
                     const Token& sf = toks_[leftIsTarget ? k + 6 : k + 2];
                     keyOnTarget = d().ident(tf.text);
+                    targetKeyName = tf.text;
                     keyOnSource = d().ident(sourceName) + '.' + d().ident(sf.text);
                 } else {
                     pos_ = k;
@@ -943,16 +978,23 @@ private:
         if (keyOnTarget.empty()) syntaxError(QStringLiteral("UPDATE nối bảng cần điều kiện nối"));
 
         const std::string join = d().tempTable("jet_join");
-        std::string scratch = "CREATE TEMP TABLE jet_join AS SELECT " + keyOnSource + " AS jet_key";
+        std::string select = "SELECT " + keyOnSource + " AS jet_key";
         std::string columns, values;
+        QStringList fields;
         for (std::size_t a = 0; a < assignments.size(); ++a) {
             pos_ = assignments[a].from;
-            scratch += ", " + expressionRun(assignments[a].to) + " AS v" + std::to_string(a);
+            select += ", " + expressionRun(assignments[a].to) + " AS v" + std::to_string(a);
             columns += (a ? ", " : "") + d().ident(assignments[a].field);
             values += (a ? ", v" : "v") + std::to_string(a);
+            fields.append(assignments[a].field);
         }
-        scratch += " FROM " + sourceRef.sql + (sourceRef.query ? std::string() : " AS " + d().ident(sourceName));
-        for (std::size_t f = 0; f < filters.size(); ++f) scratch += (f ? " AND (" : " WHERE (") + filters[f] + ')';
+        select += " FROM " + sourceRef.sql + (sourceRef.query ? std::string() : " AS " + d().ident(sourceName));
+        for (std::size_t f = 0; f < filters.size(); ++f) select += (f ? " AND (" : " WHERE (") + filters[f] + ')';
+        if (ctx_.isForeign(targetSchema)) {
+            tr.foreignUpdate = Translation::ForeignUpdate{select, ctx_.foreignPath(targetSchema), targetTableName, targetKeyName, fields};
+            return;
+        }
+        const std::string scratch = "CREATE TEMP TABLE jet_join AS " + select;
         const std::string targetBare = d().ident(targetTableName);  // the UPDATE's own table, seen from its subquery
         tr.statements.push_back("DROP TABLE IF EXISTS " + join);
         tr.statements.push_back(scratch);
@@ -1022,6 +1064,7 @@ private:
     const Dialect& d() const { return ctx_.dialect(); }
 
     SchemaContext& ctx_;
+    bool namingOnly_ = false;  // a table of the other engine's file is named, not copied here
     QString schema_;
     QStringList* aliases_;
     std::vector<Token> toks_;

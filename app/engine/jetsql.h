@@ -41,6 +41,8 @@ public:
     // length of the use: how a statement names the copy.
     virtual bool isForeign(const QString& /*alias*/) { return false; }
     virtual std::string foreignTable(const QString& alias, const QString& table) = 0;
+    // The path of the file attached under a foreign alias.
+    virtual QString foreignPath(const QString& /*alias*/) { return QString(); }
 };
 
 struct Translation {
@@ -73,6 +75,17 @@ struct Translation {
         QString createFrom;      // with this source table's fields (else the result's columns)
     };
     std::optional<Transfer> transfer;
+
+    // A joined UPDATE whose target lies in a file of the other engine: `select`, run here, gives
+    // each target key (jet_key) its new values (v0, v1, ...); the rows are changed over there.
+    struct ForeignUpdate {
+        std::string select;
+        QString targetPath;
+        QString targetTable;
+        QString targetKey;
+        QStringList columns;  // set from v0, v1, ... in order
+    };
+    std::optional<ForeignUpdate> foreignUpdate;
 
     // CREATE INDEX: carried out by the database, which may have to rebuild the table.
     QString indexTable;

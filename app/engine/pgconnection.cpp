@@ -78,7 +78,7 @@ BEGIN
   RETURN r || '$';
 END $f$;
 CREATE OR REPLACE FUNCTION jet.jet_like(t text, p text) RETURNS boolean LANGUAGE sql IMMUTABLE STRICT AS $f$
-  SELECT lower(t COLLATE "und-x-icu") COLLATE "C" ~ (jet.jet_pattern(lower(p COLLATE "und-x-icu")) COLLATE "C") $f$;
+  SELECT t COLLATE "und-x-icu" ~* jet.jet_pattern(p) $f$;
 CREATE OR REPLACE FUNCTION jet.jet_val(t text) RETURNS double precision LANGUAGE sql IMMUTABLE STRICT AS $f$
   SELECT coalesce(substring(t COLLATE "C" from '^ *([-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+))')::double precision, 0) $f$;
 CREATE OR REPLACE FUNCTION jet.jet_val(t double precision) RETURNS double precision LANGUAGE sql IMMUTABLE STRICT AS $f$
@@ -131,7 +131,7 @@ BEGIN
   END LOOP;
   RETURN out;
 END $f$;
-CREATE OR REPLACE FUNCTION jet.helpers_2() RETURNS integer LANGUAGE sql IMMUTABLE AS $f$ SELECT 1 $f$;
+CREATE OR REPLACE FUNCTION jet.helpers_3() RETURNS integer LANGUAGE sql IMMUTABLE AS $f$ SELECT 1 $f$;
 )sql";
 
 // A text as UTF-8 holding exactly what a file would: the letters TCVN3 has (others are refused)
@@ -151,6 +151,9 @@ public:
     std::string textLiteral(const QString& value) const override { return '\'' + encode(value) + '\''; }
     std::string leadingNumber(const std::string& expr) const override { return "jet_val(" + expr + ')'; }
     std::string emptyIfNull(const std::string& expr) const override { return "coalesce(" + expr + ", '')"; }
+    // Case-blind ICU ordering costs a collation lookup per row, and it would put punctuation
+    // before digits where a file puts it after.
+    std::string bytewise(const std::string& expr) const override { return '(' + expr + " COLLATE \"C\")"; }
     std::string like(const std::string& text, const std::string& pattern, bool negated) const override
     {
         return std::string(negated ? "NOT " : "") + "jet_like(" + text + ", " + pattern + ')';
@@ -416,7 +419,12 @@ public:
             throw;
         }
     }
-    void filled(const QString& table) override { command("ANALYZE " + dialect().ident(table)); }
+    // A table just filled in bulk gets its statistics and its visibility map at once, so that the
+    // first key sets read from it are index-only scans; autovacuum would do it only later.
+    void filled(const QString& table) override
+    {
+        command((inTransaction() ? "ANALYZE " : "VACUUM ANALYZE ") + dialect().ident(table));
+    }
     void giveBackCounter(const QString&, qint64) override {}
     bool takesCountersAhead() const override { return false; }
     std::optional<std::string> dataVersionQuery(const QString&) const override { return std::nullopt; }
@@ -442,7 +450,24 @@ protected:
     bool beginWrite(bool wait) override;
     // Rows written by their keys lock themselves (SELECT ... FOR UPDATE before an update).
     void beginRowWrite() override { command("BEGIN"); }
-    void commit() override { command("COMMIT"); }
+    // A statement that failed inside the transaction ends it on the server (a file would go on
+    // with the rest): COMMIT would then undo everything and still answer without an error, so the
+    // write is refused here instead of looking saved.
+    void commit() override
+    {
+        if (conn_ && PQtransactionStatus(conn_) == PQTRANS_INERROR) {
+            rollback();
+            throw DbError(ErrEngine, abortedWrite());
+        }
+        command("COMMIT");
+        if (lastStatus_ == "ROLLBACK") throw DbError(ErrEngine, abortedWrite());
+    }
+    QString abortedWrite() const
+    {
+        return QStringLiteral("Một câu lệnh của lần ghi này đã bị máy chủ dữ liệu %1 từ chối, nên cả lần ghi được huỷ; "
+                              "chưa có gì được ghi.")
+            .arg(name_.server);
+    }
     void rollback() override
     {
         if (inTransaction()) PQclear(PQexec(conn_, "ROLLBACK"));
@@ -456,6 +481,7 @@ private:
     PGconn* conn_ = nullptr;
     int generation_ = 0;
     long long changes_ = 0;
+    std::string lastStatus_;  // of the last command(): "COMMIT", or "ROLLBACK" for a COMMIT that undid
     std::chrono::milliseconds timeout_{8000};
 };
 
@@ -721,7 +747,7 @@ void PgConnection::setUp()
     PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
     ++generation_;
     if (value("SELECT count(*) FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace "
-              "WHERE n.nspname = 'jet' AND p.proname = 'helpers_2'") == "0") {
+              "WHERE n.nspname = 'jet' AND p.proname = 'helpers_3'") == "0") {
         // Two clerks opening a new server at once: one makes the helpers, the other waits.
         command("BEGIN");
         try {
@@ -765,6 +791,7 @@ void PgConnection::raise(const PGresult* r, const std::string& sql)
         throw DbError(ErrServerUnavailable, QStringLiteral("Mất kết nối với máy chủ dữ liệu %1; việc đang làm chưa được ghi. "
                                                            "Hãy làm lại khi máy chủ đã sẵn sàng (%2).")
                                                 .arg(name_.server, message));
+    if (state == "25P02") throw DbError(ErrEngine, abortedWrite());
     if (state == "57014")
         throw DbError(ErrServerTimeout, QStringLiteral("Máy chủ dữ liệu %1 không làm xong câu lệnh trong thời gian cho phép; "
                                                        "việc đang làm chưa được ghi (%2).")
@@ -804,6 +831,7 @@ void PgConnection::command(const std::string& sql)
     const ExecStatusType s = PQresultStatus(r);
     if (s != PGRES_COMMAND_OK && s != PGRES_TUPLES_OK) raise(r, sql);
     if (s == PGRES_COMMAND_OK) changes_ = std::atoll(PQcmdTuples(r));
+    lastStatus_ = PQcmdStatus(r);
 }
 
 std::string PgConnection::value(const std::string& sql, const std::vector<std::string>& params)

@@ -329,4 +329,20 @@ TEST_P(BothEngines, ACheckInsideTheWriteCanRefuseIt)
     EXPECT_EQ(rs->EditMode(), engine::EditInProgress);
     rs->Update();
     EXPECT_EQ(firstColumn(clerkB, QStringLiteral("SELECT noigui FROM cvden2008 WHERE id = %1").arg(id)), QStringLiteral("Của A"));
+
+    // A statement that fails inside the write and is caught there: a file goes on with the rest
+    // of the write; the server ends the write, which must then be refused, never look saved.
+    bool saved = true;
+    try {
+        db->WriteTransaction([&] {
+            db->Execute(QStringLiteral("UPDATE cvden2008 SET noigui = 'Trước' WHERE id = %1").arg(id));
+            EXPECT_THROW(db->Execute(QStringLiteral("INSERT INTO cvden2008 (id) VALUES (%1)").arg(id)), DbError);
+        });
+    } catch (const DbError& e) {
+        saved = false;
+        EXPECT_FALSE(e.description().isEmpty());
+    }
+    EXPECT_EQ(saved, GetParam() == Backend::File);
+    EXPECT_EQ(firstColumn(clerkB, QStringLiteral("SELECT noigui FROM cvden2008 WHERE id = %1").arg(id)),
+              saved ? QStringLiteral("Trước") : QStringLiteral("Của A"));
 }
