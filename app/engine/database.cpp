@@ -317,7 +317,8 @@ long updateElsewhere(Database& here, const Translation::ForeignUpdate& u)
     const std::string table = d.ident(u.targetTable), key = d.ident(u.targetKey), join = d.tempTable("jet_join");
     std::string shape = "SELECT " + key + " AS jet_key", columns, values, marks = "?";
     for (qsizetype k = 0; k < u.columns.size(); ++k) {
-        const std::string v = "v" + std::to_string(k);
+        std::string v = "v";
+        v += std::to_string(k);
         shape += ", " + d.ident(u.columns[k]) + " AS " + v;
         columns += (k ? ", " : "") + d.ident(u.columns[k]);
         values += (k ? ", " : "") + v;
