@@ -131,6 +131,18 @@ BEGIN
   END LOOP;
   RETURN out;
 END $f$;
+-- The next value of a table's counter, under the counter's own lock till the transaction ends:
+-- past every value handed out and every row stored (rows copied in keep their own ids). Each
+-- statement here reads what was committed before the lock was taken.
+CREATE OR REPLACE FUNCTION jet.next_counter(tbl text, col text, lock_key bigint) RETURNS bigint LANGUAGE plpgsql VOLATILE AS $f$
+DECLARE
+  s text := pg_get_serial_sequence(tbl, col);
+  largest bigint;
+BEGIN
+  PERFORM pg_advisory_xact_lock(lock_key);
+  EXECUTE format('SELECT coalesce(max(%I), 0) + 1 FROM %s', col, tbl) INTO largest;
+  RETURN setval(s, greatest(nextval(s), largest));
+END $f$;
 CREATE OR REPLACE FUNCTION jet.helpers_3() RETURNS integer LANGUAGE sql IMMUTABLE AS $f$ SELECT 1 $f$;
 )sql";
 
@@ -404,20 +416,11 @@ public:
     QStringList savedQueryNames() override;
     void writeSavedQuery(const QString& name, const std::optional<QString>& jetSql, bool create) override;
     qint64 nextCounter(const QString& schema, const QString& table, const QString& column) override;
-    // A counter has a lock of its own, held for one short transaction: taking a number for a
-    // new row never waits for the file's other writers.
+    // A counter has a lock of its own, held for one call (or to the end of the caller's
+    // transaction): taking a number for a new row never waits for the file's other writers.
     qint64 reserveCounter(const QString& schema, const QString& table, const QString& column) override
     {
-        if (inTransaction()) return nextCounter(schema, table, column);
-        command("BEGIN");
-        try {
-            const qint64 id = nextCounter(schema, table, column);
-            command("COMMIT");
-            return id;
-        } catch (...) {
-            rollback();
-            throw;
-        }
+        return nextCounter(schema, table, column);
     }
     // A table just filled in bulk gets its statistics and its visibility map at once, so that the
     // first key sets read from it are index-only scans; autovacuum would do it only later.
@@ -1125,11 +1128,9 @@ qint64 PgConnection::nextCounter(const QString&, const QString& table, const QSt
 {
     const Dialect& d = dialect();
     const std::string qualified = schemaIdent() + '.' + d.ident(table);
-    // The counter's own lock, till the transaction ends: the largest value below is read after it.
-    command("SELECT pg_advisory_xact_lock(" + std::to_string(lockKey(name_.schema + QLatin1Char('.') + table.toLower())) + ")");
-    return std::atoll(value("SELECT setval(s, greatest(nextval(s), (SELECT coalesce(max(" + d.ident(column) + "), 0) + 1 FROM " +
-                                qualified + "))) FROM pg_get_serial_sequence($1, $2) AS s",
-                            {qualified, d.name(column)})
+    // One call: outside a transaction its lock lasts as long as the call itself.
+    return std::atoll(value("SELECT jet.next_counter($1, $2, $3)",
+                            {qualified, d.name(column), std::to_string(lockKey(name_.schema + QLatin1Char('.') + table.toLower()))})
                           .c_str());
 }
 
