@@ -486,6 +486,7 @@ private:
     long long changes_ = 0;
     std::string lastStatus_;  // of the last command(): "COMMIT", or "ROLLBACK" for a COMMIT that undid
     std::chrono::milliseconds timeout_{8000};
+    std::unique_ptr<Cursor> versionQuery_;  // last: it is let go before the link it was prepared on
 };
 
 // ---- Cursor ------------------------------------------------------------------------------
@@ -880,12 +881,19 @@ bool PgConnection::beginWrite(bool wait)
 
 // Every table of the schema: its id, its row version in the catalogue (which moves with each
 // change to it) and its number of columns, with the number of its indexes and constraints.
+// Asked before each statement is translated, so it is prepared once and kept.
 long long PgConnection::schemaVersion()
 {
-    return std::atoll(value("SELECT coalesce(sum(c.oid::int8 * 3 + c.xmin::text::int8 + c.relnatts), 0) + count(*) * 1000003 "
-                            "FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE n.nspname = $1",
-                            {name_.schema.toUtf8().toStdString()})
-                          .c_str());
+    if (!versionQuery_)
+        versionQuery_ = prepare("SELECT coalesce(sum(c.oid::int8 * 3 + c.xmin::text::int8 + c.relnatts), 0) + count(*) * 1000003 "
+                                "FROM pg_class c JOIN pg_namespace n ON n.oid = c.relnamespace WHERE n.nspname = ?");
+    Cursor& st = *versionQuery_;
+    st.bindUtf8(1, name_.schema);
+    struct Reset {
+        Cursor& c;
+        ~Reset() { c.reset(); }
+    } reset{st};
+    return st.step() ? st.columnInt(0) : 0;
 }
 
 QStringList PgConnection::tableNames(const QString&, bool withInternal)
