@@ -1,12 +1,14 @@
 // korvane: the records office.
 #include "app.h"
 #include "calendar.h"
+#include "datafiles.h"
 #include "documents.h"
 #include "frmmain.h"
 #include "frmchondulieu.h"
 #include "frmloaitien.h"
 #include "frmnamlamviec.h"
 #include "importdata.h"
+#include "officecopy.h"
 #include "referencelists.h"
 #include "plans.h"
 #include "startup.h"
@@ -17,6 +19,13 @@
 
 int main(int argc, char** argv)
 {
+    // Moving the office onto a server or back into files needs no window.
+    for (int k = 1; k < argc; ++k) {
+        if (qstrcmp(argv[k], "--copy-to-server") == 0 || qstrcmp(argv[k], "--copy-to-files") == 0) {
+            QCoreApplication tool(argc, argv);
+            return korvane::RunCopyCommand(tool.arguments(), korvane::AppFolderPath());
+        }
+    }
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Korvane"));
     QApplication::setApplicationName(QStringLiteral("Korvane"));

@@ -1,5 +1,7 @@
 #include "datapaths.h"
 
+#include "database.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -29,6 +31,7 @@ bool SameFile(const QString& a, const QString& b)
 
 QString RefFileFor(const QString& dataFile)
 {
+    if (!engine::Database::IsPath(dataFile)) return engine::Database::Beside(dataFile, QStringLiteral("zelttk"));
     // Names are compared without regard to case, as on the shares the files come from: the local
     // reference file "zelttk.MDB" is the reference file of the data folder.
     const QString folder = FolderOf(dataFile);
@@ -100,7 +103,7 @@ bool IsWorkYear(const QString& year)
 
 QString StoredPath(const QString& folder, const QString& path)
 {
-    if (path.trimmed().isEmpty() || QDir::isRelativePath(path)) return path;
+    if (path.trimmed().isEmpty() || QDir::isRelativePath(path) || !engine::Database::IsPath(path)) return path;
     const QString relative = QDir(QDir(folder).absolutePath()).relativeFilePath(QDir::cleanPath(path));
     if (relative.isEmpty() || relative == QLatin1String(".") || relative == QLatin1String("..") ||
         relative.startsWith(QLatin1String("../")) || QDir::isAbsolutePath(relative))
@@ -110,7 +113,8 @@ QString StoredPath(const QString& folder, const QString& path)
 
 QString ResolvedPath(const QString& folder, const QString& stored)
 {
-    if (stored.trimmed().isEmpty() || QDir::isAbsolutePath(stored)) return stored;
+    // A server's data is named by its address, never by a place in the folder.
+    if (stored.trimmed().isEmpty() || QDir::isAbsolutePath(stored) || !engine::Database::IsPath(stored)) return stored;
     return QDir(folder).filePath(stored);
 }
 

@@ -113,6 +113,10 @@ frmchondulieu::frmchondulieu(App& app, Kind kind, QWidget* parent) : QDialog(par
     label2->setWordWrap(true);
     filechon = new QLineEdit(this);
     filechon->setObjectName(QStringLiteral("filechon"));
+    if (kind != Kind::Backup)
+        filechon->setPlaceholderText(QStringLiteral("Đường dẫn file .MDB, hoặc địa chỉ máy chủ như postgresql://maychu/vanphong#zeltcv"));
+    lblketnoi = label("lblketnoi", QString());
+    lblketnoi->setWordWrap(true);
     auto button = [this](const char* name, const QString& text) {
         auto* b = new QPushButton(text, this);
         b->setObjectName(QLatin1String(name));
@@ -136,10 +140,18 @@ frmchondulieu::frmchondulieu(App& app, Kind kind, QWidget* parent) : QDialog(par
     layout->addWidget(List1, 1);
     layout->addWidget(label2);
     layout->addWidget(filechon);
+    layout->addWidget(lblketnoi);
     layout->addLayout(buttons);
 
-    connect(List1, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) { filechon->setText(item->text()); });
-    connect(filechon, &QLineEdit::textChanged, this, [this](const QString& text) { cmdchapnhan->setEnabled(!text.trimmed().isEmpty()); });
+    connect(List1, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
+        filechon->setText(item->text());
+        TryConnection();
+    });
+    connect(filechon, &QLineEdit::textChanged, this, [this](const QString& text) {
+        cmdchapnhan->setEnabled(!text.trimmed().isEmpty());
+        lblketnoi->clear();
+    });
+    connect(filechon, &QLineEdit::editingFinished, this, &frmchondulieu::TryConnection);
     connect(cmdchon, &QPushButton::clicked, this, &frmchondulieu::Browse);
     connect(cmdchapnhan, &QPushButton::clicked, this, [this] { Accept(); });
     connect(cmdhuychon, &QPushButton::clicked, this, &QDialog::reject);
@@ -173,8 +185,44 @@ void frmchondulieu::Browse()
     if (!chosen.isEmpty()) filechon->setText(chosen);  // an empty answer is a cancelled dialog
 }
 
+void frmchondulieu::TryConnection()
+{
+    const QString chosen = filechon->text().trimmed();
+    if (kind_ == Kind::Backup || chosen.isEmpty() || engine::Database::IsPath(chosen)) {
+        lblketnoi->clear();
+        return;
+    }
+    QString why;
+    {
+        BusyCursor busy;
+        why = WhyNotOpened(chosen);
+    }
+    lblketnoi->setText(why.isEmpty() ? QStringLiteral("Kết nối được") : why);
+}
+
+// A server's data: reached, holding the tables of its kind, with its reference data beside it.
+QString frmchondulieu::serverRefusal(const QString& chosen)
+{
+    BusyCursor busy;
+    const QString why = WhyNotOpened(chosen);
+    lblketnoi->setText(why.isEmpty() ? QStringLiteral("Kết nối được") : why);
+    if (!why.isEmpty()) return QStringLiteral("Không dùng được dữ liệu vừa chọn trên máy chủ! ") + kCRLF + why;
+    if (!KiemtraMDB(chosen, kind_ == Kind::Documents ? QStringLiteral("zeltcv") : QStringLiteral("zeltlich"), app_.MsgText, {}))
+        return QStringLiteral("File dữ liệu vừa chọn bị lỗi, không sử dụng được. ");
+    const QString ref = RefFileFor(chosen);
+    const QString refWhy = WhyNotOpened(ref);
+    if (!refWhy.isEmpty())
+        return QStringLiteral("Không dùng được dữ liệu tham khảo ") + ref + QStringLiteral(" trên máy chủ! ") + kCRLF + refWhy;
+    if (!KiemtraMDB(ref, QStringLiteral("zelttk"), app_.MsgText, {}))
+        return QStringLiteral("File tham khảo zelttk.mdb ứng với file dữ liệu vừa chọn bị lỗi, không sử dụng được. ");
+    return QString();
+}
+
 QString frmchondulieu::backupRefusal(QString& chosen)
 {
+    // The backup is the clerk's own copy, readable without any server.
+    if (!engine::Database::IsPath(chosen))
+        return QStringLiteral("File backup phải là một file .MDB trên máy tính hoặc thư mục mạng, không phải dữ liệu trên máy chủ. ");
     if (PathExists(chosen).isEmpty()) {
         chosen = withoutBlanks(chosen);
         if (!chosen.trimmed().toLower().endsWith(QLatin1String(".mdb")))
@@ -202,10 +250,20 @@ QString frmchondulieu::refusal(QString& chosen)
         (chosen.compare(filedangdung->text(), Qt::CaseInsensitive) == 0 || SameFile(chosen, filedangdung->text())))
         return QStringLiteral("File dữ liệu vừa chọn chính là file đang dùng ! (") + chosen + QStringLiteral(").");
     if (kind_ == Kind::Backup) return backupRefusal(chosen);
+    const ShowMessage show = [this](const QString& text) { app_.Message(text); };
+    if (!engine::Database::IsPath(chosen)) {
+        if (const QString refused = serverRefusal(chosen); !refused.isEmpty()) return refused;
+    } else if (const QString refused = fileRefusal(chosen, show); !refused.isEmpty()) {
+        return refused;
+    }
+    return yearAndLogin(chosen);
+}
+
+QString frmchondulieu::fileRefusal(const QString& chosen, const ShowMessage& show)
+{
     if (PathExists(chosen).isEmpty())
         return QStringLiteral("Không tìm thấy file dữ liệu vừa chọn! ") + kCRLF +
                QStringLiteral("Cần dùng chức năng 'Tìm file mới' để tìm file dữ liệu định dùng!");
-    const ShowMessage show = [this](const QString& text) { app_.Message(text); };
     // The template and the scratch file are the program's own: they are never a data file in use.
     const bool own = SameFile(chosen, app_.TemplateFile) || SameFile(chosen, app_.TempFile);
     if (own || !KiemtraMDB(chosen, kind_ == Kind::Documents ? QStringLiteral("zeltcv") : QStringLiteral("zeltlich"), app_.MsgText, show))
@@ -216,6 +274,11 @@ QString frmchondulieu::refusal(QString& chosen)
                               "với file dữ liệu rồi chọn lại.");
     if (!KiemtraMDB(RefFileFor(chosen), QStringLiteral("zelttk"), app_.MsgText, show))
         return QStringLiteral("File tham khảo zelttk.mdb ứng với file dữ liệu vừa chọn bị lỗi, không sử dụng được. ");
+    return QString();
+}
+
+QString frmchondulieu::yearAndLogin(const QString& chosen)
+{
     // A file without the working year's tables gets them at once when the clerk agrees.
     bool hasYear = true;
     try {

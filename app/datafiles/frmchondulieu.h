@@ -3,6 +3,8 @@
 // switch that fails half-way puts the previous files, databases and lists back in use.
 #pragma once
 
+#include "datafiles.h"
+
 #include <QDialog>
 
 class QLabel;
@@ -29,8 +31,11 @@ public:
     void Browse();
     // "&Chấp nhận": true when the chosen file is in use afterwards.
     bool Accept();
+    // A server's data named in the chosen file's box is tried at once: lblketnoi says "Kết nối
+    // được" or why not. A path says nothing.
+    void TryConnection();
 
-    QLabel *lbltieude, *Label4, *Label3, *label2;
+    QLabel *lbltieude, *Label4, *Label3, *label2, *lblketnoi;
     QLineEdit *filedangdung, *filechon;
     QListWidget* List1;
     QPushButton *cmdchon, *cmdchapnhan, *cmdhuychon;
@@ -38,6 +43,9 @@ public:
 private:
     QString refusal(QString& chosen);  // the reason the chosen file is refused, or empty
     QString backupRefusal(QString& chosen);
+    QString serverRefusal(const QString& chosen);
+    QString fileRefusal(const QString& chosen, const ShowMessage& show);
+    QString yearAndLogin(const QString& chosen);  // the working year's tables, the plan file's login
     bool switchTo(const QString& chosen);
 
     App& app_;

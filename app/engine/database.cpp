@@ -1,8 +1,15 @@
 #include "database.h"
 
 #include "dbstate.h"
+#include "pgconnection.h"
 #include "recordset.h"
 
+#include <QCryptographicHash>
+#include <QFile>
+#include <QtEndian>
+
+#include <algorithm>
+#include <map>
 
 namespace engine {
 
@@ -175,6 +182,48 @@ void Database::createFile(const QString& path, const QString& connect)
 }
 
 bool Database::IsPath(const QString& name) { return !isServerName(name); }
+
+QString Database::Beside(const QString& name, const QString& file)
+{
+    if (isServerName(name)) return serverSibling(name, file);
+    return name.left(name.lastIndexOf(QLatin1Char('/')) + 1) + file;
+}
+
+namespace {
+
+// The address of a server's data file without its "#name": the names of one server database.
+QString serverOf(const QString& name) { return name.left(name.lastIndexOf(QLatin1Char('#'))); }
+
+}  // namespace
+
+void Database::dropFiles(const QStringList& names)
+{
+    std::map<QString, QStringList> byServer;
+    for (const QString& name : names) {
+        if (isServerName(name)) {
+            byServer[serverOf(name)].append(name);
+        } else {
+            for (const QString& part : {name, name + QStringLiteral("-journal")})
+                if (QFile::exists(part) && !QFile::remove(part))
+                    throw DbError(ErrFileReadOnly, QStringLiteral("Không xoá được file %1.").arg(part));
+        }
+    }
+    for (const auto& [server, schemas] : byServer) dropServerSchemas(schemas);
+}
+
+void Database::renameFiles(const std::vector<std::pair<QString, QString>>& renames)
+{
+    std::vector<std::pair<QString, QString>> onServer;
+    for (const auto& [from, to] : renames) {
+        if (isServerName(from) || isServerName(to)) {
+            onServer.emplace_back(from, to);
+            continue;
+        }
+        if (QFile::exists(to)) throw DbError(ErrObjectExists, QStringLiteral("Đã có file %1.").arg(to));
+        if (!QFile::rename(from, to)) throw DbError(ErrFileReadOnly, QStringLiteral("Không đổi được tên file %1 thành %2.").arg(from, to));
+    }
+    renameServerSchemas(onServer);
+}
 
 QString Database::passwordOf(const QString& connect)
 {
@@ -462,7 +511,7 @@ namespace engine {
 
 // Each table is read in its rows' order and written with every field, counters included, so
 // that the copy's ids are the original's and its own rows come in the same order.
-void CopyDataFile(Database& from, Database& to)
+void CopyDataFile(Database& from, Database& to, const std::function<void(const QString& table)>& onTable)
 {
     DbState& source = *from.state();
     DbState& target = *to.state();
@@ -474,6 +523,7 @@ void CopyDataFile(Database& from, Database& to)
         if (to.HasTable(name)) throw DbError(ErrObjectExists, QStringLiteral("Bảng '%1' đã có.").arg(name));
     target.conn.writeTransaction([&] {
         for (const QString& name : tables) {
+            if (onTable) onTable(name);
             const TableDef def = from.TableDefOf(name);
             target.conn.createTable(def);
             std::string readColumns, writeColumns, values;
@@ -494,6 +544,45 @@ void CopyDataFile(Database& from, Database& to)
         for (const QString& q : queries) target.conn.writeSavedQuery(q, from.QueryDefSql(q), true);
     });
     for (const QString& name : tables) target.conn.filled(name);
+}
+
+// A row's values in one spelling whatever engine gave them: a number by its value (a yes/no,
+// a whole number and a real alike), a text as its letters, an empty value apart from both.
+std::vector<TableContents> Contents(Database& db)
+{
+    DbState& state = *db.state();
+    const Dialect& d = state.conn.dialect();
+    QStringList tables = db.TableNames();
+    std::sort(tables.begin(), tables.end(), [](const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) < 0; });
+    std::vector<TableContents> out;
+    for (const QString& name : tables) {
+        const TableDef def = db.TableDefOf(name);
+        std::string columns;
+        for (const FieldDef& f : def.fields) columns += (columns.empty() ? "" : ", ") + d.ident(f.name);
+        Statement rows(state.conn, "SELECT " + columns + " FROM " + d.ident(def.name));
+        TableContents t{def.name, 0, {}};
+        quint64 sum[2] = {0, 0};
+        QByteArray row;
+        while (rows.step()) {
+            row.clear();
+            for (qsizetype k = 0; k < def.fields.size(); ++k) {
+                const QVariant v = rows.column(static_cast<int>(k));
+                QByteArray value;
+                if (v.isNull()) value = "-";
+                else if (def.fields[k].isText()) value = 'T' + v.toString().toUtf8();
+                else value = 'N' + QByteArray::number(v.toDouble(), 'g', 17);
+                row += QByteArray::number(value.size()) + ':' + value;
+            }
+            const QByteArray hash = QCryptographicHash::hash(row, QCryptographicHash::Sha256);
+            sum[0] += qFromLittleEndian<quint64>(hash.constData());
+            sum[1] += qFromLittleEndian<quint64>(hash.constData() + 8);
+            ++t.rows;
+        }
+        rows.reset();
+        t.checksum = QByteArray::number(sum[0], 16) + QByteArray::number(sum[1], 16);
+        out.push_back(std::move(t));
+    }
+    return out;
 }
 
 }  // namespace engine

@@ -12,6 +12,8 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 namespace engine {
 
@@ -35,6 +37,14 @@ public:
     // Whether a data file's name is a path in a folder, which can be looked at before it is
     // opened (false for one kept by a server: opening it tells).
     static bool IsPath(const QString& name);
+    // The name of the data file called `file` (say "zelttk.mdb") in the same place as `name`: its
+    // folder, or its server database.
+    static QString Beside(const QString& name, const QString& file);
+    // Removes data files: a file from its folder, a server's data files from it (those of one
+    // server in one transaction). Names that are not there are passed over.
+    static void dropFiles(const QStringList& names);
+    // Renames data files, each to a name not in use; a server's are renamed in one transaction.
+    static void renameFiles(const std::vector<std::pair<QString, QString>>& renames);
     // The password of a connect string such as ";pwd=secret".
     static QString passwordOf(const QString& connect);
 
@@ -87,6 +97,18 @@ private:
 // Copies every table (its fields, keys, indexes and rows, ids kept) and every saved query of
 // `from` into `to`, which must hold none of those tables: all of it in one write of `to`, so that
 // a failure leaves `to` as it was. Either may be a file or a data file on a server.
-void CopyDataFile(Database& from, Database& to);
+// `onTable` is told of each table as its copy begins.
+void CopyDataFile(Database& from, Database& to, const std::function<void(const QString& table)>& onTable = {});
+
+// What a data file holds, table by table (in order of their names, letter case ignored): its
+// rows, counted, and a checksum of every row's values that depends neither on the engine nor on
+// the rows' order, so that two copies of a file can be compared row for row.
+struct TableContents {
+    QString table;
+    long long rows = 0;
+    QByteArray checksum;
+    bool operator==(const TableContents&) const = default;
+};
+std::vector<TableContents> Contents(Database& db);
 
 }  // namespace engine

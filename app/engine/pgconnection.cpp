@@ -12,6 +12,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 
 namespace engine {
 namespace {
@@ -723,9 +724,18 @@ std::string PgCursor::image(int index) const
 
 // ---- Connection --------------------------------------------------------------------------
 
+// A new link to the server of `conninfo`. A server that does not answer is given up after ten
+// seconds unless the address sets its own connect_timeout.
+PGconn* openLink(const std::string& conninfo)
+{
+    const char* const keys[] = {"connect_timeout", "dbname", nullptr};
+    const char* const values[] = {"10", conninfo.c_str(), nullptr};
+    return PQconnectdbParams(keys, values, 1);
+}
+
 void PgConnection::connect()
 {
-    conn_ = PQconnectdb(name_.conninfo.c_str());
+    conn_ = openLink(name_.conninfo);
     if (PQstatus(conn_) != CONNECTION_OK) {
         const QString why = QString::fromUtf8(PQerrorMessage(conn_)).trimmed();
         PQfinish(conn_);
@@ -1142,10 +1152,11 @@ qint64 PgConnection::nextCounter(const QString&, const QString& table, const QSt
                           .c_str());
 }
 
-void PgConnection::create(const QString& name)
+// Runs `sql` (statements separated by ";", one transaction) on a link of its own to the server
+// that keeps the data file `name`; `failed` words the failure, given the server's message.
+void onServer(const ServerName& n, const std::string& sql, const std::function<DbError(const std::string&, const QString&)>& failed)
 {
-    const ServerName n = parseName(name);
-    PGconn* conn = PQconnectdb(n.conninfo.c_str());
+    PGconn* conn = openLink(n.conninfo);
     struct Finish {
         PGconn* c;
         ~Finish() { PQfinish(c); }
@@ -1153,17 +1164,69 @@ void PgConnection::create(const QString& name)
     if (PQstatus(conn) != CONNECTION_OK)
         throw DbError(ErrServerUnavailable, QStringLiteral("Không kết nối được máy chủ dữ liệu %1 (%2).")
                                                 .arg(n.server, QString::fromUtf8(PQerrorMessage(conn)).trimmed()));
-    const std::string sql = "CREATE SCHEMA " + pgDialect().ident(n.schema);
     PGresult* r = PQexec(conn, sql.c_str());
     const std::string state = sqlState(r);
     const QString message = QString::fromUtf8(PQresultErrorMessage(r)).trimmed();
     const bool ok = PQresultStatus(r) == PGRES_COMMAND_OK;
     PQclear(r);
-    if (state == "42P06") throw DbError(ErrObjectExists, QStringLiteral("Tệp %1 đã có trên máy chủ %2.").arg(n.schema, n.server));
-    if (!ok) throw DbError(ErrEngine, QStringLiteral("Không tạo được tệp %1 trên máy chủ %2 (%3).").arg(n.schema, n.server, message));
+    if (!ok) throw failed(state, message);
+}
+
+void PgConnection::create(const QString& name)
+{
+    const ServerName n = parseName(name);
+    onServer(n, "CREATE SCHEMA " + pgDialect().ident(n.schema), [&](const std::string& state, const QString& message) {
+        if (state == "42P06") return DbError(ErrObjectExists, QStringLiteral("Tệp %1 đã có trên máy chủ %2.").arg(n.schema, n.server));
+        return DbError(ErrEngine, QStringLiteral("Không tạo được tệp %1 trên máy chủ %2 (%3).").arg(n.schema, n.server, message));
+    });
+}
+
+// The server of every name, which must be one and the same.
+ServerName commonServer(const QStringList& names)
+{
+    const ServerName first = parseName(names.front());
+    for (const QString& name : names)
+        if (parseName(name).conninfo != first.conninfo)
+            throw DbError(ErrInvalidArgument, QStringLiteral("Các tệp %1 không cùng một máy chủ.").arg(names.join(QStringLiteral(", "))));
+    return first;
 }
 
 }  // namespace
+
+void dropServerSchemas(const QStringList& names)
+{
+    if (names.isEmpty()) return;
+    const ServerName n = commonServer(names);
+    std::string sql = "BEGIN";
+    for (const QString& name : names) sql += "; DROP SCHEMA IF EXISTS " + pgDialect().ident(parseName(name).schema) + " CASCADE";
+    onServer(n, sql + "; COMMIT", [&](const std::string&, const QString& message) {
+        return DbError(ErrEngine, QStringLiteral("Không xoá được các tệp %1 trên máy chủ %2 (%3).")
+                                      .arg(names.join(QStringLiteral(", ")), n.server, message));
+    });
+}
+
+void renameServerSchemas(const std::vector<std::pair<QString, QString>>& renames)
+{
+    if (renames.empty()) return;
+    QStringList names;
+    for (const auto& [from, to] : renames) names << from << to;
+    const ServerName n = commonServer(names);
+    std::string sql = "BEGIN";
+    for (const auto& [from, to] : renames)
+        sql += "; ALTER SCHEMA " + pgDialect().ident(parseName(from).schema) + " RENAME TO " + pgDialect().ident(parseName(to).schema);
+    onServer(n, sql + "; COMMIT", [&](const std::string& state, const QString& message) {
+        if (state == "42P06") return DbError(ErrObjectExists, QStringLiteral("Đã có tệp cùng tên trên máy chủ %1 (%2).").arg(n.server, message));
+        return DbError(ErrEngine, QStringLiteral("Không đổi được tên các tệp trên máy chủ %1 (%2).").arg(n.server, message));
+    });
+}
+
+QString serverSibling(const QString& name, const QString& file)
+{
+    const qsizetype hash = name.lastIndexOf(QLatin1Char('#'));
+    QString base = file.section(QLatin1Char('/'), -1);
+    if (base.endsWith(QLatin1String(".mdb"), Qt::CaseInsensitive)) base.chop(4);
+    return (hash < 0 ? name : name.left(hash)) + QLatin1Char('#') + base.toLower();
+}
 
 std::unique_ptr<Connection> openServerConnection(const QString& name, bool readOnly)
 {

@@ -173,9 +173,11 @@ void notePagesChecked(const QString& path, const QString& stamp)
 
 bool KiemtraMDB(const QString& path, const QString& kind, QString& MsgText, const ShowMessage& show)
 {
-    if (PathExists(path).isEmpty()) return false;
+    // A server's data has no file to look at: opening it tells whether it is there.
+    const bool file = engine::Database::IsPath(path);
+    if (file && PathExists(path).isEmpty()) return false;
     MsgText.clear();
-    if (!wildcardMatch(QStringLiteral("*goc.mdb"), path.toLower())) ClearReadOnly(path, MsgText, show);
+    if (file && !wildcardMatch(QStringLiteral("*goc.mdb"), path.toLower())) ClearReadOnly(path, MsgText, show);
     if (!MsgText.isEmpty()) return false;
     QStringList required;
     if (kind == QLatin1String("zeltgoc")) {
@@ -194,6 +196,7 @@ bool KiemtraMDB(const QString& path, const QString& kind, QString& MsgText, cons
         engine::Database db(path, engine::Database::Access::ReadOnly);
         for (const QString& pattern : required)
             if (!TableExists(pattern, db)) return false;
+        if (!file) return true;  // the server keeps its own pages sound
         // A damaged page is found here, before anything is written into the file. The stamp is
         // taken before the check: a change made meanwhile makes the next start read it again.
         const QString stamp = fileStamp(path);
@@ -203,6 +206,16 @@ bool KiemtraMDB(const QString& path, const QString& kind, QString& MsgText, cons
         return true;
     } catch (const engine::DbError&) {
         return false;
+    }
+}
+
+QString WhyNotOpened(const QString& name)
+{
+    try {
+        engine::Database db(name, engine::Database::Access::ReadOnly);
+        return QString();
+    } catch (const engine::DbError& e) {
+        return e.description();
     }
 }
 

@@ -53,6 +53,9 @@ void ClearReadOnly(const QString& path, QString& MsgText, const ShowMessage& sho
 // True when the file exists, opens and holds the tables of its kind: "zeltgoc", "zelttk",
 // "zeltcv" or "zeltlich". Any file but the template loses its read-only attribute on the way.
 bool KiemtraMDB(const QString& path, const QString& kind, QString& MsgText, const ShowMessage& show);
+// Why the data file `name` cannot be opened (a server that cannot be reached, with libpq's
+// reason); empty when it opens.
+QString WhyNotOpened(const QString& name);
 // True when some table's name matches the pattern ("*" any run, "?" one character), ignoring case.
 bool TableExists(const QString& pattern, engine::Database& db);
 bool QueryExists(const QString& name, engine::Database& db);

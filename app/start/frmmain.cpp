@@ -204,7 +204,9 @@ void frmMain::SetLabels()
 
 void frmMain::SetEntryButtons()
 {
-    const bool local = !app_.DocFile.isEmpty() && app_.DriveKindFor(app_.DocFile) == DriveKind::LocalHardDisk;
+    // Registers write on a local disk or on a server, never into a shared file on the network.
+    const bool local = !app_.DocFile.isEmpty() &&
+                       (!engine::Database::IsPath(app_.DocFile) || app_.DriveKindFor(app_.DocFile) == DriveKind::LocalHardDisk);
     cmdnapcvden->setEnabled(local);
     cmdnapcvdi->setEnabled(local);
 }

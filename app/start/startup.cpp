@@ -216,10 +216,18 @@ Startup::Next Startup::offerFallback()
                      QStringLiteral("Cần kiểm tra, khôi phục lại file này hoặc chép lại từ bản sao lưu, rồi chạy lại chương trình này !"));
         return Next::End;
     }
-    // A file that is there but fails its check is damaged or unreadable, not missing.
-    const QString problem = PathExists(FailedPath).isEmpty()
-                                ? QStringLiteral("Không tìm thấy file dữ liệu ") + FailedPath + QStringLiteral(" !")
-                                : QStringLiteral("File dữ liệu ") + FailedPath + QStringLiteral(" bị hỏng hoặc không đọc được !");
+    // A file that is there but fails its check is damaged or unreadable, not missing. A server's
+    // data is named with what the server (or libpq, when none answers) said.
+    QString problem;
+    if (!engine::Database::IsPath(FailedPath)) {
+        const QString why = WhyNotOpened(FailedPath);
+        problem = QStringLiteral("Không dùng được dữ liệu ") + FailedPath + QStringLiteral(" trên máy chủ !") + kCRLF +
+                  (why.isEmpty() ? QStringLiteral("Dữ liệu trên máy chủ thiếu các bảng cần dùng.") : why);
+    } else if (PathExists(FailedPath).isEmpty()) {
+        problem = QStringLiteral("Không tìm thấy file dữ liệu ") + FailedPath + QStringLiteral(" !");
+    } else {
+        problem = QStringLiteral("File dữ liệu ") + FailedPath + QStringLiteral(" bị hỏng hoặc không đọc được !");
+    }
     const QString answer =
         app_.Message(problem + kCRLF + QStringLiteral("Cần kiểm tra lại việc nối mạng và các thư mục mạng chứa file dữ liệu. ") + kCRLF +
                          QStringLiteral("Có muốn chuyển về file dữ liệu trong thư mục ") + dataFolder() +

@@ -7,6 +7,7 @@
 #include "frmgrid.h"
 #include "frmlogin.h"
 #include "office.h"
+#include "officecopy.h"
 
 #include <QAction>
 #include <QLabel>
@@ -251,4 +252,44 @@ TEST_F(Chooser, NoWindowOutlivesTheFilesItReads)
     // The windows made again read the new file.
     frmgridcvden::Instance(app)->ShowYear();
     EXPECT_EQ(frmgridcvden::Instance(app)->Data1->Count(), 0);
+}
+
+// Beside files the chooser takes a server's data: typed or picked, tried at once, then used as a
+// chosen file is. A server that does not answer is refused with libpq's reason.
+class ServerChooser : public Chooser {};
+
+TEST_F(ServerChooser, AServerIsTriedAtOnceAndThenUsedAsAChosenFileIs)
+{
+    const QString before = app.DocFile;
+    const QString away = QStringLiteral("postgresql://127.0.0.1:1/vanphong#zeltcv");
+    open(main.mnuchondulieucongvan, [&](frmchondulieu& w) {
+        w.filechon->setText(away);
+        w.TryConnection();
+        EXPECT_TRUE(w.lblketnoi->text().startsWith(QStringLiteral("Không kết nối được máy chủ dữ liệu 127.0.0.1:1 ("))) << w.lblketnoi->text().toStdString();
+        EXPECT_FALSE(accept(w, away));
+    });
+    EXPECT_TRUE(last().startsWith(QStringLiteral("Không dùng được dữ liệu vừa chọn trên máy chủ! \r\nKhông kết nối được máy chủ dữ liệu 127.0.0.1:1 (")))
+        << last().toStdString();
+    EXPECT_EQ(app.DocFile, before);
+    if (testing_support::TestServer().isEmpty()) GTEST_SKIP() << testing_support::kNoServer;
+
+    const QString address = testing_support::NewServerDatabase();
+    const CopyOutcome copied = CopyOffice({app.DocFile, app.PlanFile, app.DocRefFile}, OfficeOnServer(address));
+    ASSERT_TRUE(copied.done) << copied.text.toStdString();
+    const QString chosen = address + QStringLiteral("#zeltcv");
+    modal.messages.clear();
+    open(main.mnuchondulieucongvan, [&](frmchondulieu& w) {
+        w.filechon->setText(chosen);
+        QTest::keyClick(w.filechon, Qt::Key_Return);
+        EXPECT_EQ(w.lblketnoi->text(), QStringLiteral("Kết nối được"));
+        EXPECT_TRUE(accept(w, chosen));
+    });
+    EXPECT_EQ(last(), QStringLiteral("Đã sử dụng file dữ liệu \r\n") + chosen);
+    EXPECT_EQ(app.DocDb->Name(), chosen);
+    EXPECT_EQ(app.DocRefFile, address + QStringLiteral("#zelttk"));
+    EXPECT_EQ(app.SenderList->RecordCount(), 2);  // the office's senders, copied with it
+    EXPECT_EQ(ReadSysmem(app.DataFile(QStringLiteral("sysmem")))->DocFile, chosen);
+    EXPECT_EQ(ReadUsedFiles(app.AppFolder, QStringLiteral("sysmem2")), (QStringList{chosen, before}));
+    EXPECT_TRUE(main.Lblfiledulieu->text().contains(chosen));
+    EXPECT_TRUE(main.cmdnapcvden->isEnabled() && main.cmdnapcvdi->isEnabled());  // many clerks write to a server
 }

@@ -230,6 +230,23 @@ TEST_F(StartupTest, ADamagedFileOnAShareIsCalledDamagedAndOfferedTheFallback)
     EXPECT_TRUE(modal.messages[0].text.startsWith(QStringLiteral("File dữ liệu %1 bị hỏng hoặc không đọc được !\r\n").arg(damaged.fileName())));
     EXPECT_EQ(modal.messages[0].mode, QStringLiteral("yesno"));
     EXPECT_EQ(app.DocFile, data(QStringLiteral("zeltcv.MDB")));
+
+    // A server that does not answer: the same question, naming the server and libpq's reason;
+    // "yes" goes back to the local file once, and the settings keep the server's address whole.
+    const QString away = QStringLiteral("postgresql://127.0.0.1:1/vanphong#zeltcv");
+    writeSysmem(data(QStringLiteral("zeltlich.MDB")), away, QStringLiteral(" "), QStringLiteral("2026"));
+    EXPECT_EQ(ReadSysmem(data(QStringLiteral("sysmem")))->DocFile, away);
+    modal.messages.clear();
+    modal.answers = {QStringLiteral("yes")};
+    ASSERT_TRUE(run());
+    ASSERT_EQ(modal.messages.size(), 1u);
+    const QString asked = modal.messages[0].text;
+    EXPECT_TRUE(asked.startsWith(QStringLiteral("Không dùng được dữ liệu %1 trên máy chủ !\r\nKhông kết nối được máy chủ dữ liệu 127.0.0.1:1 (").arg(away)))
+        << asked.toStdString();
+    EXPECT_TRUE(asked.contains(QLatin1String("Connection refused"))) << asked.toStdString();
+    EXPECT_TRUE(asked.endsWith(QStringLiteral("Có muốn chuyển về file dữ liệu trong thư mục %1/data không ?").arg(folder.root())));
+    EXPECT_EQ(modal.messages[0].mode, QStringLiteral("yesno"));
+    EXPECT_EQ(app.DocFile, data(QStringLiteral("zeltcv.MDB")));
 }
 
 TEST_F(StartupTest, AnOlderWorkingYearOnlyWarns)

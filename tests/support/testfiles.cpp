@@ -8,6 +8,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 
 #include <atomic>
 #include <functional>
@@ -41,6 +42,17 @@ QString ServerCopyOf(const QString& path)
     engine::Database to(name);
     engine::CopyDataFile(from, to);
     return name;
+}
+
+QString NewServerDatabase()
+{
+    static std::atomic<int> next{0};
+    const QString name = QStringLiteral("o%1_%2").arg(QCoreApplication::applicationPid()).arg(++next);
+    QProcess createdb;
+    createdb.start(QStringLiteral("createdb"), {name});
+    if (!createdb.waitForFinished(30000) || createdb.exitCode() != 0)
+        ADD_FAILURE() << "createdb " << name.toStdString() << ": " << createdb.readAllStandardError().toStdString();
+    return TestServer() + QLatin1Char('/') + name;
 }
 
 namespace {

@@ -43,6 +43,8 @@ inline constexpr const char* kNoServer = "no PostgreSQL server in this run: the 
                                          "ending in _on_server (tests/support/with_server.sh)";
 // A new data file on the test server holding a copy of the file at `path`: its name.
 QString ServerCopyOf(const QString& path);
+// A new, empty database on the test server, for a whole office: its address.
+QString NewServerDatabase();
 // Moves a started program's shared data (documents, plans and calendar, the shared reference
 // lists) onto the test server: each file copied into a data file there, and the program then
 // works on the copies as if it had been started on the server.
