@@ -295,6 +295,10 @@ struct ServerName {
     QString server;  // for messages: the host (and port) without anything secret
 };
 
+// The address is read by libpq's own parser, which knows what QUrl does not: a list of hosts
+// ("postgresql://a:5432,b:5433/office?target_session_attrs=read-write", the primary and its
+// standby), sockets given as paths, settings in the query. A password in it, whether before the
+// host or as "?password=", is refused: the address is shown in windows and kept in settings.
 ServerName parseName(const QString& name)
 {
     const qsizetype hash = name.lastIndexOf(QLatin1Char('#'));
@@ -302,16 +306,35 @@ ServerName parseName(const QString& name)
         throw DbError(ErrFileNotFound, QStringLiteral("Địa chỉ %1 thiếu tên tệp dữ liệu sau dấu '#' (ví dụ "
                                                       "postgresql://maychu/vanphong#zeltcv).")
                                            .arg(name));
-    const QString uri = name.left(hash);
-    const QUrl url(uri);
-    if (!url.password().isEmpty())
+    ServerName n;
+    n.conninfo = name.left(hash).toUtf8().toStdString();
+    n.schema = QUrl::fromPercentEncoding(name.mid(hash + 1).toUtf8()).toLower();
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(n.conninfo.c_str(), &error);
+    if (!options) {
+        const QString why = error ? QString::fromUtf8(error).trimmed() : QString();
+        PQfreemem(error);
+        throw DbError(ErrFileNotFound, QStringLiteral("Địa chỉ máy chủ dữ liệu trước dấu '#' viết sai (%1).").arg(why));
+    }
+    QHash<QString, QString> given;
+    for (const PQconninfoOption* o = options; o->keyword; ++o)
+        if (o->val && *o->val) given.insert(QString::fromUtf8(o->keyword), QString::fromUtf8(o->val));
+    PQconninfoFree(options);
+    if (given.contains(QStringLiteral("password")))
         throw DbError(ErrNotValidPassword, QStringLiteral("Không ghi mật khẩu vào địa chỉ máy chủ; hãy để mật khẩu trong tệp "
                                                           "~/.pgpass (hoặc dùng cách xác thực khác của máy chủ)."));
-    ServerName n;
-    n.conninfo = uri.toUtf8().toStdString();
-    n.schema = QUrl::fromPercentEncoding(name.mid(hash + 1).toUtf8()).toLower();
-    n.server = !url.host().isEmpty() ? url.host() : qEnvironmentVariable("PGHOST", QStringLiteral("localhost"));
-    if (url.port() > 0) n.server += QLatin1Char(':') + QString::number(url.port());
+    // Each host with its port ("a:5432, b:5433"); one port given serves every host.
+    QString hostList = given.value(QStringLiteral("host"), given.value(QStringLiteral("hostaddr")));
+    if (hostList.isEmpty()) hostList = qEnvironmentVariable("PGHOST", QStringLiteral("localhost"));
+    const QStringList hosts = hostList.split(QLatin1Char(','));
+    const QStringList ports = given.value(QStringLiteral("port")).split(QLatin1Char(','));
+    QStringList servers;
+    for (qsizetype k = 0; k < hosts.size(); ++k) {
+        const QString port = ports.size() == 1 ? ports.front() : ports.value(k);
+        const QString host = hosts[k].isEmpty() ? QStringLiteral("localhost") : hosts[k];
+        servers.append(port.isEmpty() ? host : host + QLatin1Char(':') + port);
+    }
+    n.server = servers.join(QStringLiteral(", "));
     return n;
 }
 
