@@ -485,7 +485,19 @@ protected:
             rollback();
             throw DbError(ErrEngine, abortedWrite());
         }
-        command("COMMIT");
+        const bool sent = live() != nullptr;  // else the link was lost before: nothing is kept
+        try {
+            command("COMMIT");
+        } catch (const DbError& e) {
+            // The link lost with COMMIT sent: the server may have kept the write before it went
+            // (a commit waiting for its standby, a standby promoted with it), so "not kept" would
+            // be a guess. The clerk is told to look before repeating.
+            if (!sent || e.number() != ErrServerUnavailable) throw;
+            throw DbError(ErrServerUnavailable,
+                          QStringLiteral("Mất kết nối với máy chủ dữ liệu %1 đúng lúc máy chủ đang hoàn tất lần ghi này, nên chưa "
+                                         "biết lần ghi đã được lưu hay chưa. Hãy xem lại dữ liệu trước khi làm lại (%2).")
+                              .arg(name_.server, QString::fromUtf8(conn_ ? PQerrorMessage(conn_) : "").trimmed()));
+        }
         if (lastStatus_ == "ROLLBACK") throw DbError(ErrEngine, abortedWrite());
     }
     QString abortedWrite() const
