@@ -2,18 +2,19 @@
 // engine, as the register windows do (AddNew, fields, Update), and carries on when the server
 // under it fails and its standby takes over.
 //
-//   clerk setup NAME              makes the data file NAME and its table soghi
-//   clerk add NAME CLERK STOPFILE adds rows tagged (CLERK, 1, 2, ...) until STOPFILE exists
+//   clerk setup NAME                makes the data file NAME and its table soghi
+//   clerk add NAME CLERK STOPFILE   adds rows tagged (CLERK, 1, 2, ...) until STOPFILE exists
 //
 // "add" keeps one Database and one record set for the whole run, so that every reconnection is
 // the engine's own. It prints one line per event, with the wall-clock time in milliseconds:
-//   saved SEQ MS                  Update returned: the row is committed
-//   failed SEQ MS NUMBER TEXT     a DbError, reported; the clerk waits and repeats the same step
-//   kept SEQ MS                   the save repeated after a failure found its own row already there
-//                                 (the failure hid a commit that had gone through)
-//   clash SEQ MS ID CLERK SEQ     the row's id is held by another clerk's row (0 0: by none);
-//                                 the row starts again with a new id
-//   gave_up SEQ MS                failures went on for too long; exits with 1
+//   saved SEQ MS                    Update returned: the row is committed
+//   failed SEQ MS STEP NUMBER TEXT  a DbError in STEP (addnew, update, or look: reading the row
+//                                   back), reported; the clerk waits and repeats the same step
+//   kept SEQ MS                     the save repeated after a failure found its own row there
+//                                   (the failure hid a commit that had gone through)
+//   clash SEQ MS ID CLERK SEQ       the row's id is held by another clerk's row (0 0: by none);
+//                                   the row starts again with a new id
+//   gave_up SEQ MS                  failures went on for too long; exits with 1
 #include "database.h"
 #include "recordset.h"
 
@@ -62,9 +63,9 @@ public:
     {
         qint64 failingSince = 0;
         // Reports a failure; false once they have gone on for too long.
-        auto failed = [&](const DbError& e) {
+        auto failed = [&](const char* step, const DbError& e) {
             const qint64 t = now();
-            std::printf("failed %d %lld %d %s\n", seq, static_cast<long long>(t), e.number(),
+            std::printf("failed %d %lld %s %d %s\n", seq, static_cast<long long>(t), step, e.number(),
                         e.description().simplified().toUtf8().constData());
             std::fflush(stdout);
             if (!failingSince) failingSince = t;
@@ -81,7 +82,7 @@ public:
                     rows_->AddNew();
                     break;
                 } catch (const DbError& e) {
-                    if (!failed(e)) return false;
+                    if (!failed("addnew", e)) return false;
                 }
             }
             const qint64 id = rows_->Field(QStringLiteral("id")).toLongLong();
@@ -95,7 +96,7 @@ public:
                     return true;
                 } catch (const DbError& e) {
                     if (e.number() != engine::ErrDuplicateKey) {
-                        if (!failed(e)) return false;
+                        if (!failed("update", e)) return false;
                         continue;
                     }
                     // The id this row was given is taken: by this very row when a save that
@@ -107,7 +108,7 @@ public:
                         print("kept", seq);
                         return true;
                     }
-                    if (!failed(e)) return false;
+                    if (!failed("update", e)) return false;
                     break;
                 }
             }
@@ -137,7 +138,7 @@ private:
                 std::fflush(stdout);
                 return false;
             } catch (const DbError& e) {
-                std::printf("failed %d %lld %d %s\n", seq, static_cast<long long>(now()), e.number(),
+                std::printf("failed %d %lld look %d %s\n", seq, static_cast<long long>(now()), e.number(),
                             e.description().simplified().toUtf8().constData());
                 std::fflush(stdout);
                 if (now() - start > kGiveUpMs) return false;
