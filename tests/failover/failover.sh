@@ -142,13 +142,21 @@ done
 sleep 2
 touch "$stop"
 status=0
+# A clerk ends after its current row; one still there after 45 s hangs (its give-up time is 30 s).
+deadline=$(($(now_ms) + 45000))
 for k in $(seq "$clerks"); do
-    wait "${clerk_pids[$((k - 1))]}" || { echo "clerk $k ended with status $?:"; tail -3 "$work/clerk$k.log" "$work/clerk$k.err"; status=1; }
+    pid=${clerk_pids[$((k - 1))]}
+    while kill -0 "$pid" 2>/dev/null && [ "$(now_ms)" -lt "$deadline" ]; do sleep 0.1; done
+    if kill -0 "$pid" 2>/dev/null; then
+        echo "clerk $k hangs after its last line: $(tail -1 "$work/clerk$k.log" | cut -c1-200)"
+        kill "$pid"
+    fi
+    wait "$pid" || { echo "clerk $k ended with status $?:"; tail -n 3 "$work/clerk$k.log" "$work/clerk$k.err" | cut -c1-300; status=1; }
 done
 clerk_pids=()
 
 # ---- The checks, on the new primary.
-[ "$(sql "$p2" "SELECT pg_is_in_recovery()")" = f ] || fail "the standby is still in recovery"
+[ "$(sql "$p2" "SELECT pg_is_in_recovery()")" = f ] || { echo "the standby is still in recovery"; status=1; }
 sql "$p2" "SELECT thuky || ' ' || stt || ' ' || count(*) FROM failover.soghi GROUP BY thuky, stt ORDER BY 1" >"$work/stored" ||
     fail "the rows could not be read on the new primary"
 : >"$work/committed"
