@@ -296,6 +296,10 @@ struct ServerName {
     QString server;  // for messages: the host (and port) without anything secret
 };
 
+// The address is read by libpq's own parser, which knows what QUrl does not: a list of hosts
+// ("postgresql://a:5432,b:5433/office?target_session_attrs=read-write", the primary and its
+// standby), sockets given as paths, settings in the query. A password in it, whether before the
+// host or as "?password=", is refused: the address is shown in windows and kept in settings.
 ServerName parseName(const QString& name)
 {
     const qsizetype hash = name.lastIndexOf(QLatin1Char('#'));
@@ -303,16 +307,35 @@ ServerName parseName(const QString& name)
         throw DbError(ErrFileNotFound, QStringLiteral("Địa chỉ %1 thiếu tên tệp dữ liệu sau dấu '#' (ví dụ "
                                                       "postgresql://maychu/vanphong#zeltcv).")
                                            .arg(name));
-    const QString uri = name.left(hash);
-    const QUrl url(uri);
-    if (!url.password().isEmpty())
+    ServerName n;
+    n.conninfo = name.left(hash).toUtf8().toStdString();
+    n.schema = QUrl::fromPercentEncoding(name.mid(hash + 1).toUtf8()).toLower();
+    char* error = nullptr;
+    PQconninfoOption* options = PQconninfoParse(n.conninfo.c_str(), &error);
+    if (!options) {
+        const QString why = error ? QString::fromUtf8(error).trimmed() : QString();
+        PQfreemem(error);
+        throw DbError(ErrFileNotFound, QStringLiteral("Địa chỉ máy chủ dữ liệu trước dấu '#' viết sai (%1).").arg(why));
+    }
+    QHash<QString, QString> given;
+    for (const PQconninfoOption* o = options; o->keyword; ++o)
+        if (o->val && *o->val) given.insert(QString::fromUtf8(o->keyword), QString::fromUtf8(o->val));
+    PQconninfoFree(options);
+    if (given.contains(QStringLiteral("password")))
         throw DbError(ErrNotValidPassword, QStringLiteral("Không ghi mật khẩu vào địa chỉ máy chủ; hãy để mật khẩu trong tệp "
                                                           "~/.pgpass (hoặc dùng cách xác thực khác của máy chủ)."));
-    ServerName n;
-    n.conninfo = uri.toUtf8().toStdString();
-    n.schema = QUrl::fromPercentEncoding(name.mid(hash + 1).toUtf8()).toLower();
-    n.server = !url.host().isEmpty() ? url.host() : qEnvironmentVariable("PGHOST", QStringLiteral("localhost"));
-    if (url.port() > 0) n.server += QLatin1Char(':') + QString::number(url.port());
+    // Each host with its port ("a:5432, b:5433"); one port given serves every host.
+    QString hostList = given.value(QStringLiteral("host"), given.value(QStringLiteral("hostaddr")));
+    if (hostList.isEmpty()) hostList = qEnvironmentVariable("PGHOST", QStringLiteral("localhost"));
+    const QStringList hosts = hostList.split(QLatin1Char(','));
+    const QStringList ports = given.value(QStringLiteral("port")).split(QLatin1Char(','));
+    QStringList servers;
+    for (qsizetype k = 0; k < hosts.size(); ++k) {
+        const QString port = ports.size() == 1 ? ports.front() : ports.value(k);
+        const QString host = hosts[k].isEmpty() ? QStringLiteral("localhost") : hosts[k];
+        servers.append(port.isEmpty() ? host : host + QLatin1Char(':') + port);
+    }
+    n.server = servers.join(QStringLiteral(", "));
     return n;
 }
 
@@ -463,7 +486,19 @@ protected:
             rollback();
             throw DbError(ErrEngine, abortedWrite());
         }
-        command("COMMIT");
+        const bool sent = live() != nullptr;  // else the link was lost before: nothing is kept
+        try {
+            command("COMMIT");
+        } catch (const DbError& e) {
+            // The link lost with COMMIT sent: the server may have kept the write before it went
+            // (a commit waiting for its standby, a standby promoted with it), so "not kept" would
+            // be a guess. The clerk is told to look before repeating.
+            if (!sent || e.number() != ErrServerUnavailable) throw;
+            throw DbError(ErrServerUnavailable,
+                          QStringLiteral("Mất kết nối với máy chủ dữ liệu %1 đúng lúc máy chủ đang hoàn tất lần ghi này, nên chưa "
+                                         "biết lần ghi đã được lưu hay chưa. Hãy xem lại dữ liệu trước khi làm lại (%2).")
+                              .arg(name_.server, QString::fromUtf8(conn_ ? PQerrorMessage(conn_) : "").trimmed()));
+        }
         if (lastStatus_ == "ROLLBACK") throw DbError(ErrEngine, abortedWrite());
     }
     QString abortedWrite() const
