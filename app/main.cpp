@@ -5,6 +5,7 @@
 #include "documents.h"
 #include "frmmain.h"
 #include "frmchondulieu.h"
+#include "frmchepdulieu.h"
 #include "frmloaitien.h"
 #include "frmnamlamviec.h"
 #include "importdata.h"
@@ -51,6 +52,7 @@ int main(int argc, char** argv)
     korvane::InstallUserWindow(app);
     korvane::InstallReferenceListWindows(app);
     korvane::InstallDataFileChooser(app);
+    korvane::InstallOfficeCopy(app);
     korvane::InstallImport(app);
     // A start-up that ended the program (files that cannot be used, the login given up) is not
     // a run: the status says so to whatever started it.

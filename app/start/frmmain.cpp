@@ -149,6 +149,7 @@ void frmMain::buildMenus()
     item(mnudlieu, mnuchondulieucongvan, "mnuchondulieucongvan", QStringLiteral("Chọn file dữ liệu công văn"));
     item(mnudlieu, mnuchondulieulich, "mnuchondulieulich", QStringLiteral("Chọn file dữ liệu kế hoạch và lịch công tác"));
     item(mnudlieu, mnubackup, "mnubackup", QStringLiteral("Chọn file dữ liệu backup"));
+    item(mnudlieu, mnuchepdulieu, "mnuchepdulieu", QStringLiteral("Chép toàn bộ dữ liệu lên máy chủ hoặc về thư mục"));
     mnudlieu->addSeparator();
     item(mnudlieu, mnunhapdulieucv, "mnunhapdulieucv", QStringLiteral("Nhập dữ liệu công văn cũ"));
     item(mnudlieu, mnunhapdulieulich, "mnunhapdulieulich", QStringLiteral("Nhập dữ liệu kế hoạch, lịch công tác cũ"));
@@ -171,6 +172,9 @@ void frmMain::buildMenus()
     });
     connect(mnunapbophan, &QAction::triggered, this, [this] {
         if (administrator()) runOpener(QStringLiteral("mnunapbophan"));
+    });
+    connect(mnuchepdulieu, &QAction::triggered, this, [this] {
+        if (administrator()) runOpener(QStringLiteral("mnuchepdulieu"));
     });
     for (QAction* a : {mnunapnoigui, mnunapchutat, mnunaploaicv, mnunhapdulieucv, mnunhapdulieulich, mnunhapbangthamkhao,
                        mnuchonnamlamviec}) {

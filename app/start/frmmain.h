@@ -51,7 +51,7 @@ public:
     QPushButton* Cmdclose;
     QMenu *mnunap, *mnudlieu, *mnuHelp;
     QAction *mnutendonvi, *mnunapdonvi, *mnunapbophan, *mnunapnoigui, *mnunguoidung, *mnunapchutat, *mnunaploaicv, *mnunapkthuc;
-    QAction *mnuchondulieucongvan, *mnuchondulieulich, *mnubackup, *mnunhapdulieucv, *mnunhapdulieulich,
+    QAction *mnuchondulieucongvan, *mnuchondulieulich, *mnubackup, *mnuchepdulieu, *mnunhapdulieucv, *mnunhapdulieulich,
         *mnunhapbangthamkhao, *mnuchonnamlamviec;
     QAction *mnuHelpContents, *mnuHelpAbout;
 

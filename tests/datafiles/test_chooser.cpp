@@ -2,6 +2,7 @@
 // into use everywhere, the choices it refuses without touching anything, the plan file's new
 // login, the backup file's checks, and a switch that fails half-way.
 #include "documents.h"
+#include "frmchepdulieu.h"
 #include "frmchondulieu.h"
 #include "frmcvden.h"
 #include "frmgrid.h"
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressBar>
 #include <QPushButton>
 
 using namespace korvane;
@@ -252,6 +254,51 @@ TEST_F(Chooser, NoWindowOutlivesTheFilesItReads)
     // The windows made again read the new file.
     frmgridcvden::Instance(app)->ShowYear();
     EXPECT_EQ(frmgridcvden::Instance(app)->Data1->Count(), 0);
+}
+
+TEST_F(Chooser, AnAdministratorCopiesTheWholeOfficeIntoAFolderWithItsProgressShown)
+{
+    InstallOfficeCopy(app);
+    const OfficeFiles office{app.DocFile, app.PlanFile, app.DocRefFile};
+    const QString target = folder.path(QStringLiteral("ban sao"));
+    int steps = 0;
+    modal.drivers[QStringLiteral("frmchepdulieu")] = [&](QDialog& d) {
+        auto& w = static_cast<frmchepdulieu&>(d);
+        EXPECT_TRUE(w.lblnguon->text().contains(app.DocFile));
+        QTest::mouseClick(w.cmdchep, Qt::LeftButton);  // nothing typed
+        w.noinhan->setText(target);
+        modal.answers = {QStringLiteral("esc")};  // no answer: nothing is made
+        QTest::mouseClick(w.cmdchep, Qt::LeftButton);
+        EXPECT_FALSE(QFileInfo::exists(target));
+        modal.answers = {QStringLiteral("yes")};
+        QTest::mouseClick(w.cmdchep, Qt::LeftButton);
+        steps = w.tiendo->maximum();
+        EXPECT_EQ(w.tiendo->value(), steps);
+        EXPECT_EQ(w.lblbuoc->text(), QStringLiteral("Đã chép xong"));
+        EXPECT_TRUE(w.cmdchep->isEnabled() && w.cmddong->isEnabled());
+        modal.answers = {QStringLiteral("yes")};
+        EXPECT_FALSE(w.Copy());  // the folder holds the copy now
+        EXPECT_EQ(w.lblbuoc->text(), QStringLiteral("Chưa chép được"));
+    };
+    main.mnuchepdulieu->trigger();
+    EXPECT_GT(steps, 3);
+    const QStringList texts = modal.messageTexts();
+    ASSERT_EQ(texts.size(), 6);
+    EXPECT_EQ(texts[0], QStringLiteral("Cần ghi địa chỉ máy chủ hoặc thư mục nhận dữ liệu!"));
+    EXPECT_EQ(texts[1], QStringLiteral("Chép toàn bộ dữ liệu đang dùng (các năm, danh sách tham khảo, người dùng) sang ") + target + QStringLiteral(" ?"));
+    EXPECT_TRUE(texts[3].startsWith(QStringLiteral("Đã chép xong dữ liệu sang ") + target)) << texts[3].toStdString();
+    EXPECT_TRUE(texts[5].startsWith(QStringLiteral("Đã có file "))) << texts[5].toStdString();
+    const OfficeFiles copy = OfficeInFolder(target);
+    for (qsizetype k = 0; k < 3; ++k) {
+        engine::Database a(office.all()[k], engine::Database::Access::ReadOnly), b(copy.all()[k], engine::Database::Access::ReadOnly);
+        EXPECT_EQ(engine::Contents(a), engine::Contents(b)) << copy.all()[k].toStdString();
+    }
+
+    // A clerk without the administrator's rights is told so, and nothing opens.
+    app.UserRights = QStringLiteral("CB");
+    modal.drivers[QStringLiteral("frmchepdulieu")] = [](QDialog&) { ADD_FAILURE() << "opened for a clerk"; };
+    main.mnuchepdulieu->trigger();
+    EXPECT_EQ(last(), QStringLiteral("Phải có quyền quản trị mới được phép sử dụng chức năng này!"));
 }
 
 // Beside files the chooser takes a server's data: typed or picked, tried at once, then used as a
