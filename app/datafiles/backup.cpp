@@ -306,6 +306,17 @@ bool copyWholeFile(App& app, engine::Database& doc, const QString& table)
 void BackupRegister(App& app, const QString& kind)
 {
     if (app.BackupFile.trimmed().size() < 3 || app.BackupFile == app.DocFile || !app.DocDb) return;
+    if (!engine::Database::IsPath(app.DocFile)) {
+        // The change log a backup reads is kept by the file itself; data on a server is backed up
+        // whole, into a folder of files. The clerk is told once a run rather than at every close.
+        if (!app.ServerBackupTold)
+            app.Message(QStringLiteral("Dữ liệu công văn đang ở máy chủ (%1): khi đóng sổ chưa backup được vào file %2.")
+                            .arg(app.DocFile, app.BackupFile) +
+                        QLatin1Char('\r') +
+                        QStringLiteral("Người quản trị cần dùng chức năng \"Chép toàn bộ dữ liệu lên máy chủ hoặc về thư mục\" để sao lưu dữ liệu."));
+        app.ServerBackupTold = true;
+        return;
+    }
     engine::Database& doc = *app.DocDb;
     BusyCursor busy;
     const bool outgoing = kind == QLatin1String("cvdi");
