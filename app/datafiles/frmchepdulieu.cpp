@@ -92,26 +92,22 @@ bool frmchepdulieu::Copy()
         return false;
     }
     if (app_.Message(QStringLiteral("Chép toàn bộ dữ liệu đang dùng (các năm, danh sách tham khảo, người dùng) sang ") + place +
-                         QStringLiteral(" ?"),
+                         QStringLiteral(" ?") + QLatin1Char('\r') +
+                         QStringLiteral("Những người khác cần đóng chương trình trong khi chép: việc họ ghi lúc đó không có trong bản chép."),
                      QStringLiteral("yesno")) != QLatin1String("yes"))
         return false;
-    if (!toServer && !QDir().mkpath(place)) {
-        app_.Message(QStringLiteral("Không tạo được thư mục ") + place + QStringLiteral(" !"));
-        return false;
-    }
     cmdchep->setEnabled(false);
     cmddong->setEnabled(false);
     noinhan->setReadOnly(true);
     CopyOutcome outcome;
     {
         BusyCursor busy;
-        outcome = CopyOffice(officeInUse(app_), toServer ? OfficeOnServer(place) : OfficeInFolder(place),
-                             [this](const QString& step, int done, int total) {
-                                 tiendo->setRange(0, total);
-                                 tiendo->setValue(done);
-                                 lblbuoc->setText(step);
-                                 QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-                             });
+        outcome = CopyOfficeInto(officeInUse(app_), place, [this](const QString& step, int done, int total) {
+            tiendo->setRange(0, total);
+            tiendo->setValue(done);
+            lblbuoc->setText(step);
+            QApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        });
     }
     cmdchep->setEnabled(true);
     cmddong->setEnabled(true);

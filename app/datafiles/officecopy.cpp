@@ -32,7 +32,11 @@ QString occupied(const QString& name, bool* emptyThere)
 {
     *emptyThere = false;
     if (engine::Database::IsPath(name)) {
-        if (QFileInfo::exists(name)) return QStringLiteral("Đã có file %1: chỉ chép vào thư mục chưa có dữ liệu.").arg(name);
+        // Names are compared without regard to case, as the program finds its files.
+        const QFileInfo file(name);
+        for (const QString& there : file.dir().entryList(QDir::Files | QDir::Hidden))
+            if (there.compare(file.fileName(), Qt::CaseInsensitive) == 0)
+                return QStringLiteral("Đã có file %1: chỉ chép vào thư mục chưa có dữ liệu.").arg(file.dir().filePath(there));
         return QString();
     }
     try {
@@ -113,7 +117,8 @@ CopyOutcome CopyOffice(const OfficeFiles& from, const OfficeFiles& to, const Cop
     QStringList staging;
     for (const QString& t : targets) staging.append(stagingName(t));
     std::vector<std::pair<QString, QString>> renames;
-    QStringList emptyTargets;
+    QStringList emptyTargets, named;  // named: the targets this copy has given their names
+    bool staged = false;              // whether anything was made under the staging names
     try {
         for (const QString& t : targets) {
             bool empty = false;
@@ -122,6 +127,7 @@ CopyOutcome CopyOffice(const OfficeFiles& from, const OfficeFiles& to, const Cop
             if (empty) emptyTargets.append(t);
         }
         // What a copy that was cut off left behind goes first.
+        staged = true;
         engine::Database::dropFiles(staging);
         int total = 0;
         std::vector<std::unique_ptr<engine::Database>> opened;
@@ -150,7 +156,17 @@ CopyOutcome CopyOffice(const OfficeFiles& from, const OfficeFiles& to, const Cop
         }
         opened.clear();
         engine::Database::dropFiles(emptyTargets);
-        engine::Database::renameFiles(renames);
+        if (engine::Database::IsPath(to.documents)) {
+            // One file at a time, the reference file first and the documents last: a folder is
+            // never taken for an office before its last file is there, and a failure takes back
+            // the names already given.
+            for (auto it = renames.rbegin(); it != renames.rend(); ++it) {
+                engine::Database::renameFiles({*it});
+                named.append(it->second);
+            }
+        } else {
+            engine::Database::renameFiles(renames);  // a server's, in one transaction
+        }
         tell(QStringLiteral("Đã chép xong"), total, total);
         const QString place = engine::Database::IsPath(to.documents) ? FolderOf(to.documents)
                                                                      : to.documents.left(to.documents.lastIndexOf(QLatin1Char('#')));
@@ -159,12 +175,27 @@ CopyOutcome CopyOffice(const OfficeFiles& from, const OfficeFiles& to, const Cop
     } catch (const engine::DbError& e) {
         QString cleanup;
         try {
-            engine::Database::dropFiles(staging);
+            if (staged) engine::Database::dropFiles(staging + named);
         } catch (const engine::DbError& again) {
             cleanup = kCRLF + QStringLiteral("Chưa xoá được bản chép dở: ") + again.description();
         }
         return {false, QStringLiteral("Chưa chép được dữ liệu; nơi nhận vẫn như trước. ") + e.description() + cleanup};
     }
+}
+
+OfficeFiles OfficeAt(const QString& place)
+{
+    return engine::Database::IsPath(place) ? OfficeInFolder(place) : OfficeOnServer(place);
+}
+
+CopyOutcome CopyOfficeInto(const OfficeFiles& from, const QString& place, const CopyProgress& progress)
+{
+    // A folder made for the copy goes again when nothing was copied into it.
+    const bool made = engine::Database::IsPath(place) && !QFileInfo(place).isDir();
+    if (made && !QDir().mkpath(place)) return {false, QStringLiteral("Không tạo được thư mục %1 !").arg(place)};
+    const CopyOutcome outcome = CopyOffice(from, OfficeAt(place), progress);
+    if (made && !outcome.done) QDir().rmdir(place);
+    return outcome;
 }
 
 int RunCopyCommand(const QStringList& arguments, const QString& appFolder)
@@ -173,27 +204,21 @@ int RunCopyCommand(const QStringList& arguments, const QString& appFolder)
     const qsizetype toFiles = arguments.indexOf(QStringLiteral("--copy-to-files"));
     if (toServer < 0 && toFiles < 0) return -1;
     const qsizetype at = toServer >= 0 ? toServer : toFiles;
-    const QString place = arguments.value(at + 1);
-    if (place.trimmed().isEmpty() || (toServer >= 0 && engine::Database::IsPath(place))) {
+    const QString place = arguments.value(at + 1).trimmed();
+    const qsizetype fromAt = arguments.indexOf(QStringLiteral("--from"));
+    const QString from = fromAt >= 0 ? arguments.value(fromAt + 1).trimmed() : QString();
+    if (place.isEmpty() || engine::Database::IsPath(place) != (toFiles >= 0) || (fromAt >= 0 && from.isEmpty())) {
         std::fprintf(stderr, "%s\n",
-                     qUtf8Printable(QStringLiteral("Cách dùng: korvane --copy-to-server postgresql://maychu/vanphong | "
-                                                   "korvane --copy-to-files THƯ_MỤC")));
+                     qUtf8Printable(QStringLiteral("Cách dùng: korvane --copy-to-server postgresql://maychu/vanphong [--from THƯ_MỤC]\n"
+                                                   "           korvane --copy-to-files THƯ_MỤC [--from postgresql://maychu/vanphong]\n"
+                                                   "Không có --from: chép dữ liệu chương trình đang dùng.")));
         return 2;
     }
-    OfficeFiles target;
-    if (toServer >= 0) {
-        target = OfficeOnServer(place);
-    } else {
-        if (!QDir().mkpath(place)) {
-            std::fprintf(stderr, "%s\n", qUtf8Printable(QStringLiteral("Không tạo được thư mục %1.").arg(place)));
-            return 1;
-        }
-        target = OfficeInFolder(place);
-    }
-    const CopyOutcome outcome = CopyOffice(CurrentOffice(appFolder), target, [](const QString& step, int done, int total) {
-        std::printf("[%d/%d] %s\n", done, total, qUtf8Printable(step));
-        std::fflush(stdout);
-    });
+    const CopyOutcome outcome =
+        CopyOfficeInto(from.isEmpty() ? CurrentOffice(appFolder) : OfficeAt(from), place, [](const QString& step, int done, int total) {
+            std::printf("[%d/%d] %s\n", done, total, qUtf8Printable(step));
+            std::fflush(stdout);
+        });
     std::fprintf(outcome.done ? stdout : stderr, "%s\n", qUtf8Printable(QString(outcome.text).replace(kCRLF, QStringLiteral("\n"))));
     return outcome.done ? 0 : 1;
 }

@@ -38,9 +38,15 @@ struct CopyOutcome {
 // names (nor beside them, by the next copy's start).
 CopyOutcome CopyOffice(const OfficeFiles& from, const OfficeFiles& to, const CopyProgress& progress = {});
 
-// `korvane --copy-to-server ADDRESS` and `korvane --copy-to-files FOLDER`: the office of the
-// program folder copied, its steps written to standard output. Returns the exit status, or -1
-// when `arguments` asks for neither.
+// The office kept at `place`: a server database's address or a folder.
+OfficeFiles OfficeAt(const QString& place);
+// CopyOffice into the office at `place`; a folder is made for it when missing, and goes again
+// when the copy is not made.
+CopyOutcome CopyOfficeInto(const OfficeFiles& from, const QString& place, const CopyProgress& progress = {});
+
+// `korvane --copy-to-server ADDRESS` and `korvane --copy-to-files FOLDER`, each with an optional
+// `--from PLACE`: the office of the program folder (or at PLACE) copied, its steps written to
+// standard output. Returns the exit status, or -1 when `arguments` asks for neither.
 int RunCopyCommand(const QStringList& arguments, const QString& appFolder);
 
 }  // namespace korvane

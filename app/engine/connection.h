@@ -177,6 +177,10 @@ public:
     virtual qint64 reserveCounter(const QString& schema, const QString& table, const QString& column);
     // Tells the engine that a table has just been filled in bulk (its planner may want to know).
     virtual void filled(const QString& /*table*/) {}
+    // The largest value a table's counter has handed out, rows deleted since included (0: none).
+    virtual qint64 counterMark(const QString& table, const QString& column) = 0;
+    // Makes a table's counter go on after `mark`, never back: a copied table keeps its numbers.
+    virtual void raiseCounter(const QString& table, const QString& column, qint64 mark) = 0;
     // Gives back a counter value taken ahead when no other clerk has taken one since.
     virtual void giveBackCounter(const QString& table, qint64 value) = 0;
     // Whether a counter value may be taken ahead in the write that saves a row.

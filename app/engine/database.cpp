@@ -540,6 +540,9 @@ void CopyDataFile(Database& from, Database& to, const std::function<void(const Q
                 insert.run();
             }
             rows.reset();
+            // Numbers handed out for rows deleted since are not handed out again by the copy.
+            for (const FieldDef& f : def.fields)
+                if (f.isCounter()) target.conn.raiseCounter(def.name, f.name, source.conn.counterMark(def.name, f.name));
         }
         for (const QString& q : queries) target.conn.writeSavedQuery(q, from.QueryDefSql(q), true);
     });

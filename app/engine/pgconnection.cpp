@@ -9,6 +9,7 @@
 #include <QHash>
 #include <QUrl>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -452,6 +453,27 @@ public:
     {
         command((inTransaction() ? "ANALYZE " : "VACUUM ANALYZE ") + dialect().ident(table));
     }
+    qint64 counterMark(const QString& table, const QString& column) override
+    {
+        const std::string largest =
+            value("SELECT coalesce(max(" + dialect().ident(column) + "), 0) FROM " + schemaIdent() + '.' + dialect().ident(table));
+        return std::max(handedOut(table, column), static_cast<qint64>(std::atoll(largest.c_str())));
+    }
+    // The sequence is moved even when rows already hold larger ids: a statement that leaves the
+    // id to the server takes the sequence's next value as it is.
+    void raiseCounter(const QString& table, const QString& column, qint64 mark) override
+    {
+        if (mark <= 0 || handedOut(table, column) >= mark) return;
+        value("SELECT setval(pg_get_serial_sequence($1, $2), $3::bigint)",
+              {schemaIdent() + '.' + dialect().ident(table), dialect().name(column), std::to_string(mark)});
+    }
+    // The last value the counter's sequence gave (0 when it gave none).
+    qint64 handedOut(const QString& table, const QString& column)
+    {
+        const std::string sequence =
+            value("SELECT pg_get_serial_sequence($1, $2)", {schemaIdent() + '.' + dialect().ident(table), dialect().name(column)});
+        return sequence.empty() ? 0 : std::atoll(value("SELECT CASE WHEN is_called THEN last_value ELSE 0 END FROM " + sequence).c_str());
+    }
     void giveBackCounter(const QString&, qint64) override {}
     bool takesCountersAhead() const override { return false; }
     std::optional<std::string> dataVersionQuery(const QString&) const override { return std::nullopt; }
@@ -759,12 +781,13 @@ std::string PgCursor::image(int index) const
 
 // ---- Connection --------------------------------------------------------------------------
 
-// A new link to the server of `conninfo`. A server that does not answer is given up after ten
-// seconds unless the address sets its own connect_timeout.
+// A new link to the server of `conninfo`. A host that does not answer is given up after five
+// seconds (each host of an address that names a primary and its standby) unless the address sets
+// its own connect_timeout.
 PGconn* openLink(const std::string& conninfo)
 {
     const char* const keys[] = {"connect_timeout", "dbname", nullptr};
-    const char* const values[] = {"10", conninfo.c_str(), nullptr};
+    const char* const values[] = {"5", conninfo.c_str(), nullptr};
     return PQconnectdbParams(keys, values, 1);
 }
 

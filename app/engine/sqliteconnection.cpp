@@ -1145,6 +1145,31 @@ qint64 SqliteConnection::nextCounter(const QString& schema, const QString& table
     return id;
 }
 
+qint64 SqliteConnection::counterMark(const QString& table, const QString&)
+{
+    SqliteCursor st(db(), "SELECT max(coalesce((SELECT seq FROM main.sqlite_sequence WHERE name = ?), 0), "
+                          "(SELECT coalesce(max(rowid), 0) FROM main." + quoteIdent(table) + "))");
+    st.bindBytes(1, toStored(table));
+    st.step();
+    const qint64 mark = st.columnInt(0);
+    st.reset();
+    return mark;
+}
+
+void SqliteConnection::raiseCounter(const QString& table, const QString&, qint64 mark)
+{
+    SqliteCursor up(db(), "UPDATE main.sqlite_sequence SET seq = max(seq, ?) WHERE name = ?");
+    up.bindInt(1, mark);
+    up.bindBytes(2, toStored(table));
+    up.run();
+    if (sqlite3_changes(db_) == 0) {
+        SqliteCursor ins(db(), "INSERT INTO main.sqlite_sequence (name, seq) VALUES (?, ?)");
+        ins.bindBytes(1, toStored(table));
+        ins.bindInt(2, mark);
+        ins.run();
+    }
+}
+
 void SqliteConnection::giveBackCounter(const QString& table, qint64 value)
 {
     if (!isOpen() || readOnly()) return;

@@ -120,6 +120,8 @@ public:
     QStringList savedQueryNames() override;
     void writeSavedQuery(const QString& name, const std::optional<QString>& jetSql, bool create) override;
     qint64 nextCounter(const QString& schema, const QString& table, const QString& column) override;
+    qint64 counterMark(const QString& table, const QString& column) override;
+    void raiseCounter(const QString& table, const QString& column, qint64 mark) override;
     void giveBackCounter(const QString& table, qint64 value) override;
     bool takesCountersAhead() const override { return true; }
     std::optional<std::string> dataVersionQuery(const QString& schema) const override;

@@ -9,6 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 
@@ -102,10 +104,18 @@ TEST(ServerOffice, FilesGoToAServerAndBackRowForRow)
         engine::Database doc(server.documents);
         EXPECT_EQ(doc.QueryDefSql(QStringLiteral("Qrdanang")), QStringLiteral("SELECT * FROM cvden2026 WHERE noigui Like '*Đà Nẵng*'"));
         EXPECT_EQ(doc.OpenRecordset(QStringLiteral("Qrdanang"))->RecordCount(), 10000);
-        // The counter goes on after the copied ids.
+        // The counter goes on after every number the file handed out, rows deleted since included
+        // (16,384 were written, 10,000 kept), for a new row and for a statement alike.
         auto rs = doc.OpenRecordset(QStringLiteral("SELECT * FROM cvden2026 WHERE id < 0"));
         rs->AddNew();
-        EXPECT_EQ(rs->Field(QStringLiteral("id")).toInt(), 10001);
+        EXPECT_EQ(rs->Field(QStringLiteral("id")).toInt(), 16385);
+        rs->CancelUpdate();
+        engine::Database ref(server.reference);
+        ref.Execute(QStringLiteral("INSERT INTO nguoidung (hoten, tentrenmang, quyenhan, matkhau) VALUES ('Trần Văn Nam', 'nam', 'CB', 'mk')"));
+        EXPECT_EQ(ref.OpenRecordset(QStringLiteral("SELECT count(*) AS n FROM nguoidung"), engine::RecordsetType::Snapshot)->Field(QStringLiteral("n")).toInt(),
+                  engine::Database(office.reference).OpenRecordset(QStringLiteral("SELECT count(*) AS n FROM nguoidung"), engine::RecordsetType::Snapshot)
+                          ->Field(QStringLiteral("n")).toInt() + 1);
+        ref.Execute(QStringLiteral("DELETE FROM nguoidung WHERE tentrenmang = 'nam'"));
     }
 
     // A place holding the office's data is refused and keeps what it holds.
@@ -114,8 +124,7 @@ TEST(ServerOffice, FilesGoToAServerAndBackRowForRow)
     EXPECT_EQ(twice.text, QStringLiteral("Đã có dữ liệu %1 trên máy chủ: chỉ chép vào cơ sở dữ liệu chưa có dữ liệu.").arg(server.documents));
     EXPECT_EQ(contentsOf(server.documents)[0].rows, contentsOf(office.documents)[0].rows);
 
-    // Back into files: every row equals the first files' (the row added above aside).
-    engine::Database(server.documents).Execute(QStringLiteral("DELETE FROM cvden2026 WHERE id = 10001"));
+    // Back into files: every row equals the first files'.
     const OfficeFiles back = OfficeInFolder(folder.path(QStringLiteral("ve")));
     QDir().mkpath(folder.path(QStringLiteral("ve")));
     const CopyOutcome down = CopyOffice(server, back);
@@ -135,9 +144,24 @@ TEST(ServerOffice, FilesGoToAServerAndBackRowForRow)
     EXPECT_EQ(engine::Database(back.reference).OpenRecordset(QStringLiteral("SELECT hoten FROM nguoidung WHERE tentrenmang = 'lan'"))
                   ->Field(QStringLiteral("hoten")),
               QStringLiteral("Nguyễn Thị Lan"));
-    const CopyOutcome filesTwice = CopyOffice(server, back);
+    {
+        engine::Database doc(back.documents);
+        auto rs = doc.OpenRecordset(QStringLiteral("SELECT * FROM cvden2026 WHERE id < 0"));
+        rs->AddNew();
+        EXPECT_EQ(rs->Field(QStringLiteral("id")).toInt(), 16386);  // past the one the server handed out above, too
+        rs->CancelUpdate();
+    }
+    // A folder holding an office's file, whatever the letter case of its name, is refused.
+    QFile::rename(back.plans, folder.path(QStringLiteral("ve/ZELTLICH.MDB")));
+    const CopyOutcome filesTwice = CopyOffice(server, OfficeInFolder(folder.path(QStringLiteral("ve"))));
     EXPECT_FALSE(filesTwice.done);
     EXPECT_TRUE(filesTwice.text.startsWith(QStringLiteral("Đã có file %1").arg(back.documents))) << filesTwice.text.toStdString();
+    QFile::remove(back.documents);
+    const CopyOutcome upperCase = CopyOffice(server, OfficeInFolder(folder.path(QStringLiteral("ve"))));
+    EXPECT_FALSE(upperCase.done);
+    EXPECT_TRUE(upperCase.text.startsWith(QStringLiteral("Đã có file %1").arg(folder.path(QStringLiteral("ve/ZELTLICH.MDB")))))
+        << upperCase.text.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(back.documents));
 
     // Two data files with reference files of their own cannot become one office.
     OfficeFiles split = office;
@@ -157,11 +181,12 @@ TEST(ServerOffice, ACopyCutOffLeavesNothingUnderTheOfficesNamesAndCanBeRunAgain)
     const QString address = testing_support::NewServerDatabase();
     const OfficeFiles server = OfficeOnServer(address);
 
-    auto korvane = [&](QProcess& p) {
+    auto korvane = [&](QProcess& p, QStringList args = {}) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("KORVANE_HOME"), folder.path(QStringLiteral("home")));
         p.setProcessEnvironment(env);
-        p.start(QStringLiteral(KORVANE_BINARY), {QStringLiteral("--copy-to-server"), address});
+        if (args.isEmpty()) args = QStringList{QStringLiteral("--copy-to-server"), address};
+        p.start(QStringLiteral(KORVANE_BINARY), args);
         return p.waitForStarted();
     };
     {
@@ -183,4 +208,15 @@ TEST(ServerOffice, ACopyCutOffLeavesNothingUnderTheOfficesNamesAndCanBeRunAgain)
     EXPECT_TRUE(said.contains(QStringLiteral("Đã chép xong dữ liệu sang ") + address)) << said.toStdString();
     expectSameRows(office, server);
     EXPECT_FALSE(isThere(address + QStringLiteral("#zeltcv_dangchep")));
+
+    // The server's office back into files, named with --from; an address is no folder.
+    const QString back = folder.path(QStringLiteral("ve"));
+    QProcess wrong, down;
+    ASSERT_TRUE(korvane(wrong, {QStringLiteral("--copy-to-files"), address}));
+    ASSERT_TRUE(wrong.waitForFinished(60000));
+    EXPECT_EQ(wrong.exitCode(), 2);
+    ASSERT_TRUE(korvane(down, {QStringLiteral("--copy-to-files"), back, QStringLiteral("--from"), address}));
+    ASSERT_TRUE(down.waitForFinished(300000));
+    EXPECT_EQ(down.exitCode(), 0) << down.readAllStandardError().toStdString();
+    expectSameRows(office, OfficeInFolder(back));
 }
