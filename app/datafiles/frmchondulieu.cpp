@@ -20,6 +20,7 @@
 #include <QSaveFile>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <optional>
 #include <utility>
 
@@ -149,7 +150,7 @@ frmchondulieu::frmchondulieu(App& app, Kind kind, QWidget* parent) : QDialog(par
     });
     connect(filechon, &QLineEdit::textChanged, this, [this](const QString& text) {
         cmdchapnhan->setEnabled(!text.trimmed().isEmpty());
-        lblketnoi->clear();
+        showConnection(QString());
     });
     connect(filechon, &QLineEdit::editingFinished, this, &frmchondulieu::TryConnection);
     connect(cmdchon, &QPushButton::clicked, this, &frmchondulieu::Browse);
@@ -185,11 +186,19 @@ void frmchondulieu::Browse()
     if (!chosen.isEmpty()) filechon->setText(chosen);  // an empty answer is a cancelled dialog
 }
 
+// The reason a server gave is as long as it needs: the label takes its lines from the list above.
+void frmchondulieu::showConnection(const QString& text)
+{
+    lblketnoi->setText(text);
+    lblketnoi->setMinimumHeight(text.isEmpty() ? 0 : lblketnoi->heightForWidth(std::max(lblketnoi->width(), 200)));
+    layout()->activate();
+}
+
 void frmchondulieu::TryConnection()
 {
     const QString chosen = filechon->text().trimmed();
     if (kind_ == Kind::Backup || chosen.isEmpty() || engine::Database::IsPath(chosen)) {
-        lblketnoi->clear();
+        showConnection(QString());
         return;
     }
     QString why;
@@ -197,7 +206,7 @@ void frmchondulieu::TryConnection()
         BusyCursor busy;
         why = WhyNotOpened(chosen);
     }
-    lblketnoi->setText(why.isEmpty() ? QStringLiteral("Kết nối được") : why);
+    showConnection(why.isEmpty() ? QStringLiteral("Kết nối được") : why);
 }
 
 // A server's data: reached, holding the tables of its kind, with its reference data beside it.
@@ -205,7 +214,7 @@ QString frmchondulieu::serverRefusal(const QString& chosen)
 {
     BusyCursor busy;
     const QString why = WhyNotOpened(chosen);
-    lblketnoi->setText(why.isEmpty() ? QStringLiteral("Kết nối được") : why);
+    showConnection(why.isEmpty() ? QStringLiteral("Kết nối được") : why);
     if (!why.isEmpty()) return QStringLiteral("Không dùng được dữ liệu vừa chọn trên máy chủ! ") + kCRLF + why;
     if (!KiemtraMDB(chosen, kind_ == Kind::Documents ? QStringLiteral("zeltcv") : QStringLiteral("zeltlich"), app_.MsgText, {}))
         return QStringLiteral("File dữ liệu vừa chọn bị lỗi, không sử dụng được. ");

@@ -44,6 +44,7 @@ private:
     QString refusal(QString& chosen);  // the reason the chosen file is refused, or empty
     QString backupRefusal(QString& chosen);
     QString serverRefusal(const QString& chosen);
+    void showConnection(const QString& text);  // in lblketnoi, with the room its lines need
     QString fileRefusal(const QString& chosen, const ShowMessage& show);
     QString yearAndLogin(const QString& chosen);  // the working year's tables, the plan file's login
     bool switchTo(const QString& chosen);
