@@ -150,7 +150,7 @@ frmchondulieu::frmchondulieu(App& app, Kind kind, QWidget* parent) : QDialog(par
     });
     connect(filechon, &QLineEdit::textChanged, this, [this](const QString& text) {
         cmdchapnhan->setEnabled(!text.trimmed().isEmpty());
-        showConnection(QString());
+        if (text.trimmed() != triedName_) showConnection(QString());
     });
     connect(filechon, &QLineEdit::editingFinished, this, &frmchondulieu::TryConnection);
     connect(cmdchon, &QPushButton::clicked, this, &frmchondulieu::Browse);
@@ -201,19 +201,24 @@ void frmchondulieu::TryConnection()
         showConnection(QString());
         return;
     }
-    QString why;
+    if (chosen == triedName_) return;  // tried already: a server that does not answer keeps the window waiting
     {
         BusyCursor busy;
-        why = WhyNotOpened(chosen);
+        triedWhy_ = WhyNotOpened(chosen);
     }
-    showConnection(why.isEmpty() ? QStringLiteral("Kết nối được") : why);
+    triedName_ = chosen;
+    showConnection(triedWhy_.isEmpty() ? QStringLiteral("Kết nối được") : triedWhy_);
 }
 
 // A server's data: reached, holding the tables of its kind, with its reference data beside it.
 QString frmchondulieu::serverRefusal(const QString& chosen)
 {
     BusyCursor busy;
-    const QString why = WhyNotOpened(chosen);
+    // A server found unreachable by the try a moment ago is not waited for again; the next
+    // choice asks it anew.
+    const QString why = chosen == triedName_ && !triedWhy_.isEmpty() ? triedWhy_ : WhyNotOpened(chosen);
+    triedName_.clear();
+    triedWhy_.clear();
     showConnection(why.isEmpty() ? QStringLiteral("Kết nối được") : why);
     if (!why.isEmpty()) return QStringLiteral("Không dùng được dữ liệu vừa chọn trên máy chủ! ") + kCRLF + why;
     if (!KiemtraMDB(chosen, kind_ == Kind::Documents ? QStringLiteral("zeltcv") : QStringLiteral("zeltlich"), app_.MsgText, {}))

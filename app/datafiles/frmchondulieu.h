@@ -51,6 +51,7 @@ private:
 
     App& app_;
     Kind kind_;
+    QString triedName_, triedWhy_;  // the server last tried, and why it could not be opened
     // Saved before the new user logs in (plan mode), restored when the switch fails.
     QString savedUserFullName_, savedUserRights_, savedPlanRefFile_;
 };

@@ -171,8 +171,9 @@ void notePagesChecked(const QString& path, const QString& stamp)
 
 }  // namespace
 
-bool KiemtraMDB(const QString& path, const QString& kind, QString& MsgText, const ShowMessage& show)
+bool KiemtraMDB(const QString& path, const QString& kind, QString& MsgText, const ShowMessage& show, QString* why)
 {
+    if (why) why->clear();
     // A server's data has no file to look at: opening it tells whether it is there.
     const bool file = engine::Database::IsPath(path);
     if (file && PathExists(path).isEmpty()) return false;
@@ -204,7 +205,8 @@ bool KiemtraMDB(const QString& path, const QString& kind, QString& MsgText, cons
         if (!db.CheckPages().isEmpty()) return false;
         notePagesChecked(path, stamp);
         return true;
-    } catch (const engine::DbError&) {
+    } catch (const engine::DbError& e) {
+        if (why) *why = e.description();
         return false;
     }
 }

@@ -52,7 +52,8 @@ QString PathExists(const QString& path);
 void ClearReadOnly(const QString& path, QString& MsgText, const ShowMessage& show);
 // True when the file exists, opens and holds the tables of its kind: "zeltgoc", "zelttk",
 // "zeltcv" or "zeltlich". Any file but the template loses its read-only attribute on the way.
-bool KiemtraMDB(const QString& path, const QString& kind, QString& MsgText, const ShowMessage& show);
+// `why`, when given, receives why the file could not be opened (a server that does not answer).
+bool KiemtraMDB(const QString& path, const QString& kind, QString& MsgText, const ShowMessage& show, QString* why = nullptr);
 // Why the data file `name` cannot be opened (a server that cannot be reached, with libpq's
 // reason); empty when it opens.
 QString WhyNotOpened(const QString& name);

@@ -171,14 +171,14 @@ Startup::Next Startup::openFiles()
     };
     for (const DataStep& s : steps) {
         StepText = *s.step;
-        if (!KiemtraMDB(*s.file, QLatin1String(s.kind), app_.MsgText, show())) {
+        if (!KiemtraMDB(*s.file, QLatin1String(s.kind), app_.MsgText, show(), &FailedWhy)) {
             FailedPath = *s.file;
             return Next::Continue;
         }
         *s.db = openShared(*s.file);
         *s.refFile = RefFileFor(*s.file);
         StepText = QString::fromUtf8(s.refStep);
-        if (!KiemtraMDB(*s.refFile, QStringLiteral("zelttk"), app_.MsgText, show())) {
+        if (!KiemtraMDB(*s.refFile, QStringLiteral("zelttk"), app_.MsgText, show(), &FailedWhy)) {
             FailedPath = *s.refFile;
             return Next::Continue;
         }
@@ -220,7 +220,8 @@ Startup::Next Startup::offerFallback()
     // data is named with what the server (or libpq, when none answers) said.
     QString problem;
     if (!engine::Database::IsPath(FailedPath)) {
-        const QString why = WhyNotOpened(FailedPath);
+        // The reason found by the check: a server that does not answer is not asked twice.
+        const QString why = FailedWhy;
         problem = QStringLiteral("Không dùng được dữ liệu ") + FailedPath + QStringLiteral(" trên máy chủ !") + kCRLF +
                   (why.isEmpty() ? QStringLiteral("Dữ liệu trên máy chủ thiếu các bảng cần dùng.") : why);
     } else if (PathExists(FailedPath).isEmpty()) {

@@ -28,6 +28,7 @@ public:
     QString StepText;
     bool TemplateBad = false;
     QString FailedPath;
+    QString FailedWhy;  // why FailedPath could not be opened, when it could not
 
 private:
     enum class Next { Continue, Again, End };
