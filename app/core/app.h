@@ -81,8 +81,6 @@ public:
     QString WorkYear;
     // The template file failed its structure check at start-up: no year table can be made.
     bool TemplateBad = false;
-    // The clerk was told this run that closing a register backs up nothing from a server.
-    bool ServerBackupTold = false;
     QString PlanTable, CalendarTable, InDocTable, OutDocTable;
     std::unique_ptr<engine::Database> TempDb, LocalRefDb, DocDb, DocRefDb, PlanDb, PlanRefDb;
     MonthAbbrev Months;

@@ -6,6 +6,7 @@
 #include "dbstate.h"
 #include "jetsql.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QUuid>
 #include <QWidget>
@@ -32,6 +33,9 @@ const QString kIdcu = QStringLiteral("idcu");
 
 std::string ident(const QString& name) { return engine::quoteIdent(name); }
 std::string text(const QString& value) { return "'" + engine::escapeQuotes(value).toStdString() + "'"; }
+// Where the document file's own bookkeeping tables are named: a file's main schema (another file
+// may be attached beside it), or the server schema the connection works in.
+std::string home(Connection& c) { return engine::Database::IsPath(c.path()) ? "main." : ""; }
 
 // The fields a backup copies: every field of the register's row but its key and its backup
 // state, read from the table itself so that no field can be left behind.
@@ -141,7 +145,7 @@ void ensureLog(engine::DbState& state, const LogTriggers& t, const QString& tabl
 QString fileIdentity(Connection& c, engine::DbState& state, bool make)
 {
     if (state.hasTable(QString(), QStringLiteral("jet_fileid"))) {
-        Statement st(c, "SELECT id FROM main.jet_fileid");
+        Statement st(c, "SELECT id FROM " + home(c) + "jet_fileid");
         const QString id = st.step() ? st.column(0).toString() : QString();
         st.reset();
         if (!id.isEmpty() || !make) return id;
@@ -149,14 +153,14 @@ QString fileIdentity(Connection& c, engine::DbState& state, bool make)
         return QString();
     }
     const QString id = QUuid::createUuid().toString(QUuid::WithoutBraces);
-    c.exec("CREATE TABLE IF NOT EXISTS main.jet_fileid (id TEXT NOT NULL)");
-    c.exec("INSERT INTO main.jet_fileid (id) VALUES (" + text(id) + ")");
+    c.exec("CREATE TABLE IF NOT EXISTS " + home(c) + "jet_fileid (id TEXT NOT NULL)");
+    c.exec("INSERT INTO " + home(c) + "jet_fileid (id) VALUES (" + text(id) + ")");
     return id;
 }
 
 qint64 lastChange(Connection& c)
 {
-    Statement st(c, "SELECT coalesce(max(seq), 0) FROM main.jet_changes");
+    Statement st(c, "SELECT coalesce(max(seq), 0) FROM " + home(c) + "jet_changes");
     const qint64 n = st.step() ? st.columnInt(0) : 0;
     st.reset();
     return n;
@@ -187,7 +191,7 @@ void recordCopied(Connection& c, const QString& schema, const QString& source, c
 
 bool changedAfter(Connection& c, const QString& table, qint64 upTo)
 {
-    Statement st(c, "SELECT 1 FROM main.jet_changes WHERE tbl = ? AND seq > ? LIMIT 1");
+    Statement st(c, "SELECT 1 FROM " + home(c) + "jet_changes WHERE tbl = ? AND seq > ? LIMIT 1");
     st.bind(1, table.toLower());
     st.bindInt(2, upTo);
     const bool found = st.step();
@@ -195,30 +199,36 @@ bool changedAfter(Connection& c, const QString& table, qint64 upTo)
     return found;
 }
 
-// Copies the rows of `table` written after `upTo` into the same table of the attached backup
-// file: a row whose copy is there updates it, any other row is added. A row without its own
-// "idcu" is known by its id.
-void copyChanges(Connection& c, const QString& schema, const QString& table, const QStringList& fields, qint64 upTo)
+// Puts the rows waiting in "temp.jet_backuprows" into `table` of the backup file under `schema`:
+// a row whose copy is there updates it, any other row is added.
+void applyBackupRows(Connection& c, const QString& schema, const QString& table, const QStringList& fields)
 {
-    QStringList selected, others;
-    for (const QString& f : fields) {
-        const bool key = f.compare(kIdcu, Qt::CaseInsensitive) == 0;
-        selected.append(key ? QStringLiteral("coalesce(idcu, rowid) AS idcu") : QString::fromStdString(ident(f)));
-        if (!key) others.append(QString::fromStdString(ident(f)));
-    }
+    QStringList others;
+    for (const QString& f : fields)
+        if (f.compare(kIdcu, Qt::CaseInsensitive) != 0) others.append(QString::fromStdString(ident(f)));
     const std::string target = ident(schema) + "." + ident(table);
     const std::string all = others.join(QStringLiteral(", ")).toStdString() + ", idcu";
     const std::string values = others.join(QStringLiteral(", ")).toStdString();
-    c.exec("DROP TABLE IF EXISTS temp.jet_backuprows");
-    c.exec("CREATE TEMP TABLE jet_backuprows AS SELECT " + selected.join(QStringLiteral(", ")).toStdString() + " FROM main." + ident(table) +
-           " WHERE rowid IN (SELECT id FROM main.jet_changes WHERE tbl = " + text(table.toLower()) + " AND seq > " + std::to_string(upTo) +
-           ") ORDER BY rowid");
     c.exec("CREATE INDEX temp.jet_backuprows_key ON jet_backuprows (idcu)");
     c.exec("UPDATE " + target + " SET (" + values + ") = (SELECT " + values + " FROM temp.jet_backuprows AS r WHERE r.idcu = " + target +
            ".idcu) WHERE idcu IN (SELECT idcu FROM temp.jet_backuprows)");
     c.exec("INSERT INTO " + target + " (" + all + ") SELECT " + all + " FROM temp.jet_backuprows WHERE idcu NOT IN (SELECT idcu FROM " + target +
            " WHERE idcu IS NOT NULL) ORDER BY rowid");
     c.exec("DROP TABLE temp.jet_backuprows");
+}
+
+// Copies the rows of `table` written after `upTo` into the same table of the attached backup
+// file. A row without its own "idcu" is known by its id.
+void copyChanges(Connection& c, const QString& schema, const QString& table, const QStringList& fields, qint64 upTo)
+{
+    QStringList selected;
+    for (const QString& f : fields)
+        selected.append(f.compare(kIdcu, Qt::CaseInsensitive) == 0 ? QStringLiteral("coalesce(idcu, rowid) AS idcu") : QString::fromStdString(ident(f)));
+    c.exec("DROP TABLE IF EXISTS temp.jet_backuprows");
+    c.exec("CREATE TEMP TABLE jet_backuprows AS SELECT " + selected.join(QStringLiteral(", ")).toStdString() + " FROM main." + ident(table) +
+           " WHERE rowid IN (SELECT id FROM main.jet_changes WHERE tbl = " + text(table.toLower()) + " AND seq > " + std::to_string(upTo) +
+           ") ORDER BY rowid");
+    applyBackupRows(c, schema, table, fields);
 }
 
 // An attached file for the length of a scope (attached outside any transaction).
@@ -301,30 +311,265 @@ bool copyWholeFile(App& app, engine::Database& doc, const QString& table)
     }
 }
 
+// ---- Backup from a server ------------------------------------------------------------------
+//
+// A data file on a server keeps the same change log in its own schema: "jet_changes" with a
+// sequence for "seq", written by a trigger on each year table. Its writers do not all take the
+// file's lock (a save of one row locks that row only), so a number handed out may be committed
+// after a later one; a backup therefore reads the log under a lock that waits for every writer
+// of the log to end and holds new ones back until the rows are read. The backup file is a file
+// of its own: the rows are read in one transaction of the server and written in one of the file,
+// and the register's rows are marked backed up after both, leaving out any row written since.
+
+// The log's trigger on one year table of a server. Its name carries a digest of the fields it
+// watches, so that a table whose fields have changed gets its trigger made again.
+struct ServerLog {
+    QString table;        // lower case, as the log names it
+    std::string key;      // the column that keys the table's rows
+    std::string trigger;  // the trigger's name
+    std::string create;   // the statement that makes it
+};
+
+ServerLog serverLog(engine::Database& doc, const QString& table)
+{
+    const engine::TableDef def = doc.TableDefOf(table);
+    const engine::Dialect& d = doc.state()->conn.dialect();
+    ServerLog log;
+    log.table = table.toLower();
+    log.key = "jet_rowid";
+    QStringList watched;
+    for (const engine::FieldDef& f : def.fields) {
+        const QString lower = f.name.toLower();
+        if (f.isCounter()) log.key = lower.toStdString();
+        if (lower != QLatin1String("kieuupdate") && lower != QLatin1String("chonin")) watched.append(QString::fromStdString(d.ident(f.name)));
+    }
+    const QByteArray digest = QCryptographicHash::hash(watched.join(QLatin1Char(',')).toUtf8(), QCryptographicHash::Sha1).toHex().left(10);
+    log.trigger = "jet_changes_" + log.table.toStdString() + "_" + digest.toStdString();
+    log.create = "CREATE TRIGGER " + d.ident(QString::fromStdString(log.trigger)) + " AFTER INSERT OR UPDATE OF " +
+                 watched.join(QStringLiteral(", ")).toStdString() + " ON " + d.ident(table) + " FOR EACH ROW EXECUTE FUNCTION jet_log_change(" +
+                 text(log.table) + ", " + text(QString::fromStdString(log.key)) + ")";
+    return log;
+}
+
+// The log's triggers of a table, by name.
+QStringList serverTriggers(Connection& c, const QString& table)
+{
+    QStringList names;
+    Statement st(c, "SELECT t.tgname FROM pg_trigger t JOIN pg_class r ON r.oid = t.tgrelid JOIN pg_namespace n ON n.oid = r.relnamespace "
+                    "WHERE n.nspname = current_schema() AND lower(r.relname::text) = ? AND t.tgname LIKE 'jet\\_changes\\_%'");
+    st.bindUtf8(1, table);
+    while (st.step()) names.append(st.columnUtf8(0));
+    st.reset();
+    return names;
+}
+
+bool serverLogInPlace(engine::DbState& state, const ServerLog& log)
+{
+    return state.hasTable(QString(), QStringLiteral("jet_changes")) &&
+           serverTriggers(state.conn, log.table) == QStringList{QString::fromStdString(log.trigger)};
+}
+
+// Puts the log's trigger on the table when it is missing or watches other fields, and logs
+// every row of the table anew (see ensureLog). Runs inside a write transaction.
+void ensureServerLog(engine::DbState& state, const ServerLog& log, const QString& table)
+{
+    if (serverLogInPlace(state, log)) return;
+    Connection& c = state.conn;
+    const engine::Dialect& d = c.dialect();
+    c.exec("CREATE TABLE IF NOT EXISTS jet_changes (seq bigserial PRIMARY KEY, tbl text NOT NULL, id bigint NOT NULL, UNIQUE (tbl, id))");
+    // The schema is found from the table written, so that a data file renamed on its server
+    // keeps its log.
+    c.exec("CREATE OR REPLACE FUNCTION jet_log_change() RETURNS trigger LANGUAGE plpgsql AS $f$\n"
+           "DECLARE k bigint;\n"
+           "BEGIN\n"
+           "  EXECUTE format('SELECT ($1).%I', TG_ARGV[1]) USING NEW INTO k;\n"
+           "  EXECUTE format('DELETE FROM %I.jet_changes WHERE tbl = $1 AND id = $2', TG_TABLE_SCHEMA) USING TG_ARGV[0], k;\n"
+           "  EXECUTE format('INSERT INTO %I.jet_changes (tbl, id) VALUES ($1, $2)', TG_TABLE_SCHEMA) USING TG_ARGV[0], k;\n"
+           "  RETURN NULL;\n"
+           "END $f$");
+    for (const QString& name : serverTriggers(c, log.table)) c.exec("DROP TRIGGER " + d.ident(name) + " ON " + d.ident(table));
+    c.exec(log.create);
+    c.exec("DELETE FROM jet_changes WHERE tbl = " + text(log.table));
+    c.exec("INSERT INTO jet_changes (tbl, id) SELECT " + text(log.table) + ", " + log.key + " FROM " + d.ident(table) + " ORDER BY " + log.key);
+}
+
+// Holds back every writer of the log until the transaction ends, once those under way have
+// ended: the log then shows every change committed, and no number below its last is still to come.
+void settleLog(Connection& c) { c.exec("LOCK TABLE jet_changes IN SHARE MODE"); }
+
+// Rows of the register read from the server, in the order of the backup file's fields.
+struct ServerRows {
+    QString source;
+    qint64 upTo = 0;
+    std::vector<QVariantList> rows;
+};
+
+// Reads the rows written after `after` (every row when `whole`), with the log's last number.
+ServerRows readServerRows(engine::Database& doc, const ServerLog& log, const QString& table, const QStringList& fields, qint64 after, bool whole)
+{
+    engine::DbState& state = *doc.state();
+    Connection& c = state.conn;
+    const engine::Dialect& d = c.dialect();
+    std::string columns;
+    for (const QString& f : fields)
+        columns += (columns.empty() ? "" : ", ") +
+                   (f.compare(kIdcu, Qt::CaseInsensitive) == 0 ? "coalesce(idcu, " + log.key + ")" : d.ident(f));
+    std::string sql = "SELECT " + columns + " FROM " + d.ident(table);
+    if (!whole) sql += " WHERE " + log.key + " IN (SELECT id FROM jet_changes WHERE tbl = " + text(log.table) + " AND seq > " + std::to_string(after) + ")";
+    sql += " ORDER BY " + log.key;
+    ServerRows out;
+    doc.WriteTransaction([&] {
+        settleLog(c);
+        out.source = fileIdentity(c, state, false);
+        out.upTo = lastChange(c);
+        Statement st(c, sql);
+        const int count = static_cast<int>(fields.size());
+        while (st.step()) {
+            QVariantList row;
+            row.reserve(count);
+            for (int k = 0; k < count; ++k) row.append(st.column(k));
+            out.rows.push_back(std::move(row));
+        }
+        st.reset();
+    });
+    return out;
+}
+
+// Marks the register's rows backed up, but for those written after the copy's last number.
+void markServerRowsBackedUp(engine::Database& doc, const ServerLog& log, const QString& table, qint64 upTo)
+{
+    Connection& c = doc.state()->conn;
+    doc.WriteTransaction([&] {
+        c.exec("UPDATE " + c.dialect().ident(table) + " SET kieuupdate = 0 WHERE kieuupdate > 0 AND " + log.key +
+               " NOT IN (SELECT id FROM jet_changes WHERE tbl = " + text(log.table) + " AND seq > " + std::to_string(upTo) + ")");
+    });
+}
+
+// The first backup from a server: the whole data file copied into a new file under a name of
+// its own, put in place when its records of what it holds are written. Returns false, and leaves
+// nothing behind, when another copy of the program has made the backup file meanwhile.
+bool copyWholeServerFile(App& app, engine::Database& doc, const QString& table)
+{
+    engine::DbState& state = *doc.state();
+    Connection& c = state.conn;
+    const QString temp = app.BackupFile + QStringLiteral(".new");
+    const auto removeTemp = [&] {
+        QFile::remove(temp);
+        QFile::remove(temp + QStringLiteral("-journal"));
+    };
+    removeTemp();  // left by a run that was cut off
+    try {
+        const bool logged = doc.HasTable(table);
+        const ServerLog log = logged ? serverLog(doc, table) : ServerLog{};
+        QString source;
+        qint64 upTo = 0;
+        doc.WriteTransaction([&] {
+            if (logged) ensureServerLog(state, log, table);
+            source = fileIdentity(c, state, true);
+        });
+        // Every change up to this number is committed before the copy reads: one that comes
+        // after it has a later number and is copied by the next backup.
+        if (logged)
+            doc.WriteTransaction([&] {
+                settleLog(c);
+                upTo = lastChange(c);
+            });
+        engine::Database::createFile(temp);
+        {
+            engine::Database copy(temp);
+            engine::CopyDataFile(doc, copy);
+            Connection& k = copy.state()->conn;
+            copy.WriteTransaction([&] {
+                for (const QString& t : yearTables(copy)) recordCopied(k, QStringLiteral("main"), source, t, upTo);
+            });
+        }
+        QFile::remove(temp + QStringLiteral("-journal"));
+        if (QFile::exists(app.BackupFile)) {
+            removeTemp();
+            return false;
+        }
+        if (!QFile::rename(temp, app.BackupFile))
+            throw engine::DbError(engine::ErrFileReadOnly, QStringLiteral("Không đặt được file backup %1.").arg(app.BackupFile));
+        if (logged) markServerRowsBackedUp(doc, log, table, upTo);
+        return true;
+    } catch (...) {
+        removeTemp();
+        throw;
+    }
+}
+
+// Copies the register's rows written since the backup file's last copy from the server into it.
+void backupFromServer(App& app, engine::Database& doc, const QString& table, QString& step, std::unique_ptr<QWidget>& notice)
+{
+    engine::DbState& state = *doc.state();
+    Connection& c = state.conn;
+    engine::Database backup(app.BackupFile);
+    engine::DbState& backupState = *backup.state();
+    Connection& b = backupState.conn;
+    const ServerLog log = serverLog(doc, table);
+    const QStringList fields = copiedFields(doc, table);
+    const bool wholeTable = !backup.HasTable(table);
+    qint64 after = copiedUpTo(backupState, QStringLiteral("main"), fileIdentity(c, state, false), table);
+    // Nothing written since this backup file's last copy: nothing to do, nothing shown.
+    if (!wholeTable && serverLogInPlace(state, log) && !changedAfter(c, table, after)) return;
+
+    app.MsgText = QStringLiteral("Máy tính đang backup dữ liệu !...");
+    app.MsgMode = QStringLiteral("tbao");
+    notice = app.modal().notice(app);
+
+    doc.WriteTransaction([&] {
+        ensureServerLog(state, log, table);
+        fileIdentity(c, state, true);
+    });
+    // A log made just now holds every row: so does the copy.
+    after = copiedUpTo(backupState, QStringLiteral("main"), fileIdentity(c, state, false), table);
+    if (wholeTable) step = QStringLiteral("sao chép cả bảng ") + table + QStringLiteral(" sang file dữ liệu backup.");
+    const ServerRows read = readServerRows(doc, log, table, fields, after, wholeTable);
+
+    backup.WriteTransaction([&] {
+        // Another clerk's backup into this same file may have copied as much meanwhile.
+        if (!wholeTable && copiedUpTo(backupState, QStringLiteral("main"), read.source, table) >= read.upTo) return;
+        if (wholeTable) {
+            b.createTable(doc.TableDefOf(table));
+        }
+        std::string columns, values;
+        for (const QString& f : fields) {
+            columns += (columns.empty() ? "" : ", ") + ident(f);
+            values += values.empty() ? "?" : ", ?";
+        }
+        b.exec("DROP TABLE IF EXISTS temp.jet_backuprows");
+        b.exec("CREATE TEMP TABLE jet_backuprows AS SELECT " + columns + " FROM main." + ident(table) + " WHERE 0");
+        Statement insert(b, "INSERT INTO temp.jet_backuprows (" + columns + ") VALUES (" + values + ")");
+        for (const QVariantList& row : read.rows) {
+            for (int k = 0; k < row.size(); ++k) insert.bind(k + 1, row[k]);
+            insert.run();
+        }
+        applyBackupRows(b, QStringLiteral("main"), table, fields);
+        recordCopied(b, QStringLiteral("main"), read.source, table, read.upTo);
+    });
+    if (!wholeTable) {
+        const QString path = engine::escapeQuotes(app.BackupFile);
+        keepQuery(doc, QStringLiteral("Qrbangcvden"), QStringLiteral("select * from ") + app.InDocTable + QStringLiteral(" in '") + path + QLatin1Char('\''));
+        keepQuery(doc, QStringLiteral("Qrbangcvdi"), QStringLiteral("select * from ") + app.OutDocTable + QStringLiteral(" in '") + path + QLatin1Char('\''));
+    }
+    markServerRowsBackedUp(doc, log, table, read.upTo);
+}
+
 }  // namespace
 
 void BackupRegister(App& app, const QString& kind)
 {
     if (app.BackupFile.trimmed().size() < 3 || app.BackupFile == app.DocFile || !app.DocDb) return;
-    if (!engine::Database::IsPath(app.DocFile)) {
-        // The change log a backup reads is kept by the file itself; data on a server is backed up
-        // whole, into a folder of files. The clerk is told once a run rather than at every close.
-        if (!app.ServerBackupTold)
-            app.Message(QStringLiteral("Dữ liệu công văn đang ở máy chủ (%1): khi đóng sổ chưa backup được vào file %2.")
-                            .arg(app.DocFile, app.BackupFile) +
-                        QLatin1Char('\r') +
-                        QStringLiteral("Người quản trị cần dùng chức năng \"Chép toàn bộ dữ liệu lên máy chủ hoặc về thư mục\" để sao lưu dữ liệu."));
-        app.ServerBackupTold = true;
-        return;
-    }
     engine::Database& doc = *app.DocDb;
     BusyCursor busy;
     const bool outgoing = kind == QLatin1String("cvdi");
     const QString table = outgoing ? app.OutDocTable : app.InDocTable;
 
+    const bool onServer = !engine::Database::IsPath(app.DocFile);
+
     if (PathExists(app.BackupFile).isEmpty()) {
         try {
-            if (copyWholeFile(app, doc, table)) return;
+            if (onServer ? copyWholeServerFile(app, doc, table) : copyWholeFile(app, doc, table)) return;
         } catch (const engine::DbError& e) {
             app.RecordFailure(e);  // a failed first copy leaves nothing and is made on the next close
             return;
@@ -336,6 +581,11 @@ void BackupRegister(App& app, const QString& kind)
     QString step = QStringLiteral("mở file backup công văn.");
     std::unique_ptr<QWidget> notice;
     try {
+        if (onServer) {
+            backupFromServer(app, doc, table, step, notice);
+            notice.reset();
+            return;
+        }
         const LogTriggers triggers = logTriggers(doc, table);
         const Attached backup(state, app.BackupFile);
         const QString& alias = backup.alias();

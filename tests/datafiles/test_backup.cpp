@@ -14,14 +14,19 @@
 #include <QDir>
 #include <QFile>
 
+#include <future>
 #include <random>
+#include <thread>
 
 using namespace korvane;
 
-class Backup : public ::testing::Test {
+// On both engines: the register's rows in a file, or on a server; the backup file is a file.
+class Backup : public ::testing::TestWithParam<testing_support::Backend> {
 protected:
+    bool onServer() const { return GetParam() == testing_support::Backend::Server; }
     void SetUp() override
     {
+        if (onServer() && testing_support::TestServer().isEmpty()) GTEST_SKIP() << testing_support::kNoServer;
         app.AppFolder = folder.root();
         app.DocFile = folder.copyTemplate(QStringLiteral("zeltcv.MDB"));
         app.BackupFile = folder.path(QStringLiteral("sao luu's.mdb"));  // a quote in the path, too
@@ -30,6 +35,11 @@ protected:
         app.DocDb = std::make_unique<engine::Database>(app.DocFile);
         ASSERT_TRUE(CreateTableFromTemplate(*app.DocDb, *app.DocDb, QStringLiteral("cvdenmau"), app.InDocTable, true));
         ASSERT_TRUE(CreateTableFromTemplate(*app.DocDb, *app.DocDb, QStringLiteral("cvdimau"), app.OutDocTable, true));
+        if (onServer()) {
+            app.DocDb.reset();
+            app.DocFile = testing_support::ServerCopyOf(app.DocFile);
+            app.DocDb = std::make_unique<engine::Database>(app.DocFile);
+        }
     }
     // Gives every field of the row but its key and backup bookkeeping a value of its own.
     static void fillRow(engine::Recordset& rs, int n, const QString& tag)
@@ -93,7 +103,10 @@ protected:
     App app{modal};
 };
 
-TEST_F(Backup, NoPathOrTheDocumentFileItselfDoesNothing)
+INSTANTIATE_TEST_SUITE_P(On, Backup, ::testing::Values(testing_support::Backend::File, testing_support::Backend::Server),
+                         testing_support::backendName<::testing::TestParamInfo<testing_support::Backend>>);
+
+TEST_P(Backup, NoPathOrTheDocumentFileItselfDoesNothing)
 {
     add(1);
     for (const QString& path : {QString(), QStringLiteral(" "), QStringLiteral("ab"), app.DocFile}) {
@@ -104,7 +117,7 @@ TEST_F(Backup, NoPathOrTheDocumentFileItselfDoesNothing)
     EXPECT_TRUE(modal.messages.empty());
 }
 
-TEST_F(Backup, ARegisterOf10000RowsStaysExactlyCopiedThroughAnySequence)
+TEST_P(Backup, ARegisterOf10000RowsStaysExactlyCopiedThroughAnySequence)
 {
     // 10,000 rows saved over time, none backed up yet.
     app.DocDb->Execute(QStringLiteral("INSERT INTO cvden2026 (stt, noigui, tt_ndung, kieuupdate) VALUES ('1', 'Bộ Tài chính', 'Về việc', 1)"));
@@ -143,7 +156,7 @@ TEST_F(Backup, ARegisterOf10000RowsStaysExactlyCopiedThroughAnySequence)
     EXPECT_EQ(modal.messageTexts().count(QStringLiteral("Máy tính đang backup dữ liệu !...")), 6);
 }
 
-TEST_F(Backup, EveryFieldOfBothRegistersReachesTheBackup)
+TEST_P(Backup, EveryFieldOfBothRegistersReachesTheBackup)
 {
     for (const QString& table : {QStringLiteral("cvden2026"), QStringLiteral("cvdi2026")}) add(1, table);
     BackupRegister(app, QStringLiteral("cvden"));  // the first: the whole file
@@ -162,7 +175,7 @@ TEST_F(Backup, EveryFieldOfBothRegistersReachesTheBackup)
     }
 }
 
-TEST_F(Backup, AMissingTableIsCopiedWholeAndTheQueriesAreKept)
+TEST_P(Backup, AMissingTableIsCopiedWholeAndTheQueriesAreKept)
 {
     add(1);
     BackupRegister(app, QStringLiteral("cvden"));  // whole file, before the outgoing table has rows
@@ -192,7 +205,7 @@ TEST_F(Backup, AMissingTableIsCopiedWholeAndTheQueriesAreKept)
     expectSame();
 }
 
-TEST_F(Backup, AFailureInTheMiddleLosesNoRow)
+TEST_P(Backup, AFailureInTheMiddleLosesNoRow)
 {
     add(1);
     BackupRegister(app, QStringLiteral("cvden"));
@@ -220,10 +233,10 @@ TEST_F(Backup, AFailureInTheMiddleLosesNoRow)
     expectSame();
 }
 
-TEST_F(Backup, AFirstCopyThatCannotCommitLeavesNoFileAndTheNextCopiesEachRowOnce)
+TEST_P(Backup, AFirstCopyThatCannotCommitLeavesNoFileAndTheNextCopiesEachRowOnce)
 {
     for (int n = 1; n <= 3; ++n) add(n);
-    {
+    if (!onServer()) {
         // Another clerk is reading the file: this write cannot commit.
         engine::Database reader(app.DocFile);
         engine::Statement reading(reader.state()->conn, "SELECT * FROM cvden2026");
@@ -246,7 +259,7 @@ TEST_F(Backup, AFirstCopyThatCannotCommitLeavesNoFileAndTheNextCopiesEachRowOnce
     expectSame();
 }
 
-TEST_F(Backup, ClerksWithBackupFilesOfTheirOwnEachReceiveEveryChange)
+TEST_P(Backup, ClerksWithBackupFilesOfTheirOwnEachReceiveEveryChange)
 {
     for (int n = 1; n <= 3; ++n) add(n);
     // The second clerk's backup file was made before this program kept a change log (a plain copy).
@@ -258,7 +271,13 @@ TEST_F(Backup, ClerksWithBackupFilesOfTheirOwnEachReceiveEveryChange)
     clerk2.WorkYear = app.WorkYear;
     clerk2.SetYearTables();
     clerk2.DocDb = std::make_unique<engine::Database>(clerk2.DocFile);
-    ASSERT_TRUE(QFile::copy(app.DocFile, clerk2.BackupFile));
+    if (onServer()) {
+        engine::Database::createFile(clerk2.BackupFile);
+        engine::Database copy(clerk2.BackupFile);
+        engine::CopyDataFile(*app.DocDb, copy);
+    } else {
+        ASSERT_TRUE(QFile::copy(app.DocFile, clerk2.BackupFile));
+    }
     app.DocDb->Execute(QStringLiteral("UPDATE cvden2026 SET kieuupdate = 0"));
     add(4);
     correct(2, QStringLiteral("trước"));
@@ -275,6 +294,26 @@ TEST_F(Backup, ClerksWithBackupFilesOfTheirOwnEachReceiveEveryChange)
         BackupRegister(second, QStringLiteral("cvden"));
         expectSame(QStringLiteral("cvden2026"), app.BackupFile);
         expectSame(QStringLiteral("cvden2026"), clerk2.BackupFile);
+    }
+    // A save that began first but commits after a later one: the backup waits for it, or the
+    // next would take its change for copied.
+    {
+        std::promise<void> written;
+        std::thread slowClerk([&] {
+            engine::Database other(app.DocFile);
+            engine::Connection& c = other.state()->conn;
+            c.rowTransaction([&] {
+                c.exec("UPDATE cvden2026 SET tt_ndung = 'cham' WHERE id = 2");
+                written.set_value();
+                std::this_thread::sleep_for(std::chrono::milliseconds(400));
+            });
+        });
+        written.get_future().wait();
+        if (onServer()) app.DocDb->Execute(QStringLiteral("UPDATE cvden2026 SET tt_ndung = 'nhanh' WHERE id = 3"));
+        BackupRegister(app, QStringLiteral("cvden"));
+        slowClerk.join();
+        BackupRegister(app, QStringLiteral("cvden"));
+        expectSame(QStringLiteral("cvden2026"), app.BackupFile);
     }
     EXPECT_TRUE(modal.messages.empty() || modal.messageTexts().count(QStringLiteral("Máy tính đang backup dữ liệu !...")) == modal.messageTexts().size());
     EXPECT_TRUE(modal2.messageTexts().count(QStringLiteral("Máy tính đang backup dữ liệu !...")) == modal2.messageTexts().size());

@@ -313,15 +313,6 @@ TEST_P(Register, PagingJumpingAndTheSearchHandOver)
 TEST_P(Register, ClosingRunsTheBackupAndBringsBackTheMainWindow)
 {
     app.BackupFile = folder.path(QStringLiteral("backup.mdb"));
-    if (onServer()) {
-        // Nothing is backed up from a server at a close: the clerk is told so, once a run.
-        open();
-        QTest::mouseClick(form->cmdclose, Qt::LeftButton);
-        BackupRegister(app, QStringLiteral("cvdi"));  // the outgoing register's close
-        EXPECT_EQ(modal.messageTexts().filter(QStringLiteral("khi đóng sổ chưa backup được vào file ") + app.BackupFile).size(), 1);
-        EXPECT_FALSE(QFile::exists(app.BackupFile));
-        return;
-    }
     open();
     main.hide();
     QTest::mouseClick(form->cmdAdd, Qt::LeftButton);
