@@ -75,7 +75,7 @@ bool frmtracuulich::Search()
     const QList<QPair<QLineEdit*, const char*>> texts = {{mndung, "[ndung]"},     {mthu, "[thu]"},           {mchutri, "[nguoictri]"},
                                                          {mchuanbi, "[nguoicbi]"}, {mdiadiem, "[diadiem]"},   {mthanhphan, "[thanhphan]"},
                                                          {mghichu, "[ghichu]"}};
-    for (const auto& [b, field] : texts) TextCondition(b->text(), QLatin1String(field), clause, count);
+    for (const auto& [b, field] : texts) TextCondition(b->text(), QLatin1String(field), clause, count, chkkhongdau->isChecked());
     // Entries of one day come in the order of their times, as in the year's grid.
     const QString statement = clause.isEmpty()
                                   ? QStringLiteral("select * from [") + table + QStringLiteral("] order by [ngaychuan], [giochuan]")

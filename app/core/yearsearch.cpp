@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QEvent>
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -18,6 +19,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSettings>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -111,6 +113,7 @@ YearSearch::YearSearch(App& app, const QString& prefix, QString App::*workingTab
     connect(cmdtracuu, &QPushButton::clicked, this, [this] { Search(); });
     connect(cmdxoa, &QPushButton::clicked, this, &YearSearch::ClearConditions);
     connect(cmdclose, &QPushButton::clicked, this, &YearSearch::CloseSearch);
+    chkkhongdau = WithoutMarksBox(app, this);
 }
 
 YearSearch::~YearSearch() = default;
@@ -160,9 +163,9 @@ void YearSearch::layOut(const QString& title, const QList<Row>& rows, const QLis
         if (p != periods_.cend()) order << p->from << p->to;
         else order << row.box;
     }
-    if (!flags.isEmpty()) {
+    {
         auto* line = new QHBoxLayout;
-        for (QCheckBox* c : flags) {
+        for (QCheckBox* c : flags + QList<QCheckBox*>{chkkhongdau}) {
             line->addWidget(c);
             order << c;
         }
@@ -188,6 +191,58 @@ void YearSearch::layOut(const QString& title, const QList<Row>& rows, const QLis
     layout->addWidget(lblhuongdan);
     PressButtonsWithEnter(this);
     for (qsizetype k = 1; k < order.size(); ++k) setTabOrder(order[k - 1], order[k]);
+}
+
+// ---- Searching without marks ---------------------------------------------------------------
+
+namespace {
+
+// Keeps the tick box as the user left it: read when its window is shown, written when ticked.
+class WithoutMarksChoice : public QObject {
+public:
+    WithoutMarksChoice(App& app, QCheckBox* box) : QObject(box), app_(app), box_(box)
+    {
+        box->window()->installEventFilter(this);
+        read();
+        connect(box, &QCheckBox::toggled, this, [this](bool on) {
+            if (!reading_) settings().setValue(key(), on);
+        });
+    }
+
+private:
+    QSettings settings() const { return QSettings(app_.DataFile(QStringLiteral("nguoidung.ini")), QSettings::IniFormat); }
+    QString key() const
+    {
+        QString user = app_.UserFullName.trimmed();
+        user.replace(QLatin1Char('/'), QLatin1Char('_')).replace(QLatin1Char('\\'), QLatin1Char('_'));
+        return QStringLiteral("khongphanbietdau/") + (user.isEmpty() ? QStringLiteral("_") : user);
+    }
+    void read()
+    {
+        reading_ = true;
+        box_->setChecked(settings().value(key(), true).toBool());
+        reading_ = false;
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (watched == box_->window() && event->type() == QEvent::Show) read();
+        return false;
+    }
+
+    App& app_;
+    QCheckBox* box_;
+    bool reading_ = false;
+};
+
+}  // namespace
+
+QCheckBox* WithoutMarksBox(App& app, QWidget* window)
+{
+    auto* box = new QCheckBox(QStringLiteral("Không phân biệt &dấu"), window);
+    box->setObjectName(QStringLiteral("chkkhongdau"));
+    box->setToolTip(QStringLiteral("Gõ không dấu (\"cong van\") để tìm cả \"Công văn\"; gõ có dấu thì tìm đúng dấu đã gõ."));
+    new WithoutMarksChoice(app, box);
+    return box;
 }
 
 // ---- Years ---------------------------------------------------------------------------------
@@ -267,7 +322,8 @@ void YearSearch::ClearConditions()
 {
     for (QLineEdit* b : findChildren<QLineEdit*>())
         if (b->parentWidget() != Combonamlamviec) b->clear();
-    for (QCheckBox* c : findChildren<QCheckBox*>()) c->setChecked(false);
+    for (QCheckBox* c : findChildren<QCheckBox*>())
+        if (c != chkkhongdau) c->setChecked(false);
     txtid->setFocus();
 }
 

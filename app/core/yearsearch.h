@@ -37,6 +37,10 @@ QWidget* PeriodLine(QWidget* parent, QLineEdit* from, QLineEdit* to, const QStri
 // The lines of a search's help that explain the signs of the condition language, each after a
 // carriage return.
 QString ConditionSignsHelp();
+// The tick box "Không phân biệt dấu" of a search window (`chkkhongdau`): a term typed without
+// marks then matches the text with any marks. On until the clerk turns it off; each user's
+// choice is kept on this computer and read again whenever the window is shown.
+QCheckBox* WithoutMarksBox(App& app, QWidget* window);
 
 class YearSearch : public QWidget {
     Q_OBJECT
@@ -57,6 +61,7 @@ public:
     QLineEdit* txtid;
     QLabel* lblhuongdan;
     QPushButton *cmdtracuu, *cmdxoa, *cmdclose;
+    QCheckBox* chkkhongdau;
 
 protected:
     // A year is one of the tables named `prefix` and four digits; `workingTable` is the App's

@@ -50,6 +50,7 @@ DocumentSearch::DocumentSearch(App& app, const QString& prefix) : QWidget(nullpt
     connect(cmdtracuu, &QPushButton::clicked, this, [this] { Search(); });
     connect(cmdxoa, &QPushButton::clicked, this, &DocumentSearch::ClearConditions);
     connect(cmdclose, &QPushButton::clicked, this, &DocumentSearch::CloseSearch);
+    chkkhongdau = WithoutMarksBox(app, this);
 }
 
 DocumentSearch::~DocumentSearch() = default;
@@ -80,6 +81,7 @@ void DocumentSearch::finish(const QList<QPair<QString, QWidget*>>& rows, const Q
         grid->addWidget(w, r, 1);
         ++r;
     }
+    grid->addWidget(chkkhongdau, r, 1);
     grid->setColumnStretch(1, 1);
     lblhuongdan->setText(helpFirstLine + ConditionSignsHelp());
     auto* buttons = new QHBoxLayout;
@@ -108,7 +110,7 @@ void DocumentSearch::finish(const QList<QPair<QString, QWidget*>>& rows, const Q
         order.append(c.box);
         if (c.to) order.append(c.to);
     }
-    order += {cmdtracuu, cmdxoa, cmdclose};
+    order += {chkkhongdau, cmdtracuu, cmdxoa, cmdclose};
     for (qsizetype i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
     FillYears();
     useReferenceLists();
@@ -228,7 +230,7 @@ bool DocumentSearch::Search()
             DateRangeCondition(c.box->text().trimmed(), c.to->text().trimmed(), c.field, clause, count);
             break;
         case Condition::Text:
-            TextCondition(c.box->text(), c.field, clause, count);
+            TextCondition(c.box->text(), c.field, clause, count, chkkhongdau->isChecked());
             break;
         }
     }

@@ -7,6 +7,7 @@
 
 #include <QWidget>
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -24,6 +25,7 @@ public:
     QLineEdit *mstt, *mng_cv1, *mng_cv2, *mdv_nhan, *mtt_ndung, *mso_cv, *mloai;
     QLabel* lblhuongdan;
     QPushButton *cmdtracuu, *cmdxoa, *cmdclose;
+    QCheckBox* chkkhongdau;
 
     // Runs the search; false when it stopped (the reason was said).
     bool Search();

@@ -145,7 +145,10 @@ BEGIN
   EXECUTE format('SELECT coalesce(max(%I), 0) + 1 FROM %s', col, tbl) INTO largest;
   RETURN setval(s, greatest(nextval(s), largest));
 END $f$;
-CREATE OR REPLACE FUNCTION jet.helpers_3() RETURNS integer LANGUAGE sql IMMUTABLE AS $f$ SELECT 1 $f$;
+-- A text as searched when marks are not told apart: small base letters, "đ" as "d".
+CREATE OR REPLACE FUNCTION jet.jet_fold(t text) RETURNS text LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE AS $f$
+  SELECT translate(t, 'àáảãạăằắẳẵặâầấẩẫậAÀÁẢÃẠĂẰẮẲẴẶÂẦẤẨẪẬèéẻẽẹêềếểễệEÈÉẺẼẸÊỀẾỂỄỆìíỉĩịIÌÍỈĨỊòóỏõọôồốổỗộơờớởỡợOÒÓỎÕỌÔỒỐỔỖỘƠỜỚỞỠỢùúủũụưừứửữựUÙÚỦŨỤƯỪỨỬỮỰỳýỷỹỵYỲÝỶỸỴđĐBCDFGHJKLMNPQRSTVWXZ', 'aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaeeeeeeeeeeeeeeeeeeeeeeeiiiiiiiiiiiooooooooooooooooooooooooooooooooooouuuuuuuuuuuuuuuuuuuuuuuyyyyyyyyyyyddbcdfghjklmnpqrstvwxz') $f$;
+CREATE OR REPLACE FUNCTION jet.helpers_4() RETURNS integer LANGUAGE sql IMMUTABLE AS $f$ SELECT 1 $f$;
 )sql";
 
 // A text as UTF-8 holding exactly what a file would: the letters TCVN3 has (others are refused)
@@ -179,6 +182,7 @@ public:
             {QStringLiteral("mid"), QStringLiteral("jet_mid")},     {QStringLiteral("ucase"), QStringLiteral("jet_upper")},
             {QStringLiteral("lcase"), QStringLiteral("jet_lower")}, {QStringLiteral("val"), QStringLiteral("jet_val")},
             {QStringLiteral("format"), QStringLiteral("jet_format")}, {QStringLiteral("length"), QStringLiteral("len")},
+            {QStringLiteral("fold"), QStringLiteral("jet_fold")},
         };
         return map.value(name.toLower(), name).toStdString();
     }
@@ -819,7 +823,7 @@ void PgConnection::setUp()
     PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
     ++generation_;
     if (value("SELECT count(*) FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace "
-              "WHERE n.nspname = 'jet' AND p.proname = 'helpers_3'") == "0") {
+              "WHERE n.nspname = 'jet' AND p.proname = 'helpers_4'") == "0") {
         // Two clerks opening a new server at once: one makes the helpers, the other waits.
         command("BEGIN");
         try {

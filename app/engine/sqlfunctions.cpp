@@ -136,6 +136,18 @@ void likeFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
     sqlite3_set_auxdata(ctx, 0, compiled, [](void* p) { delete static_cast<SimplePattern*>(p); });
 }
 
+// A text as searched when marks are not told apart (tcvn3::withoutMarksByte on every byte).
+void foldFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
+    if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
+    const std::string_view s = textOf(argv[0]);
+    auto* out = static_cast<char*>(sqlite3_malloc64(s.size() + 1));
+    if (!out) return sqlite3_result_error_nomem(ctx);
+    for (std::size_t i = 0; i < s.size(); ++i) out[i] = static_cast<char>(tcvn3::withoutMarksByte(static_cast<unsigned char>(s[i])));
+    out[s.size()] = 0;
+    sqlite3_result_text(ctx, out, static_cast<int>(s.size()), sqlite3_free);
+}
+
 void lenFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) {
@@ -358,6 +370,7 @@ void registerSqlFunctions(sqlite3* db)
     sqlite3_create_collation(db, kTextCollation, SQLITE_UTF8, nullptr, compareNoCase);
     sqlite3_create_function(db, "like", 2, flags, nullptr, likeFunction, nullptr, nullptr);
     sqlite3_create_function(db, "len", 1, flags, nullptr, lenFunction, nullptr, nullptr);
+    sqlite3_create_function(db, "jet_fold", 1, flags, nullptr, foldFunction, nullptr, nullptr);
     sqlite3_create_function(db, "length", 1, flags, nullptr, lenFunction, nullptr, nullptr);
     sqlite3_create_function(db, "jet_left", 2, flags, nullptr, leftFunction, nullptr, nullptr);
     sqlite3_create_function(db, "jet_right", 2, flags, nullptr, rightFunction, nullptr, nullptr);

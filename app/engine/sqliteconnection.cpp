@@ -1227,7 +1227,7 @@ public:
             {QStringLiteral("left"), QStringLiteral("jet_left")},   {QStringLiteral("right"), QStringLiteral("jet_right")},
             {QStringLiteral("mid"), QStringLiteral("jet_mid")},     {QStringLiteral("ucase"), QStringLiteral("jet_upper")},
             {QStringLiteral("lcase"), QStringLiteral("jet_lower")}, {QStringLiteral("val"), QStringLiteral("jet_val")},
-            {QStringLiteral("format"), QStringLiteral("jet_format")},
+            {QStringLiteral("format"), QStringLiteral("jet_format")}, {QStringLiteral("fold"), QStringLiteral("jet_fold")},
         };
         return map.value(name.toLower(), name).toStdString();
     }

@@ -171,7 +171,7 @@ bool frmtracuukh::Search()
     const QList<QPair<QLineEdit*, const char*>> texts = {{mban, "[tendonvi]"},  {mphong, "[bophan]"},         {mndungtt, "[ndungtt]"},
                                                          {mndungct, "[ndungct]"}, {mloai, "[loai]"},           {mnguoichidao, "[nguoichidao]"},
                                                          {mcanbo, "[canbo]"},     {mchidao, "[chidao]"},       {mketqua, "[ketqua]"}};
-    for (const auto& [b, field] : texts) TextCondition(b->text(), QLatin1String(field), clause, count);
+    for (const auto& [b, field] : texts) TextCondition(b->text(), QLatin1String(field), clause, count, chkkhongdau->isChecked());
     // Each flag's fragment counts, so the next one is joined with " and ".
     if (chkkhan->isChecked()) EqualsCondition(QStringLiteral("True"), QStringLiteral("[khan]"), clause, count++);
     if (chkhthanh->isChecked()) EqualsCondition(QStringLiteral("True"), QStringLiteral("[ketthuc]"), clause, count++);

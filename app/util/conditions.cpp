@@ -2,6 +2,7 @@
 
 #include "dates.h"
 #include "jetsql.h"
+#include "text.h"
 
 #include <QStringList>
 
@@ -47,7 +48,7 @@ bool IsNumberText(const QString& text)
     return digit;
 }
 
-void TextCondition(const QString& typed, const QString& field, QString& clause, int& count)
+void TextCondition(const QString& typed, const QString& field, QString& clause, int& count, bool withoutMarks)
 {
     const QString s = typed.trimmed();
     if (s.isEmpty()) return;
@@ -60,7 +61,8 @@ void TextCondition(const QString& typed, const QString& field, QString& clause, 
             if (term.isEmpty()) continue;  // "a+" or "+": no empty test
             const bool negative = term.startsWith(QLatin1Char('!')) || term.startsWith(QLatin1Char('#'));
             const QString text = negative ? term.mid(1).trimmed() : term;
-            tests.append(field + (negative ? QStringLiteral(" Not Like ") : QStringLiteral(" Like ")) +
+            const QString tested = withoutMarks && !HasMarks(text) ? QStringLiteral("Fold(") + field + QLatin1Char(')') : field;
+            tests.append(tested + (negative ? QStringLiteral(" Not Like ") : QStringLiteral(" Like ")) +
                          QStringLiteral("'*") + engine::escapeQuotes(text) + QStringLiteral("*'"));
         }
         if (!tests.isEmpty()) alternatives.append(QLatin1Char('(') + tests.join(QStringLiteral(" and ")) + QLatin1Char(')'));

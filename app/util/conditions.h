@@ -13,8 +13,10 @@
 namespace korvane {
 
 // Like / Not Like tests, anywhere in the field. Quotes typed in the text are searched for
-// literally. A text of blanks, commas or plus signs only appends nothing.
-void TextCondition(const QString& typed, const QString& field, QString& clause, int& count);
+// literally. A text of blanks, commas or plus signs only appends nothing. With `withoutMarks`, a
+// term typed without marks matches the field's text with any marks ("da nang" finds "Đà Nẵng");
+// a term typed with marks matches them as typed.
+void TextCondition(const QString& typed, const QString& field, QString& clause, int& count, bool withoutMarks = false);
 
 // Comparisons with numbers. `validity` becomes "dung", or "sai" when no item of the text is a
 // condition (the caller then shows InvalidConditionMessage and does not search).

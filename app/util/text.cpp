@@ -1,5 +1,7 @@
 #include "text.h"
 
+#include "tcvn3.h"
+
 #include <QHash>
 
 namespace korvane {
@@ -54,5 +56,14 @@ QString VietSortKey(const QString& text, bool fold)
     }
     return key;
 }
+
+QString WithoutMarks(const QString& text)
+{
+    QString out = text.normalized(QString::NormalizationForm_C);
+    for (QChar& c : out) c = QChar(tcvn3::withoutMarks(c.unicode()));
+    return out;
+}
+
+bool HasMarks(const QString& text) { return WithoutMarks(text) != text.normalized(QString::NormalizationForm_C).toLower(); }
 
 }  // namespace korvane

@@ -10,4 +10,10 @@ namespace korvane {
 // base letters remain: the text without marks, "đ" as "d". Other characters stay as they are.
 QString VietSortKey(const QString& text, bool fold);
 
+// A text as searched when marks are not told apart: every Vietnamese letter its small base
+// letter ("Đà Nẵng" as "da nang"). The engine folds stored texts by the same rule (SQL "Fold").
+QString WithoutMarks(const QString& text);
+// Whether a typed text carries marks ("đ" included), so that a search must match them.
+bool HasMarks(const QString& text);
+
 }  // namespace korvane

@@ -265,4 +265,36 @@ Encoded encodeUtf8(std::string_view utf8)
     return encode(wide);
 }
 
+char16_t withoutMarks(char16_t c)
+{
+    if (c < 0x80) return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c + 32) : c;
+    // Each row: the base letter, then every letter built on it, both cases, all five tones.
+    static const std::u16string_view rows[] = {
+        u"aàáảãạăằắẳẵặâầấẩẫậAÀÁẢÃẠĂẰẮẲẴẶÂẦẤẨẪẬ",
+        u"eèéẻẽẹêềếểễệEÈÉẺẼẸÊỀẾỂỄỆ",
+        u"iìíỉĩịIÌÍỈĨỊ",
+        u"oòóỏõọôồốổỗộơờớởỡợOÒÓỎÕỌÔỒỐỔỖỘƠỜỚỞỠỢ",
+        u"uùúủũụưừứửữựUÙÚỦŨỤƯỪỨỬỮỰ",
+        u"yỳýỷỹỵYỲÝỶỸỴ",
+        u"dđĐ",
+    };
+    for (const std::u16string_view row : rows)
+        if (row.find(c) != std::u16string_view::npos) return row.front();
+    return c;
+}
+
+unsigned char withoutMarksByte(unsigned char b)
+{
+    static const std::array<unsigned char, 256> table = [] {
+        std::array<unsigned char, 256> t{};
+        for (int i = 0; i < 256; ++i) {
+            const auto byte = static_cast<unsigned char>(i);
+            const int folded = isAssigned(byte) ? fromUnicode(withoutMarks(toUnicode(byte))) : -1;
+            t[static_cast<std::size_t>(i)] = folded < 0 ? byte : static_cast<unsigned char>(folded);
+        }
+        return t;
+    }();
+    return table[b];
+}
+
 }  // namespace tcvn3

@@ -48,4 +48,12 @@ inline unsigned char foldByte(unsigned char b)
     return b;
 }
 
+// The letter searched for when marks are not told apart: a Vietnamese letter in either case
+// (precomposed) becomes its small base letter, "đ" and "Đ" become "d", A-Z become a-z; any other
+// character is itself.
+char16_t withoutMarks(char16_t c);
+
+// The same rule on TCVN3 bytes: the byte of the letter withoutMarks() gives for the byte's letter.
+unsigned char withoutMarksByte(unsigned char b);
+
 }  // namespace tcvn3

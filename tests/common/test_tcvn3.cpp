@@ -137,6 +137,20 @@ TEST(Tcvn3, CharactersOutsideTcvn3AreReportedWithTheirPlace)
 
 TEST(Tcvn3, FoldingPairsCapitalsWithSmallLetters)
 {
+    // Without marks: every letter of the alphabet, both cases, becomes the small letter its
+    // canonical decomposition starts with ("đ" and "Đ": "d"), in Unicode and in TCVN3 alike.
+    const QString small = QStringLiteral("aàáảãạăằắẳẵặâầấẩẫậbcdđeèéẻẽẹêềếểễệghiìíỉĩịklmnoòóỏõọôồốổỗộơờớởỡợpqrstuùúủũụưừứửữựvxyỳýỷỹỵ");
+    for (const QString& alphabet : {small, small.toUpper()}) {
+        for (const QChar c : alphabet) {
+            const QChar base = c.toLower() == QChar(u'đ') ? QChar(u'd') : QString(c).normalized(QString::NormalizationForm_D).at(0).toLower();
+            EXPECT_EQ(tcvn3::withoutMarks(c.unicode()), base.unicode()) << QString(c).toStdString();
+            const int stored = tcvn3::fromUnicode(c.unicode());
+            ASSERT_GE(stored, 0) << QString(c).toStdString();
+            EXPECT_EQ(tcvn3::withoutMarksByte(static_cast<unsigned char>(stored)), base.toLatin1()) << QString(c).toStdString();
+        }
+    }
+    for (const char16_t other : {u'0', u'-', u'\'', u'ç', u'Ç', u'ñ'}) EXPECT_EQ(tcvn3::withoutMarks(other), other);
+
     for (int b = 0; b < 256; ++b) {
         const auto byte = static_cast<unsigned char>(b);
         if (!tcvn3::isAssigned(byte)) continue;

@@ -72,6 +72,27 @@ TEST_P(Search, TheStatementsOfTheExamples)
     search->ClearConditions();
     ASSERT_TRUE(search->Search());
     EXPECT_EQ(list()->Data1->RecordSource, QStringLiteral("SELECT * FROM cvden2001"));
+    // Typed without marks, a term finds any marks until "Không phân biệt dấu" is taken off (Alt+D,
+    // which clearing the conditions leaves alone); each user's choice outlives the window.
+    ASSERT_TRUE(search->chkkhongdau->isChecked());
+    search->mnoigui->setText(QStringLiteral("BO Y TE,so y"));
+    ASSERT_TRUE(search->Search());
+    EXPECT_EQ(list()->Data1->Count(), 2);
+    activate(search);
+    alt(search->mnoigui, Qt::Key_D);
+    EXPECT_FALSE(search->chkkhongdau->isChecked());
+    search->ClearConditions();
+    EXPECT_FALSE(search->chkkhongdau->isChecked());
+    search->mnoigui->setText(QStringLiteral("BO Y TE,so y"));
+    ASSERT_TRUE(search->Search());
+    EXPECT_EQ(list()->Data1->Count(), 0);
+    search->hide();
+    search->show();
+    EXPECT_FALSE(search->chkkhongdau->isChecked());
+    search->hide();
+    app.UserFullName = QStringLiteral("Người khác");
+    search->show();
+    EXPECT_TRUE(search->chkkhongdau->isChecked());
 }
 
 TEST_P(Search, TheYearIsChosenFromTheRegistersTablesOnly)

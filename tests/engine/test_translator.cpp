@@ -33,6 +33,12 @@ const Case kCases[] = {
     {"SELECT * FROM cvden2008 WHERE noigui Like 'ubnd*'", "", "3"},
     {"SELECT * FROM cvden2008 WHERE [noigui] Not Like '**'", "", ""},
     {"SELECT * FROM cvden2008 WHERE [tt_ndung] Like '*O''Brien*'", "", "2"},
+    // Fold: the text without marks, "đ" as "d", in any letter case; without it marks count.
+    {"SELECT * FROM cvden2008 WHERE Fold([noigui]) Like '*bo*'", "", "1,4"},
+    {"SELECT * FROM cvden2008 WHERE [noigui] Like '*bo*'", "", ""},
+    {"SELECT * FROM cvden2008 WHERE (Fold([noigui]) Like '*ha noi*') or (Fold(noigui) Like 'ubnd tinh')", "", "2,3"},
+    {"SELECT * FROM cvden2008 WHERE Fold([dv_nhan]) Like '*to chuc*' and Fold([noigui]) Not Like '*NOI VU*'", "", "1"},
+    {"SELECT * FROM cvden2008 WHERE Fold(loai) Like '*dinh' or Fold(tt_ndung) Like '*tang luong'", "", "1,2"},
     // Text compared with numbers: the leading number counts.
     {"SELECT * FROM cvden2008 WHERE ([stt]=12)", "", "3"},
     {"SELECT * FROM cvden2008 WHERE ([stt]>10)", "", "3,4"},

@@ -14,11 +14,11 @@ using namespace korvane;
 
 namespace {
 
-QString text(const QString& typed, const QString& field = QStringLiteral("[noigui]"))
+QString text(const QString& typed, const QString& field = QStringLiteral("[noigui]"), bool withoutMarks = false)
 {
     QString clause;
     int count = 0;
-    TextCondition(typed, field, clause, count);
+    TextCondition(typed, field, clause, count, withoutMarks);
     return clause;
 }
 
@@ -49,6 +49,12 @@ TEST(Conditions, TextFragmentsToTheBlank)
     EXPECT_EQ(text(QStringLiteral(" , + ,")), QString());
     EXPECT_EQ(text(QStringLiteral("a+")), QStringLiteral("(([noigui] Like '*a*'))"));
     EXPECT_EQ(text(QStringLiteral("a+,b")), QStringLiteral("(([noigui] Like '*a*') or ([noigui] Like '*b*'))"));
+    // Without marks told apart: each term typed without marks is matched folded, one with marks
+    // ("đ" too) as typed.
+    const QString f = QStringLiteral("[noigui]");
+    EXPECT_EQ(text(QStringLiteral("cong van"), f, true), QStringLiteral("((Fold([noigui]) Like '*cong van*'))"));
+    EXPECT_EQ(text(QStringLiteral("UBND+!Hà,đa"), f, true),
+              QStringLiteral("((Fold([noigui]) Like '*UBND*' and [noigui] Not Like '*Hà*') or ([noigui] Like '*đa*'))"));
 
     // Blanks only leave the count; two fields are joined in their order.
     QString clause;
@@ -156,6 +162,18 @@ TEST_F(ConditionsOnATable, TypedConditionsFindTheRowsAPersonExpects)
         {"o'brien", "[tt_ndung]", "12a"},
         {",", "[noigui]", ""},
     };
+    // Marks not told apart: "ha" finds "Hà", "Hạ" and "ha"; "đ" is "d"; a term with marks keeps them.
+    const Case folded[] = {
+        {"ha", "[noigui]", "2,12a"},    {"ubnd tinh ha nam", "[noigui]", "12a"}, {"bo noi", "[noigui]", "100"},
+        {"giao duc+!ha nam", "[noigui]", "2"}, {"cong dien", "[loai]", "15"},    {"quyet dinh", "[loai]", "2"},
+        {"Bộ", "[noigui]", "1,100"},    {"cong", "[loai]", "1,100,15"},          {"hả", "[noigui]", ""},
+    };
+    for (const Case& c : folded) {
+        QString clause;
+        int count = 0;
+        TextCondition(QString::fromUtf8(c.typed), QString::fromUtf8(c.field), clause, count, true);
+        EXPECT_EQ(found(clause), QString::fromUtf8(c.expected)) << c.typed;
+    }
     for (const Case& c : cases) {
         QString clause;
         int count = 0;
