@@ -38,6 +38,8 @@ public:
     virtual std::string bytewise(const std::string& expr) const { return expr; }
     // `text LIKE pattern` with the dialect's wildcards and no regard to letter case.
     virtual std::string like(const std::string& text, const std::string& pattern, bool negated) const = 0;
+    // `Fold(text) LIKE pattern`: the same match with marks not told apart on either side.
+    virtual std::string likeWithoutMarks(const std::string& text, const std::string& pattern, bool negated) const = 0;
     // The name a function of the dialect goes by here.
     virtual std::string function(const QString& name) const = 0;
     // The declaration of one field in CREATE TABLE; `primaryName` names the primary key when

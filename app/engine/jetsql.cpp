@@ -584,9 +584,22 @@ private:
             const std::size_t leftEnd = negated ? k - 1 : k;
             if (leftEnd == 0) continue;
             const std::size_t from = operandStart(leftEnd - 1), to = operandEnd(k + 1);
-            const std::string call = d().like(join({in.begin() + static_cast<std::ptrdiff_t>(from), in.begin() + static_cast<std::ptrdiff_t>(leftEnd)}),
-                                              join({in.begin() + static_cast<std::ptrdiff_t>(k + 1), in.begin() + static_cast<std::ptrdiff_t>(to)}),
-                                              negated);
+            const std::string pattern = join({in.begin() + static_cast<std::ptrdiff_t>(k + 1), in.begin() + static_cast<std::ptrdiff_t>(to)});
+            // Fold(x) Like p, the whole left side one call of Fold: matched by the dialect's own
+            // way of leaving marks aside, without a folded copy of every text.
+            std::size_t close = from + 1;
+            if (in[from].kind == Piece::Plain && in[from].text == d().function(QStringLiteral("fold")) && isOp(from + 1, "(")) {
+                for (int depth = 0; close < leftEnd; ++close) {
+                    if (isOp(close, "(")) ++depth;
+                    if (isOp(close, ")") && --depth == 0) break;
+                }
+            }
+            const std::string call =
+                close + 1 == leftEnd && close > from + 2
+                    ? d().likeWithoutMarks(join({in.begin() + static_cast<std::ptrdiff_t>(from + 2), in.begin() + static_cast<std::ptrdiff_t>(close)}),
+                                           pattern, negated)
+                    : d().like(join({in.begin() + static_cast<std::ptrdiff_t>(from), in.begin() + static_cast<std::ptrdiff_t>(leftEnd)}), pattern,
+                               negated);
             in.erase(in.begin() + static_cast<std::ptrdiff_t>(from), in.begin() + static_cast<std::ptrdiff_t>(to));
             in.insert(in.begin() + static_cast<std::ptrdiff_t>(from), Piece{Piece::Plain, call});
             k = from;

@@ -2,6 +2,7 @@
 
 #include "dialect.h"
 #include "jetsql.h"
+#include "tcvn3.h"
 
 #include <libpq-fe.h>
 
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <map>
 
 namespace engine {
 namespace {
@@ -35,7 +37,9 @@ DO $$ BEGIN
     CREATE DOMAIN jet.yesno AS smallint DEFAULT 0;
   END IF;
 END $$;
-CREATE OR REPLACE FUNCTION jet.jet_pattern(p text) RETURNS text LANGUAGE plpgsql IMMUTABLE STRICT AS $f$
+-- A Jet pattern as a regular expression; `folded`: each letter of it stands for the letters with
+-- any marks built on its base letter (jet_letter).
+CREATE OR REPLACE FUNCTION jet.jet_pattern(p text, folded boolean) RETURNS text LANGUAGE plpgsql IMMUTABLE STRICT AS $f$
 DECLARE
   q text COLLATE "C" := p;
   r text COLLATE "C" := '^';
@@ -60,7 +64,12 @@ BEGIN
       WHILE j <= length(q) AND (substr(q, j, 1) <> ']' OR opening) LOOP
         opening := false;
         c := substr(q, j, 1);
-        r := r || CASE WHEN strpos(specials, c) > 0 THEN '\' || c ELSE c END;
+        IF folded THEN c := jet.jet_fold(c); END IF;
+        IF strpos(specials, c) > 0 THEN r := r || '\' || c;
+        -- Folded, a lone letter stands for its letters with marks; a range keeps its base letters.
+        ELSIF folded AND NOT (j + 2 <= length(q) AND substr(q, j + 1, 1) = '-') THEN r := r || btrim(jet.jet_letter(c), '[]');
+        ELSE r := r || c;
+        END IF;
         IF j + 2 <= length(q) AND substr(q, j + 1, 1) = '-' AND substr(q, j + 2, 1) <> ']' THEN
           c := substr(q, j + 2, 1);
           r := r || '-' || CASE WHEN strpos(specials, c) > 0 THEN '\' || c ELSE c END;
@@ -73,14 +82,18 @@ BEGIN
       r := r || ']';
       i := j;
     ELSIF strpos('.^$+(){}|\[]', c) > 0 THEN r := r || '\' || c;
+    ELSIF folded THEN r := r || jet.jet_letter(jet.jet_fold(c));
     ELSE r := r || c;
     END IF;
     i := i + 1;
   END LOOP;
   RETURN r || '$';
 END $f$;
+CREATE OR REPLACE FUNCTION jet.jet_pattern(p text) RETURNS text LANGUAGE sql IMMUTABLE STRICT AS $f$ SELECT jet.jet_pattern(p, false) $f$;
 CREATE OR REPLACE FUNCTION jet.jet_like(t text, p text) RETURNS boolean LANGUAGE sql IMMUTABLE STRICT AS $f$
   SELECT t COLLATE "und-x-icu" ~* jet.jet_pattern(p) $f$;
+CREATE OR REPLACE FUNCTION jet.jet_like_folded(t text, p text) RETURNS boolean LANGUAGE sql IMMUTABLE STRICT AS $f$
+  SELECT t COLLATE "und-x-icu" ~* jet.jet_pattern(p, true) $f$;
 CREATE OR REPLACE FUNCTION jet.jet_val(t text) RETURNS double precision LANGUAGE sql IMMUTABLE STRICT AS $f$
   SELECT coalesce(substring(t COLLATE "C" from '^ *([-+]?([0-9]+(\.[0-9]*)?|\.[0-9]+))')::double precision, 0) $f$;
 CREATE OR REPLACE FUNCTION jet.jet_val(t double precision) RETURNS double precision LANGUAGE sql IMMUTABLE STRICT AS $f$
@@ -145,11 +158,33 @@ BEGIN
   EXECUTE format('SELECT coalesce(max(%I), 0) + 1 FROM %s', col, tbl) INTO largest;
   RETURN setval(s, greatest(nextval(s), largest));
 END $f$;
--- A text as searched when marks are not told apart: small base letters, "đ" as "d".
-CREATE OR REPLACE FUNCTION jet.jet_fold(t text) RETURNS text LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE AS $f$
-  SELECT translate(t, 'àáảãạăằắẳẵặâầấẩẫậAÀÁẢÃẠĂẰẮẲẴẶÂẦẤẨẪẬèéẻẽẹêềếểễệEÈÉẺẼẸÊỀẾỂỄỆìíỉĩịIÌÍỈĨỊòóỏõọôồốổỗộơờớởỡợOÒÓỎÕỌÔỒỐỔỖỘƠỜỚỞỠỢùúủũụưừứửữựUÙÚỦŨỤƯỪỨỬỮỰỳýỷỹỵYỲÝỶỸỴđĐBCDFGHJKLMNPQRSTVWXZ', 'aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaeeeeeeeeeeeeeeeeeeeeeeeiiiiiiiiiiiooooooooooooooooooooooooooooooooooouuuuuuuuuuuuuuuuuuuuuuuyyyyyyyyyyyddbcdfghjklmnpqrstvwxz') $f$;
 CREATE OR REPLACE FUNCTION jet.helpers_4() RETURNS integer LANGUAGE sql IMMUTABLE AS $f$ SELECT 1 $f$;
 )sql";
+
+// The helpers that leave marks aside, spelled from the rule files follow (tcvn3::withoutMarks) over
+// every letter a text can hold: jet_fold(t), the text with each letter its small base letter, and
+// jet_letter(c), the regular expression's list of every letter built on the base letter c.
+std::string foldHelpers()
+{
+    QString from, to;
+    std::map<char16_t, QString> built;  // base letter: the letters with marks on it
+    for (int b = 0; b < 256; ++b) {
+        const auto byte = static_cast<unsigned char>(b);
+        if (!tcvn3::isAssigned(byte)) continue;
+        const char16_t c = tcvn3::toUnicode(byte), base = tcvn3::withoutMarks(c);
+        if (base == c) continue;
+        from += QChar(c);
+        to += QChar(base);
+        if (c >= 0x80) built[base] += QChar(c);
+    }
+    std::string letters;
+    for (const auto& [base, variants] : built)
+        letters += " WHEN '" + QString(QChar(base)).toStdString() + "' THEN '[" + (QString(QChar(base)) + variants).toUtf8().toStdString() + "]'";
+    return "CREATE OR REPLACE FUNCTION jet.jet_fold(t text) RETURNS text LANGUAGE sql IMMUTABLE STRICT PARALLEL SAFE AS $f$ SELECT translate(t, '" +
+           from.toUtf8().toStdString() + "', '" + to.toUtf8().toStdString() + "') $f$;\n" +
+           "CREATE OR REPLACE FUNCTION jet.jet_letter(c text) RETURNS text LANGUAGE sql IMMUTABLE STRICT AS $f$ SELECT CASE c" + letters +
+           " ELSE c END $f$;\n";
+}
 
 // A text as UTF-8 holding exactly what a file would: the letters TCVN3 has (others are refused)
 // and capital toned vowels as their small letters, so that an office moves between files and
@@ -174,6 +209,10 @@ public:
     std::string like(const std::string& text, const std::string& pattern, bool negated) const override
     {
         return std::string(negated ? "NOT " : "") + "jet_like(" + text + ", " + pattern + ')';
+    }
+    std::string likeWithoutMarks(const std::string& text, const std::string& pattern, bool negated) const override
+    {
+        return std::string(negated ? "NOT " : "") + "jet_like_folded(" + text + ", " + pattern + ')';
     }
     std::string function(const QString& name) const override
     {
@@ -828,7 +867,7 @@ void PgConnection::setUp()
         command("BEGIN");
         try {
             command("SELECT pg_advisory_xact_lock(" + std::to_string(lockKey(QStringLiteral("jet"))) + ")");
-            command(kHelpers);
+            command(kHelpers + foldHelpers());
             command("COMMIT");
         } catch (...) {
             rollback();

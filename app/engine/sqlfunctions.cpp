@@ -4,6 +4,7 @@
 
 #include <sqlite3.h>
 
+#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -57,11 +58,24 @@ bool matchList(std::string_view pat, std::size_t& p, unsigned char c, bool* well
     return found != negate;
 }
 
+// Letter case folded on TCVN3 bytes, as a table.
+const unsigned char* caseTable()
+{
+    static const auto table = [] {
+        std::array<unsigned char, 256> t{};
+        for (int i = 0; i < 256; ++i) t[static_cast<std::size_t>(i)] = tcvn3::foldByte(static_cast<unsigned char>(i));
+        return t;
+    }();
+    return table.data();
+}
+
 // A pattern made of literal runs between "*" (the common "*word*") is matched by searching for
-// each run in turn; it is worked out once per statement and kept with the statement.
+// each run in turn; it is worked out once per statement and kept with the statement. `fold` says
+// which bytes count as one: letter case only, or marks too.
 struct SimplePattern {
     std::vector<std::string> runs;  // folded
     bool anchoredStart = false, anchoredEnd = false;
+    const unsigned char* fold = caseTable();
 
     static bool compile(std::string_view pat, SimplePattern* out)
     {
@@ -72,7 +86,7 @@ struct SimplePattern {
                 if (!run.empty() || out->runs.empty()) out->runs.push_back(run);
                 run.clear();
             } else {
-                run.push_back(static_cast<char>(tcvn3::foldByte(static_cast<unsigned char>(c))));
+                run.push_back(static_cast<char>(out->fold[static_cast<unsigned char>(c)]));
             }
         }
         out->runs.push_back(run);
@@ -81,10 +95,10 @@ struct SimplePattern {
         return true;
     }
 
-    static bool equalFolded(const char* text, const std::string& run)
+    bool equalFolded(const char* text, const std::string& run) const
     {
         for (std::size_t k = 0; k < run.size(); ++k)
-            if (tcvn3::foldByte(static_cast<unsigned char>(text[k])) != static_cast<unsigned char>(run[k])) return false;
+            if (fold[static_cast<unsigned char>(text[k])] != static_cast<unsigned char>(run[k])) return false;
         return true;
     }
 
@@ -114,7 +128,17 @@ struct SimplePattern {
     }
 };
 
-void likeFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+std::string withoutMarks(std::string_view s)
+{
+    std::string out(s);
+    const unsigned char* table = tcvn3::withoutMarksTable();
+    for (char& c : out) c = static_cast<char>(table[static_cast<unsigned char>(c)]);
+    return out;
+}
+
+// like(pattern, text), and jet_like_folded(pattern, text) with marks not told apart.
+template <bool WithoutMarks>
+void matchFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL) {
         sqlite3_result_null(ctx);
@@ -127,9 +151,11 @@ void likeFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
         return;
     }
     auto* compiled = new SimplePattern;
+    if (WithoutMarks) compiled->fold = tcvn3::withoutMarksTable();
     if (!SimplePattern::compile(pattern, compiled)) {
         delete compiled;
-        sqlite3_result_int(ctx, jetLike(pattern, text) ? 1 : 0);
+        const bool found = WithoutMarks ? jetLike(withoutMarks(pattern), withoutMarks(text)) : jetLike(pattern, text);
+        sqlite3_result_int(ctx, found ? 1 : 0);
         return;
     }
     sqlite3_result_int(ctx, compiled->match(text) ? 1 : 0);
@@ -368,7 +394,8 @@ void registerSqlFunctions(sqlite3* db)
 {
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;
     sqlite3_create_collation(db, kTextCollation, SQLITE_UTF8, nullptr, compareNoCase);
-    sqlite3_create_function(db, "like", 2, flags, nullptr, likeFunction, nullptr, nullptr);
+    sqlite3_create_function(db, "like", 2, flags, nullptr, matchFunction<false>, nullptr, nullptr);
+    sqlite3_create_function(db, "jet_like_folded", 2, flags, nullptr, matchFunction<true>, nullptr, nullptr);
     sqlite3_create_function(db, "len", 1, flags, nullptr, lenFunction, nullptr, nullptr);
     sqlite3_create_function(db, "jet_fold", 1, flags, nullptr, foldFunction, nullptr, nullptr);
     sqlite3_create_function(db, "length", 1, flags, nullptr, lenFunction, nullptr, nullptr);

@@ -1221,6 +1221,10 @@ public:
     {
         return text + (negated ? " NOT LIKE " : " LIKE ") + pattern;
     }
+    std::string likeWithoutMarks(const std::string& text, const std::string& pattern, bool negated) const override
+    {
+        return std::string(negated ? "NOT " : "") + "jet_like_folded(" + pattern + ", " + text + ')';
+    }
     std::string function(const QString& name) const override
     {
         static const QHash<QString, QString> map = {

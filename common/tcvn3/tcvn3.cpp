@@ -283,7 +283,7 @@ char16_t withoutMarks(char16_t c)
     return c;
 }
 
-unsigned char withoutMarksByte(unsigned char b)
+const unsigned char* withoutMarksTable()
 {
     static const std::array<unsigned char, 256> table = [] {
         std::array<unsigned char, 256> t{};
@@ -294,7 +294,9 @@ unsigned char withoutMarksByte(unsigned char b)
         }
         return t;
     }();
-    return table[b];
+    return table.data();
 }
+
+unsigned char withoutMarksByte(unsigned char b) { return withoutMarksTable()[b]; }
 
 }  // namespace tcvn3

@@ -55,5 +55,7 @@ char16_t withoutMarks(char16_t c);
 
 // The same rule on TCVN3 bytes: the byte of the letter withoutMarks() gives for the byte's letter.
 unsigned char withoutMarksByte(unsigned char b);
+// withoutMarksByte() as a table of 256 bytes, for loops over many texts.
+const unsigned char* withoutMarksTable();
 
 }  // namespace tcvn3

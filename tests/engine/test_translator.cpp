@@ -39,6 +39,7 @@ const Case kCases[] = {
     {"SELECT * FROM cvden2008 WHERE (Fold([noigui]) Like '*ha noi*') or (Fold(noigui) Like 'ubnd tinh')", "", "2,3"},
     {"SELECT * FROM cvden2008 WHERE Fold([dv_nhan]) Like '*to chuc*' and Fold([noigui]) Not Like '*NOI VU*'", "", "1"},
     {"SELECT * FROM cvden2008 WHERE Fold(loai) Like '*dinh' or Fold(tt_ndung) Like '*tang luong'", "", "1,2"},
+    {"SELECT * FROM cvden2008 WHERE Fold(noigui) Like 'b? n[o]i*' or Fold(dv_nhan) = 'van phong'", "", "2,3,4"},
     // Text compared with numbers: the leading number counts.
     {"SELECT * FROM cvden2008 WHERE ([stt]=12)", "", "3"},
     {"SELECT * FROM cvden2008 WHERE ([stt]>10)", "", "3,4"},
