@@ -3,6 +3,7 @@
 #include "app.h"
 #include "sqlfunctions.h"
 #include "tcvn3.h"
+#include "text.h"
 
 #include <QApplication>
 #include <QFocusEvent>
@@ -862,6 +863,27 @@ void DBGrid::keyPressEvent(QKeyEvent* event)
         return;
     }
     QTableView::keyPressEvent(event);
+}
+
+void DBGrid::keyboardSearch(const QString& search)
+{
+    if (!pick_ || !model_) {
+        QTableView::keyboardSearch(search);
+        return;
+    }
+    if (!typedSince_.isValid() || typedSince_.elapsed() > QApplication::keyboardInputInterval()) typed_.clear();
+    typedSince_.start();
+    typed_ += search;
+    const bool exact = HasMarks(typed_);
+    const QString wanted = exact ? typed_.toLower() : WithoutMarks(typed_);
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    for (int row = 0; row < model_->rowCount(); ++row) {
+        const QString name = model_->data(model_->index(row, column), Qt::DisplayRole).toString();
+        if ((exact ? name.toLower() : WithoutMarks(name)).startsWith(wanted)) {
+            setCurrentIndex(model_->index(row, column));
+            return;
+        }
+    }
 }
 
 void DBGrid::focusOutEvent(QFocusEvent* event)

@@ -8,6 +8,7 @@
 #include <QAbstractTableModel>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QTableView>
@@ -284,7 +285,9 @@ private:
 };
 
 // A grid over a record set (DBGrid). A pick grid hides itself when it loses focus, picks the
-// current row with Enter as with a double-click, and gives its first column (the name) the room.
+// current row with Enter as with a double-click, gives its first column (the name) the room, and
+// goes to the first name that begins with the letters typed on it, with any marks when the
+// letters carry none ("da" finds "Đà Nẵng").
 class DBGrid : public QTableView {
     Q_OBJECT
 public:
@@ -300,6 +303,7 @@ public:
     void ShowMarks(const QString& field, const PrintMarks* marks);
     void MakePickGrid();
     bool HideOnFocusOut = false;
+    void keyboardSearch(const QString& search) override;
 
 signals:
     // A double-click on a row's cells or on its heading, or Enter in a pick grid.
@@ -319,6 +323,8 @@ private:
     void followSource();
     std::unique_ptr<RecordsetModel> model_;
     bool pick_ = false;
+    QString typed_;             // the letters typed on a pick grid within the toolkit's interval
+    QElapsedTimer typedSince_;
     bool sizedOnScreen_ = false;  // the columns were fitted to the rows on screen
     DataSource* source_ = nullptr;
     QList<RecordsetModel::Column> columns_;

@@ -163,10 +163,24 @@ TEST_P(Search, BadConditionsAreSaidAndLeaveTheMarks)
 
 TEST_P(Search, PickListsKeysAndTheWayBack)
 {
+    for (const char* sender : {"Đà Nẵng", "Bộ Y tế", "Dân tộc"})
+        app.DocDb->Execute(QStringLiteral("INSERT INTO cvden2026 (stt, noigui) VALUES ('2', '%1')").arg(QString::fromUtf8(sender)));
     search->UseYearLists();  // the senders used in the working year
     search->mnoigui->setFocus();
     key(search->mnoigui, Qt::Key_F5);
     ASSERT_TRUE(search->DBGridnoigui->isVisible());
+    // Letters typed on the list go to the first name they begin, with any marks when typed without.
+    auto nameAfterTyping = [this](const QString& typed) {
+        QTest::qWait(QApplication::keyboardInputInterval() + 100);
+        for (const QChar c : typed) QTest::sendKeyEvent(QTest::Click, search->DBGridnoigui, Qt::Key_A, QString(c), Qt::NoModifier);
+        return search->DBGridnoigui->currentIndex().data().toString();
+    };
+    EXPECT_EQ(nameAfterTyping(QStringLiteral("DA N")), QStringLiteral("Đà Nẵng"));
+    EXPECT_EQ(nameAfterTyping(QStringLiteral("bo")), QStringLiteral("Bộ Y tế"));
+    EXPECT_EQ(nameAfterTyping(QStringLiteral("x")), QStringLiteral("x"));
+    EXPECT_EQ(nameAfterTyping(QStringLiteral("dan")), QStringLiteral("Dân tộc"));
+    EXPECT_EQ(nameAfterTyping(QStringLiteral("đ")), QStringLiteral("Đà Nẵng"));  // typed with its mark: "Dân" is not it
+    search->DBGridnoigui->setCurrentIndex(search->DBGridnoigui->model()->index(0, 0));
     emit search->DBGridnoigui->RowDoubleClicked(0);
     search->mnoigui->setText(search->mnoigui->text() + QStringLiteral(", y"));
     EXPECT_EQ(search->mnoigui->text(), QStringLiteral("x, y"));
