@@ -17,6 +17,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <unordered_map>
 #include <vector>
 
 namespace korvane {
@@ -69,33 +70,33 @@ QDate DateOfText(const QString& text)
     return QDate(m.captured(3).toInt(), m.captured(2).toInt(), m.captured(1).toInt());
 }
 
-// Where each column's value comes from in the rows read: its field and the field of its
-// yyyymmdd twin (empty when it has none), as the rows name them.
+// Where each column's value comes from in the rows read: the place of its field and of its
+// yyyymmdd twin (-1 when it has none) among the rows' fields.
 struct Source {
-    QString field, twin;
+    int field = -1, twin = -1;
     bool yesNo = false;
 };
 
-std::vector<Source> Sources(const QList<ExportColumn>& columns, const engine::Recordset& rows)
+std::vector<Source> Sources(const QList<ExportColumn>& columns, const ExportSource& rows)
 {
     const QStringList names = rows.FieldNames();
-    auto named = [&](const QString& wanted) {
-        for (const QString& n : names)
-            if (n.compare(wanted, Qt::CaseInsensitive) == 0) return n;
-        return QString();
+    auto place = [&](const QString& wanted) {
+        for (int i = 0; i < names.size(); ++i)
+            if (names[i].compare(wanted, Qt::CaseInsensitive) == 0) return i;
+        return -1;
     };
     std::vector<Source> out;
     for (const ExportColumn& c : columns) {
-        Source s{named(c.field), named(c.field + QStringLiteral("chuan")), c.yesNo};
-        if (s.field.isEmpty()) throw ExportError(QStringLiteral("Danh sách không có cột '%1' để xuất.").arg(c.field));
-        out.push_back(std::move(s));
+        const Source s{place(c.field), place(c.field + QStringLiteral("chuan")), c.yesNo};
+        if (s.field < 0) throw ExportError(QStringLiteral("Danh sách không có cột '%1' để xuất.").arg(c.field));
+        out.push_back(s);
     }
     return out;
 }
 
-Cell CellOf(const engine::Recordset& rows, const Source& s)
+Cell CellOf(const ExportSource& rows, const Source& s)
 {
-    const QVariant v = rows.Field(s.field);
+    const QVariant v = rows.Value(s.field);
     Cell c;
     if (s.yesNo) {
         if (IsTrue(v)) c = {Cell::Text, QStringLiteral("X"), 0, {}};
@@ -116,8 +117,8 @@ Cell CellOf(const engine::Recordset& rows, const Source& s)
     if (c.text.isEmpty()) return c;
     c.kind = Cell::Text;
     QDate d;
-    if (!s.twin.isEmpty()) {
-        const QString twin = rows.Field(s.twin).toString().trimmed();
+    if (s.twin >= 0) {
+        const QString twin = rows.Value(s.twin).toString().trimmed();
         if (twin.size() == 8) d = QDate::fromString(twin, QStringLiteral("yyyyMMdd"));
     }
     if (!d.isValid()) d = DateOfText(c.text);
@@ -158,7 +159,7 @@ QByteArray CsvField(const QString& text)
     return bytes;
 }
 
-long WriteCsv(const QString& path, const QList<ExportColumn>& columns, engine::Recordset& rows, const ExportFilter& keep)
+long WriteCsv(const QString& path, const QList<ExportColumn>& columns, ExportSource& rows)
 {
     // QSaveFile writes beside the destination and takes its name only at commit().
     QSaveFile file(path);
@@ -176,8 +177,7 @@ long WriteCsv(const QString& path, const QList<ExportColumn>& columns, engine::R
     for (qsizetype i = 0; i < columns.size(); ++i) line += (i ? "," : "") + CsvField(columns[i].heading);
     endLine();
     long written = 0;
-    for (rows.MoveFirst(); !rows.Eof(); rows.MoveNext()) {
-        if (keep && !keep(rows)) continue;
+    while (rows.Next()) {
         for (std::size_t i = 0; i < sources.size(); ++i) {
             if (i) line += ',';
             const Cell c = CellOf(rows, sources[i]);
@@ -193,7 +193,7 @@ long WriteCsv(const QString& path, const QList<ExportColumn>& columns, engine::R
 
 // ---- XLSX ----------------------------------------------------------------------------------
 
-long WriteXlsx(const QString& path, const QList<ExportColumn>& columns, engine::Recordset& rows, const ExportFilter& keep)
+long WriteXlsx(const QString& path, const QList<ExportColumn>& columns, ExportSource& rows)
 {
     const std::vector<Source> sources = Sources(columns, rows);
     // The workbook is written under a hidden name in the destination's folder and renamed when
@@ -202,6 +202,8 @@ long WriteXlsx(const QString& path, const QList<ExportColumn>& columns, engine::
     QTemporaryFile part(target.absoluteDir().filePath(QStringLiteral(".") + target.fileName() + QStringLiteral(".XXXXXX")));
     if (!part.open()) throw ExportError(CannotWrite(path));
     part.close();
+    // Readable by others as a file saved by hand is, not private as a temporary file.
+    part.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther);
     const QByteArray partName = QFile::encodeName(part.fileName());
 
     lxw_workbook_options options{};
@@ -227,8 +229,7 @@ long WriteXlsx(const QString& path, const QList<ExportColumn>& columns, engine::
     worksheet_freeze_panes(sheet, 1, 0);
     long written = 0;
     try {
-        for (rows.MoveFirst(); !rows.Eof() && failure == LXW_NO_ERROR; rows.MoveNext()) {
-            if (keep && !keep(rows)) continue;
+        while (failure == LXW_NO_ERROR && rows.Next()) {
             const auto r = static_cast<lxw_row_t>(written + 1);
             for (std::size_t i = 0; i < sources.size(); ++i) {
                 const Cell c = CellOf(rows, sources[i]);
@@ -290,13 +291,99 @@ ExportFormat FormatOf(const QString& path)
     return QFileInfo(path).suffix().compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0 ? ExportFormat::Csv : ExportFormat::Xlsx;
 }
 
-long ExportRows(const QString& path, ExportFormat format, const QList<ExportColumn>& columns, engine::Recordset& rows, const ExportFilter& keep)
+// ---- Sources -------------------------------------------------------------------------------
+
+RecordsetSource::RecordsetSource(std::unique_ptr<engine::Recordset> rows, const PrintMarks* marks)
+    : rows_(std::move(rows)), marks_(marks && !marks->Empty() ? marks : nullptr), names_(rows_->FieldNames())
 {
-    return format == ExportFormat::Csv ? WriteCsv(path, columns, rows, keep) : WriteXlsx(path, columns, rows, keep);
+}
+
+RecordsetSource::~RecordsetSource() = default;
+
+bool RecordsetSource::Next()
+{
+    do {
+        if (started_) rows_->MoveNext();
+        else if (rows_->RecordCount() > 0) rows_->MoveFirst();
+        started_ = true;
+    } while (marks_ && !rows_->Eof() && !marks_->Has(rows_->Field(QStringLiteral("id")).toLongLong()));
+    return !rows_->Eof();
+}
+
+QVariant RecordsetSource::Value(int field) const { return rows_->Field(names_[field]); }
+
+namespace {
+
+// A statement names a few hundred ids at most.
+constexpr std::size_t kLot = 500;
+
+}  // namespace
+
+LotSource::LotSource(engine::Database& db, const QString& table, std::vector<qlonglong> ids) : db_(db), table_(table), ids_(std::move(ids))
+{
+    names_ = db_.OpenRecordset(QStringLiteral("SELECT * FROM ") + table_ + QStringLiteral(" WHERE id = 0"), engine::RecordsetType::Snapshot)->FieldNames();
+}
+
+LotSource::~LotSource() = default;
+
+void LotSource::readLot()
+{
+    lot_.clear();
+    at_ = 0;
+    const std::size_t end = std::min(ids_.size(), next_ + kLot);
+    QStringList listed;
+    for (std::size_t i = next_; i < end; ++i) listed.append(QString::number(ids_[i]));
+    auto rows = db_.OpenRecordset(QStringLiteral("SELECT * FROM ") + table_ + QStringLiteral(" WHERE id IN (") + listed.join(QLatin1Char(',')) +
+                                      QLatin1Char(')'),
+                                  engine::RecordsetType::Snapshot);
+    std::unordered_map<qlonglong, std::vector<QVariant>> byId;
+    for (; !rows->Eof(); rows->MoveNext()) {
+        std::vector<QVariant> row;
+        row.reserve(static_cast<std::size_t>(names_.size()));
+        for (const QString& n : names_) row.push_back(rows->Field(n));
+        byId.emplace(rows->Field(QStringLiteral("id")).toLongLong(), std::move(row));
+    }
+    for (std::size_t i = next_; i < end; ++i)
+        if (auto it = byId.find(ids_[i]); it != byId.end()) lot_.push_back(std::move(it->second));
+    next_ = end;
+}
+
+bool LotSource::Next()
+{
+    while (at_ >= lot_.size()) {
+        if (next_ >= ids_.size()) return false;
+        readLot();
+    }
+    ++at_;
+    return true;
+}
+
+QVariant LotSource::Value(int field) const { return lot_[at_ - 1][static_cast<std::size_t>(field)]; }
+
+std::unique_ptr<ExportSource> ListSource(engine::Database& db, const QString& statement, const QString& table, const PrintMarks* marks)
+{
+    static const QRegularExpression selectAll(QStringLiteral("^\\s*select\\s+\\*\\s+from\\s+"), QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch all = selectAll.match(statement);
+    if (!all.hasMatch() || table.isEmpty())
+        return std::make_unique<RecordsetSource>(db.OpenRecordset(statement, engine::RecordsetType::Snapshot), marks);
+    // The ids in the list's order, then the rows a lot at a time.
+    auto read = db.OpenRecordset(QStringLiteral("SELECT id FROM ") + statement.mid(all.capturedEnd()), engine::RecordsetType::Snapshot);
+    std::vector<qlonglong> ids;
+    ids.reserve(static_cast<std::size_t>(read->RecordCount()));
+    for (; !read->Eof(); read->MoveNext()) {
+        const qlonglong id = read->Field(QStringLiteral("id")).toLongLong();
+        if (!marks || marks->Empty() || marks->Has(id)) ids.push_back(id);
+    }
+    return std::make_unique<LotSource>(db, table, std::move(ids));
+}
+
+long ExportRows(const QString& path, ExportFormat format, const QList<ExportColumn>& columns, ExportSource& rows)
+{
+    return format == ExportFormat::Csv ? WriteCsv(path, columns, rows) : WriteXlsx(path, columns, rows);
 }
 
 bool AskAndExport(App& app, QWidget* window, const QString& suggested, const QList<ExportColumn>& columns,
-                  const std::function<std::unique_ptr<engine::Recordset>()>& open, const PrintMarks* marks)
+                  const std::function<std::unique_ptr<ExportSource>()>& open)
 {
     QString path = app.modal().saveFileName(window, QStringLiteral("Xuất danh sách ra bảng tính"), suggested,
                                             QStringLiteral("Bảng tính Excel (*.xlsx);;CSV UTF-8 (*.csv)"));
@@ -307,18 +394,13 @@ bool AskAndExport(App& app, QWidget* window, const QString& suggested, const QLi
     {
         BusyCursor busy;
         try {
-            ExportFilter keep;
-            if (marks && !marks->Empty())
-                keep = [marks](const engine::Recordset& r) { return marks->Has(r.Field(QStringLiteral("id")).toLongLong()); };
             auto rows = open();
-            written = ExportRows(path, FormatOf(path), columns, *rows, keep);
+            written = ExportRows(path, FormatOf(path), columns, *rows);
         } catch (const engine::DbError& e) {
             app.RecordFailure(e);
             failure = QStringLiteral("Lỗi dữ liệu : ") + e.description();
         } catch (const ExportError& e) {
             failure = e.message();
-        } catch (const report::ReportError& e) {
-            failure = QStringLiteral("Không đọc được mẫu in : ") + e.message();
         }
     }
     if (!failure.isEmpty()) {
@@ -339,7 +421,8 @@ bool ExportGrid(App& app, QWidget* window, const DataSource& source, const DBGri
     }
     engine::Database* db = source.Database;
     const QString sql = source.RecordSource;
-    return AskAndExport(app, window, suggested, GridColumns(grid), [db, sql] { return db->OpenRecordset(sql, engine::RecordsetType::Snapshot); });
+    return AskAndExport(app, window, suggested, GridColumns(grid),
+                        [db, sql] { return std::make_unique<RecordsetSource>(db->OpenRecordset(sql, engine::RecordsetType::Snapshot)); });
 }
 
 }  // namespace korvane

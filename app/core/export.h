@@ -17,10 +17,13 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
+#include <QVariant>
 
 #include <functional>
 #include <memory>
 #include <stdexcept>
+#include <vector>
 
 class QWidget;
 
@@ -53,20 +56,73 @@ QList<ExportColumn> GridColumns(const DBGrid& grid, const QString& markField = Q
 // CSV for a name ending in ".csv" (any case), else XLSX.
 ExportFormat FormatOf(const QString& path);
 
-// Writes `columns` of the rows of `rows`, from the first to the last, into `path`: those `keep`
-// lets through (every row when it is empty). How many rows were written. Throws ExportError when
-// the file cannot be written and the engine's failure when the rows cannot be read; the file at
-// `path` is then as it was before.
-using ExportFilter = std::function<bool(const engine::Recordset&)>;
-long ExportRows(const QString& path, ExportFormat format, const QList<ExportColumn>& columns, engine::Recordset& rows,
-                const ExportFilter& keep = {});
+// The rows handed to a file, one after another.
+class ExportSource {
+public:
+    virtual ~ExportSource() = default;
+    virtual QStringList FieldNames() const = 0;
+    // The next row becomes current (the first, at the first call); false after the last.
+    virtual bool Next() = 0;
+    // A field of the current row, by its place in FieldNames().
+    virtual QVariant Value(int field) const = 0;
+};
+
+// The rows of a record set from its first to its last; only those whose "id" `marks` holds when
+// it is given and holds any.
+class RecordsetSource : public ExportSource {
+public:
+    explicit RecordsetSource(std::unique_ptr<engine::Recordset> rows, const PrintMarks* marks = nullptr);
+    ~RecordsetSource() override;
+    QStringList FieldNames() const override { return names_; }
+    bool Next() override;
+    QVariant Value(int field) const override;
+
+private:
+    std::unique_ptr<engine::Recordset> rows_;
+    const PrintMarks* marks_;
+    QStringList names_;
+    bool started_ = false;
+};
+
+// The rows of `table` of `db` whose ids `ids` lists, in that order, read a few hundred at a time
+// as the file holds them now (a row deleted meanwhile is none): a long list never lies whole in
+// memory, as it would in one record set.
+class LotSource : public ExportSource {
+public:
+    LotSource(engine::Database& db, const QString& table, std::vector<qlonglong> ids);
+    ~LotSource() override;
+    QStringList FieldNames() const override { return names_; }
+    bool Next() override;
+    QVariant Value(int field) const override;
+
+private:
+    void readLot();
+
+    engine::Database& db_;
+    QString table_;
+    std::vector<qlonglong> ids_;
+    std::size_t next_ = 0;  // the first id not yet read
+    QStringList names_;
+    std::vector<std::vector<QVariant>> lot_;  // the rows read, in the order of ids_
+    std::size_t at_ = 0;  // the current row of lot_, plus one
+};
+
+// The source of a list read with `statement` from `table` of `db`, `marks` (when it holds any)
+// choosing the rows: read in lots when the statement reads every column of that table (its
+// "SELECT * FROM"), else as one record set.
+std::unique_ptr<ExportSource> ListSource(engine::Database& db, const QString& statement, const QString& table, const PrintMarks* marks);
+
+// Writes `columns` of every row of `rows` into `path`. How many rows were written. Throws
+// ExportError when the file cannot be written and the engine's failure when the rows cannot be
+// read; the file at `path` is then as it was before.
+long ExportRows(const QString& path, ExportFormat format, const QList<ExportColumn>& columns, ExportSource& rows);
 
 // What the button "Xuất Excel" does: asks where the file goes (through the same file dialog as a
-// PDF of a print, `suggested` offered, XLSX or CSV), reads the rows with `open`, keeps the rows
-// `marks` holds when it holds any (by their "id"), writes the file and opens it with the desktop's
-// program. Every failure is said on screen; false when nothing was written.
+// PDF of a print, `suggested` offered, XLSX or CSV), reads the rows with `open`, writes the file
+// and opens it with the desktop's program. Every failure is said on screen; false when nothing
+// was written.
 bool AskAndExport(App& app, QWidget* window, const QString& suggested, const QList<ExportColumn>& columns,
-                  const std::function<std::unique_ptr<engine::Recordset>()>& open, const PrintMarks* marks = nullptr);
+                  const std::function<std::unique_ptr<ExportSource>()>& open);
 
 // "Xuất Excel" of a list shown in `grid` over `source` (a reference list): the grid's columns,
 // the rows of the source's statement read anew on its file, in its order.

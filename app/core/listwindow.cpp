@@ -374,7 +374,7 @@ void ListWindow::Export()
     const QString name = QFileInfo(print_.pdfName).completeBaseName() + QStringLiteral(".xlsx");
     // The rows the print reads, in the list's order, read anew as the file holds them now.
     const QString sql = printStatement();
-    AskAndExport(app_, this, name, columns, [this, sql] { return db().OpenRecordset(sql, engine::RecordsetType::Snapshot); }, &marks_);
+    AskAndExport(app_, this, name, columns, [this, sql] { return ListSource(db(), sql, table_, &marks_); });
 }
 
 // The rows to print: the whole list, or the marked rows copied into the print table. The
