@@ -27,6 +27,7 @@ frmGridlich::frmGridlich(App& app)
     connect(cmdAdd, &QPushButton::clicked, this, &frmGridlich::StartNew);
     markButtons();
     Cmdin = printButton("Cmdin", QStringLiteral("&In"));
+    exportButton();
     closeButton();
 
     // The panel under the grid: two columns of captioned fields.

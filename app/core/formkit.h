@@ -298,6 +298,8 @@ public:
     // rows anew whenever the source is opened again.
     void SetDataSource(DataSource* source, QList<RecordsetModel::Column> columns);
     RecordsetModel* Model() const { return model_.get(); }
+    // The columns given to SetDataSource, in the grid's order.
+    const QList<RecordsetModel::Column>& Columns() const { return columns_; }
     // The column of `field` (the shared file's print mark) shows the list's own marks instead:
     // "X" on the rows whose id `marks` holds, whatever the file holds in that field.
     void ShowMarks(const QString& field, const PrintMarks* marks);

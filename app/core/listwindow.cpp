@@ -1,5 +1,6 @@
 #include "listwindow.h"
 
+#include "export.h"
 #include "keys.h"
 #include "printing.h"
 #include "savedrows.h"
@@ -74,6 +75,14 @@ QPushButton* ListWindow::printButton(const char* name, const QString& caption)
     connect(b, &QPushButton::clicked, this, &ListWindow::Print);
     viewingOnly_.append(b);
     return b;
+}
+
+QPushButton* ListWindow::exportButton()
+{
+    cmdxuat = button("cmdxuat", QStringLiteral("Xuất &Excel"));
+    connect(cmdxuat, &QPushButton::clicked, this, &ListWindow::Export);
+    viewingOnly_.append(cmdxuat);
+    return cmdxuat;
 }
 
 void ListWindow::closeButton()
@@ -346,6 +355,26 @@ void ListWindow::Print()
     }
     const bool whole = print_.printTable.isEmpty();
     AskAndPrint(app_, this, print_.report, print_.subtitle, txtle->text(), print_.pdfName, whole ? printStatement() : QString());
+}
+
+void ListWindow::Export()
+{
+    if (!finishPanel()) return;
+    if (Data1->Count() == 0) {
+        app_.Message(print_.emptyMessage);
+        return;
+    }
+    // The columns as printed; the grid's when the template cannot be read.
+    QList<ExportColumn> columns;
+    try {
+        columns = TemplateColumns(TemplatePath(app_, print_.report));
+    } catch (const report::ReportError&) {
+        columns = GridColumns(*DBGrid1);
+    }
+    const QString name = QFileInfo(print_.pdfName).completeBaseName() + QStringLiteral(".xlsx");
+    // The rows the print reads, in the list's order, read anew as the file holds them now.
+    const QString sql = printStatement();
+    AskAndExport(app_, this, name, columns, [this, sql] { return ListSource(db(), sql, table_, &marks_); });
 }
 
 // The rows to print: the whole list, or the marked rows copied into the print table. The

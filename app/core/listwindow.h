@@ -30,7 +30,7 @@ public:
     QLineEdit* mrecnum = nullptr;  // the position box, for the lists that show one
     // The buttons a list has (null where it has none).
     QPushButton *cmdAdd = nullptr, *Cmdsua = nullptr, *cmdUpdate = nullptr, *cmdxoa = nullptr, *Cmdchontat = nullptr,
-                *Cmdhuychon = nullptr, *cmdclose = nullptr;
+                *Cmdhuychon = nullptr, *cmdclose = nullptr, *cmdxuat = nullptr;
 
     // Before the files change: what was typed into the panel is kept or dropped as the list
     // does it (see finishPanel); false when the clerk goes on with it.
@@ -52,6 +52,9 @@ public:
     void MarkAll();
     void ClearMarks();
     void Print();
+    // "Xuất Excel": the columns the template prints, the rows the print would read in the list's
+    // order, only the marked ones when some are marked, to an XLSX or CSV file.
+    void Export();
     void CloseList();
 
 protected:
@@ -92,6 +95,8 @@ protected:
     void editButtons(bool withAdd);
     void markButtons();
     QPushButton* printButton(const char* name, const QString& caption);
+    // "Xuất Excel" (Alt+E), placed after the print button.
+    QPushButton* exportButton();
     void closeButton();
     // The position box, "position/count", with Enter moving to a typed position.
     void positionBox();

@@ -30,6 +30,7 @@ DocumentList::DocumentList(App& app, const char* name, const QString& title, Kin
     lblhuongdan->setWordWrap(true);
     positionBox();
     Cmdin = printButton("Cmdin", QStringLiteral("&In công văn đã chọn"));
+    exportButton();
     markButtons();
     Cmdincvtheongay = button("Cmdincvtheongay", QStringLiteral("In công văn theo &Ngày"));
     closeButton();

@@ -40,6 +40,7 @@ frmgridcongviec::frmgridcongviec(App& app)
 {
     editButtons(false);
     cmdin = printButton("cmdin", QStringLiteral("&In"));
+    exportButton();
     closeButton();
 
     // The panel: each field under its caption, the pick lists beside the boxes they fill.

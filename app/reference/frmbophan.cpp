@@ -1,6 +1,7 @@
 #include "frmbophan.h"
 
 #include "app.h"
+#include "export.h"
 #include "referencelists.h"
 
 #include <QApplication>
@@ -56,6 +57,7 @@ frmbophan::frmbophan(App& app, QWidget* parent) : QDialog(parent), app_(app), mo
     Cmdsua = NamedButton(this, "Cmdsua", QStringLiteral("&Sửa"));
     cmdUpdate = NamedButton(this, "cmdUpdate", QStringLiteral("&Ghi đĩa"));
     cmdDelete = NamedButton(this, "cmdDelete", QStringLiteral("&Xoá"));
+    cmdxuat = NamedButton(this, "cmdxuat", QStringLiteral("Xuất &Excel"));
     cmdclose = NamedButton(this, "cmdclose", QStringLiteral("&Kết thúc"));
 
     auto* fields = new QGridLayout;
@@ -71,14 +73,14 @@ frmbophan::frmbophan(App& app, QWidget* parent) : QDialog(parent), app_(app), mo
     fields->setColumnStretch(1, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
-    for (QPushButton* b : {cmdAdd, Cmdsua, cmdUpdate, cmdDelete, cmdclose}) buttons->addWidget(b);
+    for (QPushButton* b : {cmdAdd, Cmdsua, cmdUpdate, cmdDelete, cmdxuat, cmdclose}) buttons->addWidget(b);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lbltrangthai);
     layout->addWidget(DBGrid1, 1);
     layout->addLayout(fields);
     layout->addLayout(buttons);
     PressButtonsWithEnter(this);
-    ChainTabOrder({txtdonvi, DBCombodonvi, txtphong, cmdAdd, Cmdsua, cmdUpdate, cmdDelete, cmdclose, DBGrid1});
+    ChainTabOrder({txtdonvi, DBCombodonvi, txtphong, cmdAdd, Cmdsua, cmdUpdate, cmdDelete, cmdxuat, cmdclose, DBGrid1});
 
     DBGrid1->SetDataSource(Data1, {{QStringLiteral("donvi"), QStringLiteral("Ban, đơn vị")}, {QStringLiteral("phong"), QStringLiteral("Tên phòng")}});
     connect(Data1, &DataSource::Validate, this, [this](bool& cancel) {
@@ -99,6 +101,7 @@ frmbophan::frmbophan(App& app, QWidget* parent) : QDialog(parent), app_(app), mo
     connect(Cmdsua, &QPushButton::clicked, this, &frmbophan::Correct);
     connect(cmdUpdate, &QPushButton::clicked, this, [this] { Save(); });
     connect(cmdDelete, &QPushButton::clicked, this, &frmbophan::Delete);
+    connect(cmdxuat, &QPushButton::clicked, this, &frmbophan::Export);
     connect(cmdclose, &QPushButton::clicked, this, &frmbophan::reject);
     setMode(kView);
     resize(620, 480);
@@ -241,6 +244,13 @@ void frmbophan::Delete()
         Data1->UpdateControls();
     }
     txtdonvi->setFocus();
+}
+
+// What is being typed is finished first, as before leaving the row; the file's rows go out.
+void frmbophan::Export()
+{
+    if (!leaveRow()) return;
+    ExportGrid(app_, this, *Data1, *DBGrid1, QStringLiteral("bophan.xlsx"));
 }
 
 void frmbophan::reject()

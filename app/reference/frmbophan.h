@@ -27,6 +27,8 @@ public:
     // False when nothing was written and the window keeps its mode.
     bool Save();
     void Delete();
+    // "Xuất Excel": the list as the grid shows it, to an XLSX or CSV file.
+    void Export();
     const QString& Mode() const { return mode_; }
 
     DataSource* Data1;
@@ -34,7 +36,7 @@ public:
     BoundLineEdit *txtdonvi, *txtdonviid, *txtphong, *txtmatt, *txtid;
     DBCombo* DBCombodonvi;
     QLabel* lbltrangthai;
-    QPushButton *cmdAdd, *Cmdsua, *cmdUpdate, *cmdDelete, *cmdclose;
+    QPushButton *cmdAdd, *Cmdsua, *cmdUpdate, *cmdDelete, *cmdxuat, *cmdclose;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -1,6 +1,7 @@
 #include "referencelists.h"
 
 #include "app.h"
+#include "export.h"
 #include "frmbophan.h"
 #include "frmchutat.h"
 #include "frmdonvi.h"
@@ -75,6 +76,7 @@ AbbreviationList::AbbreviationList(App& app, Kind kind, QWidget* parent) : QDial
     Cmdsua = NamedButton(this, "Cmdsua", QStringLiteral("&Sửa"));
     cmdDelete = NamedButton(this, "cmdDelete", QStringLiteral("&Xoá"));
     cmdUpdate = NamedButton(this, "cmdUpdate", QStringLiteral("&Ghi đĩa"));
+    cmdxuat = NamedButton(this, "cmdxuat", QStringLiteral("Xuất &Excel"));
     cmdclose = NamedButton(this, "cmdclose", QStringLiteral("&Kết thúc"));
 
     auto* entries = new QGridLayout;
@@ -90,7 +92,7 @@ AbbreviationList::AbbreviationList(App& app, Kind kind, QWidget* parent) : QDial
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(lblData1);
     buttons->addStretch();
-    for (QPushButton* b : {cmdAdd, Cmdsua, cmdDelete, cmdUpdate, cmdclose}) buttons->addWidget(b);
+    for (QPushButton* b : {cmdAdd, Cmdsua, cmdDelete, cmdUpdate, cmdxuat, cmdclose}) buttons->addWidget(b);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(lbltieude);
     layout->addWidget(lbltrangthai);
@@ -98,7 +100,7 @@ AbbreviationList::AbbreviationList(App& app, Kind kind, QWidget* parent) : QDial
     layout->addLayout(entries);
     layout->addLayout(buttons);
     PressButtonsWithEnter(this);
-    ChainTabOrder({mname, mchutat, cmdAdd, Cmdsua, cmdDelete, cmdUpdate, cmdclose, DBGrid1});
+    ChainTabOrder({mname, mchutat, cmdAdd, Cmdsua, cmdDelete, cmdUpdate, cmdxuat, cmdclose, DBGrid1});
 
     DBGrid1->SetDataSource(Data1, {{kind_.nameColumn, kind_.nameHeading}, {QStringLiteral("chutat"), QStringLiteral("Chữ tắt")}});
     connect(Data1, &DataSource::Validate, this, [this](bool& cancel) {
@@ -119,6 +121,7 @@ AbbreviationList::AbbreviationList(App& app, Kind kind, QWidget* parent) : QDial
     connect(Cmdsua, &QPushButton::clicked, this, &AbbreviationList::Correct);
     connect(cmdDelete, &QPushButton::clicked, this, &AbbreviationList::Delete);
     connect(cmdUpdate, &QPushButton::clicked, this, [this] { Save(); });
+    connect(cmdxuat, &QPushButton::clicked, this, &AbbreviationList::Export);
     connect(cmdclose, &QPushButton::clicked, this, &AbbreviationList::CloseWindow);
     backToView(false);
     resize(620, 480);
@@ -140,6 +143,13 @@ void AbbreviationList::Open(engine::Database* db)
     }();
     if (length > 0) mname->setMaxLength(length);
     if (txtchutat->limit > 0) mchutat->setMaxLength(txtchutat->limit);
+}
+
+// What is being typed is finished first, as before "Nạp mới"; the file's rows are what goes out.
+void AbbreviationList::Export()
+{
+    if (Changing() && !AskToSave()) return;
+    ExportGrid(app_, this, *Data1, *DBGrid1, kind_.table + QStringLiteral(".xlsx"));
 }
 
 bool AbbreviationList::Changing() const { return app_.FormMode == kAdd || app_.FormMode == kEdit; }

@@ -46,6 +46,8 @@ public:
     bool Save();
     void Delete();
     void CloseWindow();
+    // "Xuất Excel": the list as the grid shows it, to an XLSX or CSV file.
+    void Export();
     // The question asked before what is being typed is left. False when the window stays in its
     // mode (the save was refused, or the question was closed without an answer).
     bool AskToSave();
@@ -59,7 +61,7 @@ public:
     QLabel* lblData1;  // the navigator's caption: position/count
     QLineEdit *mname, *mchutat;
     BoundLineEdit *txtid, *txtmatt, *txtname, *txtchutat;
-    QPushButton *cmdAdd, *Cmdsua, *cmdDelete, *cmdUpdate, *cmdclose;
+    QPushButton *cmdAdd, *Cmdsua, *cmdDelete, *cmdUpdate, *cmdxuat, *cmdclose;
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -1,5 +1,6 @@
 // The calendar grid through its real windows: the marks and the table they land in, printing the
-// marked entries, the edit panel's questions, deletion, failed writes and the ways back.
+// marked entries and handing them to a spreadsheet, the edit panel's questions, deletion, failed
+// writes and the ways back.
 #include "calendar.h"
 #include "calendarfields.h"
 #include "datafiles.h"
@@ -178,6 +179,17 @@ TEST_P(CalendarGrid, PrintingRefusesNoMarkAndPrintsTheMarkedInDateAndTimeOrder)
     EXPECT_GT(chieu, sang);
     EXPECT_FALSE(text.contains(QStringLiteral("Tiếp khách")));
     EXPECT_FALSE(text.contains(QStringLiteral("Tổng kết")));
+    // The same marked entries to a spreadsheet, in the grid's order: the printed columns, the
+    // day a date, the time as typed.
+    modal.fileToSave = folder.path(QStringLiteral("lich.csv"));
+    QTest::mouseClick(g->cmdxuat, Qt::LeftButton);
+    const QString none;
+    EXPECT_EQ(testing_support::ReadSpreadsheet(modal.fileToSave),
+              (QList<QStringList>{{QStringLiteral("Thứ"), QStringLiteral("Ngày"), QStringLiteral("Giờ"), QStringLiteral("Nội dung"), QStringLiteral("Địa điểm"),
+                                   QStringLiteral("Chủ trì"), QStringLiteral("Thành phần"), QStringLiteral("Chuẩn bị"), QStringLiteral("Ghi chú")},
+                                  {none, QStringLiteral("2026-01-03"), QStringLiteral("9h"), QStringLiteral("Kiểm kho"), none, none, none, none, none},
+                                  {none, QStringLiteral("2026-01-12"), QStringLiteral("8h00"), QStringLiteral("Họp sáng"), none, none, none, none, none},
+                                  {none, QStringLiteral("2026-01-12"), QStringLiteral("14h00"), QStringLiteral("Họp chiều"), none, none, none, none, none}}));
 }
 
 TEST_P(CalendarGrid, EachClerkPrintsTheMarksOfTheirOwnGrid)

@@ -1,5 +1,6 @@
 // The document lists through their real windows: the grid and the panel on one row, marks, edits
-// that reach the backup, and a search, mark and print round trip to PDF.
+// that reach the backup, a search, mark and print round trip to PDF, and the list handed to a
+// spreadsheet.
 #include "conditions.h"
 #include "documents.h"
 #include "frmcvden.h"
@@ -7,6 +8,7 @@
 #include "frmtracuu.h"
 #include "office.h"
 #include "printing.h"
+#include "recordset.h"
 
 #include <QHeaderView>
 #include <QPlainTextEdit>
@@ -272,4 +274,84 @@ TEST_P(Lists, AThousandMarksPrintInIdOrderAndDeletedRowsAreNone)
     for (int k = 1; k <= 1206; ++k)
         if (k != 600 && k != 1000) expected.append(QString::number(k));
     EXPECT_EQ(stt, expected);
+}
+
+TEST_P(Lists, ExportedFilesReadBackCellForCellAndOnlyTheMarkedRowsWhenMarked)
+{
+    // 300 documents: Vietnamese texts with quotes, commas and line breaks, dates kept as
+    // dd/mm/yyyy beside their yyyymmdd twins, some dates and receivers left empty.
+    const QStringList senders = {QStringLiteral("Uỷ ban \"nhân dân\" tỉnh Đắk Lắk"), QStringLiteral("Sở Giáo dục, Đào tạo"), QStringLiteral("Bộ Nội vụ")};
+    QList<QStringList> xlsx{{QStringLiteral("Số"), QStringLiteral("Ngày đến"), QStringLiteral("Nơi gửi"), QStringLiteral("Số CV"), QStringLiteral("Ngày CV"),
+                             QStringLiteral("Tóm tắt nội dung"), QStringLiteral("Nơi nhận")}};
+    QList<QStringList> csv = xlsx;
+    app.DocDb->Execute(QStringLiteral("DELETE * FROM cvden2026"));
+    app.DocDb->WriteTransaction([&] {
+        auto rs = app.DocDb->OpenRecordset(QStringLiteral("cvden2026"), engine::RecordsetType::Dynaset);
+        for (int k = 1; k <= 300; ++k) {
+            const QDate in = QDate(2026, 1, 1).addDays(k), written = in.addDays(-3);
+            const QString dated = k % 5 ? written.toString(QStringLiteral("dd/MM/yyyy")) : QString();
+            const QString summary = QStringLiteral("Về việc \"tăng cường\", phối hợp\ndòng %1 - ưu tiên").arg(k) +
+                                    (k == 7 ? QStringLiteral(" rất dài để cột rộng ra cho vừa với nội dung của nó") : QString());
+            const QString receiver = k % 2 ? QStringLiteral("Phòng Hành chính, Văn thư") : QString();
+            rs->AddNew();
+            rs->SetField(QStringLiteral("stt"), QString::number(k));
+            rs->SetField(QStringLiteral("ng_den"), in.toString(QStringLiteral("dd/MM/yyyy")));
+            rs->SetField(QStringLiteral("ng_denchuan"), in.toString(QStringLiteral("yyyyMMdd")));
+            rs->SetField(QStringLiteral("noigui"), senders[k % 3]);
+            rs->SetField(QStringLiteral("so_cv"), QStringLiteral("%1/QĐ-UBND").arg(k));
+            rs->SetField(QStringLiteral("ng_cv"), dated);
+            rs->SetField(QStringLiteral("ng_cvchuan"), k % 5 ? written.toString(QStringLiteral("yyyyMMdd")) : QString());
+            rs->SetField(QStringLiteral("tt_ndung"), summary);
+            rs->SetField(QStringLiteral("dv_nhan"), receiver);
+            rs->SetField(QStringLiteral("kieuupdate"), 0);
+            rs->Update();
+            const QString inIso = in.toString(Qt::ISODate), writtenIso = k % 5 ? written.toString(Qt::ISODate) : QString();
+            xlsx.append({QString::number(k), QStringLiteral("D:") + inIso, senders[k % 3], QStringLiteral("%1/QĐ-UBND").arg(k),
+                         writtenIso.isEmpty() ? QString() : QStringLiteral("D:") + writtenIso, summary, receiver});
+            csv.append({QString::number(k), inIso, senders[k % 3], QStringLiteral("%1/QĐ-UBND").arg(k), writtenIso, summary, receiver});
+        }
+    });
+    auto* list = openYear();
+    ASSERT_EQ(list->Data1->Count(), 300);
+
+    // Nothing marked: every row, by the button's Alt key, opened with the desktop's program.
+    modal.fileToSave = folder.path(QStringLiteral("ds.xlsx"));
+    alt(list->DBGrid1, Qt::Key_E);
+    QList<double> widths;
+    EXPECT_EQ(testing_support::ReadSpreadsheet(modal.fileToSave, &widths), xlsx);
+    EXPECT_EQ(modal.documents, QStringList{modal.fileToSave});
+    // Each column as wide as its longest line (and its heading), within reason.
+    ASSERT_EQ(widths.size(), 7);
+    for (int c = 0; c < 7; ++c) {
+        qsizetype longest = 0;
+        for (const QStringList& row : xlsx)
+            for (const QString& line : row[c].split(QLatin1Char('\n'))) longest = std::max(longest, line.startsWith(QLatin1String("D:")) ? 10 : line.size());
+        EXPECT_GE(widths[c], std::min<double>(longest, 60)) << c;
+        EXPECT_LE(widths[c], 62) << c;
+    }
+    modal.fileToSave = folder.path(QStringLiteral("ds.csv"));
+    QTest::mouseClick(list->cmdxuat, Qt::LeftButton);
+    QFile file(modal.fileToSave);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(file.readAll().startsWith("\xEF\xBB\xBF"));
+    EXPECT_EQ(testing_support::ReadSpreadsheet(modal.fileToSave), csv);
+
+    // Rows 5 and 2 marked: those two only, in the list's order, in both kinds of file.
+    emit list->DBGrid1->RowDoubleClicked(4);
+    emit list->DBGrid1->RowDoubleClicked(1);
+    for (const char* name : {"chon.xlsx", "chon.csv"}) {
+        modal.fileToSave = folder.path(QLatin1String(name));
+        QTest::mouseClick(list->cmdxuat, Qt::LeftButton);
+        const QList<QStringList>& all = QString::fromLatin1(name).endsWith(QLatin1String("csv")) ? csv : xlsx;
+        EXPECT_EQ(testing_support::ReadSpreadsheet(modal.fileToSave), (QList<QStringList>{all[0], all[2], all[5]})) << name;
+    }
+    EXPECT_TRUE(modal.messages.empty()) << modal.messageTexts().join(QLatin1Char('\n')).toStdString();
+
+    // A folder that cannot be written: said, and no file.
+    modal.fileToSave = folder.path(QStringLiteral("khong-co/ds.xlsx"));
+    QTest::mouseClick(list->cmdxuat, Qt::LeftButton);
+    ASSERT_EQ(modal.messages.size(), 1u);
+    EXPECT_TRUE(modal.messages.back().text.startsWith(QStringLiteral("Không ghi được file "))) << modal.messages.back().text.toStdString();
+    EXPECT_FALSE(QFile::exists(modal.fileToSave));
+    EXPECT_EQ(modal.busyMessages, 0);
 }

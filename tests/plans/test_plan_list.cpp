@@ -1,5 +1,5 @@
 // The plan list through its real windows: the three ways in and out, corrections with their checks
-// and stamps, failed writes, deletion, the rights of "CB" staff, and printing to PDF.
+// and stamps, failed writes, deletion, the rights of "CB" staff, printing to PDF, and export.
 #include "connection.h"
 #include "dbstate.h"
 #include "frmcongviec.h"
@@ -306,6 +306,22 @@ TEST_P(PlanList, ASearchedListPrintsItsOwnPlansWhateverOthersSaveMeanwhile)
     EXPECT_FALSE(text.contains(QStringLiteral("20260130")));
     EXPECT_FALSE(text.contains(QStringLiteral("chuẩn")));
     EXPECT_EQ(app.PlanDb->QueryDefSql(QStringLiteral("QrIn")), frmgridcongviec::PrintQuery(list->Statement()));
+    // The same rows to a spreadsheet: the printed columns (the result cut as printed, "X" for a
+    // finished plan), dates as dates.
+    app.PlanDb->Execute(QStringLiteral("UPDATE kehoach2026 SET ketthuc = -1, ketqua = 'Xong, \"đạt\"' WHERE ndungtt = 'Việc hai'"));
+    modal.fileToSave = folder.path(QStringLiteral("kh.csv"));
+    QTest::mouseClick(list->cmdxuat, Qt::LeftButton);
+    const QString none;
+    EXPECT_EQ(testing_support::ReadSpreadsheet(modal.fileToSave),
+              (QList<QStringList>{{QStringLiteral("Đơn vị"), QStringLiteral("Tên hay tóm tắt công việc"), QStringLiteral("Bắt đầu"), QStringLiteral("Kết thúc"),
+                                   QStringLiteral("Người chỉ đạo"), QStringLiteral("Ý kiến chỉ đạo"), QStringLiteral("Người thực hiện chính"),
+                                   QStringLiteral("Kết quả"), QStringLiteral("Đã xong")},
+                                  {QStringLiteral("Phòng Tổ chức"), QStringLiteral("Việc ba"), QStringLiteral("2026-01-15"), QStringLiteral("2026-01-30"), none,
+                                   none, none, none, none},
+                                  {QStringLiteral("Phòng Tổ chức"), QStringLiteral("Việc hai"), QStringLiteral("2026-03-01"), QStringLiteral("2026-03-05"), none,
+                                   none, none, QStringLiteral("Xong, \"đạt\""), QStringLiteral("X")},
+                                  {QStringLiteral("Phòng Kế toán"), QStringLiteral("Việc năm"), QStringLiteral("2026-12-01"), QStringLiteral("2026-12-31"), none,
+                                   none, none, none, none}}));
 }
 
 TEST_P(PlanList, PrintingGoesOnWhenQrInCannotBeWritten)

@@ -1,6 +1,6 @@
 // The reference-list windows opened from the main window's menu: the abbreviation rule of the four
 // name lists, their order, deletion and failed writes, the unit rule of the departments, and the
-// organisation's name.
+// organisation's name, and a list handed to a spreadsheet.
 #include "frmbophan.h"
 #include "frmtendonvi.h"
 #include "office.h"
@@ -42,6 +42,19 @@ protected:
         return names;
     }
     QString lastMessage() const { return modal.messages.empty() ? QString() : modal.messages.back().text; }
+    // A grid's headings and then its rows, as shown.
+    static QList<QStringList> gridCells(QAbstractItemView* grid)
+    {
+        QAbstractItemModel* m = grid->model();
+        QList<QStringList> cells{{}};
+        for (int c = 0; c < m->columnCount(); ++c) cells[0].append(m->headerData(c, Qt::Horizontal).toString());
+        for (int r = 0; r < m->rowCount(); ++r) {
+            QStringList row;
+            for (int c = 0; c < m->columnCount(); ++c) row.append(m->index(r, c).data().toString());
+            cells.append(row);
+        }
+        return cells;
+    }
 };
 
 TEST_F(ReferenceLists, AnAbbreviationIsRefusedWhenAnotherEntryHasItInAnyCase)
@@ -140,6 +153,31 @@ TEST_F(ReferenceLists, UnitsAreForAdministratorsInVietnameseOrderAndDeletedOnlyO
         EXPECT_EQ(gridNames(w.DBGrid1).join(QLatin1Char(',')), QStringLiteral("Ban Tuyên giáo,Đội xe,Phòng Tổ chức,Văn phòng"));
         EXPECT_EQ(w.mname->text(), QStringLiteral("Đội xe"));
     });
+}
+
+TEST_F(ReferenceLists, AListGoesToASpreadsheetAsItsGridShowsIt)
+{
+    app.DocRefDb->Execute(QStringLiteral("INSERT INTO noigui (tendonvi, chutat, matt) VALUES ('Công ty \"Sông Đà\", chi nhánh 1', 'sđ', 'c')"));
+    app.PlanRefDb->Execute(QStringLiteral("INSERT INTO bophan (donvi, donviid, phong, matt) VALUES ('Văn phòng', 2, 'Phòng Hành chính, Tổ chức', 'p')"));
+    // By its Alt key, to CSV, from the correspondents' list.
+    const QString csv = folder.path(QStringLiteral("noigui.csv")), xlsx = folder.path(QStringLiteral("bophan.xlsx"));
+    modal.fileToSave = csv;
+    open<AbbreviationList>("mnunapnoigui", "frmdonvi", [&](AbbreviationList& w) {
+        alt(w.mname, Qt::Key_E);
+        const QList<QStringList> cells = gridCells(w.DBGrid1);
+        EXPECT_EQ(cells.size(), 4);
+        EXPECT_EQ(testing_support::ReadSpreadsheet(csv), cells);
+    });
+    // By its button, to XLSX, from the departments' list.
+    modal.fileToSave = xlsx;
+    open<frmbophan>("mnunapbophan", "frmbophan", [&](frmbophan& w) {
+        click(w.cmdxuat);
+        const QList<QStringList> cells = gridCells(w.DBGrid1);
+        EXPECT_EQ(cells.size(), 2);
+        EXPECT_EQ(testing_support::ReadSpreadsheet(xlsx), cells);
+    });
+    EXPECT_EQ(modal.documents, (QStringList{csv, xlsx}));  // each opened with the desktop's program
+    EXPECT_TRUE(modal.messages.empty()) << modal.messageTexts().join(QLatin1Char('\n')).toStdString();
 }
 
 TEST_F(ReferenceLists, AFailedWriteIsSaidAndNeverLooksSaved)

@@ -8,6 +8,10 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 
 #include <atomic>
@@ -97,6 +101,46 @@ void JoinOffice(korvane::App& app, const korvane::App& first)
     std::map<QString, QString> names;
     for (const SharedFile& f : kShared) names[app.*f.name] = first.*f.name;
     reopen(app, [&](const QString& path) { return names.at(path); });
+}
+
+QList<QStringList> ReadSpreadsheet(const QString& path, QList<double>* widths)
+{
+    static const char* const reader = R"(
+import csv, datetime, json, sys
+path = sys.argv[1]
+def cell(v):
+    if v is None: return ""
+    if isinstance(v, datetime.datetime): return "D:" + v.date().isoformat()
+    return str(v)
+widths = []
+if path.lower().endswith(".xlsx"):
+    import openpyxl
+    from openpyxl.utils import get_column_letter
+    sheet = openpyxl.load_workbook(path).active
+    rows = [[cell(v) for v in r] for r in sheet.iter_rows(values_only=True)]
+    widths = [sheet.column_dimensions[get_column_letter(c)].width for c in range(1, sheet.max_column + 1)]
+else:
+    with open(path, encoding="utf-8-sig", newline="") as f:
+        rows = list(csv.reader(f))
+print(json.dumps({"rows": rows, "widths": widths}))
+)";
+    // The system's Python, which holds the distribution's openpyxl.
+    const QString python = QFileInfo::exists(QStringLiteral("/usr/bin/python3")) ? QStringLiteral("/usr/bin/python3") : QStringLiteral("python3");
+    QProcess p;
+    p.start(python, {QStringLiteral("-c"), QString::fromUtf8(reader), path});
+    p.waitForFinished(60000);
+    const QByteArray out = p.readAllStandardOutput();
+    EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+    const QJsonObject read = QJsonDocument::fromJson(out).object();
+    QList<QStringList> rows;
+    for (const QJsonValue& r : read.value(QStringLiteral("rows")).toArray()) {
+        QStringList row;
+        for (const QJsonValue& c : r.toArray()) row.append(c.toString());
+        rows.append(row);
+    }
+    if (widths)
+        for (const QJsonValue& w : read.value(QStringLiteral("widths")).toArray()) widths->append(w.toDouble());
+    return rows;
 }
 
 }  // namespace testing_support

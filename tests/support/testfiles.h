@@ -2,7 +2,9 @@
 // of the built template.
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <string>
@@ -51,5 +53,11 @@ QString NewServerDatabase();
 void MoveOfficeToServer(korvane::App& app);
 // Points another started program at the data the first one works on.
 void JoinOffice(korvane::App& app, const korvane::App& first);
+
+// The cells of a spreadsheet file, row by row, as a reader no one here wrote sees them: openpyxl
+// for ".xlsx", Python's csv module otherwise. A date cell of a workbook reads "D:yyyy-mm-dd", an
+// empty cell "". `widths` gets the widths of a workbook's columns. Fails the test when the reader
+// fails.
+QList<QStringList> ReadSpreadsheet(const QString& path, QList<double>* widths = nullptr);
 
 }  // namespace testing_support
