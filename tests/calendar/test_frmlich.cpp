@@ -15,6 +15,7 @@ protected:
     void SetUp() override
     {
         Office::SetUp();
+        if (IsSkipped()) return;
         InstallCalendarWindows(app, &main);
         app.UserFullName = QStringLiteral("Lan");
     }

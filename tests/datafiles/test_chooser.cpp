@@ -24,6 +24,7 @@ protected:
     void SetUp() override
     {
         Office::SetUp();
+        if (IsSkipped()) return;
         InstallDataFileChooser(app);
         InstallDocumentWindows(app, &main);
     }

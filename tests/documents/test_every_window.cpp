@@ -28,6 +28,7 @@ protected:
     void SetUp() override
     {
         Office::SetUp();
+        if (IsSkipped()) return;
         InstallDocumentWindows(app, &main);
         InstallPlanWindows(app, &main);
         InstallCalendarWindows(app, &main);

@@ -15,6 +15,7 @@ protected:
     void SetUp() override
     {
         Office::SetUp();
+        if (IsSkipped()) return;
         InstallDocumentWindows(app, &main);
     }
     void TearDown() override { delete form.data(); }

@@ -22,6 +22,7 @@ protected:
     void SetUp() override
     {
         Office::SetUp();
+        if (IsSkipped()) return;
         InstallDocumentWindows(app, &main);
         for (int k = 1; k <= 6; ++k)
             app.DocDb->Execute(QStringLiteral("INSERT INTO cvden2026 (stt, noigui, ng_den, ng_denchuan, tt_ndung, kieuupdate, chonin) "

@@ -20,6 +20,7 @@ protected:
     void SetUp() override
     {
         Office::SetUp();
+        if (IsSkipped()) return;
         InstallDocumentWindows(app, &main);
         app.DocDb->Execute(QStringLiteral("SELECT * INTO cvden2001 FROM cvdenmau"));
         const char* rows[][4] = {{"5", "Bộ Tài chính", "05/03/2001", "20010305"}, {"7", "Sở Y tế", "10/03/2001", "20010310"},

@@ -16,6 +16,7 @@ protected:
     void SetUp() override
     {
         Office::SetUp();
+        if (IsSkipped()) return;
         InstallPlanWindows(app, &main);
         app.UserFullName = QStringLiteral("Lan");
         app.PlanRefDb->Execute(QStringLiteral("INSERT INTO bophan (donvi, phong, matt) VALUES ('Văn phòng', 'Phòng Hành chính', 'h')"));

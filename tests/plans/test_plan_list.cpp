@@ -47,6 +47,7 @@ protected:
     void SetUp() override
     {
         Office::SetUp();
+        if (IsSkipped()) return;
         InstallPlanWindows(app, &main);
         const char* rows[][5] = {{"Văn phòng", "Việc một", "10/03/2026", "20/03/2026", "Lê Bình"},
                                  {"Phòng Tổ chức", "Việc hai", "01/03/2026", "05/03/2026", ""},

@@ -18,6 +18,7 @@ protected:
     void SetUp() override
     {
         Office::SetUp();
+        if (IsSkipped()) return;
         InstallReferenceListWindows(app);
         app.UserRights = QStringLiteral("QT");
     }
