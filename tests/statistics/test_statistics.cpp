@@ -131,7 +131,7 @@ TEST_P(Statistics, WindowShowsThePeriodByKeysAndPrintsEveryChart)
 
     // A period typed and read with Alt+X; a day outside the working year is refused.
     w->mtungay->setFocus();
-    w->mtungay->setText(QStringLiteral("1/2/2026"));
+    w->mtungay->setText(QStringLiteral("1.2.2026"));
     w->mdenngay->setText(QStringLiteral("15/3/26"));
     alt(w->mdenngay, Qt::Key_X);
     EXPECT_EQ(w->mtungay->text(), QStringLiteral("01/02/2026"));
