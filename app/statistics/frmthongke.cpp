@@ -11,6 +11,7 @@
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QGraphicsScene>
@@ -108,6 +109,7 @@ frmthongke::frmthongke(App& app) : QWidget(nullptr, Qt::Window), app_(app)
         split->addWidget(table);
         split->setStretchFactor(0, 3);
         split->setStretchFactor(1, 2);
+        split->setSizes({640, 380});  // the chart takes the room, whatever the table asks for
         charts << view;
         tables << table;
         tabs->addTab(split, QString::fromUtf8(caption));
@@ -224,10 +226,26 @@ QChart* frmthongke::MakeChart(const Tally& tally)
         series->append(set);
     }
     chart->addSeries(series);
-    auto* names = new QBarCategoryAxis;
     QStringList categories = tally.categories;
     if (lying(tally)) std::reverse(categories.begin(), categories.end());
-    names->append(categories);
+    QAbstractAxis* names = nullptr;
+    const int n = int(categories.size());
+    if (n > 16) {
+        // Many weeks: a label every few bars, each under the first bar of its stretch, so that
+        // the labels keep their full text.
+        auto* stretches = new QCategoryAxis;
+        stretches->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+        const int step = (n + 11) / 12;
+        stretches->setStartValue(-0.5);
+        for (int i = 0; i < n; i += step) stretches->append(categories[i], i);
+        stretches->setRange(-0.5, n - 0.5);
+        stretches->setGridLineVisible(false);
+        names = stretches;
+    } else {
+        auto* axis = new QBarCategoryAxis;
+        axis->append(categories);
+        names = axis;
+    }
     names->setTitleText(tally.axis);
     auto* values = new QValueAxis;
     values->setLabelFormat(QStringLiteral("%d"));
@@ -313,45 +331,53 @@ void frmthongke::PaintPage(QPainter& painter, const QRectF& page, const Tally& t
     // The table beside it, its rows fitted into the height of the page.
     const QRectF tablePlace(chartPlace.right() + margin / 2, area.top(), area.right() - chartPlace.right() - margin / 2, area.height());
     const bool total = totalled(tally);
-    const int rows = int(tally.categories.size()) + (total ? 1 : 0) + 1;
+    // The heading row takes two lines: the series' names wrap there.
+    const int rows = int(tally.categories.size()) + (total ? 1 : 0) + 2;
     qreal points = 10;
     QFont f = printFont(points);
     while (QFontMetricsF(f).height() * 1.3 * rows > tablePlace.height() && points > 3) f = printFont(points -= 0.5);
     const qreal rowHeight = std::min(QFontMetricsF(f).height() * 1.5, tablePlace.height() / rows);
     const int columns = int(tally.series.size()) + 1;
+    const qreal pad = rowHeight / 5;
     QFont bold = f;
     bold.setBold(true);
     qreal numberWidth = QFontMetricsF(f).horizontalAdvance(QStringLiteral("0000000"));
-    for (const QString& s : tally.series) numberWidth = std::max(numberWidth, QFontMetricsF(bold).horizontalAdvance(s) + rowHeight);
+    // Room for two of the series' longest words a line.
+    for (const QString& name : tally.series)
+        for (const QString& word : name.split(QLatin1Char(' ')))
+            numberWidth = std::max(numberWidth, QFontMetricsF(bold).horizontalAdvance(word + QStringLiteral(" ") + word) + 2 * pad);
     numberWidth = std::min(numberWidth, tablePlace.width() * 0.6 / (columns - 1));
     const qreal nameWidth = tablePlace.width() - numberWidth * (columns - 1);
-    const qreal pad = rowHeight / 5;
-    auto row = [&](int r, const QStringList& texts, bool bold) {
-        QFont rf = f;
-        rf.setBold(bold);
-        painter.setFont(rf);
-        const qreal top = tablePlace.top() + r * rowHeight;
+    qreal top = tablePlace.top();
+    auto row = [&](const QStringList& texts, bool isBold, bool heading) {
+        painter.setFont(isBold ? bold : f);
+        const qreal height = heading ? 2 * rowHeight : rowHeight;
         qreal x = tablePlace.left();
         for (int c = 0; c < texts.size(); ++c) {
             const qreal w = c == 0 ? nameWidth : numberWidth;
-            const QRectF cell(x, top, w, rowHeight);
+            const QRectF cell(x, top, w, height);
             painter.drawRect(cell);
-            const QString text = QFontMetricsF(rf).elidedText(texts[c], Qt::ElideRight, w - 2 * pad);
-            painter.drawText(cell.adjusted(pad, 0, -pad, 0), (r == 0 ? Qt::AlignHCenter : c == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter, text);
+            const QRectF inside = cell.adjusted(pad, 0, -pad, 0);
+            if (heading)
+                painter.drawText(inside, Qt::AlignCenter | Qt::TextWordWrap, texts[c]);
+            else
+                painter.drawText(inside, (c == 0 ? Qt::AlignLeft : Qt::AlignRight) | Qt::AlignVCenter,
+                                 QFontMetricsF(painter.font()).elidedText(texts[c], Qt::ElideRight, inside.width()));
             x += w;
         }
+        top += height;
     };
     painter.setPen(QPen(Qt::black, 2));
-    row(0, QStringList{tally.axis} + tally.series, true);
+    row(QStringList{tally.axis} + tally.series, true, true);
     for (int c = 0; c < tally.categories.size(); ++c) {
         QStringList texts{tally.key == QLatin1String("thang") ? QStringLiteral("Tháng ") + tally.categories[c] : tally.categories[c]};
         for (int s = 0; s < tally.series.size(); ++s) texts << QString::number(tally.Count(s, c));
-        row(c + 1, texts, false);
+        row(texts, false, false);
     }
     if (total) {
         QStringList texts{QStringLiteral("Cộng")};
         for (int s = 0; s < tally.series.size(); ++s) texts << QString::number(tally.Total(s));
-        row(int(tally.categories.size()) + 1, texts, true);
+        row(texts, true, false);
     }
     painter.restore();
 }

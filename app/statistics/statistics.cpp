@@ -162,7 +162,7 @@ Tally IncomingDealtWith(App& app, const Period& period)
 
 Tally PlanStates(App& app, const Period& period)
 {
-    Tally t{QStringLiteral("kehoach"), QStringLiteral("Kế hoạch công tác: đã xong, khẩn, quá hạn"), QStringLiteral("Tình trạng"),
+    Tally t{QStringLiteral("kehoach"), QStringLiteral("Kế hoạch công tác theo tình trạng"), QStringLiteral("Tình trạng"),
             {QStringLiteral("Tổng số"), QStringLiteral("Đã xong"), QStringLiteral("Chưa xong"), QStringLiteral("Khẩn"), QStringLiteral("Quá hạn")},
             {QStringLiteral("Kế hoạch")}, {}};
     t.counts = {QList<qint64>(5, 0)};
