@@ -131,7 +131,8 @@ void frmMain::buildButtons()
         connect(b, &QPushButton::clicked, this, [this, b, file, mode] { OpenFromButton(b->objectName(), file(), mode); });
     }
     connect(Cmdclose, &QPushButton::clicked, this, &QWidget::close);
-    connect(cmdchuaxuly, &QPushButton::clicked, this, [this] { OpenFromButton(QStringLiteral("cmdchuaxuly"), app_.DocFile, QStringLiteral("xembangcv")); });
+    connect(cmdchuaxuly, &QPushButton::clicked, this,
+            [this] { OpenFromButton(QStringLiteral("cmdchuaxuly"), app_.DocFile, QStringLiteral("xembangcv")); });
 }
 
 void frmMain::buildMenus()
@@ -224,9 +225,12 @@ void frmMain::ShowUndealtCount()
     cmdchuaxuly->setVisible(app_.DocDb && !app_.InDocTable.isEmpty());
     if (!cmdchuaxuly->isVisibleTo(this)) return;
     try {
-        auto count = app_.DocDb->OpenRecordset(QStringLiteral("SELECT count(*) AS n FROM ") + app_.InDocTable + QStringLiteral(" WHERE [da_xuli] = False"),
-                                               engine::RecordsetType::Snapshot);
-        cmdchuaxuly->setText(QStringLiteral("&Công văn đến chưa xử lý xong năm %1: %2").arg(app_.WorkYear).arg(count->Field(QStringLiteral("n")).toLongLong()));
+        auto count = app_.DocDb->OpenRecordset(
+            QStringLiteral("SELECT count(*) AS n FROM ") + app_.InDocTable + QStringLiteral(" WHERE [da_xuli] = False"),
+            engine::RecordsetType::Snapshot);
+        cmdchuaxuly->setText(QStringLiteral("&Công văn đến chưa xử lý xong năm %1: %2")
+                                 .arg(app_.WorkYear)
+                                 .arg(count->Field(QStringLiteral("n")).toLongLong()));
         cmdchuaxuly->setEnabled(true);
     } catch (const engine::DbError& e) {
         app_.RecordFailure(e);

@@ -136,7 +136,10 @@ frmthongke::frmthongke(App& app) : QWidget(nullptr, Qt::Window), app_(app)
     connect(cmdin, &QPushButton::clicked, this, &frmthongke::Print);
     connect(cmdclose, &QPushButton::clicked, this, &QWidget::close);
     // Each tab's table takes the keys after the tab bar.
-    connect(tabs, &QTabWidget::currentChanged, this, [this](int i) { setTabOrder(tabs, tables.value(i)); setTabOrder(tables.value(i), cmdin); });
+    connect(tabs, &QTabWidget::currentChanged, this, [this](int i) {
+        setTabOrder(tabs, tables.value(i));
+        setTabOrder(tables.value(i), cmdin);
+    });
     resize(1040, 660);
 }
 

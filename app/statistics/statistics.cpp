@@ -89,6 +89,9 @@ Tally byName(const QString& key, const QString& title, const QString& axis,
     return t;
 }
 
+// A yes/no value as the engine gives it back: -1 (or 1, or "true") for yes.
+bool yes(const QVariant& v) { return v.toInt() != 0 || v.toString().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0; }
+
 QDate day(const QString& yyyymmdd) { return QDate::fromString(yyyymmdd, QStringLiteral("yyyyMMdd")); }
 
 }  // namespace
@@ -156,14 +159,15 @@ Tally IncomingDealtWith(App& app, const Period& period)
             {QStringLiteral("Đã xử lý xong"), QStringLiteral("Chưa xử lý xong")}, {kIn}, {}};
     t.counts = {QList<qint64>(2, 0)};
     for (const auto& [done, n] : countsOf(docs(app), app.InDocTable, QStringLiteral("da_xuli"), QStringLiteral("ng_denchuan"), period))
-        t.counts[0][done.toInt() != 0 || done.compare(QLatin1String("true"), Qt::CaseInsensitive) == 0 ? 0 : 1] += n;
+        t.counts[0][yes(done) ? 0 : 1] += n;
     return t;
 }
 
 Tally PlanStates(App& app, const Period& period)
 {
     Tally t{QStringLiteral("kehoach"), QStringLiteral("Kế hoạch công tác theo tình trạng"), QStringLiteral("Tình trạng"),
-            {QStringLiteral("Tổng số"), QStringLiteral("Đã xong"), QStringLiteral("Chưa xong"), QStringLiteral("Khẩn"), QStringLiteral("Quá hạn")},
+            {QStringLiteral("Tổng số"), QStringLiteral("Đã xong"), QStringLiteral("Chưa xong"), QStringLiteral("Khẩn"),
+             QStringLiteral("Quá hạn")},
             {QStringLiteral("Kế hoạch")}, {}};
     t.counts = {QList<qint64>(5, 0)};
     engine::Database& db = plans(app);
@@ -171,7 +175,6 @@ Tally PlanStates(App& app, const Period& period)
     auto rs = db.OpenRecordset(QStringLiteral("SELECT [ketthuc] AS xong, [khan] AS gap, count(*) AS n FROM ") + app.PlanTable + where +
                                    QStringLiteral(" GROUP BY [ketthuc], [khan]"),
                                engine::RecordsetType::Snapshot);
-    auto yes = [](const QVariant& v) { return v.toInt() != 0 || v.toString().compare(QLatin1String("true"), Qt::CaseInsensitive) == 0; };
     QList<qint64>& c = t.counts[0];
     for (; !rs->Eof(); rs->MoveNext()) {
         const qint64 n = rs->Field(QStringLiteral("n")).toLongLong();
