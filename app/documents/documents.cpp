@@ -53,7 +53,11 @@ void InstallDocumentWindows(App& app, QWidget* mainWindow)
     // shows what it found ("Chọn tất" marks them all).
     app.Openers[QStringLiteral("cmdchuaxuly")] = [](App& a) {
         frmgridcvden* list = frmgridcvden::Instance(a);
-        if (!list->KeepPanelEdits()) return;
+        if (!list->KeepPanelEdits()) {  // the list as it was, the refused box in focus
+            list->show();
+            list->raise();
+            return;
+        }
         const QString clause = QStringLiteral("[da_xuli] = False");
         const QString statement = QStringLiteral("SELECT * FROM ") + a.InDocTable + QStringLiteral(" WHERE ") + clause;
         list->ShowRows(statement, a.InDocTable, clause, a.DocDb->OpenRecordset(statement, engine::RecordsetType::Dynaset));

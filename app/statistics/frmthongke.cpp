@@ -44,6 +44,7 @@ bool totalled(const Tally& t) { return t.key != QLatin1String("noigui") && t.key
 const QColor kColours[] = {QColor(0x1a, 0x3d, 0x7c), QColor(0xd9, 0x7b, 0x16)};
 
 constexpr int kPrintDpi = 300;
+constexpr int kMostNames = 20;
 
 // A font of `points` at the print's resolution, whatever the device's own.
 QFont printFont(qreal points, bool bold = false)
@@ -140,7 +141,7 @@ frmthongke::frmthongke(App& app) : QWidget(nullptr, Qt::Window), app_(app)
         setTabOrder(tabs, tables.value(i));
         setTabOrder(tables.value(i), cmdin);
     });
-    resize(1040, 660);
+    resize(1040, 700);
 }
 
 frmthongke* frmthongke::Instance(App& app) { return app.Owner().Get<frmthongke>(QStringLiteral("frmthongke")); }
@@ -214,6 +215,9 @@ QChart* frmthongke::MakeChart(const Tally& tally)
     titleFont.setPointSizeF(titleFont.pointSizeF() * 1.2);
     chart->setTitleFont(titleFont);
     chart->setAnimationOptions(QChart::NoAnimation);
+    // Names down the side: the 20 most frequent, so that each keeps a readable line (the
+    // table beside the chart lists them all).
+    const int shown = lying(tally) ? std::min<int>(int(tally.categories.size()), kMostNames) : int(tally.categories.size());
     QAbstractBarSeries* series = lying(tally) ? static_cast<QAbstractBarSeries*>(new QHorizontalBarSeries)
                                               : static_cast<QAbstractBarSeries*>(new QBarSeries);
     qint64 most = 0;
@@ -221,19 +225,19 @@ QChart* frmthongke::MakeChart(const Tally& tally)
         auto* set = new QBarSet(tally.series[s]);
         set->setColor(kColours[s % 2]);
         // Lying bars read from the top, the most frequent first.
-        for (int c = 0; c < tally.categories.size(); ++c) {
-            const int at = lying(tally) ? int(tally.categories.size()) - 1 - c : c;
+        for (int c = 0; c < shown; ++c) {
+            const int at = lying(tally) ? shown - 1 - c : c;
             *set << qreal(tally.Count(s, at));
             most = std::max(most, tally.Count(s, at));
         }
         series->append(set);
     }
     chart->addSeries(series);
-    QStringList categories = tally.categories;
+    QStringList categories = tally.categories.mid(0, shown);
     if (lying(tally)) std::reverse(categories.begin(), categories.end());
     QAbstractAxis* names = nullptr;
     const int n = int(categories.size());
-    if (n > 16) {
+    if (n > 16 && !lying(tally)) {
         // Many weeks: a label every few bars, each under the first bar of its stretch, so that
         // the labels keep their full text.
         auto* stretches = new QCategoryAxis;
@@ -247,9 +251,15 @@ QChart* frmthongke::MakeChart(const Tally& tally)
     } else {
         auto* axis = new QBarCategoryAxis;
         axis->append(categories);
+        if (n > 10) {
+            // Many names down the side: a smaller letter, so that each fits its bar's height.
+            QFont small = axis->labelsFont();
+            small.setPointSizeF(n > 20 ? 6 : 7);
+            axis->setLabelsFont(small);
+        }
         names = axis;
     }
-    names->setTitleText(tally.axis);
+    names->setTitleText(shown < tally.categories.size() ? tally.axis + QStringLiteral(" (%1 nhiều nhất)").arg(shown) : tally.axis);
     auto* values = new QValueAxis;
     values->setLabelFormat(QStringLiteral("%d"));
     values->setRange(0, std::max<qint64>(most + most / 8 + 1, 4));

@@ -29,6 +29,7 @@ protected:
     void SetUp() override
     {
         Office::SetUp();
+        if (IsSkipped() || HasFatalFailure()) return;  // no server in this run
         InstallDocumentWindows(app, &main);
         InstallPlanWindows(app, &main);
         InstallCalendarWindows(app, &main);
