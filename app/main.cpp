@@ -8,6 +8,7 @@
 #include "frmchepdulieu.h"
 #include "frmloaitien.h"
 #include "frmnamlamviec.h"
+#include "frmthongke.h"
 #include "importdata.h"
 #include "officecopy.h"
 #include "referencelists.h"
@@ -54,6 +55,7 @@ int main(int argc, char** argv)
     korvane::InstallDataFileChooser(app);
     korvane::InstallOfficeCopy(app);
     korvane::InstallImport(app);
+    korvane::InstallStatisticsWindow(app);
     // A start-up that ended the program (files that cannot be used, the login given up) is not
     // a run: the status says so to whatever started it.
     if (!korvane::Startup(app, main).Run()) return 1;

@@ -49,6 +49,22 @@ void InstallDocumentWindows(App& app, QWidget* mainWindow)
     };
     app.Openers[QStringLiteral("Cmdxemcvden")] = [](App& a) { frmgridcvden::Instance(a)->ShowYear(); };
     app.Openers[QStringLiteral("cmdxemcvdi")] = [](App& a) { frmgridcvdi::Instance(a)->ShowYear(); };
+    // The main window's count of incoming documents not yet dealt with: their list, as a search
+    // shows what it found ("Chọn tất" marks them all).
+    app.Openers[QStringLiteral("cmdchuaxuly")] = [](App& a) {
+        frmgridcvden* list = frmgridcvden::Instance(a);
+        if (!list->KeepPanelEdits()) {  // the list as it was, the refused box in focus
+            list->show();
+            list->raise();
+            return;
+        }
+        const QString clause = QStringLiteral("[da_xuli] = False");
+        const QString statement = QStringLiteral("SELECT * FROM ") + a.InDocTable + QStringLiteral(" WHERE ") + clause;
+        list->ShowRows(statement, a.InDocTable, clause, a.DocDb->OpenRecordset(statement, engine::RecordsetType::Dynaset));
+        list->show();
+        list->raise();
+        list->activateWindow();
+    };
 }
 
 }  // namespace korvane

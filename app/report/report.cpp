@@ -53,28 +53,28 @@ QPageLayout PaperOf(const Template& t)
 
 // Pages first..last (0-based) onto a device whose painter starts at the paper's corner.
 template <typename Device>
-void PaintPages(Device& device, const Layout& layout, int first, int last, const QString& where)
+void PaintPages(Device& device, const Pages& pages, int first, int last, const QString& where)
 {
     QPainter painter(&device);
     if (!painter.isActive()) throw ReportError(QStringLiteral("Không in được ra %1.").arg(where));
-    const qreal scale = qreal(device.resolution()) / layout.dpi();
+    const qreal scale = qreal(device.resolution()) / pages.dpi;
     for (int i = first; i <= last; ++i) {
         if (i > first) device.newPage();
         painter.save();
         painter.scale(scale, scale);
-        layout.paint(painter, i);
+        pages.paint(painter, i);
         painter.restore();
     }
 }
 
-void PrintTo(QPrinter& printer, const Layout& layout)
+void PrintTo(QPrinter& printer, const Pages& pages)
 {
-    int first = 0, last = layout.pageCount() - 1;
+    int first = 0, last = pages.count - 1;
     if (printer.printRange() == QPrinter::PageRange && printer.fromPage() > 0) {
         first = qBound(0, printer.fromPage() - 1, last);
         last = qBound(first, printer.toPage() > 0 ? printer.toPage() - 1 : last, last);
     }
-    PaintPages(printer, layout, first, last, printer.printerName().isEmpty() ? printer.outputFileName() : printer.printerName());
+    PaintPages(printer, pages, first, last, printer.printerName().isEmpty() ? printer.outputFileName() : printer.printerName());
 }
 
 QString TitleOf(const Template& t)
@@ -124,53 +124,64 @@ void Report::Run(QWidget* parent)
 {
     const Layout layout = LayOut(*this, kLayoutDpi);
     const Template& t = layout.source();
+    Pages pages;
+    pages.paper = PaperOf(t);
+    pages.title = TitleOf(t);
+    pages.count = layout.pageCount();
+    pages.dpi = layout.dpi();
+    pages.paint = [&layout](QPainter& painter, int index) { layout.paint(painter, index); };
+    Send(pages, Target, PdfFile, WindowRect, RunModal, parent);
+}
 
-    switch (Target) {
+void Send(const Pages& pages, Destination target, const QString& pdfFile, const QRect& windowRect,
+          const std::function<int(QDialog&)>& runModal, QWidget* parent)
+{
+    switch (target) {
     case Destination::Pdf: {
-        if (PdfFile.isEmpty()) throw ReportError(QStringLiteral("Chưa có tên tệp PDF để in ra."));
-        QPdfWriter writer(PdfFile);
-        writer.setResolution(kLayoutDpi);
-        writer.setPageLayout(PaperOf(t));
-        writer.setTitle(TitleOf(t));
+        if (pdfFile.isEmpty()) throw ReportError(QStringLiteral("Chưa có tên tệp PDF để in ra."));
+        QPdfWriter writer(pdfFile);
+        writer.setResolution(pages.dpi);
+        writer.setPageLayout(pages.paper);
+        writer.setTitle(pages.title);
         writer.setCreator(QStringLiteral("korvane"));
-        PaintPages(writer, layout, 0, layout.pageCount() - 1, PdfFile);
+        PaintPages(writer, pages, 0, pages.count - 1, pdfFile);
         break;
     }
     case Destination::Printer: {
         if (QPrinterInfo::defaultPrinter().isNull()) throw ReportError(QStringLiteral("Máy tính chưa có máy in mặc định."));
         QPrinter printer(QPrinter::HighResolution);
         printer.setFullPage(true);
-        printer.setPageLayout(PaperOf(t));
-        printer.setDocName(TitleOf(t));
-        PrintTo(printer, layout);
+        printer.setPageLayout(pages.paper);
+        printer.setDocName(pages.title);
+        PrintTo(printer, pages);
         break;
     }
     case Destination::Preview: {
         QPrinter printer(QPrinter::HighResolution);
         printer.setFullPage(true);
-        printer.setPageLayout(PaperOf(t));
-        printer.setDocName(TitleOf(t));
+        printer.setPageLayout(pages.paper);
+        printer.setDocName(pages.title);
         QPrintPreviewDialog dialog(&printer, parent);
         dialog.setObjectName(QStringLiteral("reportPreview"));
-        dialog.setWindowTitle(QStringLiteral("Xem trước khi in - %1").arg(TitleOf(t)));
+        dialog.setWindowTitle(QStringLiteral("Xem trước khi in - %1").arg(pages.title));
         // The preview's own Print button prints from inside the dialog's event loop: a printer
         // that cannot be written is said there, never thrown through the toolkit.
-        QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&layout, &dialog](QPrinter* p) {
+        QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&pages, &dialog](QPrinter* p) {
             try {
-                PrintTo(*p, layout);
+                PrintTo(*p, pages);
             } catch (const ReportError& e) {
                 QMessageBox::warning(&dialog, dialog.windowTitle(), e.message());
             }
         });
-        if (!WindowRect.isEmpty()) {
-            dialog.setGeometry(WindowRect);
+        if (!windowRect.isEmpty()) {
+            dialog.setGeometry(windowRect);
         } else if (QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen()) {
             const QRect area = screen->availableGeometry();
             QRect r(0, 0, area.width() * 4 / 5, area.height() * 4 / 5);
             r.moveCenter(area.center());
             dialog.setGeometry(r);
         }
-        if (RunModal) RunModal(dialog);
+        if (runModal) runModal(dialog);
         else dialog.exec();
         break;
     }

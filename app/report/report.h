@@ -11,6 +11,7 @@
 #pragma once
 
 #include <QList>
+#include <QPageLayout>
 #include <QRect>
 #include <QSize>
 #include <QString>
@@ -22,6 +23,7 @@
 #include <vector>
 
 class QDialog;
+class QPainter;
 class QWidget;
 
 namespace report {
@@ -39,6 +41,17 @@ using RowReader = std::function<Table(const QString& fileKey, const QString& sou
 
 enum class Destination { Preview, Printer, Pdf };
 
+// Pages that a caller paints itself (a chart with its table), sent to the destinations a
+// template's pages go to. `paint` draws page `index` (0-based) with the painter scaled so that
+// one unit is one pixel at `dpi` and (0,0) is the paper's corner.
+struct Pages {
+    QPageLayout paper;
+    QString title;  // the PDF's title, the preview's caption, the printer's document name
+    int count = 1;
+    int dpi = 300;
+    std::function<void(QPainter& painter, int index)> paint;
+};
+
 // A missing or malformed template (its message names the file and line), a field the rows lack,
 // a failure of the reader, a printer or PDF file that cannot be written.
 class ReportError : public std::runtime_error {
@@ -49,6 +62,12 @@ public:
 private:
     QString message_;
 };
+
+// Sends `pages` to `target`: the preview window (placed at `windowRect` when it is not empty, run
+// through `runModal` when given), the default printer, or the PDF file `pdfFile`. Throws
+// ReportError when the destination cannot be written.
+void Send(const Pages& pages, Destination target, const QString& pdfFile, const QRect& windowRect,
+          const std::function<int(QDialog&)>& runModal, QWidget* parent = nullptr);
 
 class Report {
 public:

@@ -63,6 +63,13 @@ void frmMain::buildButtons()
     Lblfiledulieu->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(Lblnamlamviec);
     layout->addWidget(Lblfiledulieu);
+    cmdchuaxuly = new QPushButton(central);
+    cmdchuaxuly->setObjectName(QStringLiteral("cmdchuaxuly"));
+    cmdchuaxuly->setFlat(true);
+    cmdchuaxuly->setCursor(Qt::PointingHandCursor);
+    cmdchuaxuly->setToolTip(QStringLiteral("Bấm để xem danh sách các công văn đến chưa xử lý xong"));
+    cmdchuaxuly->setStyleSheet(QStringLiteral("QPushButton { color: #b22222; font-weight: bold; text-decoration: underline; }"));
+    layout->addWidget(cmdchuaxuly, 0, Qt::AlignHCenter);
 
     auto* groups = new QGridLayout;
     auto group = [&](const QString& heading, int row, int column,
@@ -124,6 +131,8 @@ void frmMain::buildButtons()
         connect(b, &QPushButton::clicked, this, [this, b, file, mode] { OpenFromButton(b->objectName(), file(), mode); });
     }
     connect(Cmdclose, &QPushButton::clicked, this, &QWidget::close);
+    connect(cmdchuaxuly, &QPushButton::clicked, this,
+            [this] { OpenFromButton(QStringLiteral("cmdchuaxuly"), app_.DocFile, QStringLiteral("xembangcv")); });
 }
 
 void frmMain::buildMenus()
@@ -157,6 +166,10 @@ void frmMain::buildMenus()
     mnudlieu->addSeparator();
     item(mnudlieu, mnuchonnamlamviec, "mnuchonnamlamviec", QStringLiteral("Chọn năm làm việc"));
 
+    mnuthongkebang = menuBar()->addMenu(QStringLiteral("T&hống kê"));
+    mnuthongkebang->setObjectName(QStringLiteral("mnuthongkebang"));
+    item(mnuthongkebang, mnuthongke, "mnuthongke", QStringLiteral("&Thống kê công văn, kế hoạch và lịch công tác (biểu đồ)"));
+
     mnuHelp = menuBar()->addMenu(QStringLiteral("&Trợ giúp"));
     mnuHelp->setObjectName(QStringLiteral("mnuHelp"));
     item(mnuHelp, mnuHelpContents, "mnuHelpContents", QStringLiteral("&Hướng dẫn sử dụng chương trình..."));
@@ -177,7 +190,7 @@ void frmMain::buildMenus()
         if (administrator()) runOpener(QStringLiteral("mnuchepdulieu"));
     });
     for (QAction* a : {mnunapnoigui, mnunapchutat, mnunaploaicv, mnunhapdulieucv, mnunhapdulieulich, mnunhapbangthamkhao,
-                       mnuchonnamlamviec}) {
+                       mnuchonnamlamviec, mnuthongke}) {
         connect(a, &QAction::triggered, this, [this, a] { runOpener(a->objectName()); });
     }
     connect(mnunguoidung, &QAction::triggered, this, [this] {
@@ -204,6 +217,33 @@ void frmMain::SetLabels()
     Lblnamlamviec->setText(QStringLiteral("Dữ liệu năm ") + app_.WorkYear);
     Lblfiledulieu->setText(QStringLiteral("File công văn: ") + app_.DocFile + QStringLiteral("\r\nFile kế hoạch, lịch công tác: ") +
                            app_.PlanFile);
+    ShowUndealtCount();
+}
+
+void frmMain::ShowUndealtCount()
+{
+    cmdchuaxuly->setVisible(app_.DocDb && !app_.InDocTable.isEmpty());
+    if (!cmdchuaxuly->isVisibleTo(this)) return;
+    try {
+        auto count = app_.DocDb->OpenRecordset(
+            QStringLiteral("SELECT count(*) AS n FROM ") + app_.InDocTable + QStringLiteral(" WHERE [da_xuli] = False"),
+            engine::RecordsetType::Snapshot);
+        cmdchuaxuly->setText(QStringLiteral("&Công văn đến chưa xử lý xong năm %1: %2")
+                                 .arg(app_.WorkYear)
+                                 .arg(count->Field(QStringLiteral("n")).toLongLong()));
+        cmdchuaxuly->setEnabled(true);
+    } catch (const engine::DbError& e) {
+        app_.RecordFailure(e);
+        cmdchuaxuly->setText(QStringLiteral("Không đếm được công văn đến chưa xử lý xong: ") + e.description());
+        cmdchuaxuly->setEnabled(false);
+    }
+}
+
+void frmMain::showEvent(QShowEvent* event)
+{
+    // Back from a register or a list: what the clerks did since is counted.
+    ShowUndealtCount();
+    QMainWindow::showEvent(event);
 }
 
 void frmMain::SetEntryButtons()

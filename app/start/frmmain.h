@@ -36,6 +36,10 @@ public:
     // closes). Returns whether a window opened.
     bool OpenFromButton(const QString& button, const QString& dataFile, const QString& formMode);
 
+    // The count of the working year's incoming documents not yet dealt with ("Đã xử lý xong"
+    // unticked), read again; a failure of the engine is said in its place.
+    void ShowUndealtCount();
+
     // The week view's record source and heading for the computer's current week.
     QString WeekSource() const;
     QString WeekHeading() const;
@@ -44,15 +48,17 @@ public:
     QLabel* lblBanner2;
     QLabel* Lblnamlamviec;
     QLabel* Lblfiledulieu;
+    QPushButton* cmdchuaxuly;  // the undealt count; pressed, the list of those documents
     QPushButton *cmdtracuucvden, *Cmdxemcvden, *cmdnapcvden;
     QPushButton *cmdtracuucvdi, *cmdnapcvdi, *cmdxemcvdi;
     QPushButton *cmdxemkh, *cmdtracuukh, *cmdnapkh;
     QPushButton *Cmdxemlich, *cmdnaplich, *cmdtracuulich;
     QPushButton* Cmdclose;
-    QMenu *mnunap, *mnudlieu, *mnuHelp;
+    QMenu *mnunap, *mnudlieu, *mnuthongkebang, *mnuHelp;
     QAction *mnutendonvi, *mnunapdonvi, *mnunapbophan, *mnunapnoigui, *mnunguoidung, *mnunapchutat, *mnunaploaicv, *mnunapkthuc;
     QAction *mnuchondulieucongvan, *mnuchondulieulich, *mnubackup, *mnuchepdulieu, *mnunhapdulieucv, *mnunhapdulieulich,
         *mnunhapbangthamkhao, *mnuchonnamlamviec;
+    QAction* mnuthongke;
     QAction *mnuHelpContents, *mnuHelpAbout;
 
 signals:
@@ -66,6 +72,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
