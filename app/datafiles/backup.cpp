@@ -11,6 +11,8 @@
 #include <QUuid>
 #include <QWidget>
 
+#include <functional>
+
 namespace korvane {
 
 // How a backup file learns what to copy. The document file keeps a change log: triggers on a
@@ -245,52 +247,19 @@ private:
     QString alias_;
 };
 
-// The first backup: a copy of the whole document file, made under a name of its own and put in
-// place only when its records of what it holds are written. Returns false, and leaves nothing
-// behind, when another copy of the program has made the backup file meanwhile.
-bool copyWholeFile(App& app, engine::Database& doc, const QString& table)
+// Makes a new backup file by `make(temp)` under a name of its own beside it, then puts it in place.
+// Returns false, and leaves nothing behind, when another copy of the program has made the backup
+// file meanwhile; a failure leaves nothing either, and a copy cut off by a crash is cleared first.
+bool placeNewBackupFile(App& app, const std::function<void(const QString& temp)>& make)
 {
-    engine::DbState& state = *doc.state();
-    Connection& c = state.conn;
     const QString temp = app.BackupFile + QStringLiteral(".new");
     const auto removeTemp = [&] {
         QFile::remove(temp);
         QFile::remove(temp + QStringLiteral("-journal"));
     };
-    removeTemp();  // left by a run that was cut off
+    removeTemp();
     try {
-        const bool logged = doc.HasTable(table);
-        const LogTriggers triggers = logged ? logTriggers(doc, table) : LogTriggers{};
-        doc.WriteTransaction([&] {
-            if (logged) ensureLog(state, triggers, table);
-            fileIdentity(c, state, true);
-        });
-        // The copy is taken while this program holds the file's write lock, so that it is one
-        // committed state of the file and no later write is in it.
-        QString source;
-        qint64 upTo = 0;
-        doc.WriteTransaction([&] {
-            source = fileIdentity(c, state, false);
-            upTo = state.hasTable(QString(), QStringLiteral("jet_changes")) ? lastChange(c) : 0;
-            if (!CopyOrDelete(app.DocFile, temp, QStringLiteral("copy")))
-                throw engine::DbError(engine::ErrFileReadOnly, QStringLiteral("Không chép được file backup %1.").arg(temp));
-        });
-        {
-            // The copy is a backup file: it keeps what it holds, not the document file's log.
-            engine::Database copy(temp);
-            engine::DbState& copyState = *copy.state();
-            Connection& k = copyState.conn;
-            copy.WriteTransaction([&] {
-                QStringList triggerNames;
-                Statement st(k, "SELECT name FROM main.sqlite_master WHERE type = 'trigger' AND substr(name, 1, 12) = 'jet_changes_'");
-                while (st.step()) triggerNames.append(st.column(0).toString());
-                st.reset();
-                for (const QString& name : triggerNames) k.exec("DROP TRIGGER main." + ident(name));
-                k.exec("DROP TABLE IF EXISTS main.jet_changes");
-                k.exec("DROP TABLE IF EXISTS main.jet_fileid");
-                for (const QString& t : yearTables(copy)) recordCopied(k, QStringLiteral("main"), source, t, upTo);
-            });
-        }
+        make(temp);
         QFile::remove(temp + QStringLiteral("-journal"));
         if (QFile::exists(app.BackupFile)) {
             removeTemp();
@@ -298,17 +267,57 @@ bool copyWholeFile(App& app, engine::Database& doc, const QString& table)
         }
         if (!QFile::rename(temp, app.BackupFile))
             throw engine::DbError(engine::ErrFileReadOnly, QStringLiteral("Không đặt được file backup %1.").arg(app.BackupFile));
-        // The register's rows that the copy holds are backed up: their state says so.
-        if (logged)
-            doc.WriteTransaction([&] {
-                c.exec("UPDATE main." + ident(table) + " SET kieuupdate = 0 WHERE kieuupdate > 0 AND rowid NOT IN (SELECT id FROM main.jet_changes WHERE tbl = " +
-                       text(triggers.table) + " AND seq > " + std::to_string(upTo) + ")");
-            });
         return true;
     } catch (...) {
         removeTemp();
         throw;
     }
+}
+
+// The first backup: a copy of the whole document file, put in place only when its records of what
+// it holds are written.
+bool copyWholeFile(App& app, engine::Database& doc, const QString& table)
+{
+    engine::DbState& state = *doc.state();
+    Connection& c = state.conn;
+    const bool logged = doc.HasTable(table);
+    const LogTriggers triggers = logged ? logTriggers(doc, table) : LogTriggers{};
+    doc.WriteTransaction([&] {
+        if (logged) ensureLog(state, triggers, table);
+        fileIdentity(c, state, true);
+    });
+    qint64 upTo = 0;
+    const bool placed = placeNewBackupFile(app, [&](const QString& temp) {
+        // The copy is taken while this program holds the file's write lock, so that it is one
+        // committed state of the file and no later write is in it.
+        QString source;
+        doc.WriteTransaction([&] {
+            source = fileIdentity(c, state, false);
+            upTo = state.hasTable(QString(), QStringLiteral("jet_changes")) ? lastChange(c) : 0;
+            if (!CopyOrDelete(app.DocFile, temp, QStringLiteral("copy")))
+                throw engine::DbError(engine::ErrFileReadOnly, QStringLiteral("Không chép được file backup %1.").arg(temp));
+        });
+        // The copy is a backup file: it keeps what it holds, not the document file's log.
+        engine::Database copy(temp);
+        Connection& k = copy.state()->conn;
+        copy.WriteTransaction([&] {
+            QStringList triggerNames;
+            Statement st(k, "SELECT name FROM main.sqlite_master WHERE type = 'trigger' AND substr(name, 1, 12) = 'jet_changes_'");
+            while (st.step()) triggerNames.append(st.column(0).toString());
+            st.reset();
+            for (const QString& name : triggerNames) k.exec("DROP TRIGGER main." + ident(name));
+            k.exec("DROP TABLE IF EXISTS main.jet_changes");
+            k.exec("DROP TABLE IF EXISTS main.jet_fileid");
+            for (const QString& t : yearTables(copy)) recordCopied(k, QStringLiteral("main"), source, t, upTo);
+        });
+    });
+    // The register's rows that the copy holds are backed up: their state says so.
+    if (placed && logged)
+        doc.WriteTransaction([&] {
+            c.exec("UPDATE main." + ident(table) + " SET kieuupdate = 0 WHERE kieuupdate > 0 AND rowid NOT IN (SELECT id FROM main.jet_changes WHERE tbl = " +
+                   text(triggers.table) + " AND seq > " + std::to_string(upTo) + ")");
+        });
+    return placed;
 }
 
 // ---- Backup from a server ------------------------------------------------------------------
@@ -445,57 +454,38 @@ void markServerRowsBackedUp(engine::Database& doc, const ServerLog& log, const Q
     });
 }
 
-// The first backup from a server: the whole data file copied into a new file under a name of
-// its own, put in place when its records of what it holds are written. Returns false, and leaves
-// nothing behind, when another copy of the program has made the backup file meanwhile.
+// The first backup from a server: the whole data file copied into a new file, put in place when
+// its records of what it holds are written.
 bool copyWholeServerFile(App& app, engine::Database& doc, const QString& table)
 {
     engine::DbState& state = *doc.state();
     Connection& c = state.conn;
-    const QString temp = app.BackupFile + QStringLiteral(".new");
-    const auto removeTemp = [&] {
-        QFile::remove(temp);
-        QFile::remove(temp + QStringLiteral("-journal"));
-    };
-    removeTemp();  // left by a run that was cut off
-    try {
-        const bool logged = doc.HasTable(table);
-        const ServerLog log = logged ? serverLog(doc, table) : ServerLog{};
-        QString source;
-        qint64 upTo = 0;
+    const bool logged = doc.HasTable(table);
+    const ServerLog log = logged ? serverLog(doc, table) : ServerLog{};
+    QString source;
+    qint64 upTo = 0;
+    doc.WriteTransaction([&] {
+        if (logged) ensureServerLog(state, log, table);
+        source = fileIdentity(c, state, true);
+    });
+    // Every change up to this number is committed before the copy reads: one that comes after
+    // it has a later number and is copied by the next backup.
+    if (logged)
         doc.WriteTransaction([&] {
-            if (logged) ensureServerLog(state, log, table);
-            source = fileIdentity(c, state, true);
+            settleLog(c);
+            upTo = lastChange(c);
         });
-        // Every change up to this number is committed before the copy reads: one that comes
-        // after it has a later number and is copied by the next backup.
-        if (logged)
-            doc.WriteTransaction([&] {
-                settleLog(c);
-                upTo = lastChange(c);
-            });
+    const bool placed = placeNewBackupFile(app, [&](const QString& temp) {
         engine::Database::createFile(temp);
-        {
-            engine::Database copy(temp);
-            engine::CopyDataFile(doc, copy);
-            Connection& k = copy.state()->conn;
-            copy.WriteTransaction([&] {
-                for (const QString& t : yearTables(copy)) recordCopied(k, QStringLiteral("main"), source, t, upTo);
-            });
-        }
-        QFile::remove(temp + QStringLiteral("-journal"));
-        if (QFile::exists(app.BackupFile)) {
-            removeTemp();
-            return false;
-        }
-        if (!QFile::rename(temp, app.BackupFile))
-            throw engine::DbError(engine::ErrFileReadOnly, QStringLiteral("Không đặt được file backup %1.").arg(app.BackupFile));
-        if (logged) markServerRowsBackedUp(doc, log, table, upTo);
-        return true;
-    } catch (...) {
-        removeTemp();
-        throw;
-    }
+        engine::Database copy(temp);
+        engine::CopyDataFile(doc, copy);
+        Connection& k = copy.state()->conn;
+        copy.WriteTransaction([&] {
+            for (const QString& t : yearTables(copy)) recordCopied(k, QStringLiteral("main"), source, t, upTo);
+        });
+    });
+    if (placed && logged) markServerRowsBackedUp(doc, log, table, upTo);
+    return placed;
 }
 
 // Copies the register's rows written since the backup file's last copy from the server into it.
