@@ -874,10 +874,15 @@ void DBGrid::keyboardSearch(const QString& search)
     if (!typedSince_.isValid() || typedSince_.elapsed() > QApplication::keyboardInputInterval()) typed_.clear();
     typedSince_.start();
     typed_ += search;
-    const bool exact = HasMarks(typed_);
-    const QString wanted = exact ? typed_.toLower() : WithoutMarks(typed_);
+    // One letter typed again and again steps through the names it begins, from the one shown.
+    const bool stepping = typed_.size() > 1 && typed_.count(typed_.front()) == typed_.size();
+    const QString letters = stepping ? typed_.left(1) : typed_;
+    const bool exact = HasMarks(letters);
+    const QString wanted = exact ? letters.toLower() : WithoutMarks(letters);
     const int column = currentIndex().isValid() ? currentIndex().column() : 0;
-    for (int row = 0; row < model_->rowCount(); ++row) {
+    const int rows = model_->rowCount(), first = stepping && currentIndex().isValid() ? currentIndex().row() + 1 : 0;
+    for (int k = 0; k < rows; ++k) {
+        const int row = (first + k) % rows;
         const QString name = model_->data(model_->index(row, column), Qt::DisplayRole).toString();
         if ((exact ? name.toLower() : WithoutMarks(name)).startsWith(wanted)) {
             setCurrentIndex(model_->index(row, column));

@@ -8,6 +8,7 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QLockFile>
 #include <QUuid>
 #include <QWidget>
 
@@ -252,6 +253,10 @@ private:
 // file meanwhile; a failure leaves nothing either, and a copy cut off by a crash is cleared first.
 bool placeNewBackupFile(App& app, const std::function<void(const QString& temp)>& make)
 {
+    // Two clerks making the same backup file: the second leaves it to the first.
+    QLockFile making(app.BackupFile + QStringLiteral(".lock"));
+    making.setStaleLockTime(60 * 60 * 1000);
+    if (!making.tryLock(0)) return false;
     const QString temp = app.BackupFile + QStringLiteral(".new");
     const auto removeTemp = [&] {
         QFile::remove(temp);
@@ -334,7 +339,8 @@ bool copyWholeFile(App& app, engine::Database& doc, const QString& table)
 // watches, so that a table whose fields have changed gets its trigger made again.
 struct ServerLog {
     QString table;        // lower case, as the log names it
-    std::string key;      // the column that keys the table's rows
+    QString keyName;      // the column that keys the table's rows
+    std::string key;      // the same, as a statement names it
     std::string trigger;  // the trigger's name
     std::string create;   // the statement that makes it
 };
@@ -345,18 +351,19 @@ ServerLog serverLog(engine::Database& doc, const QString& table)
     const engine::Dialect& d = doc.state()->conn.dialect();
     ServerLog log;
     log.table = table.toLower();
-    log.key = "jet_rowid";
+    log.keyName = QStringLiteral("jet_rowid");
     QStringList watched;
     for (const engine::FieldDef& f : def.fields) {
         const QString lower = f.name.toLower();
-        if (f.isCounter()) log.key = lower.toStdString();
+        if (f.isCounter()) log.keyName = lower;
         if (lower != QLatin1String("kieuupdate") && lower != QLatin1String("chonin")) watched.append(QString::fromStdString(d.ident(f.name)));
     }
+    log.key = d.ident(log.keyName);
     const QByteArray digest = QCryptographicHash::hash(watched.join(QLatin1Char(',')).toUtf8(), QCryptographicHash::Sha1).toHex().left(10);
     log.trigger = "jet_changes_" + log.table.toStdString() + "_" + digest.toStdString();
     log.create = "CREATE TRIGGER " + d.ident(QString::fromStdString(log.trigger)) + " AFTER INSERT OR UPDATE OF " +
                  watched.join(QStringLiteral(", ")).toStdString() + " ON " + d.ident(table) + " FOR EACH ROW EXECUTE FUNCTION jet_log_change(" +
-                 text(log.table) + ", " + text(QString::fromStdString(log.key)) + ")";
+                 text(log.table) + ", " + text(log.keyName) + ")";
     return log;
 }
 
@@ -444,11 +451,15 @@ ServerRows readServerRows(engine::Database& doc, const ServerLog& log, const QSt
     return out;
 }
 
-// Marks the register's rows backed up, but for those written after the copy's last number.
+// Marks the register's rows backed up, but for those written after the copy's last number. The
+// table's writers are held back first (a save locks its row, then writes the log), then the log's,
+// so that a save committed while the marks are written cannot be taken for one the copy holds.
 void markServerRowsBackedUp(engine::Database& doc, const ServerLog& log, const QString& table, qint64 upTo)
 {
     Connection& c = doc.state()->conn;
     doc.WriteTransaction([&] {
+        c.exec("LOCK TABLE " + c.dialect().ident(table) + " IN SHARE ROW EXCLUSIVE MODE");
+        settleLog(c);
         c.exec("UPDATE " + c.dialect().ident(table) + " SET kieuupdate = 0 WHERE kieuupdate > 0 AND " + log.key +
                " NOT IN (SELECT id FROM jet_changes WHERE tbl = " + text(log.table) + " AND seq > " + std::to_string(upTo) + ")");
     });
@@ -500,8 +511,16 @@ void backupFromServer(App& app, engine::Database& doc, const QString& table, QSt
     const QStringList fields = copiedFields(doc, table);
     const bool wholeTable = !backup.HasTable(table);
     qint64 after = copiedUpTo(backupState, QStringLiteral("main"), fileIdentity(c, state, false), table);
-    // Nothing written since this backup file's last copy: nothing to do, nothing shown.
-    if (!wholeTable && serverLogInPlace(state, log) && !changedAfter(c, table, after)) return;
+    // Nothing written since this backup file's last copy: nothing to copy, nothing shown. Rows
+    // still marked pending (a close whose marking failed after its copy) are marked now.
+    if (!wholeTable && serverLogInPlace(state, log) && !changedAfter(c, table, after)) {
+        step = QStringLiteral("ghi trạng thái đã backup của các công văn.");
+        Statement pending(c, "SELECT 1 FROM " + c.dialect().ident(table) + " WHERE kieuupdate > 0 LIMIT 1");
+        const bool any = pending.step();
+        pending.reset();
+        if (any) markServerRowsBackedUp(doc, log, table, after);
+        return;
+    }
 
     app.MsgText = QStringLiteral("Máy tính đang backup dữ liệu !...");
     app.MsgMode = QStringLiteral("tbao");
@@ -513,15 +532,17 @@ void backupFromServer(App& app, engine::Database& doc, const QString& table, QSt
     });
     // A log made just now holds every row: so does the copy.
     after = copiedUpTo(backupState, QStringLiteral("main"), fileIdentity(c, state, false), table);
-    if (wholeTable) step = QStringLiteral("sao chép cả bảng ") + table + QStringLiteral(" sang file dữ liệu backup.");
+    step = QStringLiteral("đọc các công văn mới, công văn đã sửa trên máy chủ.");
     const ServerRows read = readServerRows(doc, log, table, fields, after, wholeTable);
 
+    step = wholeTable ? QStringLiteral("sao chép cả bảng ") + table + QStringLiteral(" sang file dữ liệu backup.")
+                      : QStringLiteral("ghi các công văn vào file backup.");
     backup.WriteTransaction([&] {
-        // Another clerk's backup into this same file may have copied as much meanwhile.
-        if (!wholeTable && copiedUpTo(backupState, QStringLiteral("main"), read.source, table) >= read.upTo) return;
-        if (wholeTable) {
-            b.createTable(doc.TableDefOf(table));
-        }
+        // Another clerk's backup into this same file may have copied as much meanwhile, or made
+        // the table: the rows read then update its copies.
+        const bool missing = !backupState.hasTable(QString(), table);
+        if (!missing && copiedUpTo(backupState, QStringLiteral("main"), read.source, table) >= read.upTo) return;
+        if (missing) b.createTable(doc.TableDefOf(table));
         std::string columns, values;
         for (const QString& f : fields) {
             columns += (columns.empty() ? "" : ", ") + ident(f);
@@ -537,12 +558,18 @@ void backupFromServer(App& app, engine::Database& doc, const QString& table, QSt
         applyBackupRows(b, QStringLiteral("main"), table, fields);
         recordCopied(b, QStringLiteral("main"), read.source, table, read.upTo);
     });
-    if (!wholeTable) {
-        const QString path = engine::escapeQuotes(app.BackupFile);
-        keepQuery(doc, QStringLiteral("Qrbangcvden"), QStringLiteral("select * from ") + app.InDocTable + QStringLiteral(" in '") + path + QLatin1Char('\''));
-        keepQuery(doc, QStringLiteral("Qrbangcvdi"), QStringLiteral("select * from ") + app.OutDocTable + QStringLiteral(" in '") + path + QLatin1Char('\''));
+    // The copy is made: what is left is bookkeeping, which a failure leaves for the next close
+    // (the saved queries are made again, and rows still pending are marked then).
+    try {
+        if (!wholeTable) {
+            const QString path = engine::escapeQuotes(app.BackupFile);
+            keepQuery(doc, QStringLiteral("Qrbangcvden"), QStringLiteral("select * from ") + app.InDocTable + QStringLiteral(" in '") + path + QLatin1Char('\''));
+            keepQuery(doc, QStringLiteral("Qrbangcvdi"), QStringLiteral("select * from ") + app.OutDocTable + QStringLiteral(" in '") + path + QLatin1Char('\''));
+        }
+        markServerRowsBackedUp(doc, log, table, read.upTo);
+    } catch (const engine::DbError& e) {
+        app.RecordFailure(e);
     }
-    markServerRowsBackedUp(doc, log, table, read.upTo);
 }
 
 }  // namespace
@@ -558,10 +585,20 @@ void BackupRegister(App& app, const QString& kind)
     const bool onServer = !engine::Database::IsPath(app.DocFile);
 
     if (PathExists(app.BackupFile).isEmpty()) {
+        // A failed first copy leaves nothing, and is made again at the next close.
+        std::unique_ptr<QWidget> notice;
         try {
+            if (onServer) {  // a copy over the network takes a while
+                app.MsgText = QStringLiteral("Máy tính đang backup dữ liệu !...");
+                app.MsgMode = QStringLiteral("tbao");
+                notice = app.modal().notice(app);
+            }
             if (onServer ? copyWholeServerFile(app, doc, table) : copyWholeFile(app, doc, table)) return;
         } catch (const engine::DbError& e) {
-            app.RecordFailure(e);  // a failed first copy leaves nothing and is made on the next close
+            notice.reset();
+            app.RecordFailure(e);
+            app.Message(QStringLiteral("Gặp lỗi khi đang chép toàn bộ dữ liệu công văn sang file backup ") + app.BackupFile + QLatin1Char('.') +
+                        QLatin1Char('\r') + QStringLiteral(" Việc backup không thực hiện được. Cần thông báo cho cán bộ quản trị mạng biết !"));
             return;
         }
     }

@@ -47,6 +47,9 @@ DECLARE
   i int := 1;
   j int;
   opening boolean;
+  ranged boolean;
+  lo text COLLATE "C";
+  b text COLLATE "C";
   specials text COLLATE "C" := '\][^-';
 BEGIN
   WHILE i <= length(q) LOOP
@@ -63,16 +66,25 @@ BEGIN
       opening := true;
       WHILE j <= length(q) AND (substr(q, j, 1) <> ']' OR opening) LOOP
         opening := false;
+        ranged := j + 2 <= length(q) AND substr(q, j + 1, 1) = '-' AND substr(q, j + 2, 1) <> ']';
         c := substr(q, j, 1);
         IF folded THEN c := jet.jet_fold(c); END IF;
         IF strpos(specials, c) > 0 THEN r := r || '\' || c;
-        -- Folded, a lone letter stands for its letters with marks; a range keeps its base letters.
-        ELSIF folded AND NOT (j + 2 <= length(q) AND substr(q, j + 1, 1) = '-') THEN r := r || btrim(jet.jet_letter(c), '[]');
+        -- Folded, a letter stands for every letter with marks on it.
+        ELSIF folded AND NOT ranged THEN r := r || btrim(jet.jet_letter(c), '[]');
         ELSE r := r || c;
         END IF;
-        IF j + 2 <= length(q) AND substr(q, j + 1, 1) = '-' AND substr(q, j + 2, 1) <> ']' THEN
+        IF ranged THEN
+          lo := c;
           c := substr(q, j + 2, 1);
+          IF folded THEN c := jet.jet_fold(c); END IF;
           r := r || '-' || CASE WHEN strpos(specials, c) > 0 THEN '\' || c ELSE c END;
+          -- Folded, a range of base letters holds the letters with marks on them too.
+          IF folded THEN
+            FOREACH b IN ARRAY ARRAY['a', 'd', 'e', 'i', 'o', 'u', 'y'] LOOP
+              IF b >= lo AND b <= c THEN r := r || btrim(jet.jet_letter(b), '[]'); END IF;
+            END LOOP;
+          END IF;
           j := j + 3;
         ELSE
           j := j + 1;
@@ -158,7 +170,7 @@ BEGIN
   EXECUTE format('SELECT coalesce(max(%I), 0) + 1 FROM %s', col, tbl) INTO largest;
   RETURN setval(s, greatest(nextval(s), largest));
 END $f$;
-CREATE OR REPLACE FUNCTION jet.helpers_4() RETURNS integer LANGUAGE sql IMMUTABLE AS $f$ SELECT 1 $f$;
+CREATE OR REPLACE FUNCTION jet.helpers_5() RETURNS integer LANGUAGE sql IMMUTABLE AS $f$ SELECT 1 $f$;
 )sql";
 
 // The helpers that leave marks aside, spelled from the rule files follow (tcvn3::withoutMarks) over
@@ -862,7 +874,7 @@ void PgConnection::setUp()
     PQsetNoticeProcessor(conn_, [](void*, const char*) {}, nullptr);
     ++generation_;
     if (value("SELECT count(*) FROM pg_proc p JOIN pg_namespace n ON n.oid = p.pronamespace "
-              "WHERE n.nspname = 'jet' AND p.proname = 'helpers_4'") == "0") {
+              "WHERE n.nspname = 'jet' AND p.proname = 'helpers_5'") == "0") {
         // Two clerks opening a new server at once: one makes the helpers, the other waits.
         command("BEGIN");
         try {

@@ -181,6 +181,8 @@ TEST_P(Search, PickListsKeysAndTheWayBack)
     EXPECT_EQ(nameAfterTyping(QStringLiteral("x")), QStringLiteral("x"));
     EXPECT_EQ(nameAfterTyping(QStringLiteral("dan")), QStringLiteral("Dân tộc"));
     EXPECT_EQ(nameAfterTyping(QStringLiteral("đ")), QStringLiteral("Đà Nẵng"));  // typed with its mark: "Dân" is not it
+    const QString firstD = nameAfterTyping(QStringLiteral("d"));
+    EXPECT_NE(nameAfterTyping(QStringLiteral("dd")), firstD);  // again: the next name it begins
     ASSERT_EQ(nameAfterTyping(QStringLiteral("x")), QStringLiteral("x"));
     emit search->DBGridnoigui->RowDoubleClicked(search->DBGridnoigui->currentIndex().row());
     search->mnoigui->setText(search->mnoigui->text() + QStringLiteral(", y"));

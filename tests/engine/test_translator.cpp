@@ -92,6 +92,11 @@ const Case kCases[] = {
     {"UPDATE cvden2008 SET ng_cvchuan = '2008~' WHERE id = 2",
      "SELECT id FROM cvden2008 WHERE id = 2 AND ng_cvchuan BETWEEN '2008' AND '20089'", ""},
     {"SELECT id FROM cvden2008 WHERE id = 2 AND ng_cvchuan > '20089' AND '2008' < ng_cvchuan", "", "2"},
+    // Fold over lists and ranges, then over every letter of the alphabet in both cases.
+    {"SELECT id FROM cvden2008 WHERE Fold(noigui) Like '[A-C]*' or Fold(noigui) Like '*[!a-z ]'", "", "1,4"},
+    {"SELECT id FROM cvden2008 WHERE Fold(noigui) Like '*[đ]*' and Fold(tt_ndung) Like '[s-v]*'", "", "2"},
+    {"UPDATE cvden2008 SET tt_ndung = 'aàáảãạăằắẳẵặâầấẩẫậbcdđeèéẻẽẹêềếểễệghiìíỉĩịklmnoòóỏõọôồốổỗộơờớởỡợpqrstuùúủũụưừứửữựvxyỳýỷỹỵAÀÁẢÃẠĂẰẮẲẴẶÂẦẤẨẪẬBCDĐEÈÉẺẼẸÊỀẾỂỄỆGHIÌÍỈĨỊKLMNOÒÓỎÕỌÔỒỐỔỖỘƠỜỚỞỠỢPQRSTUÙÚỦŨỤƯỪỨỬỮỰVXYỲÝỶỸỴ' WHERE id = 3",
+     "SELECT id FROM cvden2008 WHERE Fold(tt_ndung) Like 'aaaaaaaaaaaaaaaaaabcddeeeeeeeeeeeeghiiiiiiklmnoooooooooooooooooopqrstuuuuuuuuuuuuvxyyyyyyaaaaaaaaaaaaaaaaaabcddeeeeeeeeeeeeghiiiiiiklmnoooooooooooooooooopqrstuuuuuuuuuuuuvxyyyyyy'", "3"},
 };
 
 }  // namespace
