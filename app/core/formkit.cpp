@@ -865,30 +865,34 @@ void DBGrid::keyPressEvent(QKeyEvent* event)
     QTableView::keyPressEvent(event);
 }
 
-void DBGrid::keyboardSearch(const QString& search)
+int TypedNames::Find(const QAbstractItemModel& model, int column, int current, const QString& search)
 {
-    if (!pick_ || !model_) {
-        QTableView::keyboardSearch(search);
-        return;
-    }
-    if (!typedSince_.isValid() || typedSince_.elapsed() > QApplication::keyboardInputInterval()) typed_.clear();
-    typedSince_.start();
+    if (!since_.isValid() || since_.elapsed() > QApplication::keyboardInputInterval()) typed_.clear();
+    since_.start();
     typed_ += search;
     // One letter typed again and again steps through the names it begins, from the one shown.
     const bool stepping = typed_.size() > 1 && typed_.count(typed_.front()) == typed_.size();
     const QString letters = stepping ? typed_.left(1) : typed_;
     const bool exact = HasMarks(letters);
     const QString wanted = exact ? letters.toLower() : WithoutMarks(letters);
-    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
-    const int rows = model_->rowCount(), first = stepping && currentIndex().isValid() ? currentIndex().row() + 1 : 0;
+    const int rows = model.rowCount(), first = stepping && current >= 0 ? current + 1 : 0;
     for (int k = 0; k < rows; ++k) {
         const int row = (first + k) % rows;
-        const QString name = model_->data(model_->index(row, column), Qt::DisplayRole).toString();
-        if ((exact ? name.toLower() : WithoutMarks(name)).startsWith(wanted)) {
-            setCurrentIndex(model_->index(row, column));
-            return;
-        }
+        const QString name = model.data(model.index(row, column), Qt::DisplayRole).toString();
+        if ((exact ? name.toLower() : WithoutMarks(name)).startsWith(wanted)) return row;
     }
+    return -1;
+}
+
+void DBGrid::keyboardSearch(const QString& search)
+{
+    if (!pick_ || !model_) {
+        QTableView::keyboardSearch(search);
+        return;
+    }
+    const int column = currentIndex().isValid() ? currentIndex().column() : 0;
+    const int row = typed_.Find(*model_, column, currentIndex().isValid() ? currentIndex().row() : -1, search);
+    if (row >= 0) setCurrentIndex(model_->index(row, column));
 }
 
 void DBGrid::focusOutEvent(QFocusEvent* event)
@@ -903,6 +907,22 @@ void DBGrid::focusOutEvent(QFocusEvent* event)
 DBCombo::DBCombo(QWidget* parent) : QComboBox(parent)
 {
     connect(this, &QComboBox::activated, this, [this](int index) { emit ListClicked(itemText(index)); });
+}
+
+void DBCombo::keyPressEvent(QKeyEvent* event)
+{
+    const QString text = event->text();
+    const bool letters = !isEditable() && !text.isEmpty() && text.at(0).isPrint() && !text.at(0).isSpace() &&
+                         !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (!letters || !model()) {
+        QComboBox::keyPressEvent(event);
+        return;
+    }
+    const int row = typed_.Find(*model(), modelColumn(), currentIndex(), text);
+    if (row >= 0 && row != currentIndex()) {
+        setCurrentIndex(row);
+        emit activated(row);
+    }
 }
 
 void DBCombo::Fill(engine::Recordset& rs)

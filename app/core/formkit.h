@@ -284,6 +284,19 @@ private:
     mutable std::map<int, std::vector<QVariant>> cache_;
 };
 
+// The names typed on a list, a few letters within the toolkit's interval: the first name they
+// begin, with any marks when they carry none ("da" finds "Đà Nẵng"); one letter typed again steps
+// to the next name it begins.
+class TypedNames {
+public:
+    // Adds `search` to what was typed; the row to go to, or -1 when no name begins so.
+    int Find(const QAbstractItemModel& model, int column, int current, const QString& search);
+
+private:
+    QString typed_;
+    QElapsedTimer since_;
+};
+
 // A grid over a record set (DBGrid). A pick grid hides itself when it loses focus, picks the
 // current row with Enter as with a double-click, gives its first column (the name) the room, and
 // goes to the first name that begins with the letters typed on it, with any marks when the
@@ -325,8 +338,7 @@ private:
     void followSource();
     std::unique_ptr<RecordsetModel> model_;
     bool pick_ = false;
-    QString typed_;             // the letters typed on a pick grid within the toolkit's interval
-    QElapsedTimer typedSince_;
+    TypedNames typed_;
     bool sizedOnScreen_ = false;  // the columns were fitted to the rows on screen
     DataSource* source_ = nullptr;
     QList<RecordsetModel::Column> columns_;
@@ -347,6 +359,13 @@ public:
 
 signals:
     void ListClicked(const QString& text);
+
+protected:
+    // Letters typed on the closed list go to the name they begin, as on a pick grid.
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    TypedNames typed_;
 };
 
 // A window's status caption: bold, larger, centred, as high as its text.

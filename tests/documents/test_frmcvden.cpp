@@ -259,6 +259,12 @@ TEST_P(Register, EditingKeys)
     // The document-type list fills the type box.
     emit form->DBComboloai->ListClicked(QStringLiteral("Công điện"));
     EXPECT_EQ(form->mloai->text(), QStringLiteral("Công điện"));
+    // Letters typed on the closed list choose the type they begin, with any marks.
+    QTest::keyClicks(form->DBComboloai, QStringLiteral("de"));
+    EXPECT_EQ(form->mloai->text(), QStringLiteral("Đề án"));
+    QTest::qWait(QApplication::keyboardInputInterval() + 100);
+    QTest::keyClicks(form->DBComboloai, QStringLiteral("du"));
+    EXPECT_EQ(form->mloai->text(), QStringLiteral("Dự án"));
 
     // Esc, and the keep question closed without an answer: the record stays as typed, unwritten.
     fill();
