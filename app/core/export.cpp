@@ -5,7 +5,6 @@
 #include "report.h"
 #include "template.h"
 
-#include <QApplication>
 #include <QDate>
 #include <QDir>
 #include <QFileInfo>
@@ -404,7 +403,6 @@ bool AskAndExport(App& app, QWidget* window, const QString& suggested, const QLi
         }
     }
     if (!failure.isEmpty()) {
-        while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
         app.Message(failure);
         return false;
     }

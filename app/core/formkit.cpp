@@ -950,6 +950,18 @@ QLabel* NewStatusCaption(QWidget* parent)
     return caption;
 }
 
+QLabel* NewHeading(QWidget* parent, const QString& text)
+{
+    auto* heading = new QLabel(text, parent);
+    heading->setObjectName(QStringLiteral("lbltieude"));
+    QFont font = heading->font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.3);
+    heading->setFont(font);
+    heading->setAlignment(Qt::AlignCenter);
+    return heading;
+}
+
 QLineEdit* NewPositionBox(QWidget* parent)
 {
     auto* box = new QLineEdit(parent);

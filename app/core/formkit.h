@@ -370,6 +370,8 @@ private:
 
 // A window's status caption: bold, larger, centred, as high as its text.
 QLabel* NewStatusCaption(QWidget* parent);
+// A window's title line "lbltieude": `text` bold, larger and centred.
+QLabel* NewHeading(QWidget* parent, const QString& text);
 // The position box of a record window: "position/count" of `source`; a number typed into it and
 // Enter moves there (the window calls JumpToPosition on Enter).
 QLineEdit* NewPositionBox(QWidget* parent);

@@ -137,13 +137,7 @@ QWidget* YearSearch::period(QLineEdit* from, QLineEdit* to, const QString& betwe
 
 void YearSearch::layOut(const QString& title, const QList<Row>& rows, const QList<QCheckBox*>& flags)
 {
-    auto* heading = new QLabel(title, this);
-    heading->setObjectName(QStringLiteral("lbltieude"));
-    QFont f = heading->font();
-    f.setBold(true);
-    f.setPointSizeF(f.pointSizeF() * 1.3);
-    heading->setFont(f);
-    heading->setAlignment(Qt::AlignCenter);
+    QLabel* heading = NewHeading(this, title);
     auto* instruction = new QLabel(QStringLiteral("Đặt điều kiện tìm kiếm cho các nội dung cần tra cứu dưới đây, chú ý dùng các dấu phảy, "
                                                   "dấu cộng,dấu gạch ngang, dấu lớn hơn, nhỏ hơn v.v.."),
                                    this);

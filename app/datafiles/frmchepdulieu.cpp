@@ -2,6 +2,7 @@
 
 #include "app.h"
 #include "database.h"
+#include "formkit.h"
 #include "officecopy.h"
 
 #include <QApplication>
@@ -33,12 +34,8 @@ frmchepdulieu::frmchepdulieu(App& app, QWidget* parent) : QDialog(parent), app_(
         l->setWordWrap(true);
         return l;
     };
-    lbltieude = label("lbltieude", QStringLiteral("Chép toàn bộ dữ liệu lên máy chủ hoặc về thư mục"));
-    QFont heading = lbltieude->font();
-    heading.setBold(true);
-    heading.setPointSizeF(heading.pointSizeF() * 1.3);
-    lbltieude->setFont(heading);
-    lbltieude->setAlignment(Qt::AlignCenter);
+    lbltieude = NewHeading(this, QStringLiteral("Chép toàn bộ dữ liệu lên máy chủ hoặc về thư mục"));
+    lbltieude->setWordWrap(true);
     const OfficeFiles from = officeInUse(app_);
     lblnguon = label("lblnguon", QStringLiteral("Dữ liệu đang dùng:") + QLatin1Char('\n') + from.all().join(QLatin1Char('\n')));
     Label1 = label("Label1", QStringLiteral("Chép sang (địa chỉ máy chủ như postgresql://maychu/vanphong, hoặc thư mục chưa có dữ liệu):"));
@@ -50,12 +47,8 @@ frmchepdulieu::frmchepdulieu(App& app, QWidget* parent) : QDialog(parent), app_(
     tiendo->setRange(0, 1);
     tiendo->setValue(0);
     lblbuoc = label("lblbuoc", QString());
-    cmdchep = new QPushButton(QStringLiteral("&Chép"), this);
-    cmdchep->setObjectName(QStringLiteral("cmdchep"));
-    cmddong = new QPushButton(QStringLiteral("Đó&ng"), this);
-    cmddong->setObjectName(QStringLiteral("cmddong"));
-    cmdchep->setAutoDefault(false);
-    cmddong->setAutoDefault(false);
+    cmdchep = NamedButton(this, "cmdchep", QStringLiteral("&Chép"));
+    cmddong = NamedButton(this, "cmddong", QStringLiteral("Đó&ng"));
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

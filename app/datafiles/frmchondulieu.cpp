@@ -93,14 +93,9 @@ frmchondulieu::frmchondulieu(App& app, Kind kind, QWidget* parent) : QDialog(par
         l->setObjectName(QLatin1String(name));
         return l;
     };
-    lbltieude = label("lbltieude", kind == Kind::Documents ? QStringLiteral("Chọn file dữ liệu công văn")
-                                   : kind == Kind::Plans   ? QStringLiteral("Chọn file dữ liệu kế hoạch công tác, lịch làm việc")
-                                                           : QStringLiteral("Chọn file dữ liệu backup"));
-    QFont heading = lbltieude->font();
-    heading.setBold(true);
-    heading.setPointSizeF(heading.pointSizeF() * 1.3);
-    lbltieude->setFont(heading);
-    lbltieude->setAlignment(Qt::AlignCenter);
+    lbltieude = NewHeading(this, kind == Kind::Documents ? QStringLiteral("Chọn file dữ liệu công văn")
+                                 : kind == Kind::Plans   ? QStringLiteral("Chọn file dữ liệu kế hoạch công tác, lịch làm việc")
+                                                         : QStringLiteral("Chọn file dữ liệu backup"));
     Label4 = label("Label4", QStringLiteral("Tên file đang dùng"));
     filedangdung = new QLineEdit(this);
     filedangdung->setObjectName(QStringLiteral("filedangdung"));
@@ -118,12 +113,7 @@ frmchondulieu::frmchondulieu(App& app, Kind kind, QWidget* parent) : QDialog(par
         filechon->setPlaceholderText(QStringLiteral("Đường dẫn file .MDB, hoặc địa chỉ máy chủ như postgresql://maychu/vanphong#zeltcv"));
     lblketnoi = label("lblketnoi", QString());
     lblketnoi->setWordWrap(true);
-    auto button = [this](const char* name, const QString& text) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        return b;
-    };
+    auto button = [this](const char* name, const QString& text) { return NamedButton(this, name, text); };
     cmdchon = button("cmdchon", QStringLiteral("&Tìm file mới"));
     cmdchapnhan = button("cmdchapnhan", QStringLiteral("&Chấp nhận"));
     cmdhuychon = button("cmdhuychon", QStringLiteral("&Không chọn"));

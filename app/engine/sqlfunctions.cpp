@@ -166,12 +166,8 @@ void matchFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 void foldFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
 {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL) return sqlite3_result_null(ctx);
-    const std::string_view s = textOf(argv[0]);
-    auto* out = static_cast<char*>(sqlite3_malloc64(s.size() + 1));
-    if (!out) return sqlite3_result_error_nomem(ctx);
-    for (std::size_t i = 0; i < s.size(); ++i) out[i] = static_cast<char>(tcvn3::withoutMarksByte(static_cast<unsigned char>(s[i])));
-    out[s.size()] = 0;
-    sqlite3_result_text(ctx, out, static_cast<int>(s.size()), sqlite3_free);
+    const std::string folded = withoutMarks(textOf(argv[0]));
+    sqlite3_result_text(ctx, folded.data(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
 }
 
 void lenFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
